@@ -1,0 +1,6 @@
+#pragma once
+
+namespace morvane {
+// Parses the command line, builds the window and runs until it closes.
+int RunApplication(int argc, char** argv);
+}

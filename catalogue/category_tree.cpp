@@ -1,0 +1,249 @@
+#include "catalogue/category_tree.h"
+
+#include <charconv>
+#include <unordered_map>
+
+#include "catalogue/site_record.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+namespace {
+
+constexpr int kCategoryImage = 5;
+constexpr int kCategorySelectedImage = 0;
+
+std::vector<std::unique_ptr<TreeEntry>>& SiblingsOf(TreeEntry* e, std::vector<std::unique_ptr<TreeEntry>>& roots) {
+  return e->parent ? e->parent->children : roots;
+}
+
+std::size_t IndexAmongSiblings(const TreeEntry* e, const std::vector<std::unique_ptr<TreeEntry>>& siblings) {
+  for (std::size_t i = 0; i < siblings.size(); ++i)
+    if (siblings[i].get() == e) return i;
+  return siblings.size();
+}
+
+void CollectPreOrder(const std::vector<std::unique_ptr<TreeEntry>>& level, std::vector<TreeEntry*>& out) {
+  for (const auto& e : level) {
+    out.push_back(e.get());
+    CollectPreOrder(e->children, out);
+  }
+}
+
+bool IsUnder(const TreeEntry* e, const TreeEntry* ancestor) {
+  for (; e; e = e->parent)
+    if (e == ancestor) return true;
+  return false;
+}
+
+// A whole number, or -1 for anything else (an empty token included).
+int WholeNumberOr(std::string_view token, int fallback) {
+  int value = 0;
+  const char* first = token.data();
+  const char* last = first + token.size();
+  if (first != last && *first == '+') ++first;
+  auto [end, ec] = std::from_chars(first, last, value);
+  return (token.empty() || ec != std::errc() || end != last) ? fallback : value;
+}
+
+}  // namespace
+
+CategoryTree::CategoryTree() {
+  auto all = std::make_unique<TreeEntry>();
+  all->name = AllSitesEntryName();
+  all->image = 6;
+  all->selectedImage = 7;
+  roots_.push_back(std::move(all));
+  TreeEntry* uncategorised = AddChild(FirstRoot(), UncategorisedEntryName(), 0);
+  uncategorised->image = kCategoryImage;
+  uncategorised->selectedImage = kCategorySelectedImage;
+  selected_ = FirstRoot();
+}
+
+bool CategoryTree::IsSystemEntry(const TreeEntry* e) const {
+  return e && (e->name == AllSitesEntryName() || e->name == UncategorisedEntryName());
+}
+
+std::vector<TreeEntry*> CategoryTree::PreOrder() const {
+  std::vector<TreeEntry*> out;
+  CollectPreOrder(roots_, out);
+  return out;
+}
+
+std::vector<int> CategoryTree::PathOf(const TreeEntry* e) const {
+  std::vector<int> path;
+  for (; e; e = e->parent) {
+    const auto& siblings = e->parent ? e->parent->children : roots_;
+    path.insert(path.begin(), static_cast<int>(IndexAmongSiblings(e, siblings)));
+  }
+  return path;
+}
+
+TreeEntry* CategoryTree::EntryAt(const std::vector<int>& path) const {
+  const std::vector<std::unique_ptr<TreeEntry>>* level = &roots_;
+  TreeEntry* e = nullptr;
+  for (int i : path) {
+    if (i < 0 || static_cast<std::size_t>(i) >= level->size()) return nullptr;
+    e = (*level)[i].get();
+    level = &e->children;
+  }
+  return e;
+}
+
+TreeEntry* CategoryTree::FindByName(std::string_view name) const {
+  for (TreeEntry* e : PreOrder())
+    if (e->name == name) return e;
+  return nullptr;
+}
+
+std::string CategoryTree::CategoryListText() const {
+  std::string text;
+  for (const TreeEntry* e : PreOrder())
+    if (!IsSystemEntry(e)) text.append(e->name).append("\r\n");
+  return text;
+}
+
+TreeEntry* CategoryTree::AddChild(TreeEntry* parent, std::string name, std::size_t at) {
+  auto entry = std::make_unique<TreeEntry>();
+  entry->name = std::move(name);
+  entry->parent = parent;
+  TreeEntry* raw = entry.get();
+  auto& siblings = parent ? parent->children : roots_;
+  siblings.insert(siblings.begin() + static_cast<long>(std::min(at, siblings.size())), std::move(entry));
+  return raw;
+}
+
+std::unique_ptr<TreeEntry> CategoryTree::Detach(TreeEntry* e) {
+  auto& siblings = SiblingsOf(e, roots_);
+  const std::size_t i = IndexAmongSiblings(e, siblings);
+  std::unique_ptr<TreeEntry> owned = std::move(siblings[i]);
+  siblings.erase(siblings.begin() + static_cast<long>(i));
+  if (selected_ && IsUnder(selected_, e)) selected_ = nullptr;
+  return owned;
+}
+
+AddCategoryResult CategoryTree::AddCategory(std::string_view typed, TreeEntry** added) {
+  const std::string name = RemoveAll(RemoveAll(TrimSpaces(typed), "\t"), "\r\n");
+  if (name.empty()) return AddCategoryResult::Empty;
+  if (FindByName(name)) return AddCategoryResult::Duplicate;
+  TreeEntry* root = FirstRoot();
+  TreeEntry* entry = AddChild(root, name, root ? root->children.size() : roots_.size());
+  entry->image = kCategoryImage;
+  entry->selectedImage = kCategorySelectedImage;
+  selected_ = entry;
+  if (added) *added = entry;
+  return AddCategoryResult::Added;
+}
+
+DeleteCategoryResult CategoryTree::DeleteCategory(TreeEntry* selected, TLightStrings& sites) {
+  if (!selected) return DeleteCategoryResult::NothingSelected;
+  if (IsSystemEntry(selected)) return DeleteCategoryResult::SystemEntry;
+  const std::string name = selected->name;
+  Detach(selected);
+  UncategoriseSites(sites, name);
+  return DeleteCategoryResult::Deleted;
+}
+
+bool CategoryTree::MoveCategory(TreeEntry* dragged, TreeEntry* target) {
+  if (!dragged || !target || IsSystemEntry(dragged) || IsUnder(target, dragged)) return false;
+  const std::string name = dragged->name;
+  Detach(dragged);
+
+  TreeEntry* root = FirstRoot();
+  TreeEntry* parent = root;
+  std::size_t at = root ? root->children.size() : roots_.size();
+  if (target != root) {
+    // The place is just before the target's successor in pre-order.
+    TreeEntry* successor = nullptr;
+    if (!target->children.empty()) {
+      successor = target->children.front().get();
+    } else {
+      for (TreeEntry* e = target; e && !successor; e = e->parent) {
+        auto& siblings = SiblingsOf(e, roots_);
+        const std::size_t i = IndexAmongSiblings(e, siblings);
+        if (i + 1 < siblings.size()) successor = siblings[i + 1].get();
+      }
+    }
+    if (successor) {
+      parent = successor->parent;
+      at = IndexAmongSiblings(successor, SiblingsOf(successor, roots_));
+    }
+  }
+  TreeEntry* moved = AddChild(parent, name, at);
+  moved->image = kCategoryImage;
+  moved->selectedImage = kCategorySelectedImage;
+  selected_ = moved;
+  return true;
+}
+
+std::string CategoryTree::QZSaveTreeToStrings() const {
+  std::string state;
+  std::string entries;
+  for (const TreeEntry* e : PreOrder()) {
+    state.append(std::to_string(e->image)).push_back(' ');
+    state.append(std::to_string(e->selectedImage)).push_back(' ');
+    state.append(std::to_string(e->stateImage)).push_back(' ');
+    for (const TreeEntry* p = e->parent; p; p = p->parent) entries.push_back('\t');
+    entries.append(e->name).append("\r\n");
+  }
+  return state + "\r\n" + entries;
+}
+
+bool CategoryTree::QZLoadTreeFromStrings(std::string_view text) {
+  if (text.empty()) return true;
+  TLightStrings lines;
+  lines.SetText(text);
+  roots_.clear();
+  selected_ = nullptr;
+  if (lines.Count() == 0) return true;
+
+  struct Placed {
+    TreeEntry* entry;
+    std::size_t depth;
+  };
+  // The depth each entry was read at, which the climb back compares against.
+  std::unordered_map<const TreeEntry*, std::size_t> readDepth;
+  auto depthOf = [&](const TreeEntry* e) { return readDepth[e]; };
+
+  bool ok = true;
+  Placed previous{nullptr, 0};
+  for (long long i = 1; i < lines.Count(); ++i) {
+    const std::string& line = lines.Get(i);
+    const std::size_t depth = line.find_first_not_of("\t ") == std::string::npos ? line.size()
+                                                                                 : line.find_first_not_of("\t ");
+    std::string name = line.substr(depth);
+    TreeEntry* parent = nullptr;
+    if (previous.entry) {
+      if (depth == previous.depth) {
+        parent = previous.entry->parent;
+      } else if (depth == previous.depth + 1) {
+        parent = previous.entry;
+      } else if (depth > previous.depth) {
+        ok = false;
+        break;
+      } else {
+        TreeEntry* a = previous.entry->parent;
+        while (a && depthOf(a) > depth) a = a->parent;
+        parent = a ? a->parent : nullptr;
+      }
+    }
+    const std::size_t end = parent ? parent->children.size() : roots_.size();
+    previous = {AddChild(parent, std::move(name), end), depth};
+    readDepth[previous.entry] = depth;
+  }
+  if (!ok) {
+    selected_ = FirstRoot();
+    return false;
+  }
+
+  std::string_view state = lines.Get(0);
+  for (TreeEntry* e : PreOrder()) {
+    if (state.empty()) break;
+    e->image = WholeNumberOr(CutToken(state, " "), -1);
+    e->selectedImage = WholeNumberOr(CutToken(state, " "), -1);
+    e->stateImage = WholeNumberOr(CutToken(state, " "), -1);
+  }
+  selected_ = FirstRoot();
+  return true;
+}
+
+}  // namespace morvane

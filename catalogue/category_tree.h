@@ -1,0 +1,67 @@
+#pragma once
+// The category tree: names with display images, two system entries and the
+// user's categories; its text form is what the site data file stores.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/light_strings.h"
+
+namespace morvane {
+
+struct TreeEntry {
+  std::string name;  // CP932
+  int image = 0;
+  int selectedImage = 0;
+  int stateImage = -1;
+  TreeEntry* parent = nullptr;
+  std::vector<std::unique_ptr<TreeEntry>> children;
+};
+
+enum class AddCategoryResult { Added, Empty, Duplicate };
+enum class DeleteCategoryResult { NothingSelected, SystemEntry, Deleted };
+
+class CategoryTree {
+ public:
+  CategoryTree();  // the designed tree: "すべてのサイト" with "未分類" under it
+
+  const std::vector<std::unique_ptr<TreeEntry>>& Roots() const { return roots_; }
+  TreeEntry* FirstRoot() const { return roots_.empty() ? nullptr : roots_.front().get(); }
+  bool IsSystemEntry(const TreeEntry* e) const;
+
+  TreeEntry* Selected() const { return selected_; }
+  void Select(TreeEntry* e) { selected_ = e; }
+
+  // Every entry in pre-order.
+  std::vector<TreeEntry*> PreOrder() const;
+  // Index path from the roots (as a tree view addresses rows) and back.
+  std::vector<int> PathOf(const TreeEntry* e) const;
+  TreeEntry* EntryAt(const std::vector<int>& path) const;
+  TreeEntry* FindByName(std::string_view name) const;
+
+  std::string CategoryListText() const;
+
+  // The new entry becomes the selected one.
+  AddCategoryResult AddCategory(std::string_view typed, TreeEntry** added = nullptr);
+  // Removes the entry and everything under it, then uncategorises the sites
+  // that named the removed entry.
+  DeleteCategoryResult DeleteCategory(TreeEntry* selected, TLightStrings& sites);
+  // Moves a user category beside the drop target. A drop onto a system entry
+  // being dragged, onto itself or onto an entry under it is no move: false.
+  bool MoveCategory(TreeEntry* dragged, TreeEntry* target);
+
+  std::string QZSaveTreeToStrings() const;
+  // Replaces the tree by the text form; false when an entry line is two or
+  // more levels deeper than the one before it (entries read so far remain).
+  bool QZLoadTreeFromStrings(std::string_view text);
+
+ private:
+  TreeEntry* AddChild(TreeEntry* parent, std::string name, std::size_t at);
+  std::unique_ptr<TreeEntry> Detach(TreeEntry* e);
+
+  std::vector<std::unique_ptr<TreeEntry>> roots_;
+  TreeEntry* selected_ = nullptr;
+};
+
+}  // namespace morvane

@@ -1,0 +1,199 @@
+#include "catalogue/light_strings.h"
+
+#include <algorithm>
+#include <cstring>
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+#include "util/cp932.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+
+ListIndexError::ListIndexError()
+    : std::out_of_range(SystemText("インデックスがリストの範囲を超えています")) {}
+
+TLightStrings::TLightStrings(std::string nameValueSeparator) : separator_(std::move(nameValueSeparator)) {}
+
+void TLightStrings::Error() const { throw ListIndexError(); }
+
+void TLightStrings::CheckIndex(long long i) const {
+  if (i < 0 || i >= Count()) Error();
+}
+
+void TLightStrings::Grow() {
+  if (Count() == capacity_) capacity_ += 32;
+}
+
+const std::string& TLightStrings::Get(long long i) const {
+  CheckIndex(i);
+  return lines_[i];
+}
+
+void TLightStrings::Put(long long i, std::string s) {
+  CheckIndex(i);
+  lines_[i] = std::move(s);
+}
+
+long long TLightStrings::Add(std::string s) {
+  Grow();
+  lines_.push_back(std::move(s));
+  return Count() - 1;
+}
+
+void TLightStrings::Insert(long long i, std::string s) {
+  if (i < 0 || i > Count()) Error();
+  Grow();
+  lines_.insert(lines_.begin() + i, std::move(s));
+}
+
+void TLightStrings::Delete(long long i) {
+  CheckIndex(i);
+  lines_.erase(lines_.begin() + i);
+}
+
+void TLightStrings::Exchange(long long i, long long j) {
+  CheckIndex(i);
+  CheckIndex(j);
+  std::swap(lines_[i], lines_[j]);
+}
+
+void TLightStrings::Clear() {
+  lines_.clear();
+  lines_.shrink_to_fit();
+  capacity_ = 0;
+}
+
+void TLightStrings::SetCount(long long n) {
+  if (n < 0 || n > kMaxCapacity) Error();
+  if (n > capacity_) capacity_ = n;
+  lines_.resize(n);
+}
+
+void TLightStrings::SetCapacity(long long n) {
+  if (n > kMaxCapacity || n < Count()) Error();
+  capacity_ = n;
+  lines_.reserve(n);
+}
+
+std::string TLightStrings::GetText() const {
+  std::size_t size = 0;
+  for (const auto& line : lines_) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const auto& line : lines_) text.append(line).append("\r\n");
+  return text;
+}
+
+void TLightStrings::SetText(std::string_view text) {
+  Clear();
+  if (text.empty()) return;
+  SetCapacity(std::min<long long>(static_cast<long long>(text.size() / 28), kMaxCapacity));
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p != end) {
+    const char* start = p;
+    while (p != end && *p != '\r' && *p != '\n' && *p != '\0') ++p;
+    Add(std::string(start, p));
+    if (p != end && *p == '\0') break;  // a zero byte ends the text
+    if (p != end && *p == '\r') ++p;
+    if (p != end && *p == '\n') ++p;
+  }
+  capacity_ = Count();
+}
+
+void TLightStrings::SaveToStream(std::ostream& out) const {
+  const std::string text = GetText();
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void TLightStrings::LoadFromStream(std::istream& in) {
+  Clear();
+  std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!rest.empty()) SetText(rest);
+}
+
+long long TLightStrings::IndexOf(std::string_view s) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i] == s) return static_cast<long long>(i);
+  return -1;
+}
+
+namespace {
+// Case-insensitive for the Latin letters; every other byte must match.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+}  // namespace
+
+long long TLightStrings::IndexOfName(std::string_view name) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const std::size_t at = lines_[i].find(separator_);
+    if (at == std::string::npos) continue;
+    if (SameNameIgnoringCase(std::string_view(lines_[i]).substr(0, at), name)) return static_cast<long long>(i);
+  }
+  return -1;
+}
+
+std::string TLightStrings::Values(std::string_view name) const {
+  const long long i = IndexOfName(name);
+  if (i < 0) return {};
+  const std::string& line = lines_[i];
+  const std::size_t from = name.size() + 1;
+  return from < line.size() ? line.substr(from) : std::string();
+}
+
+void TLightStrings::SetValue(std::string_view name, std::string_view value) {
+  std::string line(name);
+  line.append(separator_).append(RemoveAll(value, "\r\n"));
+  const long long i = IndexOfName(name);
+  if (i >= 0) Put(i, std::move(line));
+  else Add(std::move(line));
+}
+
+void TLightStrings::QuickSort(long long l, long long r, const Compare& compare) {
+  // The classic partition; the smaller side is sorted by recursion and the
+  // larger by the loop, so the stack stays shallow for any input.
+  while (l < r) {
+    long long i = l, j = r;
+    const std::string pivot = lines_[(l + r) / 2];
+    do {
+      while (compare(lines_[i], pivot) < 0) ++i;
+      while (compare(lines_[j], pivot) > 0) --j;
+      if (i <= j) {
+        std::swap(lines_[i], lines_[j]);
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (j - l < r - i) {
+      if (l < j) QuickSort(l, j, compare);
+      l = i;
+    } else {
+      if (i < r) QuickSort(i, r, compare);
+      r = j;
+    }
+  }
+}
+
+void TLightStrings::CustomSort(const Compare& compare) {
+  if (Count() > 1) QuickSort(0, Count() - 1, compare);
+}
+
+int CompareBytes(const std::string& a, const std::string& b) {
+  const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+  if (c != 0) return c;
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+void TLightStrings::Sort() { CustomSort(CompareBytes); }
+
+}  // namespace morvane

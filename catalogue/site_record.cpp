@@ -1,0 +1,113 @@
+#include "catalogue/site_record.h"
+
+#include "util/cp932.h"
+#include "util/scrambler.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+
+const std::string& AllSitesEntryName() { return SystemText("すべてのサイト"); }
+const std::string& UncategorisedEntryName() { return SystemText("未分類"); }
+
+ParsedSiteLine ParseSiteLine(std::string_view line) {
+  ParsedSiteLine out;
+  TQZSiteListRec& r = out.record;
+  std::string_view rest = line;
+  for (std::string* field : {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate, &r.AccessURL, &r.LoginID})
+    *field = CutToken(rest, "\t");
+  r.LoginPass = UnscrambleField(CutToken(rest, "\t"), kSitePasswordKey);
+  out.leftover = rest;
+  return out;
+}
+
+TQZSiteListRec SiteFromLine(std::string_view line) { return ParseSiteLine(line).record; }
+
+std::string FormatSiteLine(const TQZSiteListRec& r) {
+  std::string line;
+  line.reserve(r.SiteName.size() + r.SiteURL.size() + r.Category.size() + r.RegistDate.size() +
+               r.AccessURL.size() + r.LoginID.size() + 4 * r.LoginPass.size() + 8);
+  for (const std::string* field : {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate, &r.AccessURL, &r.LoginID})
+    line.append(*field).push_back('\t');
+  line.append(ScrambleField(r.LoginPass, kSitePasswordKey));
+  return line;
+}
+
+std::string_view SiteURLOfLine(std::string_view line) {
+  std::string_view rest = line;
+  CutToken(rest, "\t");
+  return CutToken(rest, "\t");
+}
+
+std::array<std::string, 8> SiteRowCells(std::string_view line, long long row) {
+  TQZSiteListRec r = SiteFromLine(line);
+  return {std::to_string(row + 1), std::move(r.SiteName), std::move(r.SiteURL), std::move(r.Category),
+          std::move(r.RegistDate), std::move(r.AccessURL), std::move(r.LoginID), "*Password*"};
+}
+
+std::string CheckSiteInput(const TQZSiteListRec& r) {
+  std::string message;
+  if (r.SiteName.empty()) message = SystemText("サイト名が入力されていません");
+  if (r.SiteURL.empty()) message = SystemText("サイトURLが入力されていません");
+  if (r.AccessURL.empty()) message = SystemText("アクセス解析URLが入力されていません");
+  return message;
+}
+
+std::string CleanSiteField(std::string_view typed) {
+  std::string s;
+  s.reserve(typed.size());
+  for (char c : typed) {
+    if (c == '\r' || c == '\n') continue;
+    s.push_back(c == '\t' ? ' ' : c);
+  }
+  return TrimSpaces(s);
+}
+
+long long FindSiteByURL(const TLightStrings& sites, std::string_view url) {
+  const auto& lines = sites.Lines();
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (SiteURLOfLine(lines[i]) == url) return static_cast<long long>(i);
+  return -1;
+}
+
+void StoreSite(TLightStrings& sites, const TQZSiteListRec& rec) {
+  const long long i = FindSiteByURL(sites, rec.SiteURL);
+  if (i < 0) sites.Add(FormatSiteLine(rec));
+  else sites.Put(i, FormatSiteLine(rec));
+}
+
+void DeleteSiteByURL(TLightStrings& sites, std::string_view url) {
+  const long long i = FindSiteByURL(sites, url);
+  if (i >= 0) sites.Delete(i);
+}
+
+void MoveSiteToEntry(TLightStrings& sites, TQZSiteListRec rec, std::string_view entryName) {
+  if (entryName == AllSitesEntryName()) return;
+  rec.Category = entryName == UncategorisedEntryName() ? std::string() : std::string(entryName);
+  const long long i = FindSiteByURL(sites, rec.SiteURL);
+  if (i >= 0) sites.Put(i, FormatSiteLine(rec));
+}
+
+void UncategoriseSites(TLightStrings& sites, std::string_view category) {
+  for (long long i = sites.Count() - 1; i >= 0; --i) {
+    TQZSiteListRec r = SiteFromLine(sites.Get(i));
+    if (r.Category != category) continue;
+    r.Category.clear();
+    sites.Put(i, FormatSiteLine(r));
+  }
+}
+
+void BuildShownList(const TLightStrings& sites, TLightStrings& shown, std::string_view entryName) {
+  shown.Clear();
+  const bool all = entryName == AllSitesEntryName();
+  const bool uncategorised = entryName == UncategorisedEntryName();
+  for (const std::string& line : sites.Lines()) {
+    // Only the category decides; the line is re-formatted as the list shows it.
+    std::string_view rest = line;
+    for (int i = 0; i < 2; ++i) CutToken(rest, "\t");
+    const std::string_view category = CutToken(rest, "\t");
+    if (all || category == entryName || (category.empty() && uncategorised))
+      shown.Add(FormatSiteLine(SiteFromLine(line)));
+  }
+}
+
+}  // namespace morvane

@@ -1,0 +1,80 @@
+#include "util/cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "util/text_routines.h"
+
+namespace morvane {
+namespace {
+
+struct IconvCloser {
+  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+using IconvHandle = std::unique_ptr<void, IconvCloser>;
+
+// Width of the invalid or unconvertible character at the start of in.
+using CharWidth = std::size_t (*)(std::string_view in);
+
+std::size_t Cp932Width(std::string_view in) { return CharWidthAt(in, 0); }
+
+std::size_t Utf8Width(std::string_view in) {
+  const auto b = static_cast<unsigned char>(in[0]);
+  std::size_t w = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 1;
+  if (w > in.size()) return 1;
+  for (std::size_t i = 1; i < w; ++i)
+    if ((static_cast<unsigned char>(in[i]) & 0xC0) != 0x80) return 1;
+  return w;
+}
+
+std::string Convert(const char* to, const char* from, std::string_view in, CharWidth width) {
+  std::string out;
+  if (in.empty()) return out;
+  IconvHandle cd(iconv_open(to, from));
+  if (cd.get() == reinterpret_cast<void*>(-1)) {
+    cd.release();
+    // No converter at all: keep ASCII, mark the rest.
+    for (unsigned char c : in) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+  }
+  out.reserve(in.size() * 3 / 2 + 16);
+  char buffer[16384];
+  while (!in.empty()) {
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char* dst = buffer;
+    std::size_t dstLeft = sizeof buffer;
+    const std::size_t rc = iconv(static_cast<iconv_t>(cd.get()), &src, &srcLeft, &dst, &dstLeft);
+    const int err = errno;
+    out.append(buffer, dst - buffer);
+    in.remove_prefix(in.size() - srcLeft);
+    if (rc != static_cast<std::size_t>(-1) || in.empty()) continue;
+    if (err == E2BIG) continue;
+    // EILSEQ or EINVAL: one character that cannot pass becomes "?".
+    out.push_back('?');
+    in.remove_prefix(std::min(in.size(), width(in)));
+    iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Cp932ToUtf8(std::string_view cp932) { return Convert("UTF-8", "CP932", cp932, Cp932Width); }
+
+std::string Utf8ToCp932(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8, Utf8Width); }
+
+const std::string& SystemText(std::string_view utf8) {
+  static std::mutex guard;
+  static std::map<std::string, std::string, std::less<>> converted;
+  std::lock_guard lock(guard);
+  auto it = converted.find(utf8);
+  if (it == converted.end()) it = converted.emplace(std::string(utf8), Utf8ToCp932(utf8)).first;
+  return it->second;
+}
+
+}  // namespace morvane

@@ -1,0 +1,17 @@
+#pragma once
+// CP932 (Shift_JIS) <-> UTF-8 at the edges of the core. Never throws: a
+// character with no form on the other side, or an invalid byte sequence,
+// becomes "?".
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+std::string Cp932ToUtf8(std::string_view cp932);
+std::string Utf8ToCp932(std::string_view utf8);
+
+// The program's own texts are written in UTF-8 in the source and used as
+// CP932 inside the core; converted once and kept.
+const std::string& SystemText(std::string_view utf8);
+
+}  // namespace morvane

@@ -1,0 +1,44 @@
+#pragma once
+// Text and token routines over CP932 byte strings. Character positions are
+// 1-based and a lead byte (0x81-0x9F, 0xE0-0xFC) joins the byte after it into
+// one character; a lead byte at the very end counts as a character alone.
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+bool IsLeadByte(unsigned char b);
+
+// True when the byte at 1-based position i is the second byte of a double-byte
+// character. Throws std::out_of_range("Illegal Index") outside 1..size.
+bool IsTrailByte(std::string_view s, long long i);
+
+// Byte width of the character that starts at byte offset off (0-based).
+inline std::size_t CharWidthAt(std::string_view s, std::size_t off) {
+  return (off + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[off]))) ? 2 : 1;
+}
+
+long long CharLength(std::string_view s);
+long long CharPos(std::string_view pattern, std::string_view s);
+std::string CharCopy(std::string_view s, long long start, long long count);
+void CharDelete(std::string& s, long long start, long long count);
+
+// Cuts the token before the first separator byte (outside double-byte
+// characters); the source loses the token and that one separator.
+std::string CutToken(std::string& source, std::string_view separators);
+// The same over a view that is advanced instead of rewritten, so cutting a
+// long text token by token stays linear.
+std::string_view CutToken(std::string_view& source, std::string_view separators);
+
+std::string TrimSpaces(std::string_view s);
+std::string TrimLineBreaks(std::string_view s);
+std::string CutBefore(std::string& source, std::string_view delimiter);
+
+std::string WrapTagBlock(std::string_view tag, std::string_view text);
+std::string ExtractBetween(std::string& source, std::string_view startMark, std::string_view endMark);
+std::string ExtractTagBlock(std::string& source, std::string_view tag, bool remove);
+
+// Removes every occurrence of pattern (byte-exact).
+std::string RemoveAll(std::string_view s, std::string_view pattern);
+
+}  // namespace morvane

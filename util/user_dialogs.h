@@ -1,0 +1,43 @@
+#pragma once
+// The modal interactions of the program behind one seam: the window installs
+// GTK dialogs, tests install a scripted fake. Texts are CP932 bytes.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+struct FileFilter {
+  std::string name;     // as the user sees it, e.g. "データファイル(*.dat)"
+  std::string pattern;  // e.g. "*.dat"
+};
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+  // Error icon, caption "エラー", one "OK" button.
+  virtual void ShowError(std::string_view message) = 0;
+  // Question icon, caption "確認", "はい(&Y)" focused and "いいえ(&N)". True for Yes.
+  virtual bool AskYesNo(std::string_view message) = 0;
+  virtual void ShowMessage(std::string_view message) = 0;
+  // One-line input box; nullopt when cancelled.
+  virtual std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
+                                               std::string_view initial) = 0;
+  // File dialogs; file names are in the file system's encoding. nullopt when cancelled.
+  virtual std::optional<std::string> OpenFile(std::string_view title, const FileFilter* filters,
+                                              std::size_t filterCount) = 0;
+  virtual std::optional<std::string> SaveFile(std::string_view title, const FileFilter* filters,
+                                              std::size_t filterCount, std::string_view defaultExt) = 0;
+};
+
+// The dialogs in use; until one is installed errors go to standard error and
+// questions are declined, so nothing destructive happens unattended.
+UserDialogs& Dialogs();
+void InstallDialogs(UserDialogs* dialogs);  // nullptr restores the fallback
+
+// Shows message as an error box when condition is false; returns condition.
+bool ShowErrorUnless(std::string_view message, bool condition);
+// Asks a yes/no question; true when the user answered No or closed the box.
+bool AskDeclined(std::string_view message);
+
+}  // namespace morvane
