@@ -28,6 +28,12 @@ class UserDialogs {
                                               std::size_t filterCount) = 0;
   virtual std::optional<std::string> SaveFile(std::string_view title, const FileFilter* filters,
                                               std::size_t filterCount, std::string_view defaultExt) = 0;
+  // The same with a file name proposed in the dialog (the last one imported).
+  virtual std::optional<std::string> SaveFileNamed(std::string_view title, const FileFilter* filters,
+                                                   std::size_t filterCount, std::string_view defaultExt,
+                                                   std::string_view /*proposedName*/) {
+    return SaveFile(title, filters, filterCount, defaultExt);
+  }
 };
 
 // The dialogs in use; until one is installed errors go to standard error and

@@ -1,0 +1,147 @@
+#include "app/gtk_dialogs.h"
+
+#include <gtkmm/box.h>
+#include <gtkmm/dialog.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/filechooserdialog.h>
+#include <gtkmm/label.h>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/stock.h>
+
+#include <glibmm/convert.h>
+#include <glibmm/fileutils.h>
+
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+Glib::ustring U8(std::string_view cp932) { return Cp932ToUtf8(cp932); }
+
+void KeepAbove(Gtk::Window& box, Gtk::Window* parent) {
+  if (parent) box.set_transient_for(*parent);
+  box.set_position(parent ? Gtk::WIN_POS_CENTER_ON_PARENT : Gtk::WIN_POS_CENTER);
+}
+
+void AddFilters(Gtk::FileChooserDialog& box, const FileFilter* filters, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    auto filter = Gtk::FileFilter::create();
+    filter->set_name(U8(filters[i].name));
+    filter->add_pattern(filters[i].pattern);
+    box.add_filter(filter);
+  }
+}
+
+std::optional<std::string> RunFileBox(Gtk::FileChooserDialog& box, Gtk::Window* parent) {
+  KeepAbove(box, parent);
+  box.set_modal(true);
+  box.set_resizable(true);
+  if (box.run() != Gtk::RESPONSE_ACCEPT) return std::nullopt;
+  std::string name = box.get_filename();
+  if (name.empty()) return std::nullopt;
+  return name;
+}
+
+// Question icon, caption "確認", Yes focused and the default.
+bool Ask(const Glib::ustring& message, Gtk::Window* parent) {
+  Gtk::MessageDialog box(message, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
+  box.set_title("確認");
+  Gtk::Button* yes = box.add_button("はい(_Y)", Gtk::RESPONSE_YES);
+  box.add_button("いいえ(_N)", Gtk::RESPONSE_NO);
+  box.set_default_response(Gtk::RESPONSE_YES);
+  KeepAbove(box, parent);
+  yes->grab_focus();
+  return box.run() == Gtk::RESPONSE_YES;
+}
+
+}  // namespace
+
+std::string WithDefaultExtension(const std::string& path, std::string_view defaultExt) {
+  if (defaultExt.empty()) return path;
+  const auto slash = path.find_last_of('/');
+  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (base.empty() || base.find('.') != std::string::npos) return path;
+  return path + "." + std::string(defaultExt);
+}
+
+void GtkUserDialogs::ShowError(std::string_view message) {
+  Gtk::MessageDialog box(U8(message), false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE, true);
+  box.set_title("エラー");
+  box.add_button("OK", Gtk::RESPONSE_OK);
+  box.set_default_response(Gtk::RESPONSE_OK);
+  KeepAbove(box, parent_);
+  box.run();
+}
+
+bool GtkUserDialogs::AskYesNo(std::string_view message) { return Ask(U8(message), parent_); }
+
+void GtkUserDialogs::ShowMessage(std::string_view message) {
+  Gtk::MessageDialog box(U8(message), false, Gtk::MESSAGE_OTHER, Gtk::BUTTONS_NONE, true);
+  box.set_title(parent_ ? parent_->get_title() : Glib::ustring());
+  box.add_button("OK", Gtk::RESPONSE_OK);
+  box.set_default_response(Gtk::RESPONSE_OK);
+  KeepAbove(box, parent_);
+  box.run();
+}
+
+std::optional<std::string> GtkUserDialogs::InputText(std::string_view caption, std::string_view prompt,
+                                                     std::string_view initial) {
+  Gtk::Dialog box(U8(caption), true);
+  KeepAbove(box, parent_);
+  box.set_resizable(false);
+  Gtk::Label label(U8(prompt), Gtk::ALIGN_START, Gtk::ALIGN_CENTER);
+  Gtk::Entry entry;
+  entry.set_text(U8(initial));
+  entry.set_activates_default(true);
+  entry.set_width_chars(40);
+  Gtk::Box* area = box.get_content_area();
+  area->set_spacing(6);
+  area->set_border_width(10);
+  area->pack_start(label, Gtk::PACK_SHRINK);
+  area->pack_start(entry, Gtk::PACK_SHRINK);
+  box.add_button("OK", Gtk::RESPONSE_OK);
+  box.add_button("キャンセル", Gtk::RESPONSE_CANCEL);
+  box.set_default_response(Gtk::RESPONSE_OK);
+  box.show_all();
+  entry.grab_focus();
+  if (box.run() != Gtk::RESPONSE_OK) return std::nullopt;
+  return Utf8ToCp932(entry.get_text().raw());
+}
+
+std::optional<std::string> GtkUserDialogs::OpenFile(std::string_view title, const FileFilter* filters,
+                                                    std::size_t filterCount) {
+  Gtk::FileChooserDialog box(U8(title), Gtk::FILE_CHOOSER_ACTION_OPEN);
+  box.add_button("キャンセル", Gtk::RESPONSE_CANCEL);
+  box.add_button("開く(_O)", Gtk::RESPONSE_ACCEPT);
+  box.set_default_response(Gtk::RESPONSE_ACCEPT);
+  AddFilters(box, filters, filterCount);
+  return RunFileBox(box, parent_);
+}
+
+std::optional<std::string> GtkUserDialogs::SaveFile(std::string_view title, const FileFilter* filters,
+                                                    std::size_t filterCount, std::string_view defaultExt) {
+  return SaveFileNamed(title, filters, filterCount, defaultExt, {});
+}
+
+std::optional<std::string> GtkUserDialogs::SaveFileNamed(std::string_view title, const FileFilter* filters,
+                                                         std::size_t filterCount, std::string_view defaultExt,
+                                                         std::string_view proposedName) {
+  Gtk::FileChooserDialog box(U8(title), Gtk::FILE_CHOOSER_ACTION_SAVE);
+  box.add_button("キャンセル", Gtk::RESPONSE_CANCEL);
+  box.add_button("保存(_S)", Gtk::RESPONSE_ACCEPT);
+  box.set_default_response(Gtk::RESPONSE_ACCEPT);
+  box.set_do_overwrite_confirmation(true);
+  AddFilters(box, filters, filterCount);
+  if (!proposedName.empty()) box.set_filename(std::string(proposedName));
+  auto chosen = RunFileBox(box, parent_);
+  if (!chosen) return chosen;
+  const std::string full = WithDefaultExtension(*chosen, defaultExt);
+  // The box only confirmed overwriting the name as typed.
+  if (full != *chosen && Glib::file_test(full, Glib::FILE_TEST_EXISTS)) {
+    if (!Ask(Glib::filename_display_basename(full) + " は既に存在します。\n上書きしますか？", parent_))
+      return std::nullopt;
+  }
+  return full;
+}
+
+}  // namespace morvane

@@ -1,0 +1,37 @@
+#pragma once
+// The modal boxes of the program drawn with GTK: message boxes, the one-line
+// input box and the file dialogs.
+#include <gtkmm/window.h>
+
+#include "util/user_dialogs.h"
+
+namespace morvane {
+
+class GtkUserDialogs final : public UserDialogs {
+ public:
+  // Boxes are kept above parent (may be null before the window exists).
+  explicit GtkUserDialogs(Gtk::Window* parent = nullptr) : parent_(parent) {}
+  void SetParent(Gtk::Window* parent) { parent_ = parent; }
+
+  void ShowError(std::string_view message) override;
+  bool AskYesNo(std::string_view message) override;
+  void ShowMessage(std::string_view message) override;
+  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
+                                       std::string_view initial) override;
+  std::optional<std::string> OpenFile(std::string_view title, const FileFilter* filters,
+                                      std::size_t filterCount) override;
+  std::optional<std::string> SaveFile(std::string_view title, const FileFilter* filters, std::size_t filterCount,
+                                      std::string_view defaultExt) override;
+  std::optional<std::string> SaveFileNamed(std::string_view title, const FileFilter* filters,
+                                           std::size_t filterCount, std::string_view defaultExt,
+                                           std::string_view proposedName) override;
+
+ private:
+  Gtk::Window* parent_;
+};
+
+// Adds defaultExt when the chosen name has no extension of its own, as the
+// save box promises by its filter.
+std::string WithDefaultExtension(const std::string& path, std::string_view defaultExt);
+
+}  // namespace morvane

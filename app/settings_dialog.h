@@ -1,0 +1,33 @@
+#pragma once
+// The settings dialog: the master login used for sites without their own.
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/dialog.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/frame.h>
+#include <gtkmm/grid.h>
+#include <gtkmm/label.h>
+
+namespace morvane {
+
+class TForm3 : public Gtk::Dialog {
+ public:
+  TForm3();
+
+  // True when closed with OK; closing by the frame is a cancel.
+  bool ShowModal();
+  void Button1Click();
+
+  Gtk::Frame GroupBox1;
+  Gtk::Entry edLoginID;
+  Gtk::Entry edLoginPW;
+  Gtk::Button Button1;
+  Gtk::Button BitBtn1;
+
+ private:
+  Gtk::Grid grid_;
+  Gtk::Label lbLoginID_, lbLoginPW_;
+  Gtk::Box row_;
+};
+
+}  // namespace morvane

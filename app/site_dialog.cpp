@@ -1,0 +1,153 @@
+#include "app/site_dialog.h"
+
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/image.h>
+
+#include "app/modal_runner.h"
+#include "catalogue/site_defaults.h"
+#include "util/cp932.h"
+#include "util/text_routines.h"
+#include "util/user_dialogs.h"
+
+namespace morvane {
+namespace {
+
+std::string Text(const Gtk::Entry& e) { return Utf8ToCp932(e.get_text().raw()); }
+void SetText(Gtk::Entry& e, std::string_view cp932) { e.set_text(Cp932ToUtf8(cp932)); }
+
+void Place(Gtk::Grid& grid, Gtk::Label& label, const char* caption, Gtk::Widget& field, int row, int column,
+           int width) {
+  label.set_text(caption);
+  label.set_xalign(0.0f);
+  grid.attach(label, column, row);
+  grid.attach(field, column + 1, row, width);
+}
+
+}  // namespace
+
+TForm2::TForm2() {
+  set_title("サイト登録フォーム");
+  set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
+  set_resizable(false);
+  set_modal(true);
+
+  grid_.set_row_spacing(4);
+  grid_.set_column_spacing(6);
+  grid_.set_border_width(8);
+  // Three field columns: wide boxes span them, the pairs share a row.
+  Place(grid_, lbSiteName_, "サイト名", edSiteName, 0, 0, 4);
+  Place(grid_, lbSiteURL_, "サイトURL", edSiteURL, 1, 0, 4);
+  Place(grid_, lbCategory_, "カテゴリ", cbCategory, 2, 0, 1);
+  Place(grid_, lbRegistDate_, "登録日", edRegistDate, 2, 2, 1);
+  grid_.attach(SpeedButton1, 4, 2);
+  Place(grid_, lbAccessURL_, "Vexa解析URL", edAccessURL, 3, 0, 4);
+  Place(grid_, lbLoginID_, "ログインID", edLoginID, 4, 0, 1);
+  Place(grid_, lbLoginPass_, "パスワード", edLoginPass, 4, 2, 2);
+  for (Gtk::Entry* e : {&edSiteName, &edSiteURL, &edAccessURL}) {
+    e->set_hexpand(true);
+    e->set_activates_default(true);
+  }
+  for (Gtk::Entry* e : {&edLoginID, &edLoginPass, &edRegistDate}) {
+    e->set_width_chars(18);
+    e->set_activates_default(true);
+  }
+  cbCategory.set_hexpand(true);
+  edLoginPass.set_visibility(false);
+  edLoginPass.set_invisible_char('*');
+
+  // Shown, not typed into: no tab stop, the tooltip background.
+  edRegistDate.set_editable(false);
+  edRegistDate.set_can_focus(false);
+  edRegistDate.set_width_chars(19);
+  auto css = Gtk::CssProvider::create();
+  css->load_from_data("entry { background: #ffffe1; color: #000000; }");
+  edRegistDate.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+
+  SpeedButton1.set_image_from_icon_name("go-down-symbolic", Gtk::ICON_SIZE_MENU);
+  SpeedButton1.set_tooltip_text("ブラウザURLをVexa解析URLに転送");
+  SpeedButton1.set_can_focus(false);
+  SpeedButton1.set_relief(Gtk::RELIEF_NONE);
+  SpeedButton1.signal_clicked().connect(sigc::mem_fun(*this, &TForm2::SpeedButton1Click));
+
+  edSiteURL.add_events(Gdk::BUTTON_PRESS_MASK);
+  edSiteURL.signal_button_press_event().connect(
+      [this](GdkEventButton* event) {
+        if (event->type == GDK_2BUTTON_PRESS && event->button == 1) edSiteURLDblClick();
+        return false;
+      },
+      false);
+
+  get_content_area()->pack_start(grid_, Gtk::PACK_EXPAND_WIDGET);
+  BitBtn1.set_label("OK");
+  BitBtn2.set_label("Cancel");
+  BitBtn1.set_can_default(true);
+  add_action_widget(BitBtn1, Gtk::RESPONSE_NONE);
+  add_action_widget(BitBtn2, Gtk::RESPONSE_CANCEL);
+  BitBtn1.grab_default();
+  // OK answers only after the input passed its checks.
+  BitBtn1.signal_clicked().connect(sigc::mem_fun(*this, &TForm2::BitBtn1Click));
+  get_content_area()->show_all();
+  get_action_area()->show_all();
+}
+
+void TForm2::SetCategoryItems(std::string_view categoryListText) {
+  cbCategory.remove_all();
+  TLightStrings lines;
+  lines.SetText(categoryListText);
+  for (const std::string& name : lines.Lines()) cbCategory.append(Cp932ToUtf8(name));
+}
+
+std::string TForm2::BrowserURL() const { return browser_.locationURL ? browser_.locationURL() : std::string(); }
+
+void TForm2::ResetForNewSite() {
+  SetText(edSiteName, DefaultSiteName(browser_.htmlSource ? browser_.htmlSource() : std::string()));
+  edSiteURL.set_text("");
+  SetText(edRegistDate, RegistDateNow());
+  SetText(edAccessURL, BrowserURL());
+  edLoginID.set_text("");
+  edLoginPass.set_text("");
+  cbCategory.set_active(-1);
+}
+
+void TForm2::FillFrom(const TQZSiteListRec& rec) {
+  SetText(edSiteName, rec.SiteName);
+  SetText(edSiteURL, rec.SiteURL);
+  SetText(edRegistDate, rec.RegistDate);
+  SetText(edAccessURL, rec.AccessURL);
+  SetText(edLoginID, rec.LoginID);
+  SetText(edLoginPass, rec.LoginPass);
+  // The first item equal to the category ignoring letter case, as a list box searches.
+  const Glib::ustring wanted = Glib::ustring(Cp932ToUtf8(rec.Category)).casefold();
+  int found = -1;
+  auto model = cbCategory.get_model();
+  int i = 0;
+  for (auto it = model->children().begin(); found < 0 && it != model->children().end(); ++it, ++i) {
+    Glib::ustring item;
+    it->get_value(0, item);
+    if (item.casefold() == wanted) found = i;
+  }
+  cbCategory.set_active(found);
+}
+
+bool TForm2::ShowModal() { return RunModal(*this) == Gtk::RESPONSE_OK; }
+
+void TForm2::BitBtn1Click() {
+  // Line breaks and tabs would break the site line; a pasted value loses them.
+  SiteRec.SiteName = CleanSiteField(Text(edSiteName));
+  SiteRec.SiteURL = CleanSiteField(Text(edSiteURL));
+  SiteRec.AccessURL = CleanSiteField(Text(edAccessURL));
+  SiteRec.LoginID = CleanSiteField(Text(edLoginID));
+  SiteRec.LoginPass = CleanSiteField(Text(edLoginPass));
+  SiteRec.Category = cbCategory.get_active_row_number() >= 0 ? Utf8ToCp932(cbCategory.get_active_text().raw())
+                                                              : std::string();
+  SiteRec.RegistDate = Text(edRegistDate);
+  const std::string message = CheckSiteInput(SiteRec);
+  if (!ShowErrorUnless(message, message.empty())) return;
+  response(Gtk::RESPONSE_OK);
+}
+
+void TForm2::edSiteURLDblClick() { SetText(edSiteURL, BrowserURL()); }
+
+void TForm2::SpeedButton1Click() { SetText(edAccessURL, BrowserURL()); }
+
+}  // namespace morvane

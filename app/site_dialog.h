@@ -1,0 +1,61 @@
+#pragma once
+// The site dialog: adds a new site or edits the selected one.
+#include <gtkmm/button.h>
+#include <gtkmm/comboboxtext.h>
+#include <gtkmm/dialog.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/grid.h>
+#include <gtkmm/label.h>
+
+#include <functional>
+#include <string>
+
+#include "catalogue/site_record.h"
+
+namespace morvane {
+
+// What the dialog reads from the embedded browser (CP932 texts).
+struct BrowserValues {
+  std::function<std::string()> locationURL;
+  std::function<std::string()> htmlSource;
+};
+
+class TForm2 : public Gtk::Dialog {
+ public:
+  TForm2();
+
+  void SetBrowser(BrowserValues browser) { browser_ = std::move(browser); }
+  // One category per line of the category list text.
+  void SetCategoryItems(std::string_view categoryListText);
+
+  void ResetForNewSite();
+  void FillFrom(const TQZSiteListRec& rec);
+  // Shows the dialog modally; true when it closed with OK.
+  bool ShowModal();
+
+  void BitBtn1Click();
+  void edSiteURLDblClick();
+  void SpeedButton1Click();
+
+  TQZSiteListRec SiteRec;
+
+  Gtk::Entry edSiteName;
+  Gtk::Entry edSiteURL;
+  Gtk::ComboBoxText cbCategory;
+  Gtk::Entry edAccessURL;
+  Gtk::Entry edLoginID;
+  Gtk::Entry edLoginPass;
+  Gtk::Button BitBtn1;
+  Gtk::Button BitBtn2;
+  Gtk::Entry edRegistDate;
+  Gtk::Button SpeedButton1;
+
+ private:
+  std::string BrowserURL() const;
+
+  BrowserValues browser_;
+  Gtk::Grid grid_;
+  Gtk::Label lbSiteName_, lbSiteURL_, lbCategory_, lbAccessURL_, lbLoginID_, lbLoginPass_, lbRegistDate_;
+};
+
+}  // namespace morvane

@@ -1,0 +1,129 @@
+#include "app/site_list_model.h"
+
+#include "catalogue/site_record.h"
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+Gtk::TreeModel::Path RowPath(int row) {
+  Gtk::TreeModel::Path path;
+  path.push_back(row);
+  return path;
+}
+
+}  // namespace
+
+Glib::RefPtr<SiteListModel> SiteListModel::create(const TLightStrings* lines) {
+  return Glib::RefPtr<SiteListModel>(new SiteListModel(lines));
+}
+
+SiteListModel::SiteListModel(const TLightStrings* lines)
+    : Glib::ObjectBase(typeid(SiteListModel)), Glib::Object(), lines_(lines) {}
+
+void SiteListModel::Resize(int count) {
+  if (count < 0) count = 0;
+  Invalidate();
+  while (count_ > count) {
+    --count_;
+    row_deleted(RowPath(count_));
+  }
+  while (count_ < count) {
+    iterator iter;
+    MakeIter(count_++, iter);
+    row_inserted(RowPath(count_ - 1), iter);
+  }
+}
+
+void SiteListModel::SetCountDetached(int count) {
+  count_ = count < 0 ? 0 : count;
+  ++stamp_;
+  Invalidate();
+}
+
+void SiteListModel::Invalidate() { cachedRow_ = -1; }
+
+const std::array<Glib::ustring, SiteListModel::kColumns>& SiteListModel::CellsOf(int row) const {
+  if (row != cachedRow_) {
+    cachedRow_ = row;
+    if (lines_ && row >= 0 && row < lines_->Count()) {
+      ++linesParsed_;
+      const auto cells = SiteRowCells(lines_->Get(row), row);
+      for (int c = 0; c < kColumns; ++c) cells_[c] = Cp932ToUtf8(cells[c]);
+    } else {
+      cells_.fill({});
+    }
+  }
+  return cells_;
+}
+
+Glib::ustring SiteListModel::Cell(int row, int column) const {
+  if (column < 0 || column >= kColumns) return {};
+  return CellsOf(row)[column];
+}
+
+Gtk::TreeModelFlags SiteListModel::get_flags_vfunc() const {
+  return Gtk::TREE_MODEL_LIST_ONLY | Gtk::TREE_MODEL_ITERS_PERSIST;
+}
+
+int SiteListModel::get_n_columns_vfunc() const { return kColumns; }
+
+GType SiteListModel::get_column_type_vfunc(int) const { return G_TYPE_STRING; }
+
+void SiteListModel::get_value_vfunc(const iterator& iter, int column, Glib::ValueBase& value) const {
+  value.init(G_TYPE_STRING);
+  const int row = RowOf(iter);
+  if (row < 0 || column < 0 || column >= kColumns) return;
+  g_value_set_string(value.gobj(), CellsOf(row)[column].c_str());
+}
+
+bool SiteListModel::MakeIter(int row, iterator& iter) const {
+  GtkTreeIter* it = iter.gobj();
+  if (row < 0 || row >= count_) {
+    it->stamp = 0;
+    return false;
+  }
+  it->stamp = stamp_;
+  it->user_data = GINT_TO_POINTER(row);
+  it->user_data2 = nullptr;
+  it->user_data3 = nullptr;
+  return true;
+}
+
+int SiteListModel::RowOf(const iterator& iter) const {
+  const GtkTreeIter* it = iter.gobj();
+  if (!it || it->stamp != stamp_) return -1;
+  const int row = GPOINTER_TO_INT(it->user_data);
+  return row < count_ ? row : -1;
+}
+
+bool SiteListModel::iter_next_vfunc(const iterator& iter, iterator& iter_next) const {
+  const int row = RowOf(iter);
+  return MakeIter(row < 0 ? -1 : row + 1, iter_next);
+}
+
+bool SiteListModel::iter_children_vfunc(const iterator&, iterator& iter) const { return MakeIter(-1, iter); }
+
+bool SiteListModel::iter_has_child_vfunc(const iterator&) const { return false; }
+
+int SiteListModel::iter_n_children_vfunc(const iterator&) const { return 0; }
+
+int SiteListModel::iter_n_root_children_vfunc() const { return count_; }
+
+bool SiteListModel::iter_nth_child_vfunc(const iterator&, int, iterator& iter) const { return MakeIter(-1, iter); }
+
+bool SiteListModel::iter_nth_root_child_vfunc(int n, iterator& iter) const { return MakeIter(n, iter); }
+
+bool SiteListModel::iter_parent_vfunc(const iterator&, iterator& iter) const { return MakeIter(-1, iter); }
+
+Gtk::TreeModel::Path SiteListModel::get_path_vfunc(const iterator& iter) const {
+  const int row = RowOf(iter);
+  return row < 0 ? Path() : RowPath(row);
+}
+
+bool SiteListModel::get_iter_vfunc(const Path& path, iterator& iter) const {
+  if (path.size() != 1) return MakeIter(-1, iter);
+  return MakeIter(path[0], iter);
+}
+
+}  // namespace morvane

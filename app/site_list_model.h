@@ -1,0 +1,68 @@
+#pragma once
+// The site list view's model: a virtual list over the shown list. It holds
+// only a row count; a row's cells are made from its site line when the view
+// asks for them, so a large catalogue costs one parse per painted row.
+#include <glibmm/object.h>
+#include <gtkmm/treemodel.h>
+#include <gtkmm/treepath.h>
+
+#include <array>
+
+#include "catalogue/light_strings.h"
+
+namespace morvane {
+
+class SiteListModel final : public Glib::Object, public Gtk::TreeModel {
+ public:
+  static constexpr int kColumns = 8;
+
+  static Glib::RefPtr<SiteListModel> create(const TLightStrings* lines);
+
+  // Rows the view knows about; changed only through Resize, which tells the view.
+  int RowCount() const { return count_; }
+  // Adds or removes rows at the end, announcing each to the view.
+  void Resize(int count);
+  // Sets the count without telling anybody: only while no view holds the model.
+  void SetCountDetached(int count);
+  // The lines may have changed under the same rows: forget the parsed row.
+  void Invalidate();
+
+  // How many site lines have been parsed to produce cells.
+  long long LinesParsed() const { return linesParsed_; }
+  void ResetLinesParsed() { linesParsed_ = 0; }
+
+  // Cell text (UTF-8) of row, column; empty outside the list.
+  Glib::ustring Cell(int row, int column) const;
+
+ protected:
+  explicit SiteListModel(const TLightStrings* lines);
+
+  Gtk::TreeModelFlags get_flags_vfunc() const override;
+  int get_n_columns_vfunc() const override;
+  GType get_column_type_vfunc(int index) const override;
+  void get_value_vfunc(const iterator& iter, int column, Glib::ValueBase& value) const override;
+  bool iter_next_vfunc(const iterator& iter, iterator& iter_next) const override;
+  bool iter_children_vfunc(const iterator& parent, iterator& iter) const override;
+  bool iter_has_child_vfunc(const iterator& iter) const override;
+  int iter_n_children_vfunc(const iterator& iter) const override;
+  int iter_n_root_children_vfunc() const override;
+  bool iter_nth_child_vfunc(const iterator& parent, int n, iterator& iter) const override;
+  bool iter_nth_root_child_vfunc(int n, iterator& iter) const override;
+  bool iter_parent_vfunc(const iterator& child, iterator& iter) const override;
+  Path get_path_vfunc(const iterator& iter) const override;
+  bool get_iter_vfunc(const Path& path, iterator& iter) const override;
+
+ private:
+  bool MakeIter(int row, iterator& iter) const;
+  int RowOf(const iterator& iter) const;  // -1 for a foreign or stale iterator
+  const std::array<Glib::ustring, kColumns>& CellsOf(int row) const;
+
+  const TLightStrings* lines_;
+  int count_ = 0;
+  int stamp_ = 1;
+  mutable int cachedRow_ = -1;
+  mutable std::array<Glib::ustring, kColumns> cells_;
+  mutable long long linesParsed_ = 0;
+};
+
+}  // namespace morvane
