@@ -1,0 +1,70 @@
+#include "util/container_file.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "util/file_ops.h"
+#include "util/text_file.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+namespace {
+
+std::string ClosingMark(std::string_view tag) { return "<!--/" + std::string(tag) + "-->"; }
+
+// True when text survives the trip through its block unchanged in length.
+bool FitsInBlock(std::string_view text, std::string_view tag) {
+  return text.find('\0') == std::string_view::npos && CharPos(ClosingMark(tag), text) == 0;
+}
+
+bool HasBlock(std::string_view text, std::string_view tag) {
+  const long long start = CharPos("<!--" + std::string(tag) + "-->", text);
+  const long long end = CharPos(ClosingMark(tag), text);
+  return start > 0 && end > start;
+}
+
+}  // namespace
+
+bool WriteContainer(const std::string& name, std::string_view contents, std::string_view identity, mode_t mode) {
+  if (!FitsInBlock(identity, kIdentityTag) || !FitsInBlock(contents, kContentsTag)) return false;
+  std::string text = WrapTagBlock(kIdentityTag, identity);
+  text.append(WrapTagBlock(kContentsTag, contents));
+  return SaveTextFile(name, text, mode);
+}
+
+ContainerText ReadContainer(const std::string& name, std::string_view expectedIdentity) {
+  ContainerText result;
+  std::string text = LoadTextFile(name);
+  const std::string identity = ExtractTagBlock(text, kIdentityTag, true);
+  result.contentsFound = HasBlock(text, kContentsTag);
+  result.contents = ExtractTagBlock(text, kContentsTag, true);
+  result.identityMatches = identity == expectedIdentity;
+  return result;
+}
+
+std::string BackupName(std::string_view name, std::chrono::system_clock::time_point when) {
+  using namespace std::chrono;
+  const auto sinceEpoch = when.time_since_epoch();
+  const std::time_t seconds = static_cast<std::time_t>(floor<std::chrono::seconds>(sinceEpoch).count());
+  const int millis = static_cast<int>(floor<milliseconds>(sinceEpoch).count() % 1000);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char stamp[40];
+  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d_%03d_", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, millis);
+  std::string fileName = stamp + NamePart(name);
+  const std::size_t dot = fileName.rfind('.');
+  if (dot != std::string::npos) fileName.erase(dot);
+  return FolderPart(name) + fileName + ".bak";
+}
+
+bool BackupByRename(const std::string& name) { return BackupByRename(name, std::chrono::system_clock::now()); }
+
+bool BackupByRename(const std::string& name, std::chrono::system_clock::time_point when, std::string* backupName) {
+  const std::string target = BackupName(name, when);
+  if (CurrentFileOps().RenameNoReplace(name.c_str(), target.c_str()) != 0) return false;
+  if (backupName) *backupName = target;
+  return true;
+}
+
+}  // namespace morvane

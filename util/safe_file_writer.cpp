@@ -1,0 +1,77 @@
+#include "util/safe_file_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+#include "util/file_ops.h"
+
+namespace morvane {
+namespace {
+
+std::atomic<unsigned> tempCounter{0};
+
+// Creates a fresh temporary file beside the target; -1 when none can be made.
+int CreateTemp(const std::string& path, mode_t mode, std::string& tempPath) {
+  const std::string prefix = FolderPart(path) + "." + NamePart(path) + "." + std::to_string(::getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = prefix + std::to_string(tempCounter++) + ".tmp";
+    const int fd = CurrentFileOps().Open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;  // a stale name from an earlier run: try the next
+  }
+  return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = CurrentFileOps().Write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;  // zero would loop for ever
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// The rename is what makes the new file visible; syncing its folder only
+// makes it survive a power cut, so a folder that cannot be synced is no
+// failure of the save.
+void SyncFolder(const std::string& path) {
+  const std::string folder = FolderPart(path);
+  const int fd = CurrentFileOps().Open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (fd < 0) return;
+  CurrentFileOps().Fsync(fd);
+  CurrentFileOps().Close(fd);
+}
+
+}  // namespace
+
+std::string FolderPart(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string NamePart(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view bytes, mode_t mode) {
+  if (NamePart(path).empty()) return false;
+  FileOps& ops = CurrentFileOps();
+  std::string tempPath;
+  const int fd = CreateTemp(path, mode, tempPath);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes) && ops.Fsync(fd) == 0;
+  ok = ops.Close(fd) == 0 && ok;
+  ok = ok && ops.Rename(tempPath.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ops.Unlink(tempPath.c_str());
+    return false;
+  }
+  SyncFolder(path);
+  return true;
+}
+
+}  // namespace morvane

@@ -1,0 +1,32 @@
+#pragma once
+// Whole-file text reading and writing with CR LF lines, the way every text
+// file of this program is stored. File names are in the file system's
+// encoding; texts are CP932 bytes.
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+#include "util/safe_file_writer.h"
+
+namespace morvane {
+
+// What LoadTextFile gives in place of a file's text when it cannot be read.
+inline constexpr std::string_view kFileLoadError = "#FileLoadError#";
+
+// Lines end at CR LF, a lone CR or a lone LF, and a NUL byte ends the text;
+// every line comes out followed by CR LF, the last one included.
+std::string ToCrLfLines(std::string_view text);
+
+// The file's text with the line handling above, or kFileLoadError when it is
+// missing, not a regular file, or cannot be read.
+std::string LoadTextFile(const std::string& name);
+
+// Replaces the file with the text, lines ended by CR LF; an empty text makes
+// an empty file. False when it could not be written; the old file stays.
+bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode = kPrivateFileMode);
+
+// True when name is an existing regular file (following links).
+bool RegularFileExists(const std::string& name);
+
+}  // namespace morvane
