@@ -1,0 +1,17 @@
+# morvane-links: the page link list and the index-check URLs on the command
+# line, built on the core only.
+add_executable(morvane-links ${PROJECT_SOURCE_DIR}/navi/tool/morvane_links.cpp)
+target_link_libraries(morvane-links PRIVATE morvane_core)
+
+set(links_page ${PROJECT_SOURCE_DIR}/tests/fixtures/links_page.html)
+add_test(NAME links_tool_lists_a_saved_page
+  COMMAND morvane-links ${links_page} http://example.test/dir/page.html --format tsv)
+set_tests_properties(links_tool_lists_a_saved_page PROPERTIES
+  PASS_REGULAR_EXPRESSION "http://example.test/about.html\t会社案内\nhttp://example.test/dir/news.html\tお知らせ\n")
+add_test(NAME links_tool_builds_a_search_url
+  COMMAND morvane-links --index-check google-index "http://example.test/a b?x=1&y=2")
+set_tests_properties(links_tool_builds_a_search_url PROPERTIES
+  PASS_REGULAR_EXPRESSION "^http://www.google.co.jp/search\\?hl=ja&ie=UTF-8&q=site%3Aexample.test/a%20b%3Fx%3D1%26y%3D2\n$")
+add_test(NAME links_tool_fails_on_a_missing_page
+  COMMAND morvane-links ${PROJECT_SOURCE_DIR}/tests/fixtures/no_such_page.html http://example.test/)
+set_tests_properties(links_tool_fails_on_a_missing_page PROPERTIES WILL_FAIL TRUE)

@@ -1,0 +1,106 @@
+#include "navi/core/html_routines.h"
+
+#include "navi/core/scan_views.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+
+using scan::CutAt;
+using scan::TrimView;
+
+std::string ExtractTitle(std::string_view html) {
+  while (!html.empty()) {
+    CutAt(html, '<');
+    std::string_view inside = TrimView(CutAt(html, '>'));
+    if (scan::EqualsNoCase(TrimView(CutAt(inside, ' ')), "title")) return TrimSpaces(CutAt(html, '<'));
+  }
+  return {};
+}
+
+namespace {
+
+// The text of an anchor up to its closing tag; tags inside it are dropped and
+// the pieces of text joined as they stand. Text after the last tag of the page
+// is left in html.
+void ReadLinkText(std::string_view& html, std::string& text) {
+  while (!html.empty()) {
+    const std::size_t lt = scan::FindChar(html, '<');
+    if (lt == scan::npos) return;
+    if (lt > 0) {
+      text.append(html.substr(0, lt));
+      html.remove_prefix(lt);
+      continue;
+    }
+    html.remove_prefix(1);
+    std::string_view inside = TrimView(CutAt(html, '>'));
+    if (!inside.empty() && inside[0] != '/') continue;  // an opening tag inside the link
+    CutAt(inside, '/');
+    if (scan::EqualsNoCase(TrimView(inside), "a")) return;
+  }
+}
+
+}  // namespace
+
+bool NextAnchor(std::string_view& html, std::string& href, std::string& text) {
+  href.clear();
+  text.clear();
+  const std::size_t lt = scan::FindChar(html, '<');
+  if (lt == scan::npos) return false;
+  html.remove_prefix(lt + 1);
+
+  std::string_view tag = TrimView(CutAt(html, '>'));
+  if (!scan::StartsWithNoCase(tag, "a ")) return true;
+  tag = TrimView(tag.substr(2));
+  const std::size_t at = scan::FindNoCase(tag, "href");
+  if (at == scan::npos) return true;
+  tag.remove_prefix(at + 4);
+  CutAt(tag, '=');
+  tag = TrimView(tag);
+  if (!tag.empty() && tag[0] == '"') {
+    tag.remove_prefix(1);
+    // href="" takes the text up to the next quote of the tag instead.
+    if (!tag.empty() && tag[0] == '"') tag.remove_prefix(1);
+    tag = TrimView(CutAt(tag, '"'));
+  }
+  href = DecodeEntities(CutAt(tag, ' '));
+  ReadLinkText(html, text);
+  return true;
+}
+
+bool NextLink(std::string_view& html, std::string& href, std::string& text) {
+  while (NextAnchor(html, href, text)) {
+    if (href.empty() || text.empty()) continue;
+    text = TrimLineBreaks(TrimSpaces(text));
+    if (!text.empty()) return true;
+  }
+  return false;
+}
+
+std::string DecodeEntities(std::string_view text) {
+  struct Entity {
+    std::string_view name;  // after the "&", lower case
+    char ch;
+  };
+  // The order of the tries matters only for the forms with and without ";".
+  static constexpr Entity kEntities[] = {{"lt;", '<'}, {"gt;", '>'}, {"nbsp;", ' '}, {"lt", '<'},
+                                         {"gt", '>'},  {"nbsp", ' '}, {"amp;", '&'}};
+  std::string out;
+  out.reserve(text.size());
+  for (;;) {
+    const std::size_t amp = text.find('&');
+    out.append(text.substr(0, amp));
+    if (amp == std::string_view::npos) return out;
+    text.remove_prefix(amp + 1);
+    char ch = '&';
+    for (const Entity& e : kEntities) {
+      if (scan::StartsWithNoCase(text, e.name)) {
+        ch = e.ch;
+        text.remove_prefix(e.name.size());
+        break;
+      }
+    }
+    out.push_back(ch);
+  }
+}
+
+}  // namespace morvane

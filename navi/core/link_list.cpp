@@ -1,0 +1,142 @@
+#include "navi/core/link_list.h"
+
+#include <algorithm>
+
+#include "navi/core/html_routines.h"
+#include "navi/core/scan_views.h"
+#include "navi/core/url_routines.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+namespace {
+
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c != '\r' && c != '\n') out.push_back(c);
+  return out;
+}
+
+bool IsAdvertOrSearch(std::string_view href) {
+  for (std::string_view host : {kAdHostPrefix, kAdHost, kSearchHost})
+    if (CharPos(host, href) != 0) return true;
+  return false;
+}
+
+// Byte by byte on purpose: a stray lead byte before "<" must not hide it, as
+// the browser would read the "<" as markup after a broken character.
+void AppendEscaped(std::string& out, std::string_view text, bool quotesToo) {
+  for (char c : text) {
+    switch (c) {
+      case '&': out.append("&amp;"); break;
+      case '<': out.append("&lt;"); break;
+      case '>': out.append("&gt;"); break;
+      case '"':
+        if (quotesToo) out.append("&quot;");
+        else out.push_back(c);
+        break;
+      case '\'':
+        if (quotesToo) out.append("&#39;");
+        else out.push_back(c);
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+}
+
+// Link texts hold no tags; a "<" can only come from a broken double-byte
+// character, and must not open one.
+void AppendLinkText(std::string& out, std::string_view text) {
+  for (std::size_t lt; (lt = text.find('<')) != std::string_view::npos; text.remove_prefix(lt + 1))
+    out.append(text.substr(0, lt)).append("&lt;");
+  out.append(text);
+}
+
+bool IsClickable(std::string_view url) {
+  const std::string_view scheme = url.substr(0, url.find(':'));
+  if (scheme.size() == url.size()) return false;
+  for (std::string_view ok : {"http", "https", "ftp", "mailto"})
+    if (scan::EqualsNoCase(scheme, ok)) return true;
+  return false;
+}
+
+void AppendAnchor(std::string& out, std::string_view url, std::string_view text, bool withHref) {
+  if (withHref) {
+    out.append("<a href=\"");
+    AppendEscaped(out, url, true);
+    out.append("\">");
+  } else {
+    out.append("<a>");
+  }
+  AppendLinkText(out, text);
+  out.append("</a>");
+}
+
+// The URL never holds a tab, so the first tab byte is the separator even
+// when a broken double-byte character stands before it.
+std::pair<std::string_view, std::string_view> SplitEntry(std::string_view entry) {
+  const std::size_t tab = entry.find('\t');
+  return {entry.substr(0, tab), tab == std::string_view::npos ? std::string_view() : entry.substr(tab + 1)};
+}
+
+constexpr std::string_view kTextBoxOpen = "<Textarea cols=100 rows=30 wrap=off ondblclick=\"this.select();\">";
+constexpr std::string_view kTextBoxClose = "</Textarea>";
+
+}  // namespace
+
+PageLinkList BuildPageLinkList(std::string_view source, std::string_view baseURL, std::string_view anchorKeyword,
+                               std::string_view urlKeyword) {
+  PageLinkList list;
+  const LinkResolver resolver(baseURL);
+  std::string href, text;
+  while (NextLink(source, href, text)) {
+    text = WithoutLineBreaks(text);
+    if (text.empty()) text = kNoLinkText;
+    if (IsAdvertOrSearch(href)) continue;
+    std::string url = resolver.Resolve(href);
+    if (!anchorKeyword.empty() && CharPos(anchorKeyword, text) == 0) continue;
+    if (!urlKeyword.empty() && CharPos(urlKeyword, url) == 0) continue;
+    url.append(1, '\t').append(text);
+    list.entries.push_back(std::move(url));
+  }
+  // Sorting first and dropping equal neighbours keeps the same lines as
+  // checking each new line against the list, without the quadratic search.
+  std::sort(list.entries.begin(), list.entries.end());
+  list.entries.erase(std::unique(list.entries.begin(), list.entries.end()), list.entries.end());
+  return list;
+}
+
+std::string PageLinkList::LinkLines() const {
+  std::string out;
+  for (const std::string& entry : entries) {
+    const auto [url, text] = SplitEntry(entry);
+    AppendAnchor(out, url, text, true);
+    out.append("\r\n");
+  }
+  return out;
+}
+
+std::string PageLinkList::ListText() const {
+  std::string out;
+  for (const std::string& entry : entries) out.append(entry).append("\r\n");
+  return out;
+}
+
+std::string PageLinkList::Page() const {
+  std::string page;
+  for (const std::string& entry : entries) {
+    const auto [url, text] = SplitEntry(entry);
+    AppendAnchor(page, url, text, IsClickable(url));
+    page.append("<br>");
+  }
+  page.append("<br><br>").append(kTextBoxOpen);
+  AppendEscaped(page, LinkLines(), false);
+  page.append(kTextBoxClose).append("<br><br>").append(kTextBoxOpen);
+  AppendEscaped(page, ListText(), false);
+  page.append(kTextBoxClose);
+  return page;
+}
+
+}  // namespace morvane

@@ -1,0 +1,41 @@
+#pragma once
+// The page link list: every link of a page made absolute, without duplicate
+// lines or advertising and search links, optionally filtered by keywords,
+// sorted, and laid out as a page of three blocks.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane {
+
+// Links whose href contains one of these are left out: Google's advertising
+// servers (the host prefix and one full host) and Google's Japanese search site.
+inline constexpr std::string_view kAdHostPrefix = "pagead2.";
+inline constexpr std::string_view kAdHost = "pagead2.googlesyndication.com";
+inline constexpr std::string_view kSearchHost = "www.google.co.jp";
+
+inline constexpr std::string_view kNoLinkText = "NoText";
+
+struct PageLinkList {
+  // "URL\tText" lines in ascending byte order, each line once.
+  std::vector<std::string> entries;
+
+  // One anchor per entry, each followed by CR LF: the links as HTML source.
+  std::string LinkLines() const;
+  // Every entry followed by CR LF.
+  std::string ListText() const;
+  // The clickable links one per line, then a text box with LinkLines() and
+  // one with ListText(). Addresses in attributes and the text boxes'
+  // contents are HTML-escaped, so the page's own links cannot add markup;
+  // only http, https, ftp and mailto addresses are made clickable. This is
+  // what the toolbar shows, or copies to the clipboard.
+  std::string Page() const;
+};
+
+// source and baseURL are the page's HTML and address; an empty keyword does
+// not filter, otherwise the link text (anchorKeyword) or the absolute URL
+// (urlKeyword) must contain it, with exact letter case.
+PageLinkList BuildPageLinkList(std::string_view source, std::string_view baseURL, std::string_view anchorKeyword,
+                               std::string_view urlKeyword);
+
+}  // namespace morvane

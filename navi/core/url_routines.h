@@ -1,0 +1,35 @@
+#pragma once
+// URL helpers for the link list and the status line. URLs are CP932 bytes.
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+// Removes one "/" at the end, if there is one.
+std::string StripTrailingSlash(std::string_view text);
+
+// Makes link references absolute against one page URL (RFC 3986). Bytes that
+// are not plain URL characters (CP932 text, spaces, "%") come out as they
+// were written, not percent-encoded; tabs and line breaks inside a reference
+// are dropped as browsers do.
+class LinkResolver {
+ public:
+  explicit LinkResolver(std::string_view pageURL);
+  ~LinkResolver();
+  LinkResolver(const LinkResolver&) = delete;
+  LinkResolver& operator=(const LinkResolver&) = delete;
+
+  // Empty for an empty reference; one in single quotes loses them first. A
+  // reference that cannot be resolved (a relative one on about:blank, a broken
+  // address) is kept as written.
+  std::string Resolve(std::string_view reference) const;
+
+ private:
+  struct Base;
+  std::unique_ptr<Base> base_;
+};
+
+std::string ResolveLinkURL(std::string_view pageURL, std::string_view reference);
+
+}  // namespace morvane

@@ -1,0 +1,135 @@
+// morvane-links: the page link list of a saved page, or the search URL of an
+// index or backlink check, on the command line.
+#include <glib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "navi/core/index_check.h"
+#include "navi/core/link_list.h"
+#include "util/cp932.h"
+
+namespace {
+
+constexpr int kOk = 0, kFailed = 1, kUsage = 2;
+
+constexpr const char* kUsageText =
+    "Usage:\n"
+    "  morvane-links PAGE.html BASE_URL [--anchor-keyword K] [--url-keyword K]\n"
+    "                [--format html|tsv] [--encoding cp932|utf-8]\n"
+    "  morvane-links --index-check TAG URL\n"
+    "\n"
+    "Prints the sorted link list of a saved page (html: the three-block page,\n"
+    "tsv: one URL<TAB>text line per link), always as UTF-8. The page is read\n"
+    "as --encoding; without it a page that is valid UTF-8 is read as UTF-8,\n"
+    "any other as CP932.\n"
+    "TAG: yahoo-index, google-index, bing-index, yahoo-backlinks,\n"
+    "google-backlinks, bing-backlinks, or the menu Tag 0-5.\n";
+
+int UsageError(std::string_view message) {
+  std::cerr << "morvane-links: " << message << "\n\n" << kUsageText;
+  return kUsage;
+}
+
+std::optional<morvane::IndexCheck> ParseCheck(std::string_view tag) {
+  static constexpr std::string_view kNames[] = {"yahoo-index",     "google-index",     "bing-index",
+                                                "yahoo-backlinks", "google-backlinks", "bing-backlinks"};
+  for (int i = 0; i < 6; ++i)
+    if (tag == kNames[i] || tag == std::to_string(i)) return morvane::IndexCheckFromTag(i);
+  return std::nullopt;
+}
+
+int RunIndexCheck(const std::vector<std::string_view>& args) {
+  if (args.size() != 3) return UsageError("--index-check takes TAG and URL");
+  const auto check = ParseCheck(args[1]);
+  if (!check) return UsageError("unknown TAG '" + std::string(args[1]) + "'");
+  std::cout << morvane::IndexCheckURL(*check, morvane::Utf8ToCp932(args[2])) << '\n';
+  return kOk;
+}
+
+struct LinkOptions {
+  std::string page, baseURL, anchorKeyword, urlKeyword;
+  bool tsv = false;
+  std::optional<bool> utf8Page;
+};
+
+// Fills options from the arguments; a message on a usage error.
+std::optional<std::string> ParseLinkOptions(const std::vector<std::string_view>& args, LinkOptions& o) {
+  std::vector<std::string_view> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    if (!a.starts_with("--")) {
+      positional.push_back(a);
+      continue;
+    }
+    if (i + 1 >= args.size()) return "option " + std::string(a) + " needs a value";
+    const std::string_view v = args[++i];
+    if (a == "--anchor-keyword") o.anchorKeyword = v;
+    else if (a == "--url-keyword") o.urlKeyword = v;
+    else if (a == "--format" && (v == "html" || v == "tsv")) o.tsv = v == "tsv";
+    else if (a == "--encoding" && (v == "cp932" || v == "utf-8")) o.utf8Page = v == "utf-8";
+    else if (a == "--format" || a == "--encoding") return "bad value '" + std::string(v) + "' for " + std::string(a);
+    else return "unknown option " + std::string(a);
+  }
+  if (positional.size() != 2) return std::string("PAGE.html and BASE_URL are needed");
+  o.page = positional[0];
+  o.baseURL = positional[1];
+  return std::nullopt;
+}
+
+int RunLinkList(const std::vector<std::string_view>& args) {
+  LinkOptions o;
+  if (auto problem = ParseLinkOptions(args, o)) return UsageError(*problem);
+
+  std::ifstream in(o.page, std::ios::binary);
+  if (!in) {
+    std::cerr << "morvane-links: cannot open " << o.page << ": " << std::strerror(errno) << '\n';
+    return kFailed;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) {
+    std::cerr << "morvane-links: cannot read " << o.page << '\n';
+    return kFailed;
+  }
+  std::string source = std::move(buffer).str();
+  const bool utf8Page = o.utf8Page.value_or(g_utf8_validate(source.data(), static_cast<gssize>(source.size()), nullptr));
+  if (utf8Page) source = morvane::Utf8ToCp932(source);
+
+  // Arguments come from a UTF-8 terminal; the core works in CP932.
+  const morvane::PageLinkList list =
+      morvane::BuildPageLinkList(source, morvane::Utf8ToCp932(o.baseURL), morvane::Utf8ToCp932(o.anchorKeyword),
+                                 morvane::Utf8ToCp932(o.urlKeyword));
+  if (o.tsv) {
+    for (const std::string& entry : list.entries) std::cout << morvane::Cp932ToUtf8(entry) << '\n';
+  } else {
+    std::cout << morvane::Cp932ToUtf8(list.Page()) << '\n';
+  }
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "morvane-links: cannot write the output\n";
+    return kFailed;
+  }
+  return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("no arguments");
+  if (args[0] == "--help" || args[0] == "-h") {
+    std::cout << kUsageText;
+    return kOk;
+  }
+  if (args[0] == "--index-check") return RunIndexCheck(args);
+  return RunLinkList(args);
+}
