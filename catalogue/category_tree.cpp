@@ -122,7 +122,11 @@ std::unique_ptr<TreeEntry> CategoryTree::Detach(TreeEntry* e) {
 }
 
 AddCategoryResult CategoryTree::AddCategory(std::string_view typed, TreeEntry** added) {
-  const std::string name = RemoveAll(RemoveAll(TrimSpaces(typed), "\t"), "\r\n");
+  // Tabs and line breaks go before the trim: any left in a name would split
+  // its line in the text form, and a space they uncover would read as depth.
+  std::string name(typed);
+  std::erase_if(name, [](char c) { return c == '\t' || c == '\r' || c == '\n'; });
+  name = TrimSpaces(name);
   if (name.empty()) return AddCategoryResult::Empty;
   if (FindByName(name)) return AddCategoryResult::Duplicate;
   TreeEntry* root = FirstRoot();
@@ -151,7 +155,7 @@ bool CategoryTree::MoveCategory(TreeEntry* dragged, TreeEntry* target) {
   TreeEntry* root = FirstRoot();
   TreeEntry* parent = root;
   std::size_t at = root ? root->children.size() : roots_.size();
-  if (target != root) {
+  if (target->name != AllSitesEntryName()) {
     // The place is just before the target's successor in pre-order.
     TreeEntry* successor = nullptr;
     if (!target->children.empty()) {

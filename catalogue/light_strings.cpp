@@ -88,15 +88,15 @@ std::string TLightStrings::GetText() const {
 
 void TLightStrings::SetText(std::string_view text) {
   Clear();
+  text = text.substr(0, text.find('\0'));  // a zero byte ends the text
   if (text.empty()) return;
   SetCapacity(std::min<long long>(static_cast<long long>(text.size() / 28), kMaxCapacity));
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p != end) {
     const char* start = p;
-    while (p != end && *p != '\r' && *p != '\n' && *p != '\0') ++p;
+    while (p != end && *p != '\r' && *p != '\n') ++p;
     Add(std::string(start, p));
-    if (p != end && *p == '\0') break;  // a zero byte ends the text
     if (p != end && *p == '\r') ++p;
     if (p != end && *p == '\n') ++p;
   }
@@ -121,14 +121,22 @@ long long TLightStrings::IndexOf(std::string_view s) const {
 }
 
 namespace {
-// Case-insensitive for the Latin letters; every other byte must match.
+// Upper-case form of the character at p (one or two bytes): the Latin
+// letters fold in both widths, every other character compares as it is.
+// The second byte of a double-byte character is never folded on its own.
+unsigned FoldedCharAt(std::string_view s, std::size_t p, std::size_t width) {
+  const auto b = static_cast<unsigned char>(s[p]);
+  if (width == 1) return (b >= 'a' && b <= 'z') ? b - 32u : b;
+  const unsigned c = b << 8 | static_cast<unsigned char>(s[p + 1]);
+  return (c >= 0x8281 && c <= 0x829A) ? c - 0x21 : c;  // "ａ".."ｚ" -> "Ａ".."Ｚ"
+}
+
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
+  for (std::size_t p = 0; p < a.size();) {
+    const std::size_t w = CharWidthAt(a, p);
+    if (CharWidthAt(b, p) != w || FoldedCharAt(a, p, w) != FoldedCharAt(b, p, w)) return false;
+    p += w;
   }
   return true;
 }
@@ -159,15 +167,25 @@ void TLightStrings::SetValue(std::string_view name, std::string_view value) {
   else Add(std::move(line));
 }
 
-void TLightStrings::QuickSort(long long l, long long r, const Compare& compare) {
+void TLightStrings::QuickSort(long long l, long long r, const Compare& compare, int depthLeft) {
   // The classic partition; the smaller side is sorted by recursion and the
-  // larger by the loop, so the stack stays shallow for any input.
+  // larger by the loop, so the stack stays shallow for any input. Inputs that
+  // keep splitting badly (an organ pipe, a crafted page's links) would take
+  // quadratic time: past the depth budget the rest is heap-sorted instead.
   while (l < r) {
+    if (depthLeft-- == 0) {
+      const auto first = lines_.begin() + l, last = lines_.begin() + r + 1;
+      const auto less = [&compare](const std::string& a, const std::string& b) { return compare(a, b) < 0; };
+      std::make_heap(first, last, less);
+      std::sort_heap(first, last, less);
+      return;
+    }
     long long i = l, j = r;
     const std::string pivot = lines_[(l + r) / 2];
     do {
-      while (compare(lines_[i], pivot) < 0) ++i;
-      while (compare(lines_[j], pivot) > 0) --j;
+      // The bounds only matter for a compare that is no consistent order.
+      while (i < r && compare(lines_[i], pivot) < 0) ++i;
+      while (j > l && compare(lines_[j], pivot) > 0) --j;
       if (i <= j) {
         std::swap(lines_[i], lines_[j]);
         ++i;
@@ -175,17 +193,20 @@ void TLightStrings::QuickSort(long long l, long long r, const Compare& compare) 
       }
     } while (i <= j);
     if (j - l < r - i) {
-      if (l < j) QuickSort(l, j, compare);
+      if (l < j) QuickSort(l, j, compare, depthLeft);
       l = i;
     } else {
-      if (i < r) QuickSort(i, r, compare);
+      if (i < r) QuickSort(i, r, compare, depthLeft);
       r = j;
     }
   }
 }
 
 void TLightStrings::CustomSort(const Compare& compare) {
-  if (Count() > 1) QuickSort(0, Count() - 1, compare);
+  if (Count() <= 1) return;
+  int depth = 0;
+  for (long long n = Count(); n > 1; n >>= 1) depth += 2;
+  QuickSort(0, Count() - 1, compare, depth);
 }
 
 int CompareBytes(const std::string& a, const std::string& b) {

@@ -62,7 +62,7 @@ class TLightStrings {
  private:
   void CheckIndex(long long i) const;
   void Grow();
-  void QuickSort(long long l, long long r, const Compare& compare);
+  void QuickSort(long long l, long long r, const Compare& compare, int depthLeft);
 
   std::string separator_;
   std::vector<std::string> lines_;

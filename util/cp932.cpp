@@ -20,7 +20,13 @@ using IconvHandle = std::unique_ptr<void, IconvCloser>;
 // Width of the invalid or unconvertible character at the start of in.
 using CharWidth = std::size_t (*)(std::string_view in);
 
-std::size_t Cp932Width(std::string_view in) { return CharWidthAt(in, 0); }
+// A lead byte swallows the next byte only when that byte can close a
+// character, so a line break after a stray lead byte survives.
+std::size_t Cp932Width(std::string_view in) {
+  if (CharWidthAt(in, 0) == 1) return 1;
+  const auto trail = static_cast<unsigned char>(in[1]);
+  return (trail >= 0x40 && trail <= 0xFC && trail != 0x7F) ? 2 : 1;
+}
 
 std::size_t Utf8Width(std::string_view in) {
   const auto b = static_cast<unsigned char>(in[0]);

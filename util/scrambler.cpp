@@ -1,5 +1,7 @@
 #include "util/scrambler.h"
 
+#include <algorithm>
+
 #include "util/cp932.h"
 #include "util/text_routines.h"
 #include "util/user_dialogs.h"
@@ -13,6 +15,10 @@ constexpr std::size_t kKeyLength = 16;
 // The key turns one place after every digit: its first byte goes to the end
 // and only the first 16 bytes are kept.
 void TurnKey(std::string& k) {
+  if (k.size() == kKeyLength) {
+    std::rotate(k.begin(), k.begin() + 1, k.end());
+    return;
+  }
   k.push_back(k[0]);
   k = k.substr(1, kKeyLength);
 }

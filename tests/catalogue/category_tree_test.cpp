@@ -1,0 +1,215 @@
+#include "catalogue/category_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "catalogue/site_record.h"
+
+namespace morvane {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The tree as names with their children in brackets, images left out.
+std::string Shape(const std::vector<std::unique_ptr<TreeEntry>>& level) {
+  std::string out;
+  for (const auto& e : level) {
+    if (!out.empty()) out += ",";
+    out += e->name;
+    if (!e->children.empty()) out += "(" + Shape(e->children) + ")";
+  }
+  return out;
+}
+
+// Entry lines with plain names stand in for the system entries.
+CategoryTree Loaded(const std::string& entryLines, const std::string& state = "") {
+  CategoryTree tree;
+  EXPECT_TRUE(tree.QZLoadTreeFromStrings(state + "\r\n" + entryLines));
+  return tree;
+}
+
+class CategoryTreeTest : public ::testing::Test {
+ protected:
+  CategoryTree tree;
+  const std::string& all = AllSitesEntryName();
+  const std::string& uncategorised = UncategorisedEntryName();
+  TreeEntry* Add(std::string_view name) {
+    TreeEntry* e = nullptr;
+    EXPECT_EQ(tree.AddCategory(name, &e), AddCategoryResult::Added) << name;
+    return e;
+  }
+  std::string Shown() { return Shape(tree.Roots()); }
+};
+
+TEST_F(CategoryTreeTest, DesignedTreeAndItsTextForm) {
+  EXPECT_EQ(Shown(), all + "(" + uncategorised + ")");
+  EXPECT_EQ(tree.QZSaveTreeToStrings(), "6 7 -1 5 0 -1 \r\n" + all + "\r\n\t" + uncategorised + "\r\n");
+  EXPECT_EQ(tree.CategoryListText(), "");
+  EXPECT_TRUE(tree.IsSystemEntry(tree.FirstRoot()));
+  EXPECT_TRUE(tree.IsSystemEntry(tree.FindByName(uncategorised)));
+}
+
+TEST_F(CategoryTreeTest, AddNormalisesTheNameAndRefusesDuplicates) {
+  TreeEntry* news = Add("  \tNews\x81\x40");
+  EXPECT_EQ(news->name, "News");
+  EXPECT_EQ(news->image, 5);
+  EXPECT_EQ(news->selectedImage, 0);
+  EXPECT_EQ(news->stateImage, -1);
+  EXPECT_EQ(tree.Selected(), news);
+  EXPECT_EQ(tree.AddCategory("News"), AddCategoryResult::Duplicate);
+  EXPECT_EQ(tree.AddCategory(uncategorised), AddCategoryResult::Duplicate);
+  EXPECT_EQ(tree.AddCategory(" " + all), AddCategoryResult::Duplicate);
+  EXPECT_EQ(tree.AddCategory("  \x81\x40"), AddCategoryResult::Empty);
+  EXPECT_EQ(tree.AddCategory("\t\r\n"), AddCategoryResult::Empty);
+  EXPECT_EQ(Add("news")->name, "news");  // case counts
+  EXPECT_EQ(Add("a\r\nb")->name, "ab");
+  EXPECT_EQ(tree.CategoryListText(), "News\r\nnews\r\nab\r\n");
+  EXPECT_EQ(tree.Selected()->name, "ab");
+}
+
+TEST_F(CategoryTreeTest, AddedNamesCannotBreakTheTextForm) {
+  // A lone line break would split the entry line; a space left in front once
+  // the tab is gone would be read back as one level deeper.
+  EXPECT_EQ(Add("a\nb")->name, "ab");
+  EXPECT_EQ(Add("c\rd")->name, "cd");
+  EXPECT_EQ(Add(" \t x \t ")->name, "x");
+  Add("last");
+  const std::string text = tree.QZSaveTreeToStrings();
+  CategoryTree reloaded;
+  ASSERT_TRUE(reloaded.QZLoadTreeFromStrings(text));
+  EXPECT_EQ(Shape(reloaded.Roots()), Shown());
+  EXPECT_EQ(reloaded.QZSaveTreeToStrings(), text);
+}
+
+TEST_F(CategoryTreeTest, DeleteOutcomesAndSites) {
+  ASSERT_TRUE(tree.QZLoadTreeFromStrings("\r\n" + all + "\r\n\t" + uncategorised + "\r\n\tA\r\n\t\tA1\r\n\tB\r\n"));
+  TLightStrings sites;
+  for (const char* category : {"A", "A1", "B", "A"})
+    sites.Add(FormatSiteLine({"s", std::string("u") + category, category, "", "", "", ""}));
+  sites.Put(3, "s\tu4\tA\t\t\t\tplain");
+
+  EXPECT_EQ(tree.DeleteCategory(nullptr, sites), DeleteCategoryResult::NothingSelected);
+  EXPECT_EQ(tree.DeleteCategory(tree.FirstRoot(), sites), DeleteCategoryResult::SystemEntry);
+  EXPECT_EQ(tree.DeleteCategory(tree.FindByName(uncategorised), sites), DeleteCategoryResult::SystemEntry);
+  tree.Select(tree.FindByName("A1"));
+  EXPECT_EQ(tree.DeleteCategory(tree.FindByName("A"), sites), DeleteCategoryResult::Deleted);
+  EXPECT_EQ(Shown(), all + "(" + uncategorised + ",B)");
+  EXPECT_EQ(tree.Selected(), nullptr);  // the selection went with the entry
+  Lines categories;
+  for (const std::string& line : sites.Lines()) categories.push_back(SiteFromLine(line).Category);
+  EXPECT_EQ(categories, (Lines{"", "A1", "B", ""}));
+  EXPECT_EQ(SiteFromLine(sites.Get(3)).LoginPass, "plain");
+}
+
+class MoveTest : public CategoryTreeTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tree.QZLoadTreeFromStrings("\r\n" + all + "\r\n\t" + uncategorised +
+                                           "\r\n\tA\r\n\t\tA1\r\n\tB\r\n\tC\r\n"));
+  }
+  bool Move(std::string_view dragged, std::string_view target) {
+    return tree.MoveCategory(tree.FindByName(dragged), tree.FindByName(target));
+  }
+  std::string Under(std::string inner) { return all + "(" + uncategorised + "," + inner + ")"; }
+};
+
+TEST_F(MoveTest, DropTargetsDecideThePlace) {
+  ASSERT_EQ(Shown(), Under("A(A1),B,C"));
+  EXPECT_TRUE(Move("B", all));
+  EXPECT_EQ(Shown(), Under("A(A1),C,B"));
+  EXPECT_TRUE(Move("A", "B"));  // the last entry: end of the root's children
+  EXPECT_EQ(Shown(), Under("C,B,A"));
+  EXPECT_TRUE(Move("A", uncategorised));
+  EXPECT_EQ(Shown(), Under("A,C,B"));
+  EXPECT_EQ(tree.Selected()->name, "A");
+}
+
+TEST_F(MoveTest, ThePlaceFollowsThePreOrderSuccessor) {
+  EXPECT_TRUE(Move("C", "A"));  // A has children: C becomes its first child
+  EXPECT_EQ(Shown(), Under("A(C,A1),B"));
+  EXPECT_TRUE(Move("B", "A1"));  // nothing follows A1 once B is out: the end
+  EXPECT_EQ(Shown(), Under("A(C,A1),B"));
+  ASSERT_TRUE(tree.AddCategory("D") == AddCategoryResult::Added);
+  EXPECT_TRUE(Move("C", "A1"));  // before the next sibling of A1's parent
+  EXPECT_EQ(Shown(), Under("A(A1),C,B,D"));
+}
+
+TEST_F(MoveTest, MovedEntryLosesImagesAndSubEntries) {
+  tree.FindByName("A")->image = 9;
+  tree.FindByName("A")->stateImage = 2;
+  EXPECT_TRUE(Move("A", "C"));
+  const TreeEntry* a = tree.FindByName("A");
+  EXPECT_EQ(a->image, 5);
+  EXPECT_EQ(a->selectedImage, 0);
+  EXPECT_EQ(a->stateImage, -1);
+  EXPECT_TRUE(a->children.empty());
+  EXPECT_EQ(tree.FindByName("A1"), nullptr);
+}
+
+TEST_F(MoveTest, DropOntoItselfOrBelowOrASystemEntryIsNoMove) {
+  const std::string before = tree.QZSaveTreeToStrings();
+  EXPECT_FALSE(Move("A", "A"));
+  EXPECT_FALSE(Move("A", "A1"));
+  EXPECT_FALSE(Move(uncategorised, "C"));
+  EXPECT_FALSE(Move(all, "C"));
+  EXPECT_FALSE(tree.MoveCategory(nullptr, tree.FirstRoot()));
+  EXPECT_EQ(tree.QZSaveTreeToStrings(), before);
+}
+
+TEST(TreeText, SaveAndLoadReproduceNamesStructureAndImages) {
+  const std::string text =
+      "6 7 -1 5 0 -1 1 2 3 4 5 -1 0 0 12 \r\n\x82\xA0\r\n\tb\r\n\t\tc\r\n\td\r\ne\r\n";
+  CategoryTree tree;
+  ASSERT_TRUE(tree.QZLoadTreeFromStrings(text));
+  EXPECT_EQ(Shape(tree.Roots()), "\x82\xA0(b(c),d),e");
+  EXPECT_EQ(tree.QZSaveTreeToStrings(), text);
+  EXPECT_EQ(tree.Selected(), tree.FirstRoot());
+  EXPECT_EQ(tree.EntryAt(tree.PathOf(tree.FindByName("c"))), tree.FindByName("c"));
+  EXPECT_EQ(tree.PathOf(tree.FindByName("d")), (std::vector<int>{0, 1}));
+}
+
+TEST(TreeText, StateLineShortOrDamaged) {
+  CategoryTree tree = Loaded("a\r\n\tb\r\n\tc\r\nd\r\n", "6 7 x 5 +3");
+  std::vector<std::array<int, 3>> images;
+  for (const TreeEntry* e : tree.PreOrder()) images.push_back({e->image, e->selectedImage, e->stateImage});
+  EXPECT_EQ(images, (std::vector<std::array<int, 3>>{{6, 7, -1}, {5, 3, -1}, {0, 0, -1}, {0, 0, -1}}));
+  // Numbers past the last entry are ignored.
+  tree = Loaded("a\r\n", "1 2 3 4 5 6");
+  EXPECT_EQ(tree.FirstRoot()->image, 1);
+  EXPECT_EQ(tree.FirstRoot()->stateImage, 3);
+}
+
+TEST(TreeText, EmptyTextChangesNothingAndAStateLineAloneEmptiesTheTree) {
+  CategoryTree tree;
+  tree.AddCategory("A");
+  const std::string before = tree.QZSaveTreeToStrings();
+  EXPECT_TRUE(tree.QZLoadTreeFromStrings(""));
+  EXPECT_EQ(tree.QZSaveTreeToStrings(), before);
+  EXPECT_TRUE(tree.QZLoadTreeFromStrings("6 7 -1 \r\n"));
+  EXPECT_TRUE(tree.Roots().empty());
+  EXPECT_EQ(tree.FirstRoot(), nullptr);
+  EXPECT_EQ(tree.CategoryListText(), "");
+  EXPECT_EQ(tree.QZSaveTreeToStrings(), "\r\n");
+  // Adding to an empty tree must not crash; the entry becomes a root.
+  EXPECT_EQ(tree.AddCategory("new"), AddCategoryResult::Added);
+  EXPECT_EQ(Shape(tree.Roots()), "new");
+}
+
+TEST(TreeText, DepthComesFromLeadingTabsAndSpaces) {
+  EXPECT_EQ(Shape(Loaded("R\r\n\tA\r\n\t B\r\n").Roots()), "R(A(B))");
+  EXPECT_EQ(Shape(Loaded("R\r\n A\r\n").Roots()), "R(A)");
+  EXPECT_EQ(Shape(Loaded("R\r\n\tA\r\n\t\tA1\r\n\t\t\tA2\r\n\tB\r\nS\r\n\tT\r\n").Roots()), "R(A(A1(A2)),B),S(T)");
+  EXPECT_EQ(Shape(Loaded("\t\tX\r\nY\r\n").Roots()), "X,Y");
+}
+
+TEST(TreeText, TooDeepALineStopsAndKeepsTheEntriesBefore) {
+  CategoryTree tree;
+  EXPECT_FALSE(tree.QZLoadTreeFromStrings("6 7 -1 5 0 -1 \r\nR\r\n\tA\r\n\t\t\tB\r\n\tC\r\n"));
+  EXPECT_EQ(Shape(tree.Roots()), "R(A)");
+  EXPECT_EQ(tree.FirstRoot()->image, 0);  // the state line is not applied
+  EXPECT_EQ(tree.FirstRoot()->stateImage, -1);
+}
+
+}  // namespace
+}  // namespace morvane

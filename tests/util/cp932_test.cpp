@@ -1,0 +1,59 @@
+#include "util/cp932.h"
+
+#include <gtest/gtest.h>
+
+namespace morvane {
+namespace {
+
+TEST(Cp932, JapaneseRoundTripAndKnownBytes) {
+  const std::string utf8 = "すべてのサイト 表示～①ｱ\\~";
+  const std::string cp932 = Utf8ToCp932(utf8);
+  EXPECT_EQ(Cp932ToUtf8(cp932), utf8);
+  EXPECT_EQ(Utf8ToCp932("あ表"), "\x82\xA0\x95\x5C");
+  EXPECT_EQ(Cp932ToUtf8(""), "");
+  EXPECT_EQ(Utf8ToCp932(""), "");
+}
+
+TEST(Cp932, CharactersWithoutACp932FormBecomeQuestionMarks) {
+  EXPECT_EQ(Utf8ToCp932("a😀b"), "a?b");
+  EXPECT_EQ(Utf8ToCp932("ü€"), "??");
+  // Broken UTF-8: a stray continuation byte, an overlong form, a cut-off end.
+  EXPECT_EQ(Utf8ToCp932("a\x80" "b"), "a?b");
+  EXPECT_EQ(Utf8ToCp932("a\xC0\x80" "b"), "a??b");
+  const std::string cut = Utf8ToCp932("a\xE3\x81");
+  EXPECT_EQ(cut.substr(0, 2), "a?");
+  EXPECT_EQ(cut.find_first_not_of('?', 1), std::string::npos);
+}
+
+TEST(Cp932, InvalidCp932BecomesQuestionMarksAndKeepsWhatFollows) {
+  EXPECT_EQ(Cp932ToUtf8("\x85\x40" "a"), "?a");  // unassigned pair: one mark
+  EXPECT_EQ(Cp932ToUtf8("a\xA0" "b\xFD"), "a?b?");
+  EXPECT_EQ(Cp932ToUtf8("ab\x82"), "ab?");      // lone lead byte at the end
+  // A lead byte before a byte that cannot follow it: the line break survives.
+  EXPECT_EQ(Cp932ToUtf8("x\x82\r\ny"), "x?\r\ny");
+}
+
+TEST(Cp932, ZeroBytesPassBothWays) {
+  const std::string withNul("a\0b\0", 4);
+  EXPECT_EQ(Cp932ToUtf8(withNul), withNul);
+  EXPECT_EQ(Utf8ToCp932(withNul), withNul);
+}
+
+TEST(Cp932, LongTextCrossesTheConversionBuffer) {
+  std::string utf8;
+  for (int i = 0; i < 20000; ++i) utf8 += "あa";
+  utf8 += "\xFF";
+  const std::string cp932 = Utf8ToCp932(utf8);
+  EXPECT_EQ(cp932.size(), 60001u);
+  EXPECT_EQ(cp932.back(), '?');
+  EXPECT_EQ(Cp932ToUtf8(cp932), utf8.substr(0, utf8.size() - 1) + "?");
+}
+
+TEST(SystemText, ConvertedOnceAndKept) {
+  const std::string& a = SystemText("未分類");
+  EXPECT_EQ(a, "\x96\xA2\x95\xAA\x97\xDE");
+  EXPECT_EQ(&SystemText("未分類"), &a);
+}
+
+}  // namespace
+}  // namespace morvane
