@@ -1,0 +1,106 @@
+#include "catalogue/catalogue.h"
+
+#include <chrono>
+#include <new>
+
+#include "catalogue/site_data_file.h"
+#include "catalogue/site_record.h"
+#include "util/container_file.h"
+#include "util/cp932.h"
+#include "util/text_file.h"
+#include "util/text_routines.h"
+#include "util/user_dialogs.h"
+
+namespace morvane {
+namespace {
+
+// A data file's name must stay inside the data folder.
+bool IsPlainFileName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
+}  // namespace
+
+SiteCatalogue::SiteCatalogue(std::string dataFolder)
+    : dataFolder_(std::move(dataFolder)), dataFileName_(kDefaultDataFileName) {
+  if (!dataFolder_.empty() && dataFolder_.back() != '/') dataFolder_.push_back('/');
+}
+
+void SiteCatalogue::SetMasterLogin(std::string id, std::string pass) {
+  masterID_ = std::move(id);
+  masterPass_ = std::move(pass);
+}
+
+std::string SiteCatalogue::DataFilePath() const { return dataFolder_ + Cp932ToUtf8(dataFileName_); }
+
+std::string SiteCatalogue::IdentityText() const { return SiteDataIdentity(dataFileName_); }
+
+bool SiteCatalogue::ChooseDataFileName(std::string_view settingValue) {
+  const std::string name = TrimSpaces(settingValue);
+  const bool taken = IsPlainFileName(name) && RegularFileExists(dataFolder_ + Cp932ToUtf8(name));
+  dataFileName_ = taken ? name : std::string(kDefaultDataFileName);
+  dataFileGuarded_ = false;
+  return taken;
+}
+
+SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>& path) {
+  SiteDataLoadResult result;
+  const std::string file = path ? *path : DataFilePath();
+  if (!RegularFileExists(file)) return result;
+
+  ContainerText container = ReadContainer(file, IdentityText());
+  // A file cut short has lost its contents block; taking it as an empty
+  // catalogue would let the next save wipe what is left of it.
+  if (!container.identityMatches || !container.contentsFound) {
+    result.status = SiteDataLoadStatus::Foreign;
+    Dialogs().ShowError(SystemText("読み込みに失敗しました。ファイル形式が異なります"));
+    if (!path && !BackupByRename(file, std::chrono::system_clock::now(), &result.backupName))
+      dataFileGuarded_ = true;
+    return result;
+  }
+
+  // Everything that can fail is read into new objects before anything is
+  // replaced.
+  SiteDataBlocks blocks = ParseSiteDataContents(std::move(container.contents));
+  std::optional<CategoryTree> tree;
+  if (!blocks.treeText.empty()) {
+    tree.emplace();
+    if (!tree->QZLoadTreeFromStrings(blocks.treeText)) {
+      tree.reset();
+      result.treeTextBad = true;
+    }
+  }
+
+  siteList_.SetText(blocks.siteListText);
+  if (tree) tree_ = std::move(*tree);
+  if (!blocks.masterBlock.empty()) {
+    MasterLogin login = ParseMasterLoginBlock(blocks.masterBlock);
+    SetMasterLogin(std::move(login.id), std::move(login.pass));
+    result.masterLoginLoaded = true;
+  }
+  result.status = SiteDataLoadStatus::Loaded;
+
+  tree_.Select(tree_.FirstRoot());
+  ShowEntry(tree_.FirstRoot() ? std::string_view(tree_.FirstRoot()->name) : std::string_view());
+  return result;
+}
+
+bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
+  if (!path && dataFileGuarded_) return false;
+  try {
+    SiteDataBlocks blocks;
+    blocks.treeText = tree_.QZSaveTreeToStrings();
+    blocks.siteListText = siteList_.GetText();
+    blocks.masterBlock = MasterLoginBlock(masterID_, masterPass_);
+    const std::optional<std::string> contents = BuildSiteDataContents(blocks);
+    if (!contents) return false;
+    return WriteContainer(path ? *path : DataFilePath(), *contents, IdentityText(), kPrivateFileMode);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+void SiteCatalogue::ShowEntry(std::string_view entryName) { BuildShownList(siteList_, shownList_, entryName); }
+
+}  // namespace morvane

@@ -1,0 +1,91 @@
+#pragma once
+// The catalogue the main window works on: every site, the sites shown for the
+// selected tree entry, the category tree and the master login, with loading
+// and saving of the site data file. Texts are CP932; paths are in the file
+// system's encoding.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "catalogue/category_tree.h"
+#include "catalogue/light_strings.h"
+
+namespace morvane {
+
+enum class SiteDataLoadStatus {
+  Loaded,   // the catalogue was replaced from the file
+  Missing,  // no regular file at the path: nothing shown, nothing changed
+  Foreign,  // unreadable, damaged or another identity: reported, nothing changed
+};
+
+struct SiteDataLoadResult {
+  SiteDataLoadStatus status = SiteDataLoadStatus::Missing;
+  // Loaded, but the tree text was bad: the tree stayed as it was and the
+  // window shows "I/O Error:QZLoadTreeFromStrings".
+  bool treeTextBad = false;
+  // Loaded with a master login: the settings dialog's fields take it.
+  bool masterLoginLoaded = false;
+  // Foreign data file moved aside under this name (empty when not moved).
+  std::string backupName;
+
+  bool Loaded() const { return status == SiteDataLoadStatus::Loaded; }
+};
+
+// The tree error text the window shows for SiteDataLoadResult::treeTextBad.
+inline constexpr std::string_view kTreeLoadErrorText = "I/O Error:QZLoadTreeFromStrings";
+
+class SiteCatalogue {
+ public:
+  // dataFolder holds the data file and its backups; a trailing '/' is added.
+  explicit SiteCatalogue(std::string dataFolder);
+
+  TLightStrings& SiteList() { return siteList_; }
+  const TLightStrings& SiteList() const { return siteList_; }
+  TLightStrings& ShownList() { return shownList_; }
+  const TLightStrings& ShownList() const { return shownList_; }
+  CategoryTree& Tree() { return tree_; }
+  const CategoryTree& Tree() const { return tree_; }
+
+  const std::string& MasterID() const { return masterID_; }
+  const std::string& MasterPass() const { return masterPass_; }
+  void SetMasterLogin(std::string id, std::string pass);
+
+  const std::string& DataFolder() const { return dataFolder_; }
+  // The data file's name without folder, CP932 as the settings file holds it.
+  const std::string& DataFileName() const { return dataFileName_; }
+  std::string DataFilePath() const;
+  std::string IdentityText() const;
+
+  // Start-up choice of the data file: the setting's value, trimmed of half-
+  // and full-width spaces, when it names an existing file in the data folder;
+  // otherwise the default name. True when the setting was taken.
+  bool ChooseDataFileName(std::string_view settingValue);
+
+  // No path: the data file itself (a foreign one is moved aside). A path:
+  // an import file, never moved. Shows "読み込みに失敗しました。ファイル形式が
+  // 異なります" through the dialogs for a file it cannot take. Memory changes
+  // only when the result is Loaded; then the tree's first entry is selected
+  // and the shown list rebuilt for it.
+  SiteDataLoadResult LoadSiteData(const std::optional<std::string>& path = std::nullopt);
+
+  // No path: the data file; a path: an export file. True when written; on
+  // false the file at the path is as it was.
+  bool SaveSiteData(const std::optional<std::string>& path = std::nullopt) const;
+
+  // Rebuilds the shown list for a tree entry's name.
+  void ShowEntry(std::string_view entryName);
+
+ private:
+  std::string dataFolder_;
+  std::string dataFileName_;
+  TLightStrings siteList_;
+  TLightStrings shownList_;
+  CategoryTree tree_;
+  std::string masterID_;
+  std::string masterPass_;
+  // The data file could not be read nor moved aside: saving over it would
+  // destroy what may still be recovered, so saves to it are refused.
+  bool dataFileGuarded_ = false;
+};
+
+}  // namespace morvane

@@ -1,0 +1,46 @@
+#pragma once
+// The contents of the site data file: the category tree's text, the site
+// list's text and the master login, as three tagged blocks. Import and export
+// files have the same form.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+inline constexpr std::string_view kCategoryTreeTag = "\t_CATEGORYTREE_\t";
+inline constexpr std::string_view kSiteListTag = "\t_SITELIST_\t";
+inline constexpr std::string_view kSerialNumberTag = "\t_SERIALNUMBER_\t";
+
+inline constexpr std::string_view kDefaultDataFileName = "VexaSiteData.dat";
+
+// The program's title in CP932, which the identity text begins with.
+const std::string& ProgramTitle();
+
+// Title followed directly by the data file's name: what a data file written
+// under that name carries, whatever file it is actually written to.
+std::string SiteDataIdentity(std::string_view dataFileName);
+
+// Scrambled "ID TAB scrambled password"; empty when both are empty.
+std::string MasterLoginBlock(std::string_view masterID, std::string_view masterPass);
+
+struct MasterLogin {
+  std::string id;
+  std::string pass;
+};
+// Reverses MasterLoginBlock; the block must not be empty.
+MasterLogin ParseMasterLoginBlock(std::string_view block);
+
+struct SiteDataBlocks {
+  std::string treeText;      // the tree's text form; empty: leave the tree
+  std::string siteListText;  // site lines; empty: no sites
+  std::string masterBlock;   // empty: leave the master login
+};
+
+// The three blocks in the stored order, nothing between them; nullopt when a
+// text holds its own block's closing mark, since it could not be read back.
+std::optional<std::string> BuildSiteDataContents(const SiteDataBlocks& blocks);
+// Blocks are found by their tags in any order; a missing one reads as empty.
+SiteDataBlocks ParseSiteDataContents(std::string contents);
+
+}  // namespace morvane
