@@ -1,0 +1,69 @@
+#pragma once
+// The settings file: single-line values as key=value lines, values with line
+// breaks as tagged blocks, and the stored widget properties, in three
+// sections each closed by its divider.
+#include <string>
+#include <string_view>
+
+#include "catalogue/light_strings.h"
+#include "util/component_stocker.h"
+
+namespace morvane {
+
+inline constexpr std::string_view kKeyValuesDivider = "\t#_QZDivKeyValues_#\t";
+inline constexpr std::string_view kMultiLineDivider = "\t#_QZDivMultiLine_#\t";
+inline constexpr std::string_view kComponentDivider = "\t#_QZDivComponent_#\t";
+
+struct FormBounds {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const FormBounds&) const = default;
+};
+
+// What the settings store needs of a window to keep its place.
+class PlacedForm {
+ public:
+  virtual ~PlacedForm() = default;
+  virtual std::string FormName() const = 0;       // "Form1", "Form2"
+  virtual FormBounds NormalBounds() const = 0;    // the restored (not maximised) rectangle
+  virtual FormBounds CurrentBounds() const = 0;   // where it is now
+  virtual void SetBounds(const FormBounds& b) = 0;
+};
+
+class TQZIniFile {
+ public:
+  explicit TQZIniFile(std::string fileName);
+
+  const std::string& FileName() const { return fileName_; }
+  TQZComponentStocker& Stocker() { return stocker_; }
+  const TLightStrings& KeyValues() const { return keyValues_; }
+  const std::string& MultiLine() const { return multiLine_; }
+  const std::string& RawText() const { return rawText_; }
+
+  int StockComponent(std::string_view component, std::string_view property, std::string_view tagName = {});
+
+  // False when there is no settings file; an unreadable or foreign one loads
+  // as empty settings.
+  bool LoadSettings();
+  // True when the file was written; on false the old file is as it was.
+  bool SaveSettings() const;
+  // The file text SaveSettings writes (before its line ends become CR LF).
+  std::string SettingsText() const;
+
+  void WriteString(std::string_view key, std::string_view value);
+  std::string ReadString(std::string_view key) const;
+
+  void SaveFormPos(const PlacedForm& form);
+  void LoadFormPos(PlacedForm& form, bool keepSize) const;
+
+ private:
+  std::string fileName_;
+  TLightStrings keyValues_{"="};
+  std::string multiLine_;
+  TQZComponentStocker stocker_;
+  std::string rawText_;
+};
+
+}  // namespace morvane
