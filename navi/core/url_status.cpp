@@ -98,8 +98,8 @@ bool QueryURLStatus(std::string_view url, std::string& status, std::string& last
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
 
   const CURLcode rc = curl_easy_perform(c);
-  if (!r.complete) {
-    // Ended without our stop: only a finished exchange with a status counts.
+  // Our stop after the headers ends the transfer as a write error.
+  if (!(r.complete && rc == CURLE_WRITE_ERROR)) {
     if (rc != CURLE_OK) return false;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.code);
     if (r.code <= 0) return false;
