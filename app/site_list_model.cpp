@@ -19,7 +19,7 @@ Glib::RefPtr<SiteListModel> SiteListModel::create(const TLightStrings* lines) {
 }
 
 SiteListModel::SiteListModel(const TLightStrings* lines)
-    : Glib::ObjectBase(typeid(SiteListModel)), Glib::Object(), lines_(lines) {}
+    : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Glib::Object(), lines_(lines) {}
 
 void SiteListModel::Resize(int count) {
   if (count < 0) count = 0;

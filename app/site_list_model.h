@@ -12,7 +12,8 @@
 
 namespace morvane {
 
-class SiteListModel final : public Glib::Object, public Gtk::TreeModel {
+// The interface comes first so that it is added before GLib creates the class.
+class SiteListModel final : public Gtk::TreeModel, public Glib::Object {
  public:
   static constexpr int kColumns = 8;
 

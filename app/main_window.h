@@ -1,0 +1,157 @@
+#pragma once
+// The main window: the category tree, the virtual site list, the toolbar,
+// the browser tab and the status bar, and the handlers behind them.
+#include <gtkmm/box.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/menuitem.h>
+#include <gtkmm/notebook.h>
+#include <gtkmm/paned.h>
+#include <gtkmm/scrolledwindow.h>
+#include <gtkmm/separatormenuitem.h>
+#include <gtkmm/separatortoolitem.h>
+#include <gtkmm/statusbar.h>
+#include <gtkmm/toolbar.h>
+#include <gtkmm/toolbutton.h>
+#include <gtkmm/treestore.h>
+#include <gtkmm/treeview.h>
+#include <gtkmm/window.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/site_list_model.h"
+#include "app/window_placement.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/drop_rules.h"
+#include "catalogue/site_record.h"
+#include "util/data_paths.h"
+#include "util/ini_file.h"
+
+namespace morvane {
+
+class TForm2;
+class TForm3;
+
+struct MainWindowOptions {
+  DataPaths paths;         // data folder and settings file
+  std::string serviceUrl;  // the analysis service's address
+};
+
+class TForm1 : public Gtk::Window {
+ public:
+  explicit TForm1(MainWindowOptions options);  // FormCreate
+  ~TForm1() override;                          // FormDestroy
+
+  // After the site and settings dialogs exist: settings, positions, the
+  // list's columns, the site data file, the tree's first entry.
+  void SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog);
+
+  // Category tree.
+  void ftSiteCategoryClick();
+  void tbAddCategoryClick();
+  void tbDeleteCategoryClick();
+  bool ftSiteCategoryDragOver(DragSource source, const Gtk::TreeModel::Path& target);
+  void ftSiteCategoryDragDrop(DragSource source, const Gtk::TreeModel::Path& target);
+
+  // Sites.
+  void tbAddSiteClick();
+  void tbRenewsSiteClick();
+  void tbDeleteSiteClick();
+  void miDisplaySiteClick();
+
+  // Master login, files, about.
+  void tbSetIDPWClick();
+  void tbImportClick();
+  void tbExportClick();
+  void tbAboutClick();
+
+  // A close asked by the user: settings, then the catalogue; true when the
+  // window may close.
+  bool FormCloseQuery();
+  // A close asked by the system (logout, kill): nobody may be there to
+  // answer, so a catalogue that cannot be saved goes to a time-stamped file
+  // beside the data file. Gives the path written ("" when nothing could be).
+  std::string CloseUnattended();
+
+  void ShowEntry(std::string_view entryName);
+  void RefreshListView();
+  void KeepSelectionVisible();
+  void SetStatusText(std::string_view cp932);
+
+  SiteCatalogue& Catalogue() { return catalogue_; }
+  TQZIniFile& IniFile() { return *IniFile_; }
+  SiteListModel& ListModel() { return *listModel_.operator->(); }
+  // Row of the list's selection, -1 without one.
+  int SelectedRow() const;
+  void SelectRow(int row);
+  // The tree row that stands for a catalogue entry, and back.
+  Gtk::TreeModel::Path TreePathOf(const TreeEntry* entry) const;
+  TreeEntry* EntryAtPath(const Gtk::TreeModel::Path& path) const;
+  void SelectEntry(const TreeEntry* entry);
+  const std::string& ProposedExportName() const { return SaveDialog1FileName_; }
+  std::string StatusText() const;
+
+  Gtk::Box Layout;
+  Gtk::Toolbar ToolBar1;
+  Gtk::ToolButton tbAddCategory, tbDeleteCategory, tbAddSite, tbRenewsSite, tbDeleteSite, tbGoToVexaAccess, tbSetIDPW,
+      tbImport, tbExport, tbAbout;
+  Gtk::SeparatorToolItem ToolSeparator1, ToolSeparator2, ToolSeparator3, ToolSeparator4, ToolSeparator5;
+  Gtk::Paned Splitter2;  // the category tree | Panel1
+  Gtk::ScrolledWindow TreeScroller;
+  Gtk::TreeView ftSiteCategory;
+  Gtk::Paned Panel1;  // the site list over the pages; its handle is the list's splitter
+  Gtk::ScrolledWindow ListScroller;
+  Gtk::TreeView lvSiteList;
+  Gtk::Notebook PageControl1;
+  Gtk::Box tsBrowser;
+  Gtk::Statusbar StatusBar1;
+  Gtk::Menu PopupMenu1;
+  Gtk::MenuItem miDisplaySite, miRenewsSite, miDeleteSite;
+  Gtk::SeparatorMenuItem PopupSeparator1;
+
+ private:
+  struct TreeColumns : Gtk::TreeModelColumnRecord {
+    TreeColumns() {
+      add(name);
+      add(image);
+      add(selectedImage);
+    }
+    Gtk::TreeModelColumn<Glib::ustring> name;
+    Gtk::TreeModelColumn<int> image;
+    Gtk::TreeModelColumn<int> selectedImage;
+  };
+
+  void BuildLayout();
+  void BuildToolBar();
+  void BuildCategoryTree();
+  void BuildSiteList();
+  void BuildPopupMenu();
+  void ConnectDragAndDrop();
+  void SetupListView(std::string_view columnSpec);
+  // Mirrors the catalogue's tree into the tree control, keeping which
+  // entries the user folded, and selects the catalogue's selected entry.
+  void RebuildTree(bool expandAll);
+  void ShowSelectedEntry();
+  void RefreshCategoryChoices();
+  void AfterLoad(const SiteDataLoadResult& result);
+  std::optional<TQZSiteListRec> SelectedSite();
+  void SaveSettingsForClose();
+  DragSource SourceOf(const Glib::RefPtr<Gdk::DragContext>& context) const;
+
+  MainWindowOptions options_;
+  std::unique_ptr<TQZIniFile> IniFile_;
+  SiteCatalogue catalogue_;
+  Glib::RefPtr<SiteListModel> listModel_;
+  TreeColumns treeColumns_;
+  Glib::RefPtr<Gtk::TreeStore> treeStore_;
+  bool rebuildingTree_ = false;
+  guint statusContext_ = 0;
+  WindowPlacement placement_;
+  std::unique_ptr<WindowPlacement> siteDialogPlacement_;
+  TForm2* Form2_ = nullptr;
+  TForm3* Form3_ = nullptr;
+  std::string SaveDialog1FileName_;
+};
+
+}  // namespace morvane

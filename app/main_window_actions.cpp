@@ -1,0 +1,239 @@
+// The handlers behind the main window's toolbar, tree, list and menu.
+#include <glib.h>
+
+#include <chrono>
+
+#include "app/main_window.h"
+#include "app/settings_dialog.h"
+#include "app/site_dialog.h"
+#include "catalogue/site_data_file.h"
+#include "catalogue/site_record.h"
+#include "util/cp932.h"
+#include "util/safe_file_writer.h"
+#include "util/user_dialogs.h"
+
+namespace morvane {
+namespace {
+
+const FileFilter kImportFilters[] = {
+    {SystemText("データファイル(*.dat)"), "*.dat"},
+    {SystemText("テキストファイル(*.txt)"), "*.txt"},
+    {SystemText("すべてのファイル(*.*)"), "*"},
+};
+// The export box offers the first two only.
+constexpr std::size_t kExportFilterCount = 2;
+
+// "yyyymmddhhmmss_zzz_" of the local time, as backups are named.
+std::string TimeStamp() {
+  const auto now = std::chrono::system_clock::now();
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  GDateTime* local = g_date_time_new_now_local();
+  gchar* text = g_date_time_format(local, "%Y%m%d%H%M%S");
+  char millis[8];
+  g_snprintf(millis, sizeof millis, "_%03d_", static_cast<int>(ms));
+  std::string stamp = std::string(text) + millis;
+  g_free(text);
+  g_date_time_unref(local);
+  return stamp;
+}
+
+}  // namespace
+
+// ---- Category tree ----
+
+void TForm1::ftSiteCategoryClick() { ShowSelectedEntry(); }
+
+void TForm1::tbAddCategoryClick() {
+  const std::optional<std::string> typed =
+      Dialogs().InputText(SystemText("カテゴリの追加"), SystemText("カテゴリ名を入力してください"), "");
+  if (!typed) return;
+  switch (catalogue_.Tree().AddCategory(*typed)) {
+    case AddCategoryResult::Empty:
+      Dialogs().ShowError(SystemText("カテゴリ名が入力されていません"));
+      return;
+    case AddCategoryResult::Duplicate:
+      Dialogs().ShowError(SystemText("既に同じ名前のカテゴリが設定されています"));
+      return;
+    case AddCategoryResult::Added:
+      break;
+  }
+  RebuildTree(false);
+  ftSiteCategory.grab_focus();
+  ShowSelectedEntry();
+  RefreshCategoryChoices();
+}
+
+void TForm1::tbDeleteCategoryClick() {
+  CategoryTree& tree = catalogue_.Tree();
+  TreeEntry* selected = tree.Selected();
+  if (!selected) {
+    Dialogs().ShowError(SystemText("カテゴリが選択されていません"));
+    return;
+  }
+  if (tree.IsSystemEntry(selected)) {
+    Dialogs().ShowError(SystemText("システムカテゴリは削除できません"));
+    return;
+  }
+  if (AskDeclined(SystemText("選択したカテゴリを削除しますか？") + "\r\n\r\n [" + selected->name + "]")) return;
+
+  // The entry a tree control selects when its selected entry goes: the next
+  // sibling, else the one before, else the parent.
+  const std::vector<int> path = tree.PathOf(selected);
+  std::vector<int> next = path;
+  next.back() += 1;
+  TreeEntry* after = tree.EntryAt(next);
+  std::vector<int> previous = path;
+  previous.back() -= 1;
+  TreeEntry* before = previous.back() >= 0 ? tree.EntryAt(previous) : nullptr;
+  TreeEntry* successor = after ? after : before ? before : selected->parent;
+
+  tree.DeleteCategory(selected, catalogue_.SiteList());
+  tree.Select(successor);
+  RebuildTree(false);
+  ShowSelectedEntry();
+  RefreshCategoryChoices();
+}
+
+DragSource TForm1::SourceOf(const Glib::RefPtr<Gdk::DragContext>& context) const {
+  GtkWidget* source = gtk_drag_get_source_widget(context->gobj());
+  if (source == GTK_WIDGET(ftSiteCategory.gobj())) return DragSource::CategoryTree;
+  if (source == GTK_WIDGET(lvSiteList.gobj())) return DragSource::SiteList;
+  return DragSource::Other;
+}
+
+bool TForm1::ftSiteCategoryDragOver(DragSource source, const Gtk::TreeModel::Path& target) {
+  return CategoryDropAccepted(catalogue_.Tree(), source, catalogue_.Tree().Selected(), EntryAtPath(target));
+}
+
+void TForm1::ftSiteCategoryDragDrop(DragSource source, const Gtk::TreeModel::Path& target) {
+  if (!ftSiteCategoryDragOver(source, target)) return;
+  TreeEntry* entry = EntryAtPath(target);
+  if (source == DragSource::CategoryTree) {
+    // The category's sites stay what they were: the list needs no rebuild.
+    if (catalogue_.Tree().MoveCategory(catalogue_.Tree().Selected(), entry)) {
+      RebuildTree(false);
+      ftSiteCategory.grab_focus();
+    }
+    return;
+  }
+  if (DropSiteOnEntry(catalogue_.SiteList(), catalogue_.ShownList(), SelectedRow(), entry)) ShowSelectedEntry();
+}
+
+void TForm1::ConnectDragAndDrop() {
+  const std::vector<Gtk::TargetEntry> targets = {Gtk::TargetEntry("application/x-morvane-row", Gtk::TARGET_SAME_APP)};
+  ftSiteCategory.enable_model_drag_source(targets, Gdk::BUTTON1_MASK, Gdk::ACTION_MOVE);
+  lvSiteList.enable_model_drag_source(targets, Gdk::BUTTON1_MASK, Gdk::ACTION_MOVE);
+  ftSiteCategory.enable_model_drag_dest(targets, Gdk::ACTION_MOVE);
+
+  // Handled here before the tree's own handlers, which would reorder the store.
+  ftSiteCategory.signal_drag_motion().connect(
+      [this](const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time) {
+        Gtk::TreeModel::Path path;
+        Gtk::TreeViewDropPosition position;
+        if (ftSiteCategory.get_dest_row_at_pos(x, y, path, position) &&
+            ftSiteCategoryDragOver(SourceOf(context), path)) {
+          ftSiteCategory.set_drag_dest_row(path, Gtk::TREE_VIEW_DROP_INTO_OR_AFTER);
+          context->drag_status(Gdk::ACTION_MOVE, time);
+        } else {
+          ftSiteCategory.unset_drag_dest_row();
+          context->drag_refuse(time);
+        }
+        return true;
+      },
+      false);
+  ftSiteCategory.signal_drag_drop().connect(
+      [this](const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time) {
+        Gtk::TreeModel::Path path;
+        Gtk::TreeViewDropPosition position;
+        const DragSource source = SourceOf(context);
+        const bool onRow = ftSiteCategory.get_dest_row_at_pos(x, y, path, position);
+        ftSiteCategory.unset_drag_dest_row();
+        // The drop is finished before the tree is rebuilt under the pointer.
+        context->drag_finish(onRow, false, time);
+        if (onRow) ftSiteCategoryDragDrop(source, path);
+        return true;
+      },
+      false);
+}
+
+// ---- Sites ----
+
+std::optional<TQZSiteListRec> TForm1::SelectedSite() {
+  const int row = SelectedRow();
+  if (row < 0 || row >= catalogue_.ShownList().Count()) {
+    Dialogs().ShowError(SystemText("サイトが選択されていません"));
+    return std::nullopt;
+  }
+  return SiteFromLine(catalogue_.ShownList().Get(row));
+}
+
+void TForm1::tbAddSiteClick() {
+  Form2_->ResetForNewSite();
+  if (!Form2_->ShowModal()) return;
+  StoreSite(catalogue_.SiteList(), Form2_->SiteRec);
+  ShowSelectedEntry();
+}
+
+void TForm1::tbRenewsSiteClick() {
+  const std::optional<TQZSiteListRec> site = SelectedSite();
+  if (!site) return;
+  Form2_->FillFrom(*site);
+  if (!Form2_->ShowModal()) return;
+  StoreSite(catalogue_.SiteList(), Form2_->SiteRec);
+  ShowSelectedEntry();
+}
+
+void TForm1::tbDeleteSiteClick() {
+  const std::optional<TQZSiteListRec> site = SelectedSite();
+  if (!site) return;
+  if (AskDeclined(SystemText("選択したサイトを削除しますか？") + "\r\n\r\n[" + site->SiteName + "]")) return;
+  DeleteSiteByURL(catalogue_.SiteList(), site->SiteURL);
+  ShowSelectedEntry();
+}
+
+void TForm1::miDisplaySiteClick() {
+  // Opening the page itself comes with the browser frame.
+  SelectedSite();
+}
+
+// ---- Master login, import, export, about ----
+
+void TForm1::tbSetIDPWClick() {
+  Form3_->edLoginID.set_text(Cp932ToUtf8(catalogue_.MasterID()));
+  Form3_->edLoginPW.set_text(Cp932ToUtf8(catalogue_.MasterPass()));
+  if (!Form3_->ShowModal()) return;
+  catalogue_.SetMasterLogin(Utf8ToCp932(Form3_->edLoginID.get_text().raw()),
+                            Utf8ToCp932(Form3_->edLoginPW.get_text().raw()));
+}
+
+void TForm1::tbImportClick() {
+  const std::optional<std::string> file =
+      Dialogs().OpenFile(SystemText("サイトリストのインポート"), kImportFilters, std::size(kImportFilters));
+  if (!file) return;
+  AfterLoad(catalogue_.LoadSiteData(*file));
+  RefreshCategoryChoices();
+  SaveDialog1FileName_ = *file;
+}
+
+void TForm1::tbExportClick() {
+  const std::optional<std::string> file = Dialogs().SaveFileNamed(
+      SystemText("サイトリストのエクスポート"), kImportFilters, kExportFilterCount, "dat", SaveDialog1FileName_);
+  if (!file) return;
+  SaveDialog1FileName_ = *file;
+  // Said, since the user would otherwise take the export for done.
+  if (!catalogue_.SaveSiteData(*file)) Dialogs().ShowError(SystemText("エクスポートに失敗しました"));
+}
+
+void TForm1::tbAboutClick() { Dialogs().ShowMessage(ProgramTitle()); }
+
+// ---- Closing ----
+
+std::string TForm1::CloseUnattended() {
+  SaveSettingsForClose();
+  if (catalogue_.SaveSiteData()) return catalogue_.DataFilePath();
+  const std::string path = catalogue_.DataFilePath();
+  const std::string rescue = FolderPart(path) + TimeStamp() + NamePart(path);
+  return catalogue_.SaveSiteData(rescue) ? rescue : std::string();
+}
+
+}  // namespace morvane

@@ -1,0 +1,40 @@
+#include "app/window_placement.h"
+
+namespace morvane {
+
+WindowPlacement::WindowPlacement(Gtk::Window& window, std::string formName)
+    : window_(window), name_(std::move(formName)) {
+  window_.signal_configure_event().connect(
+      [this](GdkEventConfigure*) {
+        Follow();
+        return false;
+      },
+      false);
+}
+
+void WindowPlacement::Follow() {
+  auto gdk = window_.get_window();
+  const bool normal = !gdk || !(gdk->get_state() & (Gdk::WINDOW_STATE_MAXIMIZED | Gdk::WINDOW_STATE_FULLSCREEN |
+                                                   Gdk::WINDOW_STATE_ICONIFIED));
+  if (!normal) return;
+  normal_ = CurrentBounds();
+  known_ = true;
+}
+
+FormBounds WindowPlacement::NormalBounds() const { return known_ ? normal_ : CurrentBounds(); }
+
+FormBounds WindowPlacement::CurrentBounds() const {
+  FormBounds b;
+  window_.get_position(b.left, b.top);
+  window_.get_size(b.width, b.height);
+  return b;
+}
+
+void WindowPlacement::SetBounds(const FormBounds& b) {
+  window_.move(b.left, b.top);
+  if (b.width > 0 && b.height > 0) window_.resize(b.width, b.height);
+  normal_ = b;
+  known_ = true;
+}
+
+}  // namespace morvane

@@ -1,0 +1,31 @@
+#pragma once
+// A GTK window as the settings store sees it: a name and a rectangle. The
+// normal (not maximised) rectangle is followed as the window moves, since
+// GTK has no call that reports it for a maximised window.
+#include <gtkmm/window.h>
+
+#include <string>
+
+#include "util/ini_file.h"
+
+namespace morvane {
+
+class WindowPlacement final : public PlacedForm {
+ public:
+  WindowPlacement(Gtk::Window& window, std::string formName);
+
+  std::string FormName() const override { return name_; }
+  FormBounds NormalBounds() const override;
+  FormBounds CurrentBounds() const override;
+  void SetBounds(const FormBounds& b) override;
+
+ private:
+  void Follow();
+
+  Gtk::Window& window_;
+  std::string name_;
+  FormBounds normal_;
+  bool known_ = false;
+};
+
+}  // namespace morvane
