@@ -1,0 +1,67 @@
+#pragma once
+// The browser control behind the frame: its operations, and the events it
+// delivers. The window binds WebKitGTK here; unit tests bind a fake.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browser/core/page_call.h"
+
+namespace morvane {
+
+enum class NewWindowChoice {
+  Cancel,          // no window opens
+  HiddenBrowser,   // the hidden browser catches the new window's first navigation
+};
+
+// Events of the control, all delivered on the GUI thread. Texts are CP932.
+class BrowserEvents {
+ public:
+  virtual ~BrowserEvents() = default;
+  virtual void wbBrowserBeforeNavigate2(std::string_view url) = 0;
+  // url may be empty when the new window has no address yet.
+  virtual NewWindowChoice wbBrowserNewWindow2(std::string_view url) = 0;
+  // topLevel is false for the documents of frames inside the page.
+  virtual void wbBrowserDocumentComplete(bool topLevel) = 0;
+  // The hidden browser's navigation; the engine always cancels it.
+  virtual void wbSecretBrowserBeforeNavigate2(std::string_view url) = 0;
+  virtual void wbBrowserStatusTextChange(std::string_view text) = 0;
+  virtual void wbBrowserTitleChange(std::string_view text) = 0;
+  // command 1: going forward, 2: going back.
+  virtual void wbBrowserCommandStateChange(long command, bool enable) = 0;
+  // status is an HTTP status or a failure number (not three digits long).
+  // Setting cancel keeps the control from showing an error page of its own.
+  virtual void wbBrowserNavigateError(std::string_view url, long long status, bool& cancel) = 0;
+  // Setting cancel keeps the control in place.
+  virtual void wbBrowserWindowClosing(bool& cancel) = 0;
+};
+
+class BrowserEngine {
+ public:
+  virtual ~BrowserEngine() = default;
+  // nullptr detaches; the frame attaches itself for its lifetime.
+  virtual void SetEvents(BrowserEvents* events) = 0;
+
+  virtual void Navigate(std::string_view url) = 0;
+  virtual void Stop() = 0;
+  virtual bool Busy() const = 0;
+  virtual bool HasDocument() const = 0;
+  // The document has finished loading (nothing is in progress).
+  virtual bool ReadyStateComplete() const = 0;
+  virtual std::string LocationURL() const = 0;
+  virtual void GoBack() = 0;
+  virtual void GoForward() = 0;
+  virtual void GoHome() = 0;
+  virtual void Reload() = 0;
+
+  virtual bool HiddenBusy() const = 0;
+  virtual void ReleaseHiddenBrowser() = 0;
+
+  // Starts a page script; nullptr when it cannot even be started.
+  virtual std::unique_ptr<PageCall> CallPage(PageScript script, std::vector<PageArgument> args) = 0;
+  // Shows 8-bit text (CP932) as the page without a navigation.
+  virtual void LoadBytes(std::string bytes) = 0;
+};
+
+}  // namespace morvane

@@ -1,0 +1,127 @@
+#pragma once
+// The browser frame: navigates and waits while keeping the window alive,
+// keeps the four flags through which events, waits and the toolbar cooperate,
+// decides what a new-window request does, and reads and fills the page.
+// Free of any toolkit: the control is reached through BrowserEngine, the
+// event loop through MessagePump.
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "browser/core/browser_engine.h"
+#include "browser/core/browser_toolbar.h"
+#include "browser/core/message_pump.h"
+#include "browser/core/status_bar.h"
+#include "browser/core/system_browser.h"
+
+namespace morvane {
+
+// Raised by GetSelectedText when the page has no document or no selection.
+class PageAccessError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TfrBrowserBase : public BrowserEvents {
+ public:
+  // Called with the frame; attached when not empty.
+  using Hook = std::function<void(TfrBrowserBase&)>;
+  using URLStatusQuery =
+      std::function<bool(std::string_view url, std::string& status, std::string& lastModified)>;
+
+  static constexpr int kNavigatePasses = 60000;
+  static constexpr int kDocumentTimeout = 60000;
+  // A page script that has not answered after this many 10 ms passes is given up.
+  static constexpr int kScriptPasses = 1000;
+
+  TfrBrowserBase(BrowserEngine& engine, MessagePump& pump);
+  ~TfrBrowserBase() override;
+  TfrBrowserBase(const TfrBrowserBase&) = delete;
+  TfrBrowserBase& operator=(const TfrBrowserBase&) = delete;
+
+  // Set-up and shut-down; the hosting widget has already placed the control.
+  void InitBrowser();
+  void CloseBrowser();
+
+  bool NavigateTo(std::string_view url, bool wait);
+  bool WaitForComplete(int passes);
+  bool WaitForDocument(int timeoutMilliseconds);
+
+  // The page. Texts are CP932.
+  std::string GetLocationURL() const;
+  std::string GetHTMLSource();
+  std::string GetPageTitle();
+  std::string GetSelectedText();  // throws PageAccessError
+  void ShowHTML(std::string_view text);
+  bool SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
+                     int passOver);
+  bool ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait);
+
+  // What the toolbar's stop button and skip action do to the frame.
+  void StopNavigation();
+  void RequestSkip();
+
+  // Attachments; none is owned and each may be empty.
+  void SetToolbar(BrowserToolbar* toolbar) { toolbar_ = toolbar; }
+  BrowserToolbar* Toolbar() const { return toolbar_; }
+  void SetStatusBar(StatusBar* statusBar) { statusBar_ = statusBar; }
+  StatusBar* GetStatusBar() const { return statusBar_; }
+  void SetSystemBrowser(SystemBrowser* systemBrowser) { systemBrowser_ = systemBrowser; }
+  void SetCommandStateHook(Hook hook) { commandStateHook_ = std::move(hook); }
+  void SetNewWindowHook(Hook hook) { newWindowHook_ = std::move(hook); }
+  const Hook& NewWindowHook() const { return newWindowHook_; }
+  void SetBrowseMode(std::string mode) { browseMode_ = std::move(mode); }
+  const std::string& BrowseMode() const { return browseMode_; }
+  void SetURLStatusQuery(URLStatusQuery query) { queryURLStatus_ = std::move(query); }
+  BrowserEngine& Engine() { return engine_; }
+
+  bool BusyState() const { return busy_; }
+  bool PageComplete() const { return pageComplete_; }
+  bool SkipRequest() const { return skipRequest_; }
+  bool StopRequest() const { return stopRequest_; }
+  bool BackFlag() const { return back_; }
+  bool ForwardFlag() const { return forward_; }
+
+  // "[*+]"-style marks of the flags, empty when neither is set.
+  std::string StatusPrefix() const;
+  void ClearStatusLine();
+
+  // Events of the control.
+  void wbBrowserBeforeNavigate2(std::string_view url) override;
+  NewWindowChoice wbBrowserNewWindow2(std::string_view url) override;
+  void wbBrowserDocumentComplete(bool topLevel) override;
+  void wbSecretBrowserBeforeNavigate2(std::string_view url) override;
+  void wbBrowserStatusTextChange(std::string_view text) override;
+  void wbBrowserTitleChange(std::string_view text) override;
+  void wbBrowserCommandStateChange(long command, bool enable) override;
+  void wbBrowserNavigateError(std::string_view url, long long status, bool& cancel) override;
+  void wbBrowserWindowClosing(bool& cancel) override;
+
+ private:
+  void RefreshSkipAction();
+  void WriteStatusLine(std::string_view text);
+  // Runs a page script and waits for its value, pumping events; nullopt when
+  // it failed, timed out, or a new stop or skip request or the application's
+  // end gave it up.
+  std::optional<PageValue> CallPage(PageScript script, std::vector<PageArgument> args);
+
+  BrowserEngine& engine_;
+  MessagePump& pump_;
+  BrowserToolbar* toolbar_ = nullptr;
+  StatusBar* statusBar_ = nullptr;
+  SystemBrowser* systemBrowser_ = nullptr;
+  bool back_ = false;
+  bool forward_ = false;
+  Hook commandStateHook_;
+  Hook newWindowHook_;
+  std::string browseMode_;
+  bool pageComplete_ = false;
+  bool busy_ = false;
+  bool skipRequest_ = false;
+  bool stopRequest_ = false;
+  URLStatusQuery queryURLStatus_;
+};
+
+}  // namespace morvane

@@ -1,0 +1,17 @@
+#pragma once
+// What the frame reaches in the navigation toolbar when one is attached.
+#include <string_view>
+
+namespace morvane {
+
+class BrowserToolbar {
+ public:
+  virtual ~BrowserToolbar() = default;
+  // Runs the stop button's click, as if the user had pressed it.
+  virtual void ClickStop() = 0;
+  // Re-reads the frame's busy state into the skip action's enabled state.
+  virtual void RefreshSkipAction() = 0;
+  virtual void SetURLText(std::string_view url) = 0;
+};
+
+}  // namespace morvane

@@ -1,0 +1,174 @@
+// Reading and filling the shown page. The page scripts only report what the
+// document holds and act on one element; which element is chosen is decided
+// here.
+#include <array>
+
+#include "browser/core/browser_frame.h"
+#include "browser/core/page_bytes.h"
+#include "navi/core/html_routines.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+namespace {
+
+constexpr int kPassMilliseconds = 10;
+// ShowHTML gives the control this many passes to settle before it feeds the page.
+constexpr int kShowPasses = 6000;
+constexpr int kBusyClickPause = 1000;
+
+// How ClickElement recognises each kind of element: by its tag name or its
+// type, and which of its values the match text is looked for in.
+struct ElementKind {
+  std::string_view kind;
+  bool byTag;
+  std::string_view match;
+};
+constexpr std::array<ElementKind, 4> kElementKinds{{
+    {"submit", false, "value"},
+    {"button", false, "value"},
+    {"image", false, "src"},
+    {"a", true, "href"},
+}};
+
+const ElementKind* FindKind(std::string_view kind) {
+  for (const ElementKind& k : kElementKinds)
+    if (k.kind == kind) return &k;
+  return nullptr;
+}
+
+std::vector<PageArgument> KindArguments(const ElementKind& k) {
+  return {{"kind", std::string(k.kind)}, {"byTag", k.byTag}, {"match", std::string(k.match)}};
+}
+
+}  // namespace
+
+std::optional<PageValue> TfrBrowserBase::CallPage(PageScript script, std::vector<PageArgument> args) {
+  std::unique_ptr<PageCall> call;
+  try {
+    call = engine_.CallPage(script, std::move(args));
+  } catch (...) {
+    return std::nullopt;
+  }
+  if (!call) return std::nullopt;
+  const bool stopBefore = stopRequest_;
+  const bool skipBefore = skipRequest_;
+  for (int pass = 0;; ++pass) {
+    if (call->Done()) return call->Result();
+    if (pass >= kScriptPasses || pump_.Terminating() || (stopRequest_ && !stopBefore) ||
+        (skipRequest_ && !skipBefore)) {
+      call->Cancel();
+      return std::nullopt;
+    }
+    pump_.ProcessMessages();
+    if (call->Done()) return call->Result();
+    pump_.Sleep(kPassMilliseconds);
+  }
+}
+
+std::string TfrBrowserBase::GetLocationURL() const { return engine_.LocationURL(); }
+
+std::string TfrBrowserBase::GetHTMLSource() {
+  if (!engine_.HasDocument()) return {};
+  const std::optional<PageValue> source = CallPage(PageScript::Source, {});
+  return source && source->Text() ? *source->Text() : std::string();
+}
+
+std::string TfrBrowserBase::GetPageTitle() { return ExtractTitle(GetHTMLSource()); }
+
+std::string TfrBrowserBase::GetSelectedText() {
+  if (!engine_.HasDocument()) throw PageAccessError("no document");
+  const std::optional<PageValue> text = CallPage(PageScript::Selection, {});
+  if (!text || !text->Text()) throw PageAccessError("no selection");
+  return *text->Text();
+}
+
+void TfrBrowserBase::ShowHTML(std::string_view text) {
+  stopRequest_ = false;
+  busy_ = true;
+  RefreshSkipAction();
+  // Both loops are bounded: a control that never settles must not hold the window.
+  for (int pass = 0; pass < kShowPasses && engine_.Busy() && !stopRequest_; ++pass) {
+    if (pump_.Terminating()) break;
+    pump_.ProcessMessages();
+    pump_.Sleep(kPassMilliseconds);
+  }
+  if (!engine_.HasDocument()) {
+    for (int pass = 0; pass < kShowPasses && !engine_.ReadyStateComplete(); ++pass) {
+      pump_.ProcessMessages();
+      if (pump_.Terminating() || stopRequest_) break;
+      pump_.Sleep(kPassMilliseconds);
+    }
+  }
+  busy_ = false;
+  RefreshSkipAction();
+  if (engine_.HasDocument()) engine_.LoadBytes(PageBytesFromText(text));
+}
+
+bool TfrBrowserBase::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
+                                   int passOver) {
+  if (!WaitForDocument(kDocumentTimeout)) return false;
+  const std::optional<PageValue> forms = CallPage(PageScript::Forms, {});
+  if (!forms || !forms->Items() || forms->Items()->empty()) return false;
+  if (name.empty()) return false;
+  const PageValue::List& formList = *forms->Items();
+  for (std::size_t f = 0; f < formList.size(); ++f) {
+    const PageValue::List* form = formList[f].Items();
+    if (!form || form->size() < 2 || !(*form)[1].Items()) continue;
+    if (!formName.empty()) {
+      const std::string* thisName = (*form)[0].Text();
+      if (!thisName || *thisName != formName) continue;
+    }
+    const PageValue::List& fields = *(*form)[1].Items();
+    for (std::size_t e = 0; e < fields.size(); ++e) {
+      const std::string* fieldName = fields[e].Text();
+      if (!fieldName || *fieldName != name) continue;
+      // The count passes over forms that hold the field, not fields.
+      if (--passOver >= 0) break;
+      const std::optional<PageValue> set =
+          CallPage(PageScript::SetField, {{"form", static_cast<double>(f)},
+                                          {"field", static_cast<double>(e)},
+                                          {"name", std::string(name)},
+                                          {"value", std::string(value)}});
+      if (set && set->Boolean() && *set->Boolean()) return true;
+    }
+  }
+  return false;
+}
+
+bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait) {
+  bool result = false;
+  if (!engine_.HasDocument()) return false;
+  const ElementKind* k = FindKind(kind);
+  if (!k) return false;
+  const std::optional<PageValue> found = CallPage(PageScript::FindElements, KindArguments(*k));
+  if (!found || !found->Items()) return false;
+  for (const PageValue& candidate : *found->Items()) {
+    const PageValue::List* pair = candidate.Items();
+    if (!pair || pair->size() < 2) continue;
+    const double* index = (*pair)[0].Number();
+    const std::string* matchValue = (*pair)[1].Text();
+    if (!index || !matchValue) continue;
+    if (CharPos(matchText, *matchValue) == 0) continue;
+    if (exact && matchText != *matchValue) continue;
+    if (!engine_.HasDocument()) continue;
+    pageComplete_ = false;
+    stopRequest_ = false;
+    if (engine_.Busy()) {
+      pump_.ProcessMessages();
+      pump_.Sleep(kBusyClickPause);
+    }
+    std::vector<PageArgument> args = KindArguments(*k);
+    args.push_back({"index", *index});
+    const std::optional<PageValue> clicked = CallPage(PageScript::ClickElement, std::move(args));
+    if (!clicked || !clicked->Boolean() || !*clicked->Boolean()) continue;
+    busy_ = true;
+    RefreshSkipAction();
+    if (wait) return WaitForComplete(kNavigatePasses);
+    busy_ = false;
+    RefreshSkipAction();
+    result = true;
+  }
+  return result;
+}
+
+}  // namespace morvane
