@@ -5,14 +5,12 @@
 
 namespace morvane {
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 bool IsTrailByte(std::string_view s, long long i) {
   if (i < 1 || i > static_cast<long long>(s.size())) throw std::out_of_range("Illegal Index");
   if (i == 1) return false;
   // Odd run of lead bytes just before i means i pairs with the last of them.
   long long run = 0;
-  for (long long p = i - 1; p >= 1 && IsLeadByte(static_cast<unsigned char>(s[p - 1])); --p) ++run;
+  for (long long p = i - 1; p >= 1 && IsLeadByte(s[p - 1]); --p) ++run;
   return run % 2 == 1;
 }
 
@@ -22,17 +20,34 @@ long long CharLength(std::string_view s) {
   return n;
 }
 
-long long CharPos(std::string_view pattern, std::string_view s) {
-  if (pattern.empty() || s.empty() || pattern.size() > s.size()) return 0;
-  const std::size_t last = s.size() - pattern.size();
-  long long k = 1;
-  for (std::size_t p = 0; p <= last; p += CharWidthAt(s, p), ++k) {
-    if (s[p] == pattern[0] && s.compare(p, pattern.size(), pattern) == 0) return k;
-  }
-  return 0;
+namespace {
+
+// Whether byte offset p starts a character, given that offset known (<= p)
+// does. A byte that is not a lead byte always ends a character, so only the
+// run of lead bytes just before p decides, and never further back than known.
+bool StartsCharacter(std::string_view s, std::size_t known, std::size_t p) {
+  std::size_t q = p;
+  while (q > known && IsLeadByte(s[q - 1])) --q;
+  return (p - q) % 2 == 0;
 }
 
-namespace {
+// Byte offset of the first occurrence of pattern that starts a character.
+// The byte search runs at memchr speed; each candidate is checked by looking
+// back only as far as the last offset known to start a character, so the
+// whole search stays linear.
+std::size_t FindAtCharacter(std::string_view s, std::string_view pattern) {
+  std::size_t known = 0;
+  for (std::size_t p = s.find(pattern); p != std::string_view::npos; p = s.find(pattern, p + 1)) {
+    if (StartsCharacter(s, known, p)) return p;
+    known = p + 1;  // p is the second byte of a pair
+  }
+  return std::string_view::npos;
+}
+
+std::size_t FindSeparator(std::string_view s, std::string_view separators, std::size_t from) {
+  return separators.size() == 1 ? s.find(separators[0], from) : s.find_first_of(separators, from);
+}
+
 // Byte offset of character index k (1-based), or npos when s ends before it.
 std::size_t OffsetOfChar(std::string_view s, long long k) {
   std::size_t p = 0;
@@ -47,7 +62,14 @@ std::size_t SkipChars(std::string_view s, std::size_t p, long long count) {
   for (long long i = 0; i < count && p < s.size(); ++i) p += CharWidthAt(s, p);
   return p;
 }
+
 }  // namespace
+
+long long CharPos(std::string_view pattern, std::string_view s) {
+  if (pattern.empty()) return 0;
+  const std::size_t p = FindAtCharacter(s, pattern);
+  return p == std::string_view::npos ? 0 : CharLength(s.substr(0, p)) + 1;
+}
 
 std::string CharCopy(std::string_view s, long long start, long long count) {
   if (count <= 0) return {};
@@ -69,20 +91,17 @@ void CharDelete(std::string& s, long long start, long long count) {
 }
 
 std::string_view CutToken(std::string_view& source, std::string_view separators) {
-  if (source.empty()) return {};
-  if (separators.empty()) {
-    std::string_view all = source;
-    source = {};
-    return all;
-  }
-  for (std::size_t p = 0; p < source.size(); p += CharWidthAt(source, p)) {
-    if (separators.find(source[p]) != std::string_view::npos) {
-      std::string_view token = source.substr(0, p);
+  std::size_t known = 0;
+  for (std::size_t p = separators.empty() ? std::string_view::npos : FindSeparator(source, separators, 0);
+       p != std::string_view::npos; p = FindSeparator(source, separators, p + 1)) {
+    if (StartsCharacter(source, known, p)) {
+      const std::string_view token = source.substr(0, p);
       source.remove_prefix(p + 1);
       return token;
     }
+    known = p + 1;
   }
-  std::string_view all = source;
+  const std::string_view all = source;
   source = {};
   return all;
 }
@@ -101,13 +120,17 @@ std::string TrimSpaces(std::string_view s) {
     else if (s.compare(from, 2, "\x81\x40") == 0) from += 2;
     else break;
   }
-  // One forward walk finds where the last character that is not a space ends.
-  std::size_t end = from;
-  for (std::size_t p = from; p < s.size();) {
-    const std::size_t w = CharWidthAt(s, p);
-    const bool space = (w == 1 && s[p] == ' ') || (w == 2 && s.compare(p, 2, "\x81\x40") == 0);
-    p += w;
-    if (!space) end = p;
+  // From the right: a last byte that starts a character is a space when it
+  // is 0x20; one that closes a pair is when the pair is 81 40.
+  std::size_t end = s.size();
+  while (end > from) {
+    if (StartsCharacter(s, from, end - 1)) {
+      if (s[end - 1] != ' ') break;
+      --end;
+    } else {
+      if (s[end - 2] != '\x81' || s[end - 1] != '\x40') break;
+      end -= 2;
+    }
   }
   return std::string(s.substr(from, end - from));
 }
@@ -122,9 +145,9 @@ std::string TrimLineBreaks(std::string_view s) {
 }
 
 std::string CutBefore(std::string& source, std::string_view delimiter) {
-  const long long p = CharPos(delimiter, source);
-  if (p == 0) return {};
-  const std::size_t at = OffsetOfChar(source, p);
+  if (delimiter.empty()) return {};
+  const std::size_t at = FindAtCharacter(source, delimiter);
+  if (at == std::string::npos) return {};
   std::string before = source.substr(0, at);
   source.erase(0, at + delimiter.size());
   return before;
@@ -137,31 +160,48 @@ std::string WrapTagBlock(std::string_view tag, std::string_view text) {
   return out;
 }
 
-std::string ExtractBetween(std::string& source, std::string_view startMark, std::string_view endMark) {
-  if (startMark.empty() || endMark.empty()) return {};
-  const long long a = CharPos(startMark, source);
-  const long long b = CharPos(endMark, source);
-  if (a == 0 || b == 0 || b < a) return {};
-  const std::size_t aByte = OffsetOfChar(source, a);
-  const std::size_t bByte = OffsetOfChar(source, b);
-  const std::size_t textFrom = aByte + startMark.size();
+namespace {
+
+// The marked stretch [from, to) of a source and the text between the marks.
+struct MarkedStretch {
+  bool found = false;
+  std::size_t from = 0;
+  std::size_t to = 0;
+  std::string text;
+};
+
+MarkedStretch FindMarked(std::string_view source, std::string_view startMark, std::string_view endMark) {
+  MarkedStretch m;
+  if (startMark.empty() || endMark.empty()) return m;
+  const std::size_t a = FindAtCharacter(source, startMark);
+  if (a == std::string_view::npos) return m;
+  const std::size_t b = FindAtCharacter(source, endMark);
+  if (b == std::string_view::npos || b < a) return m;
+  const std::size_t textFrom = a + startMark.size();
   // The end mark may overlap the start mark; then the text between is empty.
-  std::string result =
-      bByte > textFrom ? TrimLineBreaks(std::string_view(source).substr(textFrom, bByte - textFrom)) : std::string();
-  const std::size_t cutEnd = std::max(bByte + endMark.size(), aByte);
-  source.erase(aByte, std::min(cutEnd, source.size()) - aByte);
-  return result;
+  if (b > textFrom) m.text = TrimLineBreaks(source.substr(textFrom, b - textFrom));
+  m.found = true;
+  m.from = a;
+  m.to = std::min(std::max(b + endMark.size(), a), source.size());
+  return m;
+}
+
+}  // namespace
+
+std::string ExtractBetween(std::string& source, std::string_view startMark, std::string_view endMark) {
+  MarkedStretch m = FindMarked(source, startMark, endMark);
+  if (m.found) source.erase(m.from, m.to - m.from);
+  return std::move(m.text);
 }
 
 std::string ExtractTagBlock(std::string& source, std::string_view tag, bool remove) {
-  std::string copy = source;
   std::string start = "<!--";
   start.append(tag).append("-->");
   std::string end = "<!--/";
   end.append(tag).append("-->");
-  std::string result = ExtractBetween(copy, start, end);
-  if (remove) source = std::move(copy);
-  return result;
+  MarkedStretch m = FindMarked(source, start, end);
+  if (remove && m.found) source.erase(m.from, m.to - m.from);
+  return std::move(m.text);
 }
 
 std::string RemoveAll(std::string_view s, std::string_view pattern) {

@@ -7,7 +7,8 @@
 
 namespace morvane {
 
-bool IsLeadByte(unsigned char b);
+inline constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline constexpr bool IsLeadByte(char b) { return IsLeadByte(static_cast<unsigned char>(b)); }
 
 // True when the byte at 1-based position i is the second byte of a double-byte
 // character. Throws std::out_of_range("Illegal Index") outside 1..size.
@@ -15,7 +16,7 @@ bool IsTrailByte(std::string_view s, long long i);
 
 // Byte width of the character that starts at byte offset off (0-based).
 inline std::size_t CharWidthAt(std::string_view s, std::size_t off) {
-  return (off + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[off]))) ? 2 : 1;
+  return (off + 1 < s.size() && IsLeadByte(s[off])) ? 2 : 1;
 }
 
 long long CharLength(std::string_view s);
