@@ -1,12 +1,11 @@
 #include "app/application.h"
 
-#include <glib-unix.h>
 #include <gtkmm/application.h>
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
+#include "app/close_signals.h"
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "util/cp932.h"
@@ -17,24 +16,6 @@ namespace {
 
 // Built into the program; --service-url replaces it.
 constexpr const char* kDefaultServiceUrl = "http://vexa-access.jp";
-
-struct SignalClose {
-  TForm1* window;
-  Glib::RefPtr<Gtk::Application> app;
-};
-
-// Runs on the main loop (not in signal context): the same close as the
-// window's button, without any question.
-gboolean OnTerminateSignal(gpointer data) {
-  auto* close = static_cast<SignalClose*>(data);
-  const std::string written = close->window->CloseUnattended();
-  if (written.empty()) std::fprintf(stderr, "morvane: the catalogue could not be saved\n");
-  else if (written != close->window->Catalogue().DataFilePath())
-    std::fprintf(stderr, "morvane: the catalogue was saved to %s\n", written.c_str());
-  close->window->hide();
-  close->app->quit();
-  return G_SOURCE_CONTINUE;
-}
 
 }  // namespace
 
@@ -66,13 +47,11 @@ int RunApplication(int argc, char** argv) {
   forms->Form1.signal_delete_event().connect([&forms](GdkEventAny*) { return !forms->Form1.FormCloseQuery(); },
                                              false);
 
-  SignalClose close{&forms->Form1, app};
-  guint sources[3];
-  int n = 0;
-  for (int signal : {SIGTERM, SIGHUP, SIGINT}) sources[n++] = g_unix_signal_add(signal, OnTerminateSignal, &close);
-
-  const int status = app->run(forms->Form1);
-  for (guint source : sources) g_source_remove(source);
+  int status = 0;
+  {
+    CloseOnSignals closeOnSignals(forms->Form1, [&app] { app->quit(); });
+    status = app->run(forms->Form1);
+  }
   forms.reset();
   InstallDialogs(nullptr);
   return status;

@@ -1,0 +1,194 @@
+// Start-up, the window's layout, reopening and the virtual site list.
+#include <gtkmm/adjustment.h>
+
+#include "catalogue/site_record.h"
+#include "window_test_support.h"
+
+namespace morvane::testing {
+namespace {
+
+using StartupTest = WindowTest;
+
+TEST_F(StartupTest, FirstRunInEmptyFolderShowsDesignedTreeAndWritesBothFiles) {
+  OpenForms();
+  EXPECT_EQ(W().get_title(), "Vexa アクセス解析セット - Morvane 8号");
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類"}));
+  EXPECT_EQ(SelectedCategory(), "すべてのサイト");
+  EXPECT_EQ(W().ListModel().RowCount(), 0);
+  EXPECT_TRUE(dialogs.errors.empty());
+
+  // Columns as designed, fixed width, in order.
+  const auto columns = W().lvSiteList.get_columns();
+  ASSERT_EQ(columns.size(), 8u);
+  const char* captions[] = {"No", "サイト名", "URL", "カテゴリ", "登録日付", "解析URL", "LoginID", "LoginPass"};
+  const int widths[] = {40, 150, 150, 100, 120, 120, 80, 80};
+  for (std::size_t i = 0; i < 8; ++i) {
+    EXPECT_EQ(columns[i]->get_title(), captions[i]);
+    EXPECT_EQ(columns[i]->get_fixed_width(), widths[i]);
+  }
+  EXPECT_TRUE(W().lvSiteList.get_fixed_height_mode());
+  EXPECT_EQ(W().PageControl1.get_tab_label_text(W().tsBrowser), "ブラウザ");
+
+  // The toolbar's hints, left to right.
+  std::vector<std::string> hints;
+  for (int i = 0; i < W().ToolBar1.get_n_items(); ++i) {
+    auto* item = W().ToolBar1.get_nth_item(i);
+    if (auto* button = dynamic_cast<Gtk::ToolButton*>(item)) hints.push_back(button->get_child()->get_tooltip_text());
+    else hints.push_back("|");
+  }
+  EXPECT_EQ(hints, (std::vector<std::string>{"新規カテゴリ作成", "選択したカテゴリの削除", "|", "新規サイト追加",
+                                             "サイトの修正", "選択したサイトの削除", "|", "Vexaアクセス解析を表示",
+                                             "|", "マスターID/PWの設定", "|", "サイトリストのインポート",
+                                             "サイトリストのエクスポート", "|", "このツールについて"}));
+
+  ASSERT_TRUE(CloseByButton());
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"VexaSiteData.dat", "morvane.ini"}));
+  EXPECT_NE(ReadBytes(folder / "morvane.ini").find("SiteDataFileName=VexaSiteData.dat"), std::string::npos);
+}
+
+TEST_F(StartupTest, ReopeningRestoresCatalogueWindowPlaceAndPaneSizes) {
+  OpenForms();
+  AddCategory("ニュース");
+  AddSite("日本語のサイト", "http://jp.example/", "ニュース");
+  W().Catalogue().SetMasterLogin("master", "secret");
+  W().move(40, 30);
+  W().resize(800, 600);
+  W().Splitter2.set_position(210);
+  W().Panel1.set_position(180);
+  ASSERT_TRUE(PumpUntil([this] {
+    int w = 0, h = 0;
+    W().get_size(w, h);
+    return w == 800 && h == 600;
+  }));
+  ASSERT_TRUE(CloseByButton());
+
+  OpenForms();
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "ニュース"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"日本語のサイト"}));
+  EXPECT_EQ(Column(3), (std::vector<std::string>{"ニュース"}));
+  EXPECT_EQ(W().Catalogue().MasterID(), "master");
+  EXPECT_EQ(SettingsDialog().edLoginID.get_text(), "master");
+  EXPECT_EQ(SettingsDialog().edLoginPW.get_text(), "secret");
+  EXPECT_EQ(W().Splitter2.get_position(), 210);
+  EXPECT_EQ(W().Panel1.get_position(), 180);
+  int x = 0, y = 0, w = 0, h = 0;
+  W().get_position(x, y);
+  W().get_size(w, h);
+  EXPECT_EQ(x, 40);
+  EXPECT_EQ(y, 30);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 600);
+  // The site dialog's category box offers the reopened categories.
+  ChooseCategory("ニュース");
+  EXPECT_EQ(SiteDialog().cbCategory.get_active_text(), "ニュース");
+}
+
+TEST_F(StartupTest, ForeignDataFileIsReportedSetAsideAndStartUpGoesOn) {
+  {
+    std::ofstream out(folder / "VexaSiteData.dat", std::ios::binary);
+    out << "not a data file";
+  }
+  OpenForms();
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0], J("読み込みに失敗しました。ファイル形式が異なります"));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類"}));
+  // The foreign file survives under a backup name; closing writes a new one.
+  ASSERT_TRUE(CloseByButton());
+  int backups = 0;
+  for (const std::string& name : folder.Names())
+    if (name.ends_with(".bak")) {
+      ++backups;
+      EXPECT_EQ(ReadBytes(folder / name), "not a data file");
+    }
+  EXPECT_EQ(backups, 1);
+}
+
+TEST_F(StartupTest, NumbersRestartAtOneForEveryEntryAndPasswordsStayHidden) {
+  OpenForms();
+  AddCategory("A");
+  AddCategory("B");
+  AddSite("one", "http://1/", "A");
+  AddSite("two", "http://2/", "B");
+  AddSite("three", "http://3/", "B");
+  SelectCategory("すべてのサイト");
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3"}));
+  SelectCategory("B");
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"two", "three"}));
+  EXPECT_EQ(Column(7), (std::vector<std::string>{"*Password*", "*Password*"}));
+  SelectCategory("未分類");
+  EXPECT_EQ(W().ListModel().RowCount(), 0);
+}
+
+class LargeListTest : public WindowTest {
+ protected:
+  void Fill(int count) {
+    OpenForms();
+    TLightStrings& sites = W().Catalogue().SiteList();
+    for (int i = 0; i < count; ++i) {
+      TQZSiteListRec r;
+      r.SiteName = "site " + std::to_string(i);
+      r.SiteURL = "http://s" + std::to_string(i) + "/";
+      r.AccessURL = "http://a/" + std::to_string(i);
+      sites.Add(FormatSiteLine(r));
+    }
+    W().ShowEntry(AllSitesEntryName());
+    PumpFor(100);
+  }
+  int VisibleRows() {
+    Gtk::TreeModel::Path start, end;
+    if (!W().lvSiteList.get_visible_range(start, end)) return 0;
+    return end[0] - start[0] + 1;
+  }
+  void ScrollTo(double fraction) {
+    auto adj = W().lvSiteList.get_vadjustment();
+    adj->set_value(adj->get_lower() + fraction * (adj->get_upper() - adj->get_page_size() - adj->get_lower()));
+    PumpFor(100);
+  }
+};
+
+TEST_F(LargeListTest, PaintingParsesOnlyTheRowsOnScreen) {
+  Fill(5000);
+  W().ListModel().ResetLinesParsed();
+  W().lvSiteList.queue_draw();
+  ASSERT_TRUE(PumpUntil([this] { return W().ListModel().LinesParsed() > 0; }));
+  PumpFor(50);
+  const int visible = VisibleRows();
+  ASSERT_GT(visible, 0);
+  EXPECT_LE(W().ListModel().LinesParsed(), visible + 2);
+  EXPECT_GT(W().ListModel().LinesParsed(), 0);
+
+  W().ListModel().ResetLinesParsed();
+  ScrollTo(1.0);
+  EXPECT_LE(W().ListModel().LinesParsed(), 2 * visible + 2);
+  EXPECT_EQ(W().ListModel().Cell(4999, 1), "site 4999");
+}
+
+TEST_F(LargeListTest, RefreshMakesTheTopRowSelectedWhenTheSelectionScrolledAway) {
+  Fill(500);
+  W().SelectRow(2);
+  ScrollTo(0.5);
+  Gtk::TreeModel::Path start, end;
+  ASSERT_TRUE(W().lvSiteList.get_visible_range(start, end));
+  ASSERT_GT(start[0], 2);
+  W().RefreshListView();
+  EXPECT_EQ(W().SelectedRow(), start[0]);
+
+  // A selection in view stays where it is.
+  W().SelectRow(start[0] + 1);
+  W().RefreshListView();
+  EXPECT_EQ(W().SelectedRow(), start[0] + 1);
+}
+
+TEST_F(LargeListTest, ShrinkingAndGrowingTheShownListKeepsRowsAndCellsInStep) {
+  Fill(300);
+  AddCategory("Few");
+  EXPECT_EQ(W().ListModel().RowCount(), 0);
+  SelectCategory("すべてのサイト");
+  EXPECT_EQ(W().ListModel().RowCount(), 300);
+  EXPECT_EQ(W().ListModel().Cell(299, 0), "300");
+  EXPECT_EQ(W().ListModel().Cell(300, 0), "");  // beyond the list: nothing, no error
+}
+
+}  // namespace
+}  // namespace morvane::testing

@@ -1,0 +1,250 @@
+#pragma once
+// The main window in a private data folder, with every box and form
+// answered by script.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/forms.h"
+#include "app/modal_runner.h"
+#include "util/cp932.h"
+#include "util/user_dialogs.h"
+
+namespace morvane::testing {
+
+// UTF-8 literal as the CP932 bytes the program uses.
+inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
+
+class ScriptedDialogs final : public UserDialogs {
+ public:
+  ScriptedDialogs() { InstallDialogs(this); }
+  ~ScriptedDialogs() override { InstallDialogs(nullptr); }
+
+  std::vector<std::string> errors, questions, messages, prompts, inputCaptions, fileTitles, proposedNames;
+  std::vector<std::vector<FileFilter>> fileFilters;
+  std::vector<std::string> defaultExts;
+  std::deque<bool> yesNo;                            // unscripted: No
+  std::deque<std::optional<std::string>> inputs;     // unscripted: cancel
+  std::deque<std::optional<std::string>> files;      // unscripted: cancel
+
+  void ShowError(std::string_view m) override { errors.emplace_back(m); }
+  bool AskYesNo(std::string_view m) override {
+    questions.emplace_back(m);
+    return Take(yesNo, false);
+  }
+  void ShowMessage(std::string_view m) override { messages.emplace_back(m); }
+  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
+                                       std::string_view) override {
+    inputCaptions.emplace_back(caption);
+    prompts.emplace_back(prompt);
+    return Take(inputs, std::optional<std::string>());
+  }
+  std::optional<std::string> OpenFile(std::string_view title, const FileFilter* f, std::size_t n) override {
+    Record(title, f, n, "", "");
+    return Take(files, std::optional<std::string>());
+  }
+  std::optional<std::string> SaveFile(std::string_view title, const FileFilter* f, std::size_t n,
+                                      std::string_view ext) override {
+    return SaveFileNamed(title, f, n, ext, "");
+  }
+  std::optional<std::string> SaveFileNamed(std::string_view title, const FileFilter* f, std::size_t n,
+                                           std::string_view ext, std::string_view proposed) override {
+    Record(title, f, n, ext, proposed);
+    return Take(files, std::optional<std::string>());
+  }
+
+ private:
+  void Record(std::string_view title, const FileFilter* f, std::size_t n, std::string_view ext,
+              std::string_view proposed) {
+    fileTitles.emplace_back(title);
+    fileFilters.emplace_back(f, f + n);
+    defaultExts.emplace_back(ext);
+    proposedNames.emplace_back(proposed);
+  }
+  template <typename T>
+  static T Take(std::deque<T>& q, T fallback) {
+    if (q.empty()) return fallback;
+    T v = std::move(q.front());
+    q.pop_front();
+    return v;
+  }
+};
+
+// Answers the program's own forms (site dialog, settings dialog) in order:
+// each step works the form as a user would; the form's response is what
+// RunModal gives back. An unscripted form is closed by its frame.
+class ScriptedForms {
+ public:
+  using Step = std::function<void(Gtk::Dialog&)>;
+  ScriptedForms() {
+    InstallModalScript([this](Gtk::Dialog& d) {
+      ++shown;
+      int response = Gtk::RESPONSE_DELETE_EVENT;
+      auto conn = d.signal_response().connect([&response](int r) { response = r; });
+      if (!steps.empty()) {
+        Step step = std::move(steps.front());
+        steps.pop_front();
+        step(d);
+      }
+      conn.disconnect();
+      return response;
+    });
+  }
+  ~ScriptedForms() { InstallModalScript({}); }
+  std::deque<Step> steps;
+  int shown = 0;
+};
+
+inline void Pump() {
+  for (int i = 0; i < 1000 && g_main_context_pending(nullptr); ++i) g_main_context_iteration(nullptr, FALSE);
+}
+
+// Lets the X server and the frame clock catch up: events for a while.
+inline void PumpFor(int milliseconds) {
+  const gint64 end = g_get_monotonic_time() + milliseconds * 1000LL;
+  while (g_get_monotonic_time() < end) {
+    Pump();
+    g_usleep(2000);
+  }
+}
+
+// Pumps until done() holds, at most timeoutMs; gives done().
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+  const gint64 end = g_get_monotonic_time() + timeoutMs * 1000LL;
+  while (!done() && g_get_monotonic_time() < end) {
+    Pump();
+    g_usleep(2000);
+  }
+  return done();
+}
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "morvane-window-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern + "/";
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& Path() const { return path_; }
+  std::string operator/(std::string_view name) const { return path_ + std::string(name); }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::string path_;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void TearDown() override { CloseForms(); }
+
+  // Creates the forms in their order and sets the window up, as the program does.
+  void OpenForms(bool show = true) {
+    MainWindowOptions options;
+    options.paths = DataPathsFor(folder.Path(), "morvane");
+    options.serviceUrl = "http://127.0.0.1:1";
+    forms = std::make_unique<MorvaneForms>(options);
+    if (show) {
+      forms->Form1.show();
+      PumpUntil([this] { return forms->Form1.get_mapped(); });
+      PumpFor(50);
+    }
+  }
+  void CloseForms() {
+    forms.reset();
+    Pump();
+  }
+  // The close button: true when the window closed (and is gone).
+  bool CloseByButton() {
+    if (!forms->Form1.FormCloseQuery()) return false;
+    CloseForms();
+    return true;
+  }
+
+  TForm1& W() { return forms->Form1; }
+  TForm2& SiteDialog() { return forms->Form2; }
+  TForm3& SettingsDialog() { return forms->Form3; }
+
+  // Tree entries in pre-order, as the tree control shows them (UTF-8).
+  std::vector<std::string> TreeNames() {
+    std::vector<std::string> names;
+    auto model = W().ftSiteCategory.get_model();
+    model->foreach_iter([&](const Gtk::TreeModel::iterator& it) {
+      Glib::ustring name;
+      it->get_value(0, name);
+      names.push_back(name.raw());
+      return false;
+    });
+    return names;
+  }
+  void SelectCategory(std::string_view utf8Name) {
+    TreeEntry* e = W().Catalogue().Tree().FindByName(J(utf8Name));
+    ASSERT_NE(e, nullptr) << utf8Name;
+    // As a click would: the control's selection, which the window follows.
+    W().ftSiteCategory.get_selection()->select(W().TreePathOf(e));
+    Pump();
+  }
+  std::string SelectedCategory() {
+    const TreeEntry* e = W().Catalogue().Tree().Selected();
+    return e ? Cp932ToUtf8(e->name) : std::string();
+  }
+  // The list's cell texts (UTF-8) of one column, row by row.
+  std::vector<std::string> Column(int column) {
+    std::vector<std::string> cells;
+    for (int r = 0; r < W().ListModel().RowCount(); ++r) cells.push_back(W().ListModel().Cell(r, column).raw());
+    return cells;
+  }
+  void AddCategory(std::string_view utf8Name) {
+    dialogs.inputs.push_back(J(utf8Name));
+    W().tbAddCategoryClick();
+  }
+  // A site through the site dialog, as typed.
+  void AddSite(std::string_view name, std::string_view url, std::string_view category = "") {
+    forms_.steps.push_back([=, this](Gtk::Dialog&) {
+      SiteDialog().edSiteName.set_text(Glib::ustring(std::string(name)));
+      SiteDialog().edSiteURL.set_text(Glib::ustring(std::string(url)));
+      SiteDialog().edAccessURL.set_text("http://a.example/" + std::string(url));
+      ChooseCategory(category);
+      SiteDialog().BitBtn1Click();
+    });
+    W().tbAddSiteClick();
+  }
+  void ChooseCategory(std::string_view utf8Name) {
+    SiteDialog().cbCategory.set_active(-1);
+    auto model = SiteDialog().cbCategory.get_model();
+    int i = 0;
+    for (auto it = model->children().begin(); it != model->children().end(); ++it, ++i) {
+      Glib::ustring item;
+      it->get_value(0, item);
+      if (item.raw() == utf8Name) SiteDialog().cbCategory.set_active(i);
+    }
+  }
+
+  TempFolder folder;
+  ScriptedDialogs dialogs;
+  ScriptedForms forms_;
+  std::unique_ptr<MorvaneForms> forms;
+};
+
+}  // namespace morvane::testing
