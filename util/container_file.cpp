@@ -17,12 +17,6 @@ bool FitsInBlock(std::string_view text, std::string_view tag) {
   return text.find('\0') == std::string_view::npos && CharPos(ClosingMark(tag), text) == 0;
 }
 
-bool HasBlock(std::string_view text, std::string_view tag) {
-  const long long start = CharPos("<!--" + std::string(tag) + "-->", text);
-  const long long end = CharPos(ClosingMark(tag), text);
-  return start > 0 && end > start;
-}
-
 }  // namespace
 
 bool WriteContainer(const std::string& name, std::string_view contents, std::string_view identity, mode_t mode) {
@@ -36,8 +30,10 @@ ContainerText ReadContainer(const std::string& name, std::string_view expectedId
   ContainerText result;
   std::string text = LoadTextFile(name);
   const std::string identity = ExtractTagBlock(text, kIdentityTag, true);
-  result.contentsFound = HasBlock(text, kContentsTag);
+  // The block is cut out of the text only when both its marks are there.
+  const std::size_t before = text.size();
   result.contents = ExtractTagBlock(text, kContentsTag, true);
+  result.contentsFound = text.size() != before;
   result.identityMatches = identity == expectedIdentity;
   return result;
 }

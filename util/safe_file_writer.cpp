@@ -58,12 +58,18 @@ std::string NamePart(std::string_view path) {
 }
 
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, mode_t mode) {
+  return WriteFileReplacing(path, {bytes}, mode);
+}
+
+bool WriteFileReplacing(const std::string& path, std::initializer_list<std::string_view> pieces, mode_t mode) {
   if (NamePart(path).empty()) return false;
   FileOps& ops = CurrentFileOps();
   std::string tempPath;
   const int fd = CreateTemp(path, mode, tempPath);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ops.Fsync(fd) == 0;
+  bool ok = true;
+  for (std::string_view piece : pieces) ok = ok && WriteAll(fd, piece);
+  ok = ok && ops.Fsync(fd) == 0;
   ok = ops.Close(fd) == 0 && ok;
   ok = ok && ops.Rename(tempPath.c_str(), path.c_str()) == 0;
   if (!ok) {

@@ -4,6 +4,7 @@
 // the old one. A failure at any step leaves the old file as it was.
 #include <sys/types.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@ inline constexpr mode_t kSharedFileMode = 0644;
 // True when path now holds exactly bytes. On false the temporary file is gone
 // and whatever was at path before is untouched.
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, mode_t mode);
+// The same for bytes given in pieces, written one after another.
+bool WriteFileReplacing(const std::string& path, std::initializer_list<std::string_view> pieces, mode_t mode);
 
 // Folder part of a path including its last '/', and the name after it.
 std::string FolderPart(std::string_view path);

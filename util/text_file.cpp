@@ -11,16 +11,23 @@
 namespace morvane {
 namespace {
 
-// Most files already have CR LF everywhere; those are passed through whole.
-bool AlreadyCrLf(std::string_view text) {
-  if (text.empty()) return true;
-  if (!text.ends_with("\r\n")) return false;
-  for (std::size_t p = 0; (p = text.find_first_of(std::string_view("\r\n\0", 3), p)) != std::string_view::npos;) {
-    if (text[p] != '\r' || p + 1 >= text.size() || text[p + 1] != '\n') return false;
-    p += 2;
+// No NUL byte and no line break other than CR LF: such a text needs at most
+// a last CR LF, and most texts of our files are like that.
+bool OnlyCrLfBreaks(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p != end) {
+    const char c = *p++;
+    if (c == '\n' || c == '\0') return false;
+    if (c == '\r') {
+      if (p == end || *p != '\n') return false;
+      ++p;
+    }
   }
   return true;
 }
+
+bool EndsLastLine(std::string_view text) { return text.empty() || text.ends_with("\r\n"); }
 
 // Reads the whole file; false on any failure. Only regular files are read,
 // so a FIFO or device under the name cannot block the program.
@@ -58,17 +65,17 @@ bool ReadWholeFile(const std::string& name, std::string& bytes) {
 std::string ToCrLfLines(std::string_view text) {
   const std::size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
-  if (AlreadyCrLf(text)) return std::string(text);
+  if (OnlyCrLfBreaks(text)) return EndsLastLine(text) ? std::string(text) : std::string(text).append("\r\n");
   std::string out;
   out.reserve(text.size() + text.size() / 16 + 2);
-  for (std::size_t p = 0; p < text.size();) {
-    const std::size_t brk = text.find_first_of("\r\n", p);
-    if (brk == std::string_view::npos) {
-      out.append(text.substr(p)).append("\r\n");
-      break;
-    }
-    out.append(text.substr(p, brk - p)).append("\r\n");
-    p = brk + (text.compare(brk, 2, "\r\n") == 0 ? 2 : 1);
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p != end) {
+    const char* q = p;
+    while (q != end && *q != '\r' && *q != '\n') ++q;
+    out.append(p, q).append("\r\n");
+    if (q != end) q += (*q == '\r' && q + 1 != end && q[1] == '\n') ? 2 : 1;
+    p = q;
   }
   return out;
 }
@@ -76,14 +83,15 @@ std::string ToCrLfLines(std::string_view text) {
 std::string LoadTextFile(const std::string& name) {
   std::string bytes;
   if (!ReadWholeFile(name, bytes)) return std::string(kFileLoadError);
-  if (AlreadyCrLf(bytes)) return bytes;  // no second copy of a large file
-  return ToCrLfLines(bytes);
+  if (!OnlyCrLfBreaks(bytes)) return ToCrLfLines(bytes);
+  if (!EndsLastLine(bytes)) bytes.append("\r\n");
+  return bytes;  // no second copy of a large file
 }
 
 bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode) {
   try {
-    if (AlreadyCrLf(text)) return WriteFileReplacing(name, text, mode);
-    return WriteFileReplacing(name, ToCrLfLines(text), mode);
+    if (!OnlyCrLfBreaks(text)) return WriteFileReplacing(name, ToCrLfLines(text), mode);
+    return WriteFileReplacing(name, {text, EndsLastLine(text) ? "" : "\r\n"}, mode);
   } catch (const std::bad_alloc&) {
     return false;
   }
