@@ -1,0 +1,3 @@
+if (!read(document, 'documentElement')) return null;
+const selection = invoke(document, 'getSelection');
+return selection ? invoke(selection, 'toString') : null;

@@ -1,0 +1,2 @@
+const root = read(document, 'documentElement');
+return root ? read(root, 'innerHTML') : null;

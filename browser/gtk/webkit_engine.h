@@ -1,0 +1,49 @@
+#pragma once
+// The browser control on WebKitGTK: a visible web view, a hidden one that
+// catches the first navigation of new windows, and a persistent profile.
+// Silent: it never shows a dialog of its own and never accepts a bad
+// certificate.
+#include <memory>
+#include <string>
+
+#include "browser/core/browser_engine.h"
+
+typedef struct _GtkWidget GtkWidget;
+typedef struct _WebKitWebView WebKitWebView;
+
+namespace morvane {
+
+class WebKitEngine final : public BrowserEngine {
+ public:
+  // Cookies and caches live in <dataFolder>/browser; GoHome goes to homeURL.
+  explicit WebKitEngine(const std::string& dataFolder, std::string homeURL = "about:blank");
+  ~WebKitEngine() override;
+  WebKitEngine(const WebKitEngine&) = delete;
+  WebKitEngine& operator=(const WebKitEngine&) = delete;
+
+  GtkWidget* Widget() const;
+  WebKitWebView* View() const;
+
+  void SetEvents(BrowserEvents* events) override;
+  void Navigate(std::string_view url) override;
+  void Stop() override;
+  bool Busy() const override;
+  bool HasDocument() const override;
+  bool ReadyStateComplete() const override;
+  std::string LocationURL() const override;
+  void GoBack() override;
+  void GoForward() override;
+  void GoHome() override;
+  void Reload() override;
+  bool HiddenBusy() const override;
+  void ReleaseHiddenBrowser() override;
+  std::unique_ptr<PageCall> CallPage(PageScript script, std::vector<PageArgument> args) override;
+  void LoadBytes(std::string bytes) override;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace morvane
