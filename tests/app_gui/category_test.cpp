@@ -1,0 +1,179 @@
+// Adding, deleting, dragging and dropping categories and sites.
+#include "window_test_support.h"
+
+namespace morvane::testing {
+namespace {
+
+class CategoryTest : public WindowTest {
+ protected:
+  void SetUp() override { OpenForms(); }
+  Gtk::TreeModel::Path PathOf(std::string_view utf8Name) {
+    return W().TreePathOf(W().Catalogue().Tree().FindByName(J(utf8Name)));
+  }
+  std::vector<std::string> CategoryChoices() {
+    std::vector<std::string> items;
+    auto model = SiteDialog().cbCategory.get_model();
+    for (auto it = model->children().begin(); it != model->children().end(); ++it) {
+      Glib::ustring item;
+      it->get_value(0, item);
+      items.push_back(item.raw());
+    }
+    return items;
+  }
+};
+
+TEST_F(CategoryTest, AddingSelectsTheNewEntryShowsItsSitesAndOffersIt) {
+  AddSite("old", "http://old/");
+  // A site already carrying the name (say from an import) shows at once.
+  TQZSiteListRec r = SiteFromLine(W().Catalogue().SiteList().Get(0));
+  r.Category = J("ニュース");
+  StoreSite(W().Catalogue().SiteList(), r);
+
+  AddCategory("  \tニュース　");
+  EXPECT_EQ(dialogs.inputCaptions.back(), J("カテゴリの追加"));
+  EXPECT_EQ(dialogs.prompts.back(), J("カテゴリ名を入力してください"));
+  EXPECT_TRUE(dialogs.errors.empty());
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "ニュース"}));
+  EXPECT_EQ(SelectedCategory(), "ニュース");
+  EXPECT_EQ(W().ftSiteCategory.get_selection()->get_selected_rows().front(), PathOf("ニュース"));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"old"}));
+  EXPECT_EQ(CategoryChoices(), (std::vector<std::string>{"ニュース"}));
+}
+
+TEST_F(CategoryTest, AddingRefusesEmptyAndDuplicateNamesAndCancelAddsNothing) {
+  W().tbAddCategoryClick();  // cancelled
+  AddCategory(" 　 ");
+  AddCategory("未分類");
+  AddCategory("すべてのサイト");
+  AddCategory("News");
+  AddCategory("News");
+  AddCategory("news");  // letter case makes another name
+  EXPECT_EQ(dialogs.prompts.size(), 7u);  // asked once per click, never again after a refusal
+  EXPECT_EQ(dialogs.errors,
+            (std::vector<std::string>{J("カテゴリ名が入力されていません"), J("既に同じ名前のカテゴリが設定されています"),
+                                      J("既に同じ名前のカテゴリが設定されています"),
+                                      J("既に同じ名前のカテゴリが設定されています")}));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "News", "news"}));
+}
+
+TEST_F(CategoryTest, DeletingAsksThenUncategorisesItsSitesOnly) {
+  AddCategory("A");
+  AddCategory("B");
+  AddSite("a1", "http://a1/", "A");
+  AddSite("b1", "http://b1/", "B");
+  SelectCategory("A");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a1"}));
+
+  dialogs.yesNo.push_back(false);
+  W().tbDeleteCategoryClick();
+  ASSERT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_EQ(dialogs.questions[0], J("選択したカテゴリを削除しますか？\r\n\r\n [A]"));
+  EXPECT_EQ(TreeNames().size(), 4u);
+
+  dialogs.yesNo.push_back(true);
+  W().tbDeleteCategoryClick();
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "B"}));
+  // The tree moved its selection to the next entry and the list followed it.
+  EXPECT_EQ(SelectedCategory(), "B");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"b1"}));
+  EXPECT_EQ(CategoryChoices(), (std::vector<std::string>{"B"}));
+  SelectCategory("未分類");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a1"}));
+  EXPECT_TRUE(dialogs.errors.empty());
+
+  // The last category: the selection falls back on the one before it.
+  SelectCategory("B");
+  dialogs.yesNo.push_back(true);
+  W().tbDeleteCategoryClick();
+  EXPECT_EQ(SelectedCategory(), "未分類");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a1", "b1"}));
+}
+
+TEST_F(CategoryTest, SystemEntriesCannotBeDeleted) {
+  SelectCategory("すべてのサイト");
+  W().tbDeleteCategoryClick();
+  SelectCategory("未分類");
+  W().tbDeleteCategoryClick();
+  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{J("システムカテゴリは削除できません"),
+                                                      J("システムカテゴリは削除できません")}));
+  EXPECT_TRUE(dialogs.questions.empty());
+  W().Catalogue().Tree().Select(nullptr);
+  W().tbDeleteCategoryClick();
+  EXPECT_EQ(dialogs.errors.back(), J("カテゴリが選択されていません"));
+  EXPECT_EQ(TreeNames().size(), 2u);
+}
+
+TEST_F(CategoryTest, DragOverRules) {
+  AddCategory("A");
+  AddCategory("B");
+  const auto all = PathOf("すべてのサイト"), none = PathOf("未分類"), a = PathOf("A");
+  for (const char* system : {"すべてのサイト", "未分類"}) {
+    SelectCategory(system);
+    for (const auto& target : {all, none, a}) EXPECT_FALSE(W().ftSiteCategoryDragOver(DragSource::CategoryTree, target));
+  }
+  SelectCategory("A");
+  EXPECT_TRUE(W().ftSiteCategoryDragOver(DragSource::CategoryTree, all));
+  EXPECT_TRUE(W().ftSiteCategoryDragOver(DragSource::CategoryTree, PathOf("B")));
+  EXPECT_FALSE(W().ftSiteCategoryDragOver(DragSource::CategoryTree, a));  // onto itself
+  EXPECT_FALSE(W().ftSiteCategoryDragOver(DragSource::SiteList, all));
+  EXPECT_TRUE(W().ftSiteCategoryDragOver(DragSource::SiteList, none));
+  EXPECT_TRUE(W().ftSiteCategoryDragOver(DragSource::SiteList, a));
+  EXPECT_FALSE(W().ftSiteCategoryDragOver(DragSource::Other, a));
+  Gtk::TreeModel::Path nowhere;
+  nowhere.push_back(7);
+  EXPECT_FALSE(W().ftSiteCategoryDragOver(DragSource::SiteList, nowhere));
+}
+
+TEST_F(CategoryTest, DroppingACategoryMovesItBesideTheTargetAndKeepsItsSites) {
+  AddCategory("A");
+  AddCategory("B");
+  AddCategory("C");
+  AddSite("c1", "http://c1/", "C");
+  SelectCategory("C");
+  W().ftSiteCategoryDragDrop(DragSource::CategoryTree, PathOf("未分類"));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "C", "A", "B"}));
+  EXPECT_EQ(SelectedCategory(), "C");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"c1"}));
+
+  W().ftSiteCategoryDragDrop(DragSource::CategoryTree, PathOf("すべてのサイト"));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "A", "B", "C"}));
+  // Onto itself: no move, nothing lost.
+  W().ftSiteCategoryDragDrop(DragSource::CategoryTree, PathOf("C"));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "A", "B", "C"}));
+  // A dragged system entry never moves, even when the drop arrives anyway.
+  SelectCategory("未分類");
+  W().ftSiteCategoryDragDrop(DragSource::CategoryTree, PathOf("C"));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "A", "B", "C"}));
+}
+
+TEST_F(CategoryTest, DroppingASiteGivesItTheTargetsCategoryInPlace) {
+  AddCategory("A");
+  AddCategory("B");
+  AddSite("s1", "http://s1/", "A");
+  AddSite("s2", "http://s2/", "A");
+  AddSite("s3", "http://s3/");
+  SelectCategory("A");
+  W().SelectRow(1);
+  W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("B"));
+  EXPECT_EQ(SelectedCategory(), "A");  // a site drop never changes the selection
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"s1"}));
+  SelectCategory("すべてのサイト");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"s1", "s2", "s3"}));
+  EXPECT_EQ(Column(3), (std::vector<std::string>{"A", "B", ""}));
+
+  W().SelectRow(0);
+  W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("未分類"));
+  EXPECT_EQ(Column(3), (std::vector<std::string>{"", "B", ""}));
+  // Onto "すべてのサイト" it is refused and nothing changes.
+  W().SelectRow(1);
+  W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("すべてのサイト"));
+  EXPECT_EQ(Column(3), (std::vector<std::string>{"", "B", ""}));
+  // Without a selected row the drop ends silently.
+  W().SelectRow(-1);
+  W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("A"));
+  EXPECT_EQ(Column(3), (std::vector<std::string>{"", "B", ""}));
+  EXPECT_TRUE(dialogs.errors.empty());
+}
+
+}  // namespace
+}  // namespace morvane::testing
