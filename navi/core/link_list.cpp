@@ -27,23 +27,22 @@ bool IsAdvertOrSearch(std::string_view href) {
 // Byte by byte on purpose: a stray lead byte before "<" must not hide it, as
 // the browser would read the "<" as markup after a broken character.
 void AppendEscaped(std::string& out, std::string_view text, bool quotesToo) {
-  for (char c : text) {
-    switch (c) {
-      case '&': out.append("&amp;"); break;
-      case '<': out.append("&lt;"); break;
-      case '>': out.append("&gt;"); break;
-      case '"':
-        if (quotesToo) out.append("&quot;");
-        else out.push_back(c);
-        break;
-      case '\'':
-        if (quotesToo) out.append("&#39;");
-        else out.push_back(c);
-        break;
-      default:
-        out.push_back(c);
-    }
+  std::size_t run = 0;  // start of the bytes not yet copied
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    // The five special bytes lie between '"' and '>'; the rest pass at once.
+    if (c > '>' || c < '"') continue;
+    std::string_view entity;
+    if (c == '&') entity = "&amp;";
+    else if (c == '<') entity = "&lt;";
+    else if (c == '>') entity = "&gt;";
+    else if (c == '"' && quotesToo) entity = "&quot;";
+    else if (c == '\'' && quotesToo) entity = "&#39;";
+    else continue;
+    out.append(text.substr(run, i - run)).append(entity);
+    run = i + 1;
   }
+  out.append(text.substr(run));
 }
 
 // Link texts hold no tags; a "<" can only come from a broken double-byte
@@ -108,8 +107,15 @@ PageLinkList BuildPageLinkList(std::string_view source, std::string_view baseURL
   return list;
 }
 
+std::size_t PageLinkList::TextSize() const {
+  std::size_t size = 0;
+  for (const std::string& entry : entries) size += entry.size();
+  return size;
+}
+
 std::string PageLinkList::LinkLines() const {
   std::string out;
+  out.reserve(TextSize() + entries.size() * 20);
   for (const std::string& entry : entries) {
     const auto [url, text] = SplitEntry(entry);
     AppendAnchor(out, url, text, true);
@@ -120,12 +126,14 @@ std::string PageLinkList::LinkLines() const {
 
 std::string PageLinkList::ListText() const {
   std::string out;
+  out.reserve(TextSize() + entries.size() * 2);
   for (const std::string& entry : entries) out.append(entry).append("\r\n");
   return out;
 }
 
 std::string PageLinkList::Page() const {
   std::string page;
+  page.reserve(TextSize() * 3 + entries.size() * 60 + 256);
   for (const std::string& entry : entries) {
     const auto [url, text] = SplitEntry(entry);
     AppendAnchor(page, url, text, IsClickable(url));

@@ -30,6 +30,9 @@ struct PageLinkList {
   // only http, https, ftp and mailto addresses are made clickable. This is
   // what the toolbar shows, or copies to the clipboard.
   std::string Page() const;
+
+ private:
+  std::size_t TextSize() const;
 };
 
 // source and baseURL are the page's HTML and address; an empty keyword does

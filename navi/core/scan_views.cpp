@@ -6,6 +6,15 @@
 
 namespace morvane::scan {
 
+namespace {
+// True when byte i of s starts a character, given that s starts with one.
+bool StartsCharacter(std::string_view s, std::size_t i) {
+  std::size_t run = 0;
+  while (run < i && IsLeadByte(static_cast<unsigned char>(s[i - run - 1]))) ++run;
+  return run % 2 == 0;
+}
+}  // namespace
+
 std::size_t FindChar(std::string_view s, char c) {
   std::size_t from = 0;
   while (from < s.size()) {
@@ -14,9 +23,7 @@ std::size_t FindChar(std::string_view s, char c) {
     const std::size_t at = static_cast<const char*>(hit) - s.data();
     // A run of lead bytes pairs up from its start; after an odd run the hit is
     // the second byte of a double-byte character, not a character of its own.
-    std::size_t run = 0;
-    while (at - run > from && IsLeadByte(static_cast<unsigned char>(s[at - run - 1]))) ++run;
-    if (run % 2 == 0) return at;
+    if (StartsCharacter(s.substr(from), at - from)) return at;
     from = at + 1;
   }
   return npos;
@@ -30,20 +37,19 @@ std::string_view CutAt(std::string_view& s, char c) {
 }
 
 std::string_view TrimView(std::string_view s) {
-  std::size_t from = 0;
-  while (from < s.size()) {
-    if (s[from] == ' ') ++from;
-    else if (s.compare(from, 2, "\x81\x40") == 0) from += 2;
+  for (;;) {
+    if (s.starts_with(' ')) s.remove_prefix(1);
+    else if (s.starts_with("\x81\x40")) s.remove_prefix(2);
     else break;
   }
-  std::size_t end = from;
-  for (std::size_t p = from; p < s.size();) {
-    const std::size_t w = CharWidthAt(s, p);
-    const bool space = (w == 1 && s[p] == ' ') || (w == 2 && s[p] == '\x81' && s[p + 1] == '\x40');
-    p += w;
-    if (!space) end = p;
+  // From the back only the bytes just before a space need a look: a space
+  // that is the second byte of a broken character is no space.
+  for (;;) {
+    if (s.ends_with(' ') && StartsCharacter(s, s.size() - 1)) s.remove_suffix(1);
+    else if (s.ends_with("\x81\x40") && StartsCharacter(s, s.size() - 2)) s.remove_suffix(2);
+    else break;
   }
-  return s.substr(from, end - from);
+  return s;
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view lowerWord) {

@@ -2,6 +2,9 @@
 
 #include <glib.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -91,20 +94,105 @@ std::string WithoutTabsAndBreaks(std::string_view s) {
   return out;
 }
 
+// A reference made only of plain URL characters, without "." or ".."
+// segments, needs no escaping and no dot removal.
+bool IsPlainReference(std::string_view r) {
+  for (char c : r)
+    if (!IsUrlChar(static_cast<unsigned char>(c))) return false;
+  std::string_view path = r.substr(0, r.find_first_of("?#"));
+  while (!path.empty()) {
+    const std::string_view segment = path.substr(0, path.find('/'));
+    if (segment == "." || segment == "..") return false;
+    path.remove_prefix(std::min(path.size(), segment.size() + 1));
+  }
+  return true;
+}
+
+bool IsSimpleAuthority(std::string_view a) {
+  const std::string_view host = a.substr(0, a.find(':'));
+  if (host.empty()) return false;
+  for (char c : host)
+    if (!g_ascii_isalnum(c) && c != '.' && c != '-') return false;
+  if (host.size() == a.size()) return true;
+  const std::string_view port = a.substr(host.size() + 1);
+  return !port.empty() && port.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// "http://host..." or "https://host..." with a plain host and port: what a
+// resolver makes of it is the reference with its scheme in lower case.
+std::optional<std::string> PlainWebAddress(std::string_view r) {
+  const std::size_t colon = r.find("://");
+  if (colon != 4 && colon != 5) return std::nullopt;
+  std::string scheme(r.substr(0, colon));
+  for (char& c : scheme) c = g_ascii_tolower(c);
+  if (scheme != "http" && scheme != "https") return std::nullopt;
+  const std::string_view rest = r.substr(colon + 3);
+  if (!IsSimpleAuthority(rest.substr(0, rest.find_first_of("/?#")))) return std::nullopt;
+  return scheme.append(r.substr(colon));
+}
+
+std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference) {
+  const std::string escaped = Escape(reference);
+  GUriPtr resolved(g_uri_parse_relative(base, escaped.c_str(), kParseFlags, nullptr));
+  if (!resolved) return std::nullopt;
+  GString_ text(g_uri_to_string(resolved.get()));
+  return Unescape(text.get());
+}
+
+// What the base turns into in front of a plain reference of one kind,
+// learnt from the resolver itself with a probe such as "?x".
+std::optional<std::string> PrefixFor(GUri* base, std::string_view probe) {
+  std::optional<std::string> out = ResolveByGLib(base, probe);
+  if (!out || !out->ends_with(probe)) return std::nullopt;
+  out->resize(out->size() - probe.size());
+  return out;
+}
+
 }  // namespace
 
 struct LinkResolver::Base {
   GUriPtr uri;  // null when the page URL cannot serve as a base
+  // Prefixes for plain references starting with "/", "?", "#" or a segment:
+  // most links of a page are resolved without a trip through GLib.
+  std::optional<std::string> root, document, page, folder;
+  bool quick = true;
 };
 
-LinkResolver::LinkResolver(std::string_view pageURL) : base_(std::make_unique<Base>()) {
+LinkResolver::LinkResolver(std::string_view pageURL, Shortcuts shortcuts) : base_(std::make_unique<Base>()) {
   const std::string escaped = Escape(WithoutTabsAndBreaks(pageURL));
   GUriPtr uri(g_uri_parse(escaped.c_str(), kParseFlags, nullptr));
   // about:blank and the like have no host: relative references mean nothing there.
-  if (uri && g_uri_get_host(uri.get()) != nullptr) base_->uri = std::move(uri);
+  base_->quick = shortcuts == Shortcuts::kUse;
+  if (!uri || g_uri_get_host(uri.get()) == nullptr) return;
+  base_->uri = std::move(uri);
+  if (!base_->quick) return;
+  base_->root = PrefixFor(base_->uri.get(), "/x");
+  base_->document = PrefixFor(base_->uri.get(), "?x");
+  base_->page = PrefixFor(base_->uri.get(), "#x");
+  base_->folder = PrefixFor(base_->uri.get(), "x");
 }
 
 LinkResolver::~LinkResolver() = default;
+
+std::optional<std::string> LinkResolver::Shortcut(std::string_view r) const {
+  if (!IsPlainReference(r)) return std::nullopt;
+  const std::optional<std::string>* prefix = nullptr;
+  switch (r[0]) {
+    case '/':
+      if (r.starts_with("//")) return std::nullopt;
+      prefix = &base_->root;
+      break;
+    case '?': prefix = &base_->document; break;
+    case '#': prefix = &base_->page; break;
+    default: {
+      const std::size_t colon = r.find(':');
+      if (colon != std::string_view::npos && colon < r.find_first_of("/?#")) return PlainWebAddress(r);
+      prefix = &base_->folder;
+    }
+  }
+  if (!*prefix) return std::nullopt;
+  return **prefix + std::string(r);
+}
 
 std::string LinkResolver::Resolve(std::string_view reference) const {
   if (reference.empty()) return {};
@@ -112,13 +200,12 @@ std::string LinkResolver::Resolve(std::string_view reference) const {
     reference = reference.substr(1, reference.size() - 2);
   if (reference.empty()) return {};
   std::string clean = WithoutTabsAndBreaks(reference);
-  const std::string escaped = Escape(clean);
-  GUriPtr resolved(g_uri_parse_relative(base_->uri.get(), escaped.c_str(), kParseFlags, nullptr));
-  if (!resolved) return clean;
-  GString_ text(g_uri_to_string(resolved.get()));
-  return Unescape(text.get());
+  if (base_->quick) {
+    if (auto quick = Shortcut(clean)) return std::move(*quick);
+  }
+  auto resolved = ResolveByGLib(base_->uri.get(), clean);
+  return resolved ? std::move(*resolved) : clean;
 }
-
 std::string ResolveLinkURL(std::string_view pageURL, std::string_view reference) {
   return LinkResolver(pageURL).Resolve(reference);
 }

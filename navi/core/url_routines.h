@@ -1,6 +1,7 @@
 #pragma once
 // URL helpers for the link list and the status line. URLs are CP932 bytes.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,11 @@ std::string StripTrailingSlash(std::string_view text);
 // are dropped as browsers do.
 class LinkResolver {
  public:
-  explicit LinkResolver(std::string_view pageURL);
+  // kOff sends every reference through GLib; the quick paths for plain
+  // references must give the same text (tests compare the two).
+  enum class Shortcuts { kUse, kOff };
+
+  explicit LinkResolver(std::string_view pageURL, Shortcuts shortcuts = Shortcuts::kUse);
   ~LinkResolver();
   LinkResolver(const LinkResolver&) = delete;
   LinkResolver& operator=(const LinkResolver&) = delete;
@@ -26,6 +31,8 @@ class LinkResolver {
   std::string Resolve(std::string_view reference) const;
 
  private:
+  std::optional<std::string> Shortcut(std::string_view reference) const;
+
   struct Base;
   std::unique_ptr<Base> base_;
 };

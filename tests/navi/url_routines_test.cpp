@@ -61,6 +61,24 @@ TEST(LinkResolver, ServesManyReferencesFromOneBase) {
   EXPECT_EQ(resolver.Resolve("a.html"), "http://host/dir/a.html");
 }
 
+TEST(LinkResolver, QuickPathsAgreeWithGLib) {
+  const char* const bases[] = {"http://host/dir/page.html", "http://host",  "http://host/a/b/?q=1#f",
+                               "https://Host:8080/a/../b/c", "http://host/%7Euser/", "about:blank",
+                               "", "file:///tmp/x.html", "http://[::1]/x/y", "http://u@host/p"};
+  const char* const heads[] = {"", "/", "//", "?", "#", "./", "../", "http://", "HTTPS://", "mailto:", "a:", "x/"};
+  const char* const tails[] = {"x",  "a/b",    "a/./b", "a/../b", ".",    "..", "x?q=1#f", "Host:80/p",  "h:/p",
+                               "x y", "\x93\xFA", "%41",   "?",      "#",    "",   "a//b",    "Host:/p", "..a/b."};
+  for (const char* base : bases) {
+    const LinkResolver quick(base), slow(base, LinkResolver::Shortcuts::kOff);
+    for (const char* head : heads) {
+      for (const char* tail : tails) {
+        const std::string reference = std::string(head) + tail;
+        EXPECT_EQ(quick.Resolve(reference), slow.Resolve(reference)) << base << " + " << reference;
+      }
+    }
+  }
+}
+
 TEST(StripTrailingSlash, RemovesOneSlash) {
   EXPECT_EQ(StripTrailingSlash("http://host/dir//"), "http://host/dir/");
   EXPECT_EQ(StripTrailingSlash("/"), "");
