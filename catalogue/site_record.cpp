@@ -96,6 +96,21 @@ void UncategoriseSites(TLightStrings& sites, std::string_view category) {
   }
 }
 
+namespace {
+// The line as FormatSiteLine writes it again. Lines this program wrote
+// already are, and are copied as they stand; only damaged or hand-made ones
+// take the full round through the record.
+std::string NormalisedSiteLine(std::string_view line) {
+  std::string_view rest = line;
+  std::size_t fieldBytes = 0;
+  for (int i = 0; i < 6; ++i) fieldBytes += CutToken(rest, "\t").size();
+  const bool sixTabs = fieldBytes + 6 == line.size() - rest.size();
+  if (sixTabs && rest.find('\t') == std::string_view::npos && IsScrambledForm(rest, kSitePasswordKey))
+    return std::string(line);
+  return FormatSiteLine(SiteFromLine(line));
+}
+}  // namespace
+
 void BuildShownList(const TLightStrings& sites, TLightStrings& shown, std::string_view entryName) {
   shown.Clear();
   const bool all = entryName == AllSitesEntryName();
@@ -105,8 +120,7 @@ void BuildShownList(const TLightStrings& sites, TLightStrings& shown, std::strin
     std::string_view rest = line;
     for (int i = 0; i < 2; ++i) CutToken(rest, "\t");
     const std::string_view category = CutToken(rest, "\t");
-    if (all || category == entryName || (category.empty() && uncategorised))
-      shown.Add(FormatSiteLine(SiteFromLine(line)));
+    if (all || category == entryName || (category.empty() && uncategorised)) shown.Add(NormalisedSiteLine(line));
   }
 }
 

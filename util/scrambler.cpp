@@ -1,6 +1,8 @@
 #include "util/scrambler.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -23,6 +25,27 @@ void TurnKey(std::string& k) {
   k = k.substr(1, kKeyLength);
 }
 
+// Only digits reach the substitution; anything else stands for digit 0.
+std::size_t DigitIndex(char d) {
+  if (d >= '0' && d <= '9') return static_cast<std::size_t>(d - '0');
+  if (d >= 'A' && d <= 'F') return static_cast<std::size_t>(d - 'A' + 10);
+  return 0;
+}
+
+// Position of every byte in a 16-byte key of distinct characters (-1 when
+// absent); nothing for other keys, whose lookups must follow the turns.
+std::optional<std::array<int, 256>> KeyPositions(std::string_view key) {
+  if (key.size() != kKeyLength) return std::nullopt;
+  std::array<int, 256> at;
+  at.fill(-1);
+  for (std::size_t j = 0; j < key.size(); ++j) {
+    int& slot = at[static_cast<unsigned char>(key[j])];
+    if (slot >= 0) return std::nullopt;
+    slot = static_cast<int>(j);
+  }
+  return at;
+}
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -33,7 +56,9 @@ int HexValue(char c) {
 bool KeyUsable(std::string_view key) { return ShowErrorUnless("QZPasswordError!!!", key.size() >= kKeyLength); }
 
 std::string Scramble(std::string_view plain, std::string_view key) {
-  return "_" + SubstituteHex(HexBytes(HexBytes(plain)), key);
+  std::string out(1, '_');
+  out += SubstituteHex(HexBytes(HexBytes(plain)), key);
+  return out;
 }
 
 std::string Unscramble(std::string_view body, std::string_view key) {
@@ -43,37 +68,49 @@ std::string Unscramble(std::string_view body, std::string_view key) {
 }  // namespace
 
 std::string HexBytes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  for (unsigned char b : text) {
-    out.push_back(kHexDigits[b >> 4]);
-    out.push_back(kHexDigits[b & 0x0F]);
+  std::string out(text.size() * 2, '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    out[2 * i] = kHexDigits[b >> 4];
+    out[2 * i + 1] = kHexDigits[b & 0x0F];
   }
   return out;
 }
 
 std::string SubstituteHex(std::string_view hex, std::string_view key) {
-  std::string out;
-  out.reserve(hex.size());
+  if (key.size() < kKeyLength) return {};
+  std::string out(hex.size(), '\0');
+  if (key.size() == kKeyLength) {
+    // Turned i times, a 16-byte key is the key rotated left by i places.
+    for (std::size_t i = 0; i < hex.size(); ++i) out[i] = key[(DigitIndex(hex[i]) + i) % kKeyLength];
+    return out;
+  }
   std::string k(key);
-  for (char d : hex) {
-    const std::size_t v = kHexDigits.find(d);
-    // Only digits reach here; anything else stands for digit 0.
-    out.push_back(k[v == std::string_view::npos ? 0 : v]);
+  for (std::size_t i = 0; i < hex.size(); ++i) {
+    out[i] = k[DigitIndex(hex[i])];
     TurnKey(k);
   }
   return out;
 }
 
 std::string UnsubstituteHex(std::string_view scrambled, std::string_view key) {
-  std::string out;
-  out.reserve(scrambled.size());
+  if (key.size() < kKeyLength) return {};
+  // A character foreign to the key (damaged text) gives "?", which the
+  // following steps carry through without error.
+  std::string out(scrambled.size(), '?');
+  const std::optional<std::array<int, 256>> at = KeyPositions(key);
+  if (at) {
+    // Turned i times, the key holds the character of position j at j - i.
+    for (std::size_t i = 0; i < scrambled.size(); ++i) {
+      const int j = (*at)[static_cast<unsigned char>(scrambled[i])];
+      if (j >= 0) out[i] = kHexDigits[(static_cast<std::size_t>(j) + kKeyLength - i % kKeyLength) % kKeyLength];
+    }
+    return out;
+  }
   std::string k(key);
-  for (char x : scrambled) {
-    const std::size_t p = k.find(x);
-    // A character foreign to the key (damaged text) gives "?", which the
-    // following steps carry through without error.
-    out.push_back(p < kHexDigits.size() ? kHexDigits[p] : '?');
+  for (std::size_t i = 0; i < scrambled.size(); ++i) {
+    const std::size_t p = k.find(scrambled[i]);
+    if (p < kHexDigits.size()) out[i] = kHexDigits[p];
     TurnKey(k);
   }
   return out;
@@ -114,6 +151,24 @@ std::string UnscrambleField(std::string_view stored, std::string_view key) {
   if (stored.empty() || stored[0] != '_') return std::string(stored);
   if (!KeyUsable(key)) return {};
   return Unscramble(stored.substr(1), key);
+}
+
+bool IsScrambledForm(std::string_view stored, std::string_view key) {
+  if (stored.empty()) return true;
+  if (stored[0] != '_' || stored.size() < 5 || (stored.size() - 1) % 4 != 0) return false;
+  const std::optional<std::array<int, 256>> at = KeyPositions(key);
+  if (!at) return false;
+  const std::string_view body = stored.substr(1);
+  // Every two digits must spell an upper-case hex digit, as HexBytes writes it.
+  for (std::size_t i = 0; i < body.size(); i += 2) {
+    const int hi = (*at)[static_cast<unsigned char>(body[i])];
+    const int lo = (*at)[static_cast<unsigned char>(body[i + 1])];
+    if (hi < 0 || lo < 0) return false;
+    const auto turned = [i](int j, std::size_t k) { return (static_cast<std::size_t>(j) + kKeyLength - (i + k) % kKeyLength) % kKeyLength; };
+    const std::size_t code = turned(hi, 0) * 16 + turned(lo, 1);
+    if (kHexDigits.find(static_cast<char>(code)) == std::string_view::npos) return false;
+  }
+  return true;
 }
 
 }  // namespace morvane

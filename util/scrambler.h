@@ -17,6 +17,10 @@ std::string ScrambleText(std::string_view text, std::string_view key);
 std::string ScrambleField(std::string_view plain, std::string_view key);
 std::string UnscrambleField(std::string_view stored, std::string_view key);
 
+// True when stored is exactly what ScrambleField writes for some text, so
+// unscrambling and scrambling it again gives it back byte for byte.
+bool IsScrambledForm(std::string_view stored, std::string_view key);
+
 std::string HexBytes(std::string_view text);
 std::string SubstituteHex(std::string_view hex, std::string_view key);
 std::string UnsubstituteHex(std::string_view scrambled, std::string_view key);

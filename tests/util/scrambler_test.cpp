@@ -110,5 +110,31 @@ TEST(ScrambleField, APasswordBeginningWithUnderscoreSurvives) {
   EXPECT_EQ(dialogs.BoxCount(), 0u);
 }
 
+TEST(IsScrambledForm, TrueExactlyWhenAFieldComesBackUnchanged) {
+  FakeDialogs dialogs;
+  EXPECT_TRUE(IsScrambledForm("", kKey));
+  EXPECT_FALSE(IsScrambledForm("_", kKey));
+  EXPECT_FALSE(IsScrambledForm("plain", kKey));
+  // 0x0A written with a lower-case hex digit still reads back as 0x0A, but
+  // is written again in upper case.
+  const std::string lower = "_" + SubstituteHex("3061", kKey);
+  EXPECT_EQ(ScrambleText(lower, kKey), "\n");
+  EXPECT_FALSE(IsScrambledForm(lower, kKey));
+  EXPECT_FALSE(IsScrambledForm(ScrambleText("pw", kKey), kKey.substr(0, 15)));
+
+  std::mt19937 rng(13);
+  for (int round = 0; round < 3000; ++round) {
+    std::string plain;
+    for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) plain.push_back(static_cast<char>(rng() % 256));
+    std::string stored = ScrambleField(plain, kKey);
+    ASSERT_TRUE(IsScrambledForm(stored, kKey));
+    if (rng() % 2) stored[1 + rng() % (stored.size() - 1)] = kKey[rng() % 16];  // damage one digit
+    if (rng() % 8 == 0) stored.pop_back();
+    ASSERT_EQ(IsScrambledForm(stored, kKey), ScrambleField(UnscrambleField(stored, kKey), kKey) == stored)
+        << ::testing::PrintToString(stored);
+  }
+  EXPECT_EQ(dialogs.BoxCount(), 0u);
+}
+
 }  // namespace
 }  // namespace morvane
