@@ -10,6 +10,7 @@
 #include "app/image_list.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
+#include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
@@ -44,12 +45,21 @@ TForm1::TForm1(MainWindowOptions options)
   set_title(Cp932ToUtf8(ProgramTitle()));
   set_default_size(725, 540);
   BuildLayout();
+  frBrowserBase1Widget = std::make_unique<BrowserFrameWidget>(options_.paths.folder);
+  tsBrowser.pack_start(*frBrowserBase1Widget, Gtk::PACK_EXPAND_WIDGET);
+  frBrowserBase1Widget->show();
+  frBrowserBase1().InitBrowser();
+  frBrowserBase1().SetStatusBar(this);
 }
 
 TForm1::~TForm1() {
+  frBrowserBase1().SetStatusBar(nullptr);
+  frBrowserBase1().CloseBrowser();
   // Widgets go with the window; the list model must not outlive the lines it shows.
   lvSiteList.unset_model();
 }
+
+TfrBrowserBase& TForm1::frBrowserBase1() { return frBrowserBase1Widget->Frame(); }
 
 void TForm1::BuildLayout() {
   BuildToolBar();
@@ -211,6 +221,8 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
   Form2_ = &siteDialog;
   Form3_ = &settingsDialog;
   Form2_->set_transient_for(*this);
+  Form2_->SetBrowser({[this] { return frBrowserBase1().GetLocationURL(); },
+                      [this] { return frBrowserBase1().GetHTMLSource(); }});
   Form3_->set_transient_for(*this);
   siteDialogPlacement_ = std::make_unique<WindowPlacement>(siteDialog, "Form2");
 
@@ -370,8 +382,11 @@ void TForm1::SaveSettingsForClose() {
 
 bool TForm1::FormCloseQuery() {
   SaveSettingsForClose();
-  if (catalogue_.SaveSiteData()) return true;
-  return !AskDeclined(SystemText("サイトデータ保存に失敗しました。このまま終了しますか？"));
+  const bool close = catalogue_.SaveSiteData() ||
+                     !AskDeclined(SystemText("サイトデータ保存に失敗しました。このまま終了しますか？"));
+  // Waits of the browser still on the stack end with the window.
+  if (close) frBrowserBase1Widget->Pump().SetTerminating(true);
+  return close;
 }
 
 }  // namespace morvane

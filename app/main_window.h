@@ -22,6 +22,7 @@
 
 #include "app/site_list_model.h"
 #include "app/window_placement.h"
+#include "browser/core/status_bar.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/drop_rules.h"
 #include "catalogue/site_record.h"
@@ -30,15 +31,17 @@
 
 namespace morvane {
 
+class BrowserFrameWidget;
 class TForm2;
 class TForm3;
+class TfrBrowserBase;
 
 struct MainWindowOptions {
   DataPaths paths;         // data folder and settings file
   std::string serviceUrl;  // the analysis service's address
 };
 
-class TForm1 : public Gtk::Window {
+class TForm1 : public Gtk::Window, public StatusBar {
  public:
   explicit TForm1(MainWindowOptions options);  // FormCreate
   ~TForm1() override;                          // FormDestroy
@@ -77,7 +80,8 @@ class TForm1 : public Gtk::Window {
   void ShowEntry(std::string_view entryName);
   void RefreshListView();
   void KeepSelectionVisible();
-  void SetStatusText(std::string_view cp932);
+  // The status line the browser frame and the window write to.
+  void SetStatusText(std::string_view cp932) override;
 
   SiteCatalogue& Catalogue() { return catalogue_; }
   TQZIniFile& IniFile() { return *IniFile_; }
@@ -105,6 +109,9 @@ class TForm1 : public Gtk::Window {
   Gtk::TreeView lvSiteList;
   Gtk::Notebook PageControl1;
   Gtk::Box tsBrowser;
+  // The browser on the "ブラウザ" tab; destroyed before the tab it sits on.
+  std::unique_ptr<BrowserFrameWidget> frBrowserBase1Widget;
+  TfrBrowserBase& frBrowserBase1();
   Gtk::Statusbar StatusBar1;
   Gtk::Menu PopupMenu1;
   Gtk::MenuItem miDisplaySite, miRenewsSite, miDeleteSite;

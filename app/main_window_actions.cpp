@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
+#include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
@@ -229,6 +230,7 @@ void TForm1::tbAboutClick() { Dialogs().ShowMessage(ProgramTitle()); }
 // ---- Closing ----
 
 std::string TForm1::CloseUnattended() {
+  frBrowserBase1Widget->Pump().SetTerminating(true);
   SaveSettingsForClose();
   if (catalogue_.SaveSiteData()) return catalogue_.DataFilePath();
   const std::string path = catalogue_.DataFilePath();

@@ -42,7 +42,8 @@ TEST_F(StartupTest, FirstRunInEmptyFolderShowsDesignedTreeAndWritesBothFiles) {
                                              "サイトリストのエクスポート", "|", "このツールについて"}));
 
   ASSERT_TRUE(CloseByButton());
-  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"VexaSiteData.dat", "morvane.ini"}));
+  // Beside them only the browser's own profile folder.
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"VexaSiteData.dat", "browser", "morvane.ini"}));
   EXPECT_NE(ReadBytes(folder / "morvane.ini").find("SiteDataFileName=VexaSiteData.dat"), std::string::npos);
 }
 
