@@ -5,7 +5,6 @@
 #include <ctime>
 
 #include "file_test_support.h"
-#include "util/text_file.h"
 
 namespace morvane {
 namespace {
@@ -24,83 +23,47 @@ std::string FileOf(const std::string& identity, const std::string& contents) {
 
 std::chrono::system_clock::time_point LocalTime(int y, int mo, int d, int h, int mi, int s, int ms) {
   std::tm t{};
-  t.tm_year = y - 1900;
-  t.tm_mon = mo - 1;
-  t.tm_mday = d;
-  t.tm_hour = h;
-  t.tm_min = mi;
-  t.tm_sec = s;
+  t.tm_year = y - 1900, t.tm_mon = mo - 1, t.tm_mday = d, t.tm_hour = h, t.tm_min = mi, t.tm_sec = s;
   t.tm_isdst = -1;
   return std::chrono::system_clock::from_time_t(std::mktime(&t)) + std::chrono::milliseconds(ms);
 }
 
-TEST(Container, EmptyIdentityAndContentsWriteTheFourMarksOnOneLine) {
-  TempDir dir;
-  ASSERT_TRUE(WriteContainer(dir / "c", "", ""));
-  const std::string bytes = ReadBytes(dir / "c");
-  EXPECT_EQ(bytes, FileOf("", ""));
-  EXPECT_EQ(bytes.size(), 37u + 38u + 38u + 39u + 2u);
-}
-
 TEST(Container, WrittenBytesFollowTheLayoutAndReadBack) {
   TempDir dir;
-  ASSERT_TRUE(WriteContainer(dir / "c", "line1\nline2\rline3", "Who\nAmI"));
-  EXPECT_EQ(ReadBytes(dir / "c"), FileOf("Who\r\nAmI", "line1\r\nline2\r\nline3"));
+  ASSERT_TRUE(WriteContainer(dir / "empty", "", ""));
+  EXPECT_EQ(ReadBytes(dir / "empty"), FileOf("", ""));
+  EXPECT_EQ(ReadBytes(dir / "empty").size(), 37u + 38u + 38u + 39u + 2u);
 
-  const ContainerText read = ReadContainer(dir / "c", "Who\r\nAmI");
+  ASSERT_TRUE(WriteContainer(dir / "c", "\r\nline1\nline2\r\rline3\r\n", "Who\nAmI"));
+  EXPECT_EQ(ReadBytes(dir / "c"), FileOf("Who\r\nAmI", "\r\nline1\r\nline2\r\n\r\nline3\r\n"));
+  ContainerText read = ReadContainer(dir / "c", "Who\r\nAmI");
   EXPECT_TRUE(read.identityMatches);
   EXPECT_TRUE(read.contentsFound);
-  EXPECT_EQ(read.contents, "line1\r\nline2\r\nline3");
-}
+  EXPECT_EQ(read.contents, "line1\r\nline2\r\n\r\nline3");  // breaks at the ends are not kept
 
-TEST(Container, LineBreaksAtTheEndsOfContentsAreNotKept) {
-  TempDir dir;
-  ASSERT_TRUE(WriteContainer(dir / "c", "\r\n\r\nmiddle\r\n\r\nend\r\n", "id"));
-  EXPECT_EQ(ReadContainer(dir / "c", "id").contents, "middle\r\n\r\nend");
-}
-
-TEST(Container, AnotherIdentityStillGivesTheContents) {
-  TempDir dir;
-  ASSERT_TRUE(WriteContainer(dir / "c", "payload", "theirs"));
-  const ContainerText read = ReadContainer(dir / "c", "ours");
+  read = ReadContainer(dir / "c", "Someone else");
   EXPECT_FALSE(read.identityMatches);
-  EXPECT_TRUE(read.contentsFound);
-  EXPECT_EQ(read.contents, "payload");
+  EXPECT_EQ(read.contents, "line1\r\nline2\r\n\r\nline3");
 }
 
-TEST(Container, MissingOrForeignFilesHaveNoBlocks) {
+TEST(Container, MissingForeignOrCutShortFilesHaveNoContentsBlock) {
   TempDir dir;
-  ContainerText read = ReadContainer(dir / "none", "id");
-  EXPECT_FALSE(read.identityMatches);
-  EXPECT_FALSE(read.contentsFound);
-  EXPECT_EQ(read.contents, "");
+  EXPECT_FALSE(ReadContainer(dir / "none", "id").identityMatches);
   EXPECT_TRUE(ReadContainer(dir / "none", "").identityMatches);  // nothing expected, nothing found
 
-  WriteBytes(dir / "other", "just some text\r\n");
-  read = ReadContainer(dir / "other", "id");
-  EXPECT_FALSE(read.identityMatches);
-  EXPECT_FALSE(read.contentsFound);
+  const std::string whole = FileOf("id", "a\r\nb\r\nc");
+  std::string withNul = whole;
+  withNul[whole.find('b')] = '\0';
+  for (const std::string& bytes : {std::string("just text\r\n"), whole.substr(0, whole.size() - 20), withNul}) {
+    WriteBytes(dir / "f", bytes);
+    const ContainerText read = ReadContainer(dir / "f", "id");
+    EXPECT_FALSE(read.contentsFound);
+    EXPECT_EQ(read.contents, "");
+  }
+  EXPECT_TRUE(ReadContainer(dir / "f", "id").identityMatches);  // cut short after its identity
 
   WriteBytes(dir / "bare", "<!--" + kContents + "-->only contents<!--/" + kContents + "-->");
-  read = ReadContainer(dir / "bare", "id");
-  EXPECT_FALSE(read.identityMatches);
-  EXPECT_EQ(read.contents, "only contents");
-}
-
-TEST(Container, FileCutShortHasNoContentsBlockEvenWithItsIdentity) {
-  TempDir dir;
-  const std::string whole = FileOf("id", "a\r\nb\r\nc");
-  WriteBytes(dir / "cut", whole.substr(0, whole.size() - 20));
-  const ContainerText read = ReadContainer(dir / "cut", "id");
-  EXPECT_TRUE(read.identityMatches);
-  EXPECT_FALSE(read.contentsFound);
-  EXPECT_EQ(read.contents, "");
-
-  // A NUL byte ends the text just as early.
-  std::string withNul = whole;
-  withNul[whole.find("b")] = '\0';
-  WriteBytes(dir / "nul", withNul);
-  EXPECT_FALSE(ReadContainer(dir / "nul", "id").contentsFound);
+  EXPECT_EQ(ReadContainer(dir / "bare", "id").contents, "only contents");
 }
 
 TEST(Container, ClosingMarkInsideContentsCutsThemOnReadingSoItIsNeverWritten) {
@@ -139,10 +102,8 @@ TEST(Backup, MovesTheFileAsideAndNeverOverwrites) {
   EXPECT_EQ(ReadBytes(dir / "VexaSiteData.dat"), "second");
   EXPECT_EQ(ReadBytes(moved), "first");
 
-  // The next millisecond gives another name.
   ASSERT_TRUE(BackupByRename(dir / "VexaSiteData.dat", when + std::chrono::milliseconds(1)));
   EXPECT_EQ(ReadBytes(dir / "20261208043729_124_VexaSiteData.bak"), "second");
-
   EXPECT_FALSE(BackupByRename(dir / "VexaSiteData.dat"));  // nothing left to move
 }
 

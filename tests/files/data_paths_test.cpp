@@ -1,7 +1,6 @@
 #include "util/data_paths.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -21,38 +20,22 @@ TEST(CommandLine, BothSpellingsOfTheOptions) {
   EXPECT_EQ(o.serviceUrl, "http://127.0.0.1:8080/");
   EXPECT_EQ(o.rest, std::vector<std::string>{"--sync"});
   EXPECT_TRUE(o.error.empty());
-
   o = Parse({"--data-dir=/x", "--service-url", "http://h/"});
   EXPECT_EQ(o.dataDir, "/x");
   EXPECT_EQ(o.serviceUrl, "http://h/");
-
-  EXPECT_FALSE(Parse({"--data-dir"}).error.empty());
-  EXPECT_FALSE(Parse({"--data-dir="}).error.empty());
-  EXPECT_FALSE(Parse({"--service-url"}).error.empty());
-  EXPECT_EQ(Parse({"--data-directory=/x"}).dataDir, std::nullopt);
+  for (const char* lone : {"--data-dir", "--data-dir=", "--service-url"}) EXPECT_FALSE(Parse({lone}).error.empty());
 }
 
 TEST(DataPaths, DefaultIsTheProgramFolderAndDataDirOverridesIt) {
   const DataPaths byDefault = ResolveDataPaths(Parse({}));
   EXPECT_EQ(byDefault.folder, ProgramFolder());
-  EXPECT_EQ(byDefault.settingsFile, ProgramFolder() + ProgramName() + ".ini");
-  EXPECT_EQ(ProgramName(), "files_tests");
+  EXPECT_EQ(byDefault.settingsFile, ProgramFolder() + "files_tests.ini");
+  EXPECT_EQ(ResolveDataPaths(Parse({"--data-dir", "/srv/data"})).settingsFile, "/srv/data/files_tests.ini");
+  EXPECT_EQ(DataPathsFor("rel", "p").folder, std::filesystem::current_path().string() + "/rel/");
 
-  const DataPaths given = ResolveDataPaths(Parse({"--data-dir", "/srv/data"}));
-  EXPECT_EQ(given.folder, "/srv/data/");
-  EXPECT_EQ(given.settingsFile, "/srv/data/files_tests.ini");
-
-  char cwd[4096];
-  ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-  EXPECT_EQ(DataPathsFor("rel", "p").folder, std::string(cwd) + "/rel/");
-}
-
-TEST(DataPaths, EnsureDataFolderCreatesMissingFolders) {
   testing::TempDir dir;
-  const DataPaths paths = DataPathsFor(dir / "a/b", "p");
-  EXPECT_TRUE(EnsureDataFolder(paths));
+  EXPECT_TRUE(EnsureDataFolder(DataPathsFor(dir / "a/b", "p")));
   EXPECT_TRUE(std::filesystem::is_directory(dir / "a/b"));
-  EXPECT_TRUE(EnsureDataFolder(paths));
   testing::WriteBytes(dir / "file", "");
   EXPECT_FALSE(EnsureDataFolder(DataPathsFor(dir / "file", "p")));
 }

@@ -24,16 +24,9 @@ class TempDir {
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern + "/";
   }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
+  ~TempDir() { std::filesystem::remove_all(path_); }
   const std::string& Path() const { return path_; }  // with a trailing '/'
   std::string operator/(const std::string& name) const { return path_ + name; }
-
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
@@ -51,8 +44,7 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline mode_t ModeOf(const std::string& path) {
@@ -61,80 +53,57 @@ inline mode_t ModeOf(const std::string& path) {
   return st.st_mode & 07777;
 }
 
-// Records what the program shows; answers questions from a fixed reply.
+// Records the error boxes the program shows.
 class RecordingDialogs : public UserDialogs {
  public:
   RecordingDialogs() { InstallDialogs(this); }
   ~RecordingDialogs() override { InstallDialogs(nullptr); }
   void ShowError(std::string_view message) override { errors.emplace_back(message); }
-  bool AskYesNo(std::string_view) override { return answerYes; }
-  void ShowMessage(std::string_view message) override { messages.emplace_back(message); }
-  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFile(std::string_view, const FileFilter*, std::size_t) override {
-    return std::nullopt;
-  }
+  bool AskYesNo(std::string_view) override { return false; }
+  void ShowMessage(std::string_view) override {}
+  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override { return {}; }
+  std::optional<std::string> OpenFile(std::string_view, const FileFilter*, std::size_t) override { return {}; }
   std::optional<std::string> SaveFile(std::string_view, const FileFilter*, std::size_t, std::string_view) override {
-    return std::nullopt;
+    return {};
   }
-
   std::vector<std::string> errors;
-  std::vector<std::string> messages;
-  bool answerYes = false;
 };
 
-// The real calls, except that the chosen step fails with the chosen error.
-// Each step counts its calls so a test can pick, say, the second write.
+// The real calls, except that one step fails with the given error from its
+// onCall-th call on. Installed for the object's lifetime.
 class FaultyFileOps : public FileOps {
  public:
-  enum class Step { Open, Read, Write, Fsync, Close, Rename, RenameNoReplace, Unlink };
+  enum Step { kOpen, kRead, kWrite, kFsync, kClose, kRename, kRenameNoReplace, kSteps };
 
   FaultyFileOps(Step step, int error, int onCall = 1) : step_(step), error_(error), onCall_(onCall) {
     InstallFileOps(this);
   }
   ~FaultyFileOps() override { InstallFileOps(nullptr); }
 
-  // Writes at most this many bytes per call (a short write, not a failure).
-  std::size_t writeLimit = static_cast<std::size_t>(-1);
-  int calls[8] = {};
-  std::vector<std::string> opened;
+  std::size_t writeLimit = static_cast<std::size_t>(-1);  // bytes per write: short writes
+  int calls[kSteps] = {};
 
-  int Open(const char* path, int flags, mode_t mode) override {
-    opened.emplace_back(path);
-    return Fails(Step::Open) ? -1 : FileOps::Open(path, flags, mode);
+  int Open(const char* p, int flags, mode_t mode) override { return Fails(kOpen) ? -1 : FileOps::Open(p, flags, mode); }
+  ssize_t Read(int fd, void* b, std::size_t n) override { return Fails(kRead) ? -1 : FileOps::Read(fd, b, n); }
+  ssize_t Write(int fd, const void* d, std::size_t n) override {
+    return Fails(kWrite) ? -1 : FileOps::Write(fd, d, std::min(n, writeLimit));
   }
-  ssize_t Read(int fd, void* buffer, std::size_t size) override {
-    return Fails(Step::Read) ? -1 : FileOps::Read(fd, buffer, size);
-  }
-  ssize_t Write(int fd, const void* data, std::size_t size) override {
-    return Fails(Step::Write) ? -1 : FileOps::Write(fd, data, std::min(size, writeLimit));
-  }
-  int Fsync(int fd) override { return Fails(Step::Fsync) ? -1 : FileOps::Fsync(fd); }
+  int Fsync(int fd) override { return Fails(kFsync) ? -1 : FileOps::Fsync(fd); }
   int Close(int fd) override {
-    if (Fails(Step::Close)) {
-      FileOps::Close(fd);  // the descriptor is gone either way, as on Linux
-      errno = error_;
-      return -1;
-    }
-    return FileOps::Close(fd);
+    FileOps::Close(fd);  // the descriptor is gone even when close reports an error
+    return Fails(kClose) ? -1 : 0;
   }
-  int Rename(const char* from, const char* to) override {
-    return Fails(Step::Rename) ? -1 : FileOps::Rename(from, to);
+  int Rename(const char* a, const char* b) override { return Fails(kRename) ? -1 : FileOps::Rename(a, b); }
+  int RenameNoReplace(const char* a, const char* b) override {
+    return Fails(kRenameNoReplace) ? -1 : FileOps::RenameNoReplace(a, b);
   }
-  int RenameNoReplace(const char* from, const char* to) override {
-    return Fails(Step::RenameNoReplace) ? -1 : FileOps::RenameNoReplace(from, to);
-  }
-  int Unlink(const char* path) override { return Fails(Step::Unlink) ? -1 : FileOps::Unlink(path); }
 
  private:
   bool Fails(Step s) {
-    const int n = ++calls[static_cast<int>(s)];
-    if (s != step_ || n < onCall_) return false;
+    if (++calls[s] < onCall_ || s != step_) return false;
     errno = error_;
     return true;
   }
-
   Step step_;
   int error_;
   int onCall_;

@@ -12,24 +12,19 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-const std::string kDividers = "\t#_QZDivKeyValues_#\t\t#_QZDivMultiLine_#\t\t#_QZDivComponent_#\t";
-
 class FakeForm : public PlacedForm {
  public:
-  FakeForm(std::string name, FormBounds now) : normal_(now), name_(std::move(name)), now_(now) {}
+  FakeForm(std::string name, FormBounds now) : normal(now), now_(now), name_(std::move(name)) {}
   std::string FormName() const override { return name_; }
-  FormBounds NormalBounds() const override { return normal_; }
+  FormBounds NormalBounds() const override { return normal; }
   FormBounds CurrentBounds() const override { return now_; }
-  void SetBounds(const FormBounds& b) override {
-    now_ = b;
-    ++setCalls;
-  }
-  FormBounds normal_;
+  void SetBounds(const FormBounds& b) override { now_ = b, ++setCalls; }
+  FormBounds normal;
   int setCalls = 0;
 
  private:
-  std::string name_;
   FormBounds now_;
+  std::string name_;
 };
 
 struct Panes {
@@ -41,23 +36,19 @@ struct Panes {
   }
 };
 
-TEST(Settings, NothingStoredWritesTheThreeDividers) {
-  TempDir dir;
-  TQZIniFile ini(dir / "morvane.ini");
-  ASSERT_TRUE(ini.SaveSettings());
-  EXPECT_EQ(ReadBytes(dir / "morvane.ini"), kDividers + "\r\n");
-  EXPECT_EQ(testing::ModeOf(dir / "morvane.ini") & 0600, 0600u);
-}
-
 TEST(Settings, ProgramFileHasTheDocumentedLayoutAndReadsBack) {
   TempDir dir;
+  TQZIniFile blank(dir / "blank.ini");
+  ASSERT_TRUE(blank.SaveSettings());
+  EXPECT_EQ(ReadBytes(dir / "blank.ini"), "\t#_QZDivKeyValues_#\t\t#_QZDivMultiLine_#\t\t#_QZDivComponent_#\t\r\n");
+
   Panes panes;
   TQZIniFile ini(dir / "morvane.ini");
   panes.Define(ini.Stocker());
   EXPECT_EQ(ini.StockComponent("ftSiteCategory", "width"), 0);
   EXPECT_EQ(ini.StockComponent("lvSiteList", "height"), 1);
   FakeForm main("Form1", {10, 20, 725, 540}), site("Form2", {5, 6, 300, 200});
-  main.normal_ = {11, 21, 700, 500};  // maximised now; the restored rectangle is stored
+  main.normal = {11, 21, 700, 500};  // maximised now; the restored rectangle is stored
   ini.SaveFormPos(main);
   ini.SaveFormPos(site);
   ini.WriteString("SiteDataFileName", "VexaSiteData.dat");
@@ -102,7 +93,9 @@ TEST(Settings, MultiLineValuesLiveInBlocksAndYieldToSingleLineWrites) {
   EXPECT_EQ(loaded.ReadString("Eq"), "a=b==c");
   EXPECT_EQ(loaded.KeyValues().Count(), 1);
 
-  loaded.WriteString("Note", "single");
+  loaded.WriteString("note", "single");
+  loaded.WriteString("Eq", "moved to the end");
+  EXPECT_EQ(loaded.KeyValues().Lines(), (std::vector<std::string>{"note=single", "Eq=moved to the end"}));
   ASSERT_TRUE(loaded.SaveSettings());
   TQZIniFile third(dir / "s.ini");
   ASSERT_TRUE(third.LoadSettings());
@@ -110,19 +103,9 @@ TEST(Settings, MultiLineValuesLiveInBlocksAndYieldToSingleLineWrites) {
   EXPECT_EQ(third.ReadString("Missing"), "");
 }
 
-TEST(Settings, SingleLineWriteMovesTheKeyToTheEnd) {
-  TQZIniFile ini("/nonexistent/x.ini");
-  ini.WriteString("A", "1");
-  ini.WriteString("B", "2");
-  ini.WriteString("a", "3");
-  EXPECT_EQ(ini.KeyValues().Lines(), (std::vector<std::string>{"B=2", "a=3"}));
-  EXPECT_EQ(ini.ReadString("A"), "3");
-}
-
-TEST(Settings, MissingUnreadableOrForeignFilesLoadAsEmpty) {
+TEST(Settings, MissingUnreadableOrForeignFilesLoadAsEmptyAndFailedSavesKeepTheFile) {
   TempDir dir;
-  TQZIniFile none(dir / "none.ini");
-  EXPECT_FALSE(none.LoadSettings());
+  EXPECT_FALSE(TQZIniFile(dir / "none.ini").LoadSettings());
 
   WriteBytes(dir / "foreign.ini", "[Section]\r\nSiteDataFileName=x\r\n");
   Panes panes;
@@ -133,22 +116,17 @@ TEST(Settings, MissingUnreadableOrForeignFilesLoadAsEmpty) {
   EXPECT_EQ(foreign.ReadString("SiteDataFileName"), "");
   EXPECT_EQ(panes.treeWidth, 161);
 
-  WriteBytes(dir / "bad.ini", "x");
-  TQZIniFile unreadable(dir / "bad.ini");
-  FaultyFileOps ops(FaultyFileOps::Step::Read, EIO);
-  EXPECT_TRUE(unreadable.LoadSettings());
-  EXPECT_EQ(unreadable.RawText(), "#FileLoadError#");
-  EXPECT_EQ(unreadable.KeyValues().Count(), 0);
-}
+  foreign.WriteString("K", "v");
+  {
+    FaultyFileOps ops(FaultyFileOps::kWrite, ENOSPC);
+    EXPECT_FALSE(foreign.SaveSettings());
+  }
+  EXPECT_EQ(ReadBytes(dir / "foreign.ini"), "[Section]\r\nSiteDataFileName=x\r\n");
 
-TEST(Settings, FailedSaveKeepsTheOldFile) {
-  TempDir dir;
-  WriteBytes(dir / "s.ini", "old");
-  TQZIniFile ini(dir / "s.ini");
-  ini.WriteString("K", "v");
-  FaultyFileOps ops(FaultyFileOps::Step::Write, ENOSPC);
-  EXPECT_FALSE(ini.SaveSettings());
-  EXPECT_EQ(ReadBytes(dir / "s.ini"), "old");
+  FaultyFileOps ops(FaultyFileOps::kRead, EIO);
+  EXPECT_TRUE(foreign.LoadSettings());
+  EXPECT_EQ(foreign.RawText(), "#FileLoadError#");
+  EXPECT_EQ(foreign.KeyValues().Count(), 0);
 }
 
 TEST(FormPosition, BadFieldsFallBackOnTheCurrentValues) {
@@ -157,47 +135,37 @@ TEST(FormPosition, BadFieldsFallBackOnTheCurrentValues) {
   ini.LoadFormPos(form, false);
   EXPECT_EQ(form.setCalls, 0);  // nothing stored: left alone
 
-  ini.WriteString("Form1.Pos", "10\t20\tword");
-  ini.LoadFormPos(form, false);
-  EXPECT_EQ(form.CurrentBounds(), (FormBounds{10, 20, 300, 400}));
-
-  ini.WriteString("Form1.Pos", "-50\t\t0\t-3");
-  ini.LoadFormPos(form, false);
-  EXPECT_EQ(form.CurrentBounds(), (FormBounds{-50, 20, 300, 400}));
-
-  ini.WriteString("Form1.Pos", "1\t2\t99999999999\t5");
-  ini.LoadFormPos(form, false);
-  EXPECT_EQ(form.CurrentBounds(), (FormBounds{1, 2, 300, 5}));
+  const std::pair<std::string, FormBounds> cases[] = {
+      {"10\t20\tword", {10, 20, 300, 400}},
+      {"-50\t\t0\t-3", {-50, 20, 300, 400}},  // no size below one pixel
+      {"1\t2\t99999999999\t5", {1, 2, 300, 5}},
+  };
+  for (const auto& [stored, expected] : cases) {
+    ini.WriteString("Form1.Pos", stored);
+    ini.LoadFormPos(form, false);
+    EXPECT_EQ(form.CurrentBounds(), expected) << stored;
+  }
 }
 
-TEST(ComponentStocker, LoadsByTagWhateverTheOrder) {
+TEST(ComponentStocker, LoadsByTagInAnyOrderAndKeepsWhatIsAbsent) {
   Panes panes;
   TQZComponentStocker s;
   panes.Define(s);
   s.AddRegistration("ftSiteCategory", "width", "");
   s.AddRegistration("lvSiteList", "HEIGHT", "");  // property names ignore case
-  EXPECT_EQ(s.Registration(1).TagName, "lvSiteList.HEIGHT");
   s.LoadFromText(
       "<!--lvSiteList.HEIGHT\t_Props_\t-->77<!--/lvSiteList.HEIGHT\t_Props_\t-->\r\n"
       "<!--ftSiteCategory.width\t_Props_\t-->-12<!--/ftSiteCategory.width\t_Props_\t-->\r\n");
   EXPECT_EQ(panes.treeWidth, -12);
   EXPECT_EQ(panes.listHeight, 77);
-  EXPECT_EQ(s.GetValue(1), "77");
-}
 
-TEST(ComponentStocker, AbsentTagKeepsTheValueAndATagWithoutBlockSetsZero) {
-  Panes panes;
-  TQZComponentStocker s;
-  panes.Define(s);
-  s.AddRegistration("ftSiteCategory", "width", "");
-  s.AddRegistration("lvSiteList", "height", "");
-  // Only the tree's tag, and only inside another block's value.
+  // The tree's tag only inside another block's value: its width becomes 0;
+  // the list's tag is absent: its height stays.
   s.LoadFromText("<!--other\t_Props_\t-->ftSiteCategory.width<!--/other\t_Props_\t-->");
   EXPECT_EQ(panes.treeWidth, 0);
-  EXPECT_EQ(panes.listHeight, 150);
-
-  s.LoadFromText("<!--ftSiteCategory.width\t_Props_\t-->12px<!--/ftSiteCategory.width\t_Props_\t-->");
-  EXPECT_EQ(panes.treeWidth, 0);  // not a number
+  EXPECT_EQ(panes.listHeight, 77);
+  s.LoadFromText("<!--lvSiteList.HEIGHT\t_Props_\t-->12px<!--/lvSiteList.HEIGHT\t_Props_\t-->");
+  EXPECT_EQ(panes.listHeight, 0);  // not a number
 }
 
 TEST(ComponentStocker, EqualTagsBothReadTheFirstBlockAndUnknownPropertiesAreSkipped) {
@@ -207,8 +175,6 @@ TEST(ComponentStocker, EqualTagsBothReadTheFirstBlockAndUnknownPropertiesAreSkip
   s.AddRegistration("ftSiteCategory", "width", "pane");
   s.AddRegistration("lvSiteList", "height", "pane");
   s.AddRegistration("ftSiteCategory", "colour", "");
-  EXPECT_EQ(s.GetValue(2), "");
-  EXPECT_EQ(s.GetValue(7), "");
   EXPECT_EQ(s.SaveToText(),
             "<!--pane\t_Props_\t-->161<!--/pane\t_Props_\t-->\r\n"
             "<!--pane\t_Props_\t-->150<!--/pane\t_Props_\t-->\r\n"
@@ -216,18 +182,9 @@ TEST(ComponentStocker, EqualTagsBothReadTheFirstBlockAndUnknownPropertiesAreSkip
   s.LoadFromText("<!--pane\t_Props_\t-->5<!--/pane\t_Props_\t--><!--pane\t_Props_\t-->9<!--/pane\t_Props_\t-->");
   EXPECT_EQ(panes.treeWidth, 5);
   EXPECT_EQ(panes.listHeight, 5);
-  s.SetValue(2, "red");  // no such property: nothing happens
+  s.SetValue(2, "red");  // no such property, no such index: nothing happens
   s.SetValue(-1, "1");
-}
-
-TEST(ParseDecimal, AcceptsWholeNumbersOnly) {
-  EXPECT_EQ(ParseDecimal("42"), 42);
-  EXPECT_EQ(ParseDecimal(" -7"), -7);
-  EXPECT_EQ(ParseDecimal("+3"), 3);
-  EXPECT_EQ(ParseDecimal(""), std::nullopt);
-  EXPECT_EQ(ParseDecimal("4 "), std::nullopt);
-  EXPECT_EQ(ParseDecimal("0x10"), std::nullopt);
-  EXPECT_EQ(ParseDecimal("2147483648"), std::nullopt);
+  EXPECT_EQ(s.GetValue(7), "");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "file_test_support.h"
 
@@ -13,53 +12,42 @@ using testing::FaultyFileOps;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-using Step = FaultyFileOps::Step;
 
-TEST(ToCrLfLines, EveryKindOfLineBreakBecomesCrLfAndTheLastLineIsEnded) {
+TEST(ToCrLfLines, EveryBreakBecomesCrLfTheLastLineIsEndedAndNulEndsTheText) {
   EXPECT_EQ(ToCrLfLines(""), "");
-  EXPECT_EQ(ToCrLfLines("a"), "a\r\n");
   EXPECT_EQ(ToCrLfLines("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd\r\n");
   EXPECT_EQ(ToCrLfLines("a\r\n\r\n"), "a\r\n\r\n");
-  EXPECT_EQ(ToCrLfLines("\n"), "\r\n");
   EXPECT_EQ(ToCrLfLines("\n\r"), "\r\n\r\n");  // LF then a lone CR: two breaks
-}
-
-TEST(ToCrLfLines, NulByteEndsTheText) {
   EXPECT_EQ(ToCrLfLines(std::string("ab\0cd\r\n", 7)), "ab\r\n");
   EXPECT_EQ(ToCrLfLines(std::string("\0x", 2)), "");
-  EXPECT_EQ(ToCrLfLines(std::string("ok\r\n\0", 5)), "ok\r\n");
 }
 
-TEST(TextFile, SavedTextHasCrLfLinesAndReadsBackTheSame) {
+TEST(TextFile, WritesAndReadsCrLfLines) {
   TempDir dir;
-  const std::string name = dir / "t.txt";
-  ASSERT_TRUE(SaveTextFile(name, "first\nsecond\rthird"));
-  EXPECT_EQ(ReadBytes(name), "first\r\nsecond\r\nthird\r\n");
-  EXPECT_EQ(LoadTextFile(name), "first\r\nsecond\r\nthird\r\n");
+  ASSERT_TRUE(SaveTextFile(dir / "t", "first\nsecond\rthird"));
+  EXPECT_EQ(ReadBytes(dir / "t"), "first\r\nsecond\r\nthird\r\n");
+  ASSERT_TRUE(SaveTextFile(dir / "t", "x\r\ny"));
+  EXPECT_EQ(ReadBytes(dir / "t"), "x\r\ny\r\n");
+  ASSERT_TRUE(SaveTextFile(dir / "t", ""));
+  EXPECT_EQ(ReadBytes(dir / "t"), "");
 
-  ASSERT_TRUE(SaveTextFile(name, ""));
-  EXPECT_EQ(ReadBytes(name), "");
-  EXPECT_EQ(LoadTextFile(name), "");
+  WriteBytes(dir / "lf", "x\ny");
+  EXPECT_EQ(LoadTextFile(dir / "lf"), "x\r\ny\r\n");
+  WriteBytes(dir / "nul", std::string("x\r\n\0rest", 8));
+  EXPECT_EQ(LoadTextFile(dir / "nul"), "x\r\n");
 }
 
-TEST(TextFile, ReadingEndsLinesTheSameWayAsWriting) {
-  TempDir dir;
-  WriteBytes(dir / "lf.txt", "x\ny");
-  EXPECT_EQ(LoadTextFile(dir / "lf.txt"), "x\r\ny\r\n");
-  WriteBytes(dir / "nul.txt", std::string("x\r\n\0rest", 8));
-  EXPECT_EQ(LoadTextFile(dir / "nul.txt"), "x\r\n");
-}
-
-TEST(TextFile, WhatCannotBeReadGivesTheMarker) {
+TEST(TextFile, WhatCannotBeReadGivesTheMarkerWithoutBlocking) {
   TempDir dir;
   EXPECT_EQ(LoadTextFile(dir / "missing"), kFileLoadError);
-  EXPECT_EQ(LoadTextFile(dir.Path()), kFileLoadError);  // a folder
+  EXPECT_EQ(LoadTextFile(dir.Path()), kFileLoadError);
   // A FIFO with no writer would block a plain read for ever.
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   EXPECT_EQ(LoadTextFile(dir / "fifo"), kFileLoadError);
+  EXPECT_FALSE(RegularFileExists(dir / "fifo"));
 
   WriteBytes(dir / "f", "data");
-  FaultyFileOps ops(Step::Read, EIO);
+  FaultyFileOps ops(FaultyFileOps::kRead, EIO);
   EXPECT_EQ(LoadTextFile(dir / "f"), kFileLoadError);
 }
 
@@ -71,14 +59,6 @@ TEST(TextFile, FilesAreCreatedWithTheGivenMode) {
   ::umask(old);
   EXPECT_EQ(testing::ModeOf(dir / "private"), 0600u);
   EXPECT_EQ(testing::ModeOf(dir / "shared"), 0644u);
-}
-
-TEST(TextFile, RegularFileExistsOnlyForRegularFiles) {
-  TempDir dir;
-  WriteBytes(dir / "f", "");
-  EXPECT_TRUE(RegularFileExists(dir / "f"));
-  EXPECT_FALSE(RegularFileExists(dir / "none"));
-  EXPECT_FALSE(RegularFileExists(dir.Path()));
 }
 
 }  // namespace
