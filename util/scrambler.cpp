@@ -46,6 +46,15 @@ std::optional<std::array<int, 256>> KeyPositions(std::string_view key) {
   return at;
 }
 
+// The digit that character c stands for as the i-th character of scrambled
+// text: turned i times, the key holds its character j at place j - i. -1 for
+// a character foreign to the key.
+int DigitAt(const std::array<int, 256>& at, char c, std::size_t i) {
+  const int j = at[static_cast<unsigned char>(c)];
+  if (j < 0) return -1;
+  return static_cast<int>((static_cast<std::size_t>(j) + kKeyLength - i % kKeyLength) % kKeyLength);
+}
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -100,10 +109,9 @@ std::string UnsubstituteHex(std::string_view scrambled, std::string_view key) {
   std::string out(scrambled.size(), '?');
   const std::optional<std::array<int, 256>> at = KeyPositions(key);
   if (at) {
-    // Turned i times, the key holds the character of position j at j - i.
     for (std::size_t i = 0; i < scrambled.size(); ++i) {
-      const int j = (*at)[static_cast<unsigned char>(scrambled[i])];
-      if (j >= 0) out[i] = kHexDigits[(static_cast<std::size_t>(j) + kKeyLength - i % kKeyLength) % kKeyLength];
+      const int d = DigitAt(*at, scrambled[i], i);
+      if (d >= 0) out[i] = kHexDigits[static_cast<std::size_t>(d)];
     }
     return out;
   }
@@ -161,12 +169,9 @@ bool IsScrambledForm(std::string_view stored, std::string_view key) {
   const std::string_view body = stored.substr(1);
   // Every two digits must spell an upper-case hex digit, as HexBytes writes it.
   for (std::size_t i = 0; i < body.size(); i += 2) {
-    const int hi = (*at)[static_cast<unsigned char>(body[i])];
-    const int lo = (*at)[static_cast<unsigned char>(body[i + 1])];
-    if (hi < 0 || lo < 0) return false;
-    const auto turned = [i](int j, std::size_t k) { return (static_cast<std::size_t>(j) + kKeyLength - (i + k) % kKeyLength) % kKeyLength; };
-    const std::size_t code = turned(hi, 0) * 16 + turned(lo, 1);
-    if (kHexDigits.find(static_cast<char>(code)) == std::string_view::npos) return false;
+    const int hi = DigitAt(*at, body[i], i);
+    const int lo = DigitAt(*at, body[i + 1], i + 1);
+    if (hi < 0 || lo < 0 || kHexDigits.find(static_cast<char>(hi * 16 + lo)) == std::string_view::npos) return false;
   }
   return true;
 }

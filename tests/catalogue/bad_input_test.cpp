@@ -22,8 +22,8 @@ namespace {
 // NUL, spaces, lead bytes of both ranges, 0x40 and 0x5C trail bytes, the
 // scrambler's mark and key characters, and a few of any other value.
 std::string RandomBytes(std::mt19937& rng, std::size_t maxLength) {
-  static const std::string interesting = std::string("\t\r\n \x81\x40\x5C\x95\xE0\xFC\xFD\xA0\x80_#tQ<!-/>=AZaz09", 32) +
-                                         std::string(1, '\0');
+  static constexpr char kBytes[] = "\t\r\n \x81\x40\x5C\x95\xE0\xFC\xFD\xA0\x80_#tQ<!-/>=AZaz09";
+  static const std::string interesting(kBytes, sizeof kBytes);  // the closing NUL too
   std::string s;
   const std::size_t len = rng() % (maxLength + 1);
   for (std::size_t i = 0; i < len; ++i)
