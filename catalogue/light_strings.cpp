@@ -100,7 +100,9 @@ void TLightStrings::SetText(std::string_view text) {
     if (p != end && *p == '\r') ++p;
     if (p != end && *p == '\n') ++p;
   }
+  // The room reserved from the length is far too much for long lines.
   capacity_ = Count();
+  lines_.shrink_to_fit();
 }
 
 void TLightStrings::SaveToStream(std::ostream& out) const {
