@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 
+#include <gtkmm/adjustment.h>
 #include <gtkmm/cellrendererpixbuf.h>
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/image.h>
 #include <gtkmm/label.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "app/image_list.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int kDesignedTreeWidth = 161;
 constexpr int kDesignedListHeight = 150;
+constexpr int kRowsAnnouncedOneByOne = 1000;
 constexpr std::string_view kSiteListColumns =
     "No:40 サイト名:150 URL:150 カテゴリ:100 登録日付:120 解析URL:120 LoginID:80 LoginPass:80";
 
@@ -325,7 +328,20 @@ void TForm1::ShowSelectedEntry() {
 void TForm1::RefreshListView() {
   const int count = static_cast<int>(catalogue_.ShownList().Count());
   listModel_->Invalidate();
-  if (listModel_->RowCount() != count) listModel_->Resize(count);
+  const int change = std::abs(listModel_->RowCount() - count);
+  if (change > kRowsAnnouncedOneByOne) {
+    // Telling the view row by row costs more than letting it start over.
+    const int selected = SelectedRow();
+    auto scroll = lvSiteList.get_vadjustment();
+    const double top = scroll ? scroll->get_value() : 0.0;
+    lvSiteList.unset_model();
+    listModel_->SetCountDetached(count);
+    lvSiteList.set_model(listModel_);
+    if (selected >= 0 && selected < count) SelectRow(selected);
+    if (scroll) scroll->set_value(top);
+  } else if (change != 0) {
+    listModel_->Resize(count);
+  }
   KeepSelectionVisible();
   lvSiteList.queue_draw();
 }

@@ -191,5 +191,22 @@ TEST_F(LargeListTest, ShrinkingAndGrowingTheShownListKeepsRowsAndCellsInStep) {
   EXPECT_EQ(W().ListModel().Cell(300, 0), "");  // beyond the list: nothing, no error
 }
 
+TEST_F(LargeListTest, ALargeChangeInRowCountKeepsTheSelectedRow) {
+  Fill(3000);
+  W().SelectRow(5);
+  // Half the sites go at once (as an import of a smaller file would do).
+  TLightStrings& sites = W().Catalogue().SiteList();
+  while (sites.Count() > 1500) sites.Delete(sites.Count() - 1);
+  W().ShowEntry(AllSitesEntryName());
+  PumpFor(50);
+  EXPECT_EQ(W().ListModel().RowCount(), 1500);
+  EXPECT_EQ(W().SelectedRow(), 5);
+  EXPECT_EQ(W().ListModel().Cell(1499, 1), "site 1499");
+  W().ShowEntry(UncategorisedEntryName());
+  W().ShowEntry(AllSitesEntryName());
+  EXPECT_EQ(W().ListModel().RowCount(), 1500);
+  EXPECT_EQ(W().ListModel().Cell(0, 0), "1");
+}
+
 }  // namespace
 }  // namespace morvane::testing

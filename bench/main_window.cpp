@@ -1,0 +1,176 @@
+// The main window with a large catalogue: start to the first painted list,
+// how many site lines one screen of rows costs, scrolling to the end, and
+// switching between a large and a small category. Needs a display (run it
+// under xvfb-run).
+#include <benchmark/benchmark.h>
+#include <glib.h>
+#include <gtkmm/adjustment.h>
+#include <gtkmm/application.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/forms.h"
+#include "app/gtk_dialogs.h"
+#include "catalogue/site_record.h"
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+void Pump() {
+  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+}
+
+template <typename Done>
+bool PumpUntil(Done done, int timeoutMs = 20000) {
+  const gint64 end = g_get_monotonic_time() + timeoutMs * 1000LL;
+  while (!done() && g_get_monotonic_time() < end) {
+    Pump();
+    g_usleep(500);
+  }
+  return done();
+}
+
+// A data folder holding a catalogue of count sites in ten categories.
+std::string CatalogueFolder(int count) {
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / ("morvane-bench-window-" + std::to_string(count))).string() + "/";
+  if (std::filesystem::exists(folder + "VexaSiteData.dat")) return folder;
+  std::filesystem::create_directories(folder);
+  SiteCatalogue catalogue(folder);
+  for (int c = 0; c < 10; ++c) catalogue.Tree().AddCategory(Utf8ToCp932("カテゴリ" + std::to_string(c)));
+  for (int i = 0; i < count; ++i) {
+    TQZSiteListRec r;
+    r.SiteName = Utf8ToCp932("日本語のサイト " + std::to_string(i));
+    r.SiteURL = "http://site" + std::to_string(i) + ".example.jp/";
+    // Category 9 holds only ten sites; the others share the rest.
+    r.Category = Utf8ToCp932("カテゴリ" + std::to_string(i < 10 ? 9 : i % 9));
+    r.RegistDate = "2009/04/01 12:00:00";
+    r.AccessURL = "http://vexa.example/analysis/" + std::to_string(i);
+    r.LoginID = "user" + std::to_string(i);
+    r.LoginPass = "secret";
+    catalogue.SiteList().Add(FormatSiteLine(r));
+  }
+  catalogue.SaveSiteData();
+  return folder;
+}
+
+MainWindowOptions OptionsFor(const std::string& folder) {
+  MainWindowOptions options;
+  options.paths = DataPathsFor(folder, "morvane-bench");
+  options.serviceUrl = "http://127.0.0.1:1";
+  return options;
+}
+
+int VisibleRows(TForm1& w) {
+  Gtk::TreeModel::Path start, end;
+  return w.lvSiteList.get_visible_range(start, end) ? end[0] - start[0] + 1 : 0;
+}
+
+// From creating the forms (which loads the data file) to the first painted rows.
+void BM_StartToFirstPaint(benchmark::State& state) {
+  const std::string folder = CatalogueFolder(static_cast<int>(state.range(0)));
+  long long parsed = 0;
+  int visible = 0;
+  for (auto _ : state) {
+    auto forms = std::make_unique<MorvaneForms>(OptionsFor(folder));
+    forms->Form1.show();
+    if (!PumpUntil([&] { return forms->Form1.ListModel().LinesParsed() > 0 && VisibleRows(forms->Form1) > 0; }))
+      state.SkipWithError("the list was never painted");
+    state.PauseTiming();
+    PumpUntil([] { return false; }, 200);  // let every pending paint happen
+    parsed = forms->Form1.ListModel().LinesParsed();
+    visible = VisibleRows(forms->Form1);
+    forms.reset();
+    Pump();
+    state.ResumeTiming();
+  }
+  state.counters["sites"] = static_cast<double>(state.range(0));
+  state.counters["lines_parsed"] = static_cast<double>(parsed);
+  state.counters["rows_on_screen"] = visible;
+}
+BENCHMARK(BM_StartToFirstPaint)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+class OpenWindow {
+ public:
+  explicit OpenWindow(int count) : forms(std::make_unique<MorvaneForms>(OptionsFor(CatalogueFolder(count)))) {
+    forms->Form1.show();
+    forms->Form1.resize(1000, 800);
+    forms->Form1.Panel1.set_position(500);
+    PumpUntil([this] { return VisibleRows(forms->Form1) > 10; });
+  }
+  TForm1& W() { return forms->Form1; }
+  std::unique_ptr<MorvaneForms> forms;
+};
+
+// One page down at a time from the top to the end of the list.
+void BM_ScrollToEnd(benchmark::State& state) {
+  OpenWindow window(static_cast<int>(state.range(0)));
+  auto adj = window.W().lvSiteList.get_vadjustment();
+  long long parsedPerStep = 0;
+  int steps = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    adj->set_value(adj->get_lower());
+    PumpUntil([] { return false; }, 50);
+    window.W().ListModel().ResetLinesParsed();
+    state.ResumeTiming();
+    steps = 0;
+    // Jumps spread over the whole list, each painted before the next.
+    for (int i = 1; i <= 100; ++i) {
+      adj->set_value(adj->get_lower() + (adj->get_upper() - adj->get_page_size() - adj->get_lower()) * i / 100.0);
+      window.W().lvSiteList.queue_draw();
+      const long long before = window.W().ListModel().LinesParsed();
+      PumpUntil([&] { return window.W().ListModel().LinesParsed() > before; }, 2000);
+      ++steps;
+    }
+    parsedPerStep = window.W().ListModel().LinesParsed() / steps;
+  }
+  state.counters["steps"] = steps;
+  state.counters["lines_parsed_per_step"] = static_cast<double>(parsedPerStep);
+  state.counters["seconds_per_step"] =
+      benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ScrollToEnd)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// "すべてのサイト" (every site) to a category of ten and back.
+void BM_SwitchCategory(benchmark::State& state) {
+  OpenWindow window(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    window.W().ShowEntry(Utf8ToCp932("カテゴリ9"));
+    window.W().ShowEntry(AllSitesEntryName());
+    Pump();
+  }
+  state.counters["rows"] = window.W().ListModel().RowCount();
+}
+BENCHMARK(BM_SwitchCategory)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// The part of a switch that is the catalogue's, without the view.
+void BM_SwitchCategoryShownListOnly(benchmark::State& state) {
+  OpenWindow window(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    window.W().Catalogue().ShowEntry(Utf8ToCp932("カテゴリ9"));
+    window.W().Catalogue().ShowEntry(AllSitesEntryName());
+  }
+}
+BENCHMARK(BM_SwitchCategoryShownListOnly)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+
+}  // namespace
+}  // namespace morvane
+
+int main(int argc, char** argv) {
+  auto app = Gtk::Application::create("org.morvane.Bench", Gio::APPLICATION_NON_UNIQUE);
+  int gtkArgc = 1;
+  gtk_init(&gtkArgc, &argv);
+  morvane::GtkUserDialogs dialogs;  // an unexpected box would show, not hang unseen
+  morvane::InstallDialogs(&dialogs);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  morvane::InstallDialogs(nullptr);
+  return 0;
+}
