@@ -135,7 +135,12 @@ std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference)
   const std::string escaped = Escape(reference);
   GUriPtr resolved(g_uri_parse_relative(base, escaped.c_str(), kParseFlags, nullptr));
   if (!resolved) return std::nullopt;
+  // "http:/.//x" loses its dots and would read as a host: GLib cannot write
+  // that back (RFC 3986 5.2.4 leaves it open), so it stays unresolved.
+  const char* path = g_uri_get_path(resolved.get());
+  if (g_uri_get_host(resolved.get()) == nullptr && path[0] == '/' && path[1] == '/') return std::nullopt;
   GString_ text(g_uri_to_string(resolved.get()));
+  if (!text) return std::nullopt;
   return Unescape(text.get());
 }
 
@@ -175,7 +180,7 @@ LinkResolver::LinkResolver(std::string_view pageURL, Shortcuts shortcuts) : base
 LinkResolver::~LinkResolver() = default;
 
 std::optional<std::string> LinkResolver::Shortcut(std::string_view r) const {
-  if (!IsPlainReference(r)) return std::nullopt;
+  if (r.empty() || !IsPlainReference(r)) return std::nullopt;
   const std::optional<std::string>* prefix = nullptr;
   switch (r[0]) {
     case '/':

@@ -52,6 +52,8 @@ TEST(ResolveLinkURL, KeepsWhatCannotBeResolved) {
   EXPECT_EQ(ResolveLinkURL("about:blank", "http://other/x"), "http://other/x");
   EXPECT_EQ(ResolveLinkURL("http://host/", "http://[broken/x"), "http://[broken/x");
   EXPECT_EQ(ResolveLinkURL("about:blank", "a\tb"), "ab");
+  // Removing the dots would leave a path that reads as a host.
+  EXPECT_EQ(ResolveLinkURL("http://host/", "http:/.//evil/x"), "http:/.//evil/x");
 }
 
 TEST(LinkResolver, ServesManyReferencesFromOneBase) {
@@ -65,7 +67,8 @@ TEST(LinkResolver, QuickPathsAgreeWithGLib) {
   const char* const bases[] = {"http://host/dir/page.html", "http://host",  "http://host/a/b/?q=1#f",
                                "https://Host:8080/a/../b/c", "http://host/%7Euser/", "about:blank",
                                "", "file:///tmp/x.html", "http://[::1]/x/y", "http://u@host/p"};
-  const char* const heads[] = {"", "/", "//", "?", "#", "./", "../", "http://", "HTTPS://", "mailto:", "a:", "x/"};
+  const char* const heads[] = {"",        "/",       "//",      "?",  "#",  "./", "../",
+                               "http://", "HTTPS://", "mailto:", "a:", "x/", "\r\n"};
   const char* const tails[] = {"x",  "a/b",    "a/./b", "a/../b", ".",    "..", "x?q=1#f", "Host:80/p",  "h:/p",
                                "x y", "\x93\xFA", "%41",   "?",      "#",    "",   "a//b",    "Host:/p", "..a/b."};
   for (const char* base : bases) {
