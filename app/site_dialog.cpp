@@ -30,6 +30,7 @@ TForm2::TForm2() {
   set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
   set_resizable(false);
   set_modal(true);
+  set_default_size(470, -1);
 
   grid_.set_row_spacing(4);
   grid_.set_column_spacing(6);
@@ -43,12 +44,11 @@ TForm2::TForm2() {
   Place(grid_, lbAccessURL_, "Vexa解析URL", edAccessURL, 3, 0, 4);
   Place(grid_, lbLoginID_, "ログインID", edLoginID, 4, 0, 1);
   Place(grid_, lbLoginPass_, "パスワード", edLoginPass, 4, 2, 2);
-  for (Gtk::Entry* e : {&edSiteName, &edSiteURL, &edAccessURL}) {
+  // Narrow natural widths keep the dialog near its designed size; the long
+  // boxes take whatever room the row has.
+  for (Gtk::Entry* e : {&edSiteName, &edSiteURL, &edAccessURL, &edLoginID, &edLoginPass}) {
+    e->set_width_chars(8);
     e->set_hexpand(true);
-    e->set_activates_default(true);
-  }
-  for (Gtk::Entry* e : {&edLoginID, &edLoginPass, &edRegistDate}) {
-    e->set_width_chars(18);
     e->set_activates_default(true);
   }
   cbCategory.set_hexpand(true);
@@ -58,7 +58,7 @@ TForm2::TForm2() {
   // Shown, not typed into: no tab stop, the tooltip background.
   edRegistDate.set_editable(false);
   edRegistDate.set_can_focus(false);
-  edRegistDate.set_width_chars(19);
+  edRegistDate.set_width_chars(17);
   auto css = Gtk::CssProvider::create();
   css->load_from_data("entry { background: #ffffe1; color: #000000; }");
   edRegistDate.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
