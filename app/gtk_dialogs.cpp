@@ -4,6 +4,7 @@
 #include <gtkmm/dialog.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/filechooserdialog.h>
+#include <gtkmm/image.h>
 #include <gtkmm/label.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/stock.h>
@@ -21,6 +22,15 @@ Glib::ustring U8(std::string_view cp932) { return Cp932ToUtf8(cp932); }
 void KeepAbove(Gtk::Window& box, Gtk::Window* parent) {
   if (parent) box.set_transient_for(*parent);
   box.set_position(parent ? Gtk::WIN_POS_CENTER_ON_PARENT : Gtk::WIN_POS_CENTER);
+}
+
+// GTK no longer draws the icon of a message type by itself.
+void ShowIcon(Gtk::MessageDialog& box, const char* iconName) {
+  auto* image = Gtk::manage(new Gtk::Image());
+  image->set_from_icon_name(iconName, Gtk::ICON_SIZE_DIALOG);
+  image->set_valign(Gtk::ALIGN_START);
+  box.set_image(*image);
+  image->show();
 }
 
 void AddFilters(Gtk::FileChooserDialog& box, const FileFilter* filters, std::size_t count) {
@@ -46,6 +56,7 @@ std::optional<std::string> RunFileBox(Gtk::FileChooserDialog& box, Gtk::Window* 
 bool Ask(const Glib::ustring& message, Gtk::Window* parent) {
   Gtk::MessageDialog box(message, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
   box.set_title("確認");
+  ShowIcon(box, "dialog-question-symbolic");
   Gtk::Button* yes = box.add_button("はい(_Y)", Gtk::RESPONSE_YES);
   box.add_button("いいえ(_N)", Gtk::RESPONSE_NO);
   box.set_default_response(Gtk::RESPONSE_YES);
@@ -67,6 +78,7 @@ std::string WithDefaultExtension(const std::string& path, std::string_view defau
 void GtkUserDialogs::ShowError(std::string_view message) {
   Gtk::MessageDialog box(U8(message), false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE, true);
   box.set_title("エラー");
+  ShowIcon(box, "dialog-error-symbolic");
   box.add_button("OK", Gtk::RESPONSE_OK);
   box.set_default_response(Gtk::RESPONSE_OK);
   KeepAbove(box, parent_);
