@@ -2,6 +2,8 @@
 
 #include <webkit2/webkit2.h>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "browser/gtk/gobject_ref.h"
@@ -23,6 +25,11 @@ const char* RequestURI(WebKitNavigationAction* action) {
   return request ? webkit_uri_request_get_uri(request) : nullptr;
 }
 
+std::string SafeURI(WebKitWebView* view) {
+  const char* uri = webkit_web_view_get_uri(view);
+  return uri ? uri : "";
+}
+
 bool IsHttpFailure(guint status) { return status != 0 && (status < 200 || status >= 400); }
 
 }  // namespace
@@ -40,6 +47,14 @@ struct WebKitEngine::Impl {
   // for its status) completes nothing.
   bool suppressFinish = false;
   bool certificateReported = false;
+  // The load asked for last, as the view spells its address, until its own
+  // navigation has been decided on: a load asked for earlier that finishes
+  // in between completes nothing.
+  std::string awaited;
+  bool awaitedDecided = false;
+  // A 404 is reported once its page is shown, so a wait it ends sees that page.
+  std::optional<std::pair<std::string, guint>> notFound;
+  std::string newWindowURL;
   std::string statusText;
 
   Impl(const std::string& dataFolder, std::string homeURL);
@@ -175,19 +190,31 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
     case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION: {
       WebKitNavigationAction* action =
           webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-      if (events) events->wbBrowserBeforeNavigate2(FromUtf8(RequestURI(action)));
+      const char* uri = RequestURI(action);
+      if (!awaited.empty() && g_strcmp0(uri, awaited.c_str()) == 0)
+        awaitedDecided = true;
+      else if (webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_OTHER)
+        awaited.clear();  // the page or the history moved on by itself
+      if (events) events->wbBrowserBeforeNavigate2(FromUtf8(uri));
       webkit_policy_decision_use(decision);
       return TRUE;
     }
-    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
-      // "create" follows and decides by the browse mode.
+    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION: {
+      // "create" follows and decides by the browse mode; for a link it may
+      // not know the address yet.
+      const char* uri = RequestURI(
+          webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision)));
+      newWindowURL = uri ? uri : "";
       webkit_policy_decision_use(decision);
       return TRUE;
+    }
     case WEBKIT_POLICY_DECISION_TYPE_RESPONSE: {
       WebKitResponsePolicyDecision* answer = WEBKIT_RESPONSE_POLICY_DECISION(decision);
       WebKitURIResponse* response = webkit_response_policy_decision_get_response(answer);
       const guint status = webkit_uri_response_get_status_code(response);
-      if (events && IsHttpFailure(status)) {
+      if (events && status == 404 && webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
+        notFound.emplace(FromUtf8(webkit_uri_response_get_uri(response)), status);
+      } else if (events && IsHttpFailure(status)) {
         bool cancel = false;
         events->wbBrowserNavigateError(FromUtf8(webkit_uri_response_get_uri(response)), status, cancel);
         if (cancel) {
@@ -222,8 +249,11 @@ gboolean WebKitEngine::Impl::DecideHiddenPolicy(WebKitPolicyDecision* decision, 
 }
 
 GtkWidget* WebKitEngine::Impl::CreateWindow(WebKitNavigationAction* action) {
+  const char* uri = RequestURI(action);
+  const std::string url = FromUtf8(uri && *uri ? uri : newWindowURL.c_str());
+  newWindowURL.clear();
   if (!events) return nullptr;
-  if (events->wbBrowserNewWindow2(FromUtf8(RequestURI(action))) != NewWindowChoice::HiddenBrowser) return nullptr;
+  if (events->wbBrowserNewWindow2(url) != NewWindowChoice::HiddenBrowser) return nullptr;
   ReleaseHidden();
   hidden = RefSink(WEBKIT_WEB_VIEW(webkit_web_view_new_with_related_view(view.get())));
   gpointer h = hidden.get();
@@ -242,14 +272,23 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
       break;
     case WEBKIT_LOAD_COMMITTED:
       committed = true;
+      if (notFound && events) {
+        bool cancel = false;
+        events->wbBrowserNavigateError(notFound->first, notFound->second, cancel);
+      }
+      notFound.reset();
       break;
-    case WEBKIT_LOAD_FINISHED:
-      if (suppressFinish) {
+    case WEBKIT_LOAD_FINISHED: {
+      notFound.reset();
+      const bool stale = !awaited.empty() && !awaitedDecided && awaited != SafeURI(view.get());
+      if (suppressFinish || stale) {
         suppressFinish = false;
         break;
       }
+      awaited.clear();
       if (events) events->wbBrowserDocumentComplete(true);
       break;
+    }
     default:
       break;
   }
@@ -310,9 +349,14 @@ void WebKitEngine::SetEvents(BrowserEvents* events) { impl_->events = events; }
 
 void WebKitEngine::Navigate(std::string_view url) {
   webkit_web_view_load_uri(impl_->view.get(), Cp932ToUtf8(url).c_str());
+  impl_->awaited = SafeURI(impl_->view.get());
+  impl_->awaitedDecided = false;
 }
 
-void WebKitEngine::Stop() { webkit_web_view_stop_loading(impl_->view.get()); }
+void WebKitEngine::Stop() {
+  impl_->awaited.clear();
+  webkit_web_view_stop_loading(impl_->view.get());
+}
 bool WebKitEngine::Busy() const { return webkit_web_view_is_loading(impl_->view.get()); }
 bool WebKitEngine::HasDocument() const { return impl_->committed; }
 bool WebKitEngine::ReadyStateComplete() const { return !webkit_web_view_is_loading(impl_->view.get()); }

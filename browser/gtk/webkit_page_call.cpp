@@ -37,7 +37,7 @@ GVariant* ToArguments(const std::vector<PageArgument>& args) {
     else if (const double* number = a.value.Number())
       value = g_variant_new_double(*number);
     else if (const bool* flag = a.value.Boolean())
-      value = g_variant_new_boolean(*flag);
+      value = g_variant_new_double(*flag ? 1 : 0);  // booleans are refused as arguments; truthy works
     if (value) g_variant_builder_add(&builder, "{sv}", a.name.c_str(), value);
   }
   return g_variant_builder_end(&builder);

@@ -1,0 +1,145 @@
+// Reading and filling real pages: the service's login, forms, hostile pages,
+// Shift_JIS text.
+#include "browser_gui_support.h"
+
+namespace morvane::testing {
+namespace {
+
+// The page's own percent-encoding of what a field received (encodeURIComponent).
+std::string PageEncoded(std::string_view cp932) {
+  const std::string utf8 = Cp932ToUtf8(cp932);
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : utf8) {
+    if (g_ascii_isalnum(c) || std::string_view("-_.!~*'()").find(static_cast<char>(c)) != std::string_view::npos) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+// The service's percent-encoding of a submitted value.
+std::string ServiceEncoded(std::string_view cp932) {
+  const std::string utf8 = Cp932ToUtf8(cp932);
+  char* escaped = g_uri_escape_string(utf8.c_str(), nullptr, FALSE);
+  std::string out(escaped);
+  g_free(escaped);
+  return out;
+}
+
+bool LogHas(TfrBrowserBase& f, std::string_view line) {
+  return f.GetHTMLSource().find(std::string(line) + "\n") != std::string::npos;
+}
+
+TEST_F(BrowserTest, LogsIntoTheServiceAndStaysLoggedInAfterARestart) {
+  const std::string site = service->URL("/site/a");
+  ASSERT_TRUE(Navigate(site));
+  EXPECT_FALSE(SourceHas("user-1"));
+  EXPECT_TRUE(frame().SetFieldValue("catname_d", "user-1", "", 0));
+  EXPECT_TRUE(frame().SetFieldValue("pw_d", "secret", "", 0));
+  EXPECT_TRUE(frame().ClickElement("submit", J("管理画面ログイン"), false, true));
+  EXPECT_TRUE(SourceHas(J("ログイン中: user-1")));
+  EXPECT_EQ(frame().GetLocationURL(), site);
+  EXPECT_TRUE(frame().BackFlag());
+
+  Close();
+  Open();
+  ASSERT_TRUE(Navigate(service->URL("/admin2/")));
+  EXPECT_TRUE(SourceHas(J("ログイン中: user-1")));
+}
+
+TEST_F(BrowserTest, WrongPasswordLeavesTheLoginFormAndMissingFieldsSetNothing) {
+  ASSERT_TRUE(Navigate(service->URL("/admin2/")));
+  EXPECT_FALSE(frame().SetFieldValue("no_such_field", "x", "", 0));
+  EXPECT_TRUE(frame().SetFieldValue("catname_d", "user-2", "", 0));
+  EXPECT_TRUE(frame().SetFieldValue("pw_d", "wrong", "", 0));
+  EXPECT_FALSE(frame().ClickElement("SUBMIT", J("管理画面ログイン"), false, true));
+  EXPECT_FALSE(frame().ClickElement("submit", J("管理画面ログイン") + "!", false, true));
+  EXPECT_TRUE(frame().ClickElement("submit", J("管理画面ログイン"), true, true));
+  EXPECT_TRUE(SourceHas(J("ログインできませんでした")));
+  EXPECT_FALSE(SourceHas("user-2"));
+}
+
+TEST_F(BrowserTest, ValuesReachFieldsUnchangedWithInputAndChangeEvents) {
+  ASSERT_TRUE(Navigate(service->URL("/pages/two_forms.html")));
+  const std::string tricky = "a\"b'c\\d</script><script>alert(1)</script>${x}`" + J("日本語");
+  EXPECT_TRUE(frame().SetFieldValue("q", tricky, "", 0));
+  EXPECT_TRUE(LogHas(frame(), "input first.q#0=" + PageEncoded(tricky)));
+  EXPECT_TRUE(LogHas(frame(), "change first.q#0=" + PageEncoded(tricky)));
+
+  // A text area keeps line breaks (as LF, the way the page reads them).
+  EXPECT_TRUE(frame().SetFieldValue("catname_d", "one\r\ntwo\\n", "second", 0));
+  EXPECT_TRUE(LogHas(frame(), "input second.catname_d#0=" + PageEncoded("one\ntwo\\n")));
+}
+
+TEST_F(BrowserTest, PassOverCountsFormsThatHoldTheField) {
+  ASSERT_TRUE(Navigate(service->URL("/pages/two_forms.html")));
+  EXPECT_TRUE(frame().SetFieldValue("catname_d", "zero", "", 0));
+  EXPECT_TRUE(LogHas(frame(), "input first.catname_d#1=zero"));
+  EXPECT_TRUE(frame().SetFieldValue("catname_d", "one", "", 1));
+  EXPECT_TRUE(LogHas(frame(), "input second.catname_d#0=one"));
+  EXPECT_FALSE(frame().SetFieldValue("catname_d", "two", "", 2));
+  EXPECT_TRUE(frame().SetFieldValue("pw_d", "named", "second", 0));
+  EXPECT_TRUE(LogHas(frame(), "input second.pw_d#1=named"));
+  EXPECT_FALSE(frame().SetFieldValue("pw_d", "x", "first", 0));
+}
+
+TEST_F(BrowserTest, HostilePageCannotMisleadFillingOrClicking) {
+  ASSERT_TRUE(Navigate(service->URL("/pages/hostile.html")));
+  EXPECT_EQ(frame().GetPageTitle(), "hostile");
+  EXPECT_TRUE(frame().SetFieldValue("catname_d", "id'\"\\", "", 0));
+  EXPECT_TRUE(frame().SetFieldValue("pw_d", "pw</script>", "login", 0));
+  EXPECT_TRUE(frame().ClickElement("submit", J("管理画面ログイン"), true, true));
+  EXPECT_EQ(frame().GetPageTitle(), "echo");
+  EXPECT_TRUE(SourceHas("catname_d=" + ServiceEncoded("id'\"\\")));
+  EXPECT_TRUE(SourceHas("pw_d=" + ServiceEncoded("pw</script>")));
+}
+
+TEST_F(BrowserTest, ShiftJisPagesAndShownTextComeBackAsCp932) {
+  ASSERT_TRUE(Navigate(service->URL("/pages/sjis.html")));
+  EXPECT_EQ(frame().GetPageTitle(), J("日本語のページ"));
+  EXPECT_TRUE(SourceHas(J("こんにちは、世界。表示の確認です。")));
+  EXPECT_EQ(frame().GetSelectedText(), "");
+  webkit_web_view_execute_editing_command(view(), WEBKIT_EDITING_COMMAND_SELECT_ALL);
+  EXPECT_TRUE(PumpUntil([&] { return frame().GetSelectedText().find(J("アクセス解析セット")) != std::string::npos; }));
+
+  frame().ShowHTML(J("<title>表示</title>\n<p>クリップボードの内容</p>"));
+  EXPECT_TRUE(PumpUntil([&] { return SourceHas(J("<p>クリップボードの内容</p>")); }));
+  EXPECT_EQ(frame().GetPageTitle(), J("表示"));
+  EXPECT_FALSE(frame().BusyState());
+}
+
+TEST_F(BrowserTest, PagesOfTensOfMegabytesCanBeShownAndRead) {
+  std::string text = "<title>big</title>\n";
+  const std::string line = J("<p>大きなページの一行です。0123456789 abcdefghijklmnopqrstuvwxyz</p>") + "\n";
+  while (text.size() < 24u << 20) text += line;
+  frame().ShowHTML(text);
+  std::string source;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        source = frame().GetHTMLSource();
+        return source.size() > 24u << 20;
+      },
+      60000));
+  EXPECT_NE(source.find(line.substr(0, line.size() - 1)), std::string::npos);
+}
+
+TEST_F(BrowserTest, ScriptDialogsAreAnsweredSilently) {
+  ASSERT_TRUE(Navigate(service->URL("/pages/dialogs.html")));
+  EXPECT_TRUE(SourceHas("confirm=false prompt=null"));
+}
+
+TEST_F(BrowserTest, NoDocumentYetGivesEmptySourceAndSelectionError) {
+  Close();
+  Open(false);
+  EXPECT_EQ(frame().GetHTMLSource(), "");
+  EXPECT_THROW(frame().GetSelectedText(), PageAccessError);
+  EXPECT_FALSE(frame().ClickElement("a", "x", false, false));
+}
+
+}  // namespace
+}  // namespace morvane::testing
