@@ -89,11 +89,8 @@ SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>&
 bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
   if (!path && dataFileGuarded_) return false;
   try {
-    SiteDataBlocks blocks;
-    blocks.treeText = tree_.QZSaveTreeToStrings();
-    blocks.siteListText = siteList_.GetText();
-    blocks.masterBlock = MasterLoginBlock(masterID_, masterPass_);
-    const std::optional<std::string> contents = BuildSiteDataContents(blocks);
+    const std::optional<std::string> contents =
+        BuildSiteDataContents(tree_.QZSaveTreeToStrings(), siteList_, MasterLoginBlock(masterID_, masterPass_));
     if (!contents) return false;
     return WriteContainer(path ? *path : DataFilePath(), *contents, IdentityText(), kPrivateFileMode);
   } catch (const std::bad_alloc&) {

@@ -8,12 +8,10 @@
 namespace morvane {
 namespace {
 
-bool AppendBlock(std::string& out, std::string_view tag, std::string_view text) {
-  const std::string closing = "<!--/" + std::string(tag) + "-->";
-  if (CharPos(closing, text) != 0) return false;
-  out.append(WrapTagBlock(tag, text));
-  return true;
-}
+std::string OpeningMark(std::string_view tag) { return "<!--" + std::string(tag) + "-->"; }
+std::string ClosingMark(std::string_view tag) { return "<!--/" + std::string(tag) + "-->"; }
+
+bool Holds(std::string_view text, std::string_view mark) { return CharPos(mark, text) != 0; }
 
 }  // namespace
 
@@ -40,12 +38,23 @@ MasterLogin ParseMasterLoginBlock(std::string_view block) {
   return login;
 }
 
-std::optional<std::string> BuildSiteDataContents(const SiteDataBlocks& blocks) {
-  std::string out;
-  out.reserve(blocks.treeText.size() + blocks.siteListText.size() + blocks.masterBlock.size() + 128);
-  if (!AppendBlock(out, kCategoryTreeTag, blocks.treeText) || !AppendBlock(out, kSiteListTag, blocks.siteListText) ||
-      !AppendBlock(out, kSerialNumberTag, blocks.masterBlock))
+// Built in one buffer: with a million sites every extra copy of the text
+// costs more than the disk.
+std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const TLightStrings& sites,
+                                                 std::string_view masterBlock) {
+  const std::string siteListClosing = ClosingMark(kSiteListTag);
+  std::size_t size = treeText.size() + masterBlock.size() + 128;
+  for (const std::string& line : sites.Lines()) {
+    if (Holds(line, siteListClosing)) return std::nullopt;
+    size += line.size() + 2;
+  }
+  if (Holds(treeText, ClosingMark(kCategoryTreeTag)) || Holds(masterBlock, ClosingMark(kSerialNumberTag)))
     return std::nullopt;
+  std::string out;
+  out.reserve(size);
+  out.append(WrapTagBlock(kCategoryTreeTag, treeText)).append(OpeningMark(kSiteListTag));
+  for (const std::string& line : sites.Lines()) out.append(line).append("\r\n");
+  out.append(siteListClosing).append(WrapTagBlock(kSerialNumberTag, masterBlock));
   return out;
 }
 

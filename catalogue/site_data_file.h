@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/light_strings.h"
+
 namespace morvane {
 
 inline constexpr std::string_view kCategoryTreeTag = "\t_CATEGORYTREE_\t";
@@ -37,9 +39,11 @@ struct SiteDataBlocks {
   std::string masterBlock;   // empty: leave the master login
 };
 
-// The three blocks in the stored order, nothing between them; nullopt when a
-// text holds its own block's closing mark, since it could not be read back.
-std::optional<std::string> BuildSiteDataContents(const SiteDataBlocks& blocks);
+// The three blocks in the stored order, nothing between them, the site list
+// as every line followed by CR LF; nullopt when a text holds its own block's
+// closing mark, since it could not be read back.
+std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const TLightStrings& sites,
+                                                 std::string_view masterBlock);
 // Blocks are found by their tags in any order; a missing one reads as empty.
 SiteDataBlocks ParseSiteDataContents(std::string contents);
 

@@ -21,9 +21,9 @@ bool FitsInBlock(std::string_view text, std::string_view tag) {
 
 bool WriteContainer(const std::string& name, std::string_view contents, std::string_view identity, mode_t mode) {
   if (!FitsInBlock(identity, kIdentityTag) || !FitsInBlock(contents, kContentsTag)) return false;
-  std::string text = WrapTagBlock(kIdentityTag, identity);
-  text.append(WrapTagBlock(kContentsTag, contents));
-  return SaveTextFile(name, text, mode);
+  const std::string identityBlock = WrapTagBlock(kIdentityTag, identity);
+  const std::string opening = "<!--" + std::string(kContentsTag) + "-->";
+  return SaveTextFile(name, {identityBlock, opening, contents, ClosingMark(kContentsTag)}, mode);
 }
 
 ContainerText ReadContainer(const std::string& name, std::string_view expectedIdentity) {

@@ -58,10 +58,10 @@ std::string NamePart(std::string_view path) {
 }
 
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, mode_t mode) {
-  return WriteFileReplacing(path, {bytes}, mode);
+  return WriteFileReplacing(path, std::span(&bytes, 1), mode);
 }
 
-bool WriteFileReplacing(const std::string& path, std::initializer_list<std::string_view> pieces, mode_t mode) {
+bool WriteFileReplacing(const std::string& path, std::span<const std::string_view> pieces, mode_t mode) {
   if (NamePart(path).empty()) return false;
   FileOps& ops = CurrentFileOps();
   std::string tempPath;

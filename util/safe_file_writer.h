@@ -4,7 +4,7 @@
 // the old one. A failure at any step leaves the old file as it was.
 #include <sys/types.h>
 
-#include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,7 +18,7 @@ inline constexpr mode_t kSharedFileMode = 0644;
 // and whatever was at path before is untouched.
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, mode_t mode);
 // The same for bytes given in pieces, written one after another.
-bool WriteFileReplacing(const std::string& path, std::initializer_list<std::string_view> pieces, mode_t mode);
+bool WriteFileReplacing(const std::string& path, std::span<const std::string_view> pieces, mode_t mode);
 
 // Folder part of a path including its last '/', and the name after it.
 std::string FolderPart(std::string_view path);

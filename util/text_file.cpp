@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <new>
+#include <vector>
 
 #include "util/file_ops.h"
 
@@ -88,10 +89,27 @@ std::string LoadTextFile(const std::string& name) {
   return bytes;  // no second copy of a large file
 }
 
-bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode) {
+bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode) { return SaveTextFile(name, {text}, mode); }
+
+bool SaveTextFile(const std::string& name, std::initializer_list<std::string_view> pieces, mode_t mode) {
   try {
-    if (!OnlyCrLfBreaks(text)) return WriteFileReplacing(name, ToCrLfLines(text), mode);
-    return WriteFileReplacing(name, {text, EndsLastLine(text) ? "" : "\r\n"}, mode);
+    // A piece ending in CR before one starting with LF counts as unclean
+    // here and simply takes the joining path.
+    std::vector<std::string_view> clean;
+    clean.reserve(pieces.size() + 1);
+    std::string_view last;
+    for (std::string_view piece : pieces) {
+      if (!OnlyCrLfBreaks(piece)) {
+        std::string joined;
+        for (std::string_view p : pieces) joined.append(p);
+        const std::string text = ToCrLfLines(joined);
+        return WriteFileReplacing(name, text, mode);
+      }
+      clean.push_back(piece);
+      if (!piece.empty()) last = piece;
+    }
+    if (!EndsLastLine(last)) clean.push_back("\r\n");
+    return WriteFileReplacing(name, clean, mode);
   } catch (const std::bad_alloc&) {
     return false;
   }

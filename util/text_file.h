@@ -4,6 +4,7 @@
 // encoding; texts are CP932 bytes.
 #include <sys/types.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ std::string LoadTextFile(const std::string& name);
 // Replaces the file with the text, lines ended by CR LF; an empty text makes
 // an empty file. False when it could not be written; the old file stays.
 bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode = kPrivateFileMode);
+// The same for a text given in pieces, so that a large text need not be
+// joined into one string first.
+bool SaveTextFile(const std::string& name, std::initializer_list<std::string_view> pieces,
+                  mode_t mode = kPrivateFileMode);
 
 // True when name is an existing regular file (following links).
 bool RegularFileExists(const std::string& name);
