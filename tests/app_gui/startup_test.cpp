@@ -29,18 +29,6 @@ TEST_F(StartupTest, FirstRunInEmptyFolderShowsDesignedTreeAndWritesBothFiles) {
   EXPECT_TRUE(W().lvSiteList.get_fixed_height_mode());
   EXPECT_EQ(W().PageControl1.get_tab_label_text(W().tsBrowser), "ブラウザ");
 
-  // The toolbar's hints, left to right.
-  std::vector<std::string> hints;
-  for (int i = 0; i < W().ToolBar1.get_n_items(); ++i) {
-    auto* item = W().ToolBar1.get_nth_item(i);
-    if (auto* button = dynamic_cast<Gtk::ToolButton*>(item)) hints.push_back(button->get_child()->get_tooltip_text());
-    else hints.push_back("|");
-  }
-  EXPECT_EQ(hints, (std::vector<std::string>{"新規カテゴリ作成", "選択したカテゴリの削除", "|", "新規サイト追加",
-                                             "サイトの修正", "選択したサイトの削除", "|", "Vexaアクセス解析を表示",
-                                             "|", "マスターID/PWの設定", "|", "サイトリストのインポート",
-                                             "サイトリストのエクスポート", "|", "このツールについて"}));
-
   ASSERT_TRUE(CloseByButton());
   // Beside them only the browser's own profile folder.
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"VexaSiteData.dat", "browser", "morvane.ini"}));
@@ -82,26 +70,6 @@ TEST_F(StartupTest, ReopeningRestoresCatalogueWindowPlaceAndPaneSizes) {
   // The site dialog's category box offers the reopened categories.
   ChooseCategory("ニュース");
   EXPECT_EQ(SiteDialog().cbCategory.get_active_text(), "ニュース");
-}
-
-TEST_F(StartupTest, ForeignDataFileIsReportedSetAsideAndStartUpGoesOn) {
-  {
-    std::ofstream out(folder / "VexaSiteData.dat", std::ios::binary);
-    out << "not a data file";
-  }
-  OpenForms();
-  ASSERT_EQ(dialogs.errors.size(), 1u);
-  EXPECT_EQ(dialogs.errors[0], J("読み込みに失敗しました。ファイル形式が異なります"));
-  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類"}));
-  // The foreign file survives under a backup name; closing writes a new one.
-  ASSERT_TRUE(CloseByButton());
-  int backups = 0;
-  for (const std::string& name : folder.Names())
-    if (name.ends_with(".bak")) {
-      ++backups;
-      EXPECT_EQ(ReadBytes(folder / name), "not a data file");
-    }
-  EXPECT_EQ(backups, 1);
 }
 
 TEST_F(StartupTest, NumbersRestartAtOneForEveryEntryAndPasswordsStayHidden) {
@@ -181,16 +149,6 @@ TEST_F(LargeListTest, RefreshMakesTheTopRowSelectedWhenTheSelectionScrolledAway)
   EXPECT_EQ(W().SelectedRow(), start[0] + 1);
 }
 
-TEST_F(LargeListTest, ShrinkingAndGrowingTheShownListKeepsRowsAndCellsInStep) {
-  Fill(300);
-  AddCategory("Few");
-  EXPECT_EQ(W().ListModel().RowCount(), 0);
-  SelectCategory("すべてのサイト");
-  EXPECT_EQ(W().ListModel().RowCount(), 300);
-  EXPECT_EQ(W().ListModel().Cell(299, 0), "300");
-  EXPECT_EQ(W().ListModel().Cell(300, 0), "");  // beyond the list: nothing, no error
-}
-
 TEST_F(LargeListTest, ALargeChangeInRowCountKeepsTheSelectedRow) {
   Fill(3000);
   W().SelectRow(5);
@@ -206,6 +164,10 @@ TEST_F(LargeListTest, ALargeChangeInRowCountKeepsTheSelectedRow) {
   W().ShowEntry(AllSitesEntryName());
   EXPECT_EQ(W().ListModel().RowCount(), 1500);
   EXPECT_EQ(W().ListModel().Cell(0, 0), "1");
+  EXPECT_EQ(W().ListModel().Cell(1500, 0), "");  // beyond the list: nothing, no error
+  // A small change goes row by row.
+  AddCategory("Few");
+  EXPECT_EQ(W().ListModel().RowCount(), 0);
 }
 
 }  // namespace

@@ -28,50 +28,42 @@ class ScriptedDialogs final : public UserDialogs {
   ScriptedDialogs() { InstallDialogs(this); }
   ~ScriptedDialogs() override { InstallDialogs(nullptr); }
 
-  std::vector<std::string> errors, questions, messages, prompts, inputCaptions, fileTitles, proposedNames;
+  std::vector<std::string> errors, questions, messages, inputCaptions, prompts, proposedNames, defaultExts;
   std::vector<std::vector<FileFilter>> fileFilters;
-  std::vector<std::string> defaultExts;
-  std::deque<bool> yesNo;                            // unscripted: No
-  std::deque<std::optional<std::string>> inputs;     // unscripted: cancel
-  std::deque<std::optional<std::string>> files;      // unscripted: cancel
+  std::deque<bool> yesNo;                         // unscripted: No
+  std::deque<std::optional<std::string>> inputs;  // unscripted: cancel
+  std::deque<std::optional<std::string>> files;   // unscripted: cancel
 
   void ShowError(std::string_view m) override { errors.emplace_back(m); }
   bool AskYesNo(std::string_view m) override {
     questions.emplace_back(m);
-    return Take(yesNo, false);
+    return Take(yesNo).value_or(false);
   }
   void ShowMessage(std::string_view m) override { messages.emplace_back(m); }
-  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
-                                       std::string_view) override {
+  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt, std::string_view) override {
     inputCaptions.emplace_back(caption);
     prompts.emplace_back(prompt);
-    return Take(inputs, std::optional<std::string>());
+    return Take(inputs).value_or(std::nullopt);
   }
-  std::optional<std::string> OpenFile(std::string_view title, const FileFilter* f, std::size_t n) override {
-    Record(title, f, n, "", "");
-    return Take(files, std::optional<std::string>());
+  std::optional<std::string> OpenFile(std::string_view t, const FileFilter* f, std::size_t n) override {
+    return SaveFileNamed(t, f, n, "", "");
   }
-  std::optional<std::string> SaveFile(std::string_view title, const FileFilter* f, std::size_t n,
+  std::optional<std::string> SaveFile(std::string_view t, const FileFilter* f, std::size_t n,
                                       std::string_view ext) override {
-    return SaveFileNamed(title, f, n, ext, "");
+    return SaveFileNamed(t, f, n, ext, "");
   }
-  std::optional<std::string> SaveFileNamed(std::string_view title, const FileFilter* f, std::size_t n,
+  std::optional<std::string> SaveFileNamed(std::string_view, const FileFilter* f, std::size_t n,
                                            std::string_view ext, std::string_view proposed) override {
-    Record(title, f, n, ext, proposed);
-    return Take(files, std::optional<std::string>());
-  }
-
- private:
-  void Record(std::string_view title, const FileFilter* f, std::size_t n, std::string_view ext,
-              std::string_view proposed) {
-    fileTitles.emplace_back(title);
     fileFilters.emplace_back(f, f + n);
     defaultExts.emplace_back(ext);
     proposedNames.emplace_back(proposed);
+    return Take(files).value_or(std::nullopt);
   }
+
+ private:
   template <typename T>
-  static T Take(std::deque<T>& q, T fallback) {
-    if (q.empty()) return fallback;
+  static std::optional<T> Take(std::deque<T>& q) {
+    if (q.empty()) return std::nullopt;
     T v = std::move(q.front());
     q.pop_front();
     return v;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/site_record.h"
 #include "util/cp932.h"
 
 namespace morvane {
@@ -19,28 +18,6 @@ TEST(CategoryDropAcceptedTest, ACategoryNeverGoesIntoItselfOrUnderItself) {
   EXPECT_TRUE(CategoryDropAccepted(tree, DragSource::CategoryTree, a, tree.FindByName("B")));
   // A sub-entry may go beside its own parent.
   EXPECT_TRUE(CategoryDropAccepted(tree, DragSource::CategoryTree, tree.FindByName("A1"), a));
-  EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::CategoryTree, nullptr, a));
-  EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::SiteList, a, nullptr));
-}
-
-TEST(DropSiteOnEntryTest, ChangesTheFirstSiteOfThatURLAndRefusesMissingRows) {
-  TLightStrings sites;
-  TQZSiteListRec r;
-  r.SiteName = "first";
-  r.SiteURL = "http://dup/";
-  sites.Add(FormatSiteLine(r));
-  r.SiteName = "second";
-  sites.Add(FormatSiteLine(r));
-  TLightStrings shown;
-  shown.Add(sites.Get(1));  // the second shown, the first changed: sites are found by URL
-  TreeEntry target;
-  target.name = "News";
-  EXPECT_TRUE(DropSiteOnEntry(sites, shown, 0, &target));
-  EXPECT_EQ(SiteFromLine(sites.Get(0)).Category, "News");
-  EXPECT_EQ(SiteFromLine(sites.Get(1)).Category, "");
-  EXPECT_FALSE(DropSiteOnEntry(sites, shown, 1, &target));
-  EXPECT_FALSE(DropSiteOnEntry(sites, shown, -1, &target));
-  EXPECT_FALSE(DropSiteOnEntry(sites, shown, 0, nullptr));
 }
 
 }  // namespace
