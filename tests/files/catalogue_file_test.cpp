@@ -13,11 +13,6 @@
 namespace morvane {
 namespace {
 
-using testing::FaultyFileOps;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
-
 const std::string kKey = "#tide+arc*lump-Q";
 
 std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }

@@ -9,10 +9,6 @@
 namespace morvane {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
-
 const std::string kId = "\t\t@__QZ_ID_CODE_BLOCK_TAG__@\t\t";
 const std::string kContents = "\t\t@__QZ_CONTENTS_BLOCK_TAG__@\t\t";
 

@@ -110,3 +110,11 @@ class FaultyFileOps : public FileOps {
 };
 
 }  // namespace morvane::testing
+
+namespace morvane {
+// Every file test uses these.
+using testing::FaultyFileOps;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+}  // namespace morvane

@@ -9,11 +9,6 @@
 namespace morvane {
 namespace {
 
-using testing::FaultyFileOps;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
-
 const std::string kOld = "old contents\r\n";
 const std::string kNew(200000, 'n');
 

@@ -7,11 +7,6 @@
 namespace morvane {
 namespace {
 
-using testing::FaultyFileOps;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
-
 class FakeForm : public PlacedForm {
  public:
   FakeForm(std::string name, FormBounds now) : normal(now), now_(now), name_(std::move(name)) {}

@@ -8,11 +8,6 @@
 namespace morvane {
 namespace {
 
-using testing::FaultyFileOps;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
-
 TEST(ToCrLfLines, EveryBreakBecomesCrLfTheLastLineIsEndedAndNulEndsTheText) {
   EXPECT_EQ(ToCrLfLines(""), "");
   EXPECT_EQ(ToCrLfLines("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd\r\n");
