@@ -85,6 +85,9 @@ class BrowserTest : public ::testing::Test {
     if (startBlank) {
       frame().InitBrowser();
       ASSERT_TRUE(Navigate("about:blank"));
+      // Both blank loads must be over before a test watches for its own.
+      PumpUntil([this] { return !frame().Engine().Busy(); }, 2000);
+      PumpUntil([] { return false; }, 50);
     }
   }
   void Close() {
