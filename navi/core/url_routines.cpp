@@ -21,7 +21,7 @@ constexpr GUriFlags kParseFlags = G_URI_FLAGS_ENCODED;
 struct GFreeDeleter {
   void operator()(void* p) const { g_free(p); }
 };
-using GString_ = std::unique_ptr<char, GFreeDeleter>;
+using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
 
 struct GUriDeleter {
   void operator()(GUri* u) const { g_uri_unref(u); }
@@ -139,7 +139,7 @@ std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference)
   // that back (RFC 3986 5.2.4 leaves it open), so it stays unresolved.
   const char* path = g_uri_get_path(resolved.get());
   if (g_uri_get_host(resolved.get()) == nullptr && path[0] == '/' && path[1] == '/') return std::nullopt;
-  GString_ text(g_uri_to_string(resolved.get()));
+  GCharPtr text(g_uri_to_string(resolved.get()));
   if (!text) return std::nullopt;
   return Unescape(text.get());
 }
