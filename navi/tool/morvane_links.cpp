@@ -3,12 +3,10 @@
 #include <glib.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,22 +83,28 @@ std::optional<std::string> ParseLinkOptions(const std::vector<std::string_view>&
   return std::nullopt;
 }
 
+// The whole file, or why it could not be read.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string& out) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return std::strerror(errno);
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+  const int error = std::ferror(f) ? errno : 0;
+  std::fclose(f);
+  if (error != 0) return std::strerror(error);
+  return std::nullopt;
+}
+
 int RunLinkList(const std::vector<std::string_view>& args) {
   LinkOptions o;
   if (auto problem = ParseLinkOptions(args, o)) return UsageError(*problem);
 
-  std::ifstream in(o.page, std::ios::binary);
-  if (!in) {
-    std::cerr << "morvane-links: cannot open " << o.page << ": " << std::strerror(errno) << '\n';
+  std::string source;
+  if (auto problem = ReadWholeFile(o.page, source)) {
+    std::cerr << "morvane-links: cannot read " << o.page << ": " << *problem << '\n';
     return kFailed;
   }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) {
-    std::cerr << "morvane-links: cannot read " << o.page << '\n';
-    return kFailed;
-  }
-  std::string source = std::move(buffer).str();
   const bool utf8Page = o.utf8Page.value_or(g_utf8_validate(source.data(), static_cast<gssize>(source.size()), nullptr));
   if (utf8Page) source = morvane::Utf8ToCp932(source);
 
