@@ -19,7 +19,7 @@ Glib::RefPtr<SiteListModel> SiteListModel::create(const TLightStrings* lines) {
 }
 
 SiteListModel::SiteListModel(const TLightStrings* lines)
-    : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Glib::Object(), lines_(lines) {}
+    : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Gtk::TreeDragSource(), Glib::Object(), lines_(lines) {}
 
 void SiteListModel::Resize(int count) {
   if (count < 0) count = 0;
@@ -125,5 +125,19 @@ bool SiteListModel::get_iter_vfunc(const Path& path, iterator& iter) const {
   if (path.size() != 1) return MakeIter(-1, iter);
   return MakeIter(path[0], iter);
 }
+
+bool SiteListModel::row_draggable_vfunc(const Path& path) const {
+  return path.size() == 1 && path[0] >= 0 && path[0] < count_;
+}
+
+bool SiteListModel::drag_data_get_vfunc(const Path& path, Gtk::SelectionData& data) const {
+  if (!row_draggable_vfunc(path)) return false;
+  const std::string row = std::to_string(path[0]);
+  data.set(data.get_target(), 8, reinterpret_cast<const guint8*>(row.data()), static_cast<int>(row.size()));
+  return true;
+}
+
+// A dropped site changes its category; the row is never taken out here.
+bool SiteListModel::drag_data_delete_vfunc(const Path&) { return false; }
 
 }  // namespace morvane

@@ -3,6 +3,8 @@
 // only a row count; a row's cells are made from its site line when the view
 // asks for them, so a large catalogue costs one parse per painted row.
 #include <glibmm/object.h>
+#include <gtkmm/selectiondata.h>
+#include <gtkmm/treedragsource.h>
 #include <gtkmm/treemodel.h>
 #include <gtkmm/treepath.h>
 
@@ -12,8 +14,10 @@
 
 namespace morvane {
 
-// The interface comes first so that it is added before GLib creates the class.
-class SiteListModel final : public Gtk::TreeModel, public Glib::Object {
+// The interfaces come first so that they are added before GLib creates the
+// class. Rows can be dragged (onto the category tree); the drop target asks
+// the view for the selected row, so the drag carries no data of its own.
+class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, public Glib::Object {
  public:
   static constexpr int kColumns = 8;
 
@@ -52,6 +56,9 @@ class SiteListModel final : public Gtk::TreeModel, public Glib::Object {
   bool iter_parent_vfunc(const iterator& child, iterator& iter) const override;
   Path get_path_vfunc(const iterator& iter) const override;
   bool get_iter_vfunc(const Path& path, iterator& iter) const override;
+  bool row_draggable_vfunc(const Path& path) const override;
+  bool drag_data_get_vfunc(const Path& path, Gtk::SelectionData& data) const override;
+  bool drag_data_delete_vfunc(const Path& path) override;
 
  private:
   bool MakeIter(int row, iterator& iter) const;

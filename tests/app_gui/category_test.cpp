@@ -1,6 +1,10 @@
 // Adding, deleting, dragging and dropping categories and sites.
 #include "window_test_support.h"
 
+// After the program's headers: X11 defines macros such as Button1.
+#include <gdk/gdkx.h>
+#include <X11/extensions/XTest.h>
+
 namespace morvane::testing {
 namespace {
 
@@ -173,6 +177,56 @@ TEST_F(CategoryTest, DroppingASiteGivesItTheTargetsCategoryInPlace) {
   W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("A"));
   EXPECT_EQ(Column(3), (std::vector<std::string>{"", "B", ""}));
   EXPECT_TRUE(dialogs.errors.empty());
+}
+
+// A real drag with the pointer: press on a row, move, release on a tree entry.
+class PointerDragTest : public CategoryTest {
+ protected:
+  void RowCentre(Gtk::TreeView& view, const Gtk::TreeModel::Path& path, int& x, int& y) {
+    Gdk::Rectangle cell;
+    view.get_cell_area(path, *view.get_column(0), cell);
+    view.get_bin_window()->get_origin(x, y);
+    x += cell.get_x() + cell.get_width() / 2;
+    y += cell.get_y() + cell.get_height() / 2;
+  }
+  void Drag(Gtk::TreeView& from, const Gtk::TreeModel::Path& source, const Gtk::TreeModel::Path& target) {
+    int x0, y0, x1, y1;
+    RowCentre(from, source, x0, y0);
+    RowCentre(W().ftSiteCategory, target, x1, y1);
+    Display* x = GDK_WINDOW_XDISPLAY(W().get_window()->gobj());
+    auto step = [x](int ms) {
+      XFlush(x);
+      PumpFor(ms);
+    };
+    XTestFakeMotionEvent(x, -1, x0, y0, 0);
+    step(50);
+    XTestFakeButtonEvent(x, 1, True, 0);
+    step(50);
+    for (int i = 1; i <= 10; ++i) {
+      XTestFakeMotionEvent(x, -1, x0 + (x1 - x0) * i / 10, y0 + (y1 - y0) * i / 10, 0);
+      step(30);
+    }
+    step(100);
+    XTestFakeButtonEvent(x, 1, False, 0);
+    step(200);
+  }
+};
+
+TEST_F(PointerDragTest, SitesAndCategoriesMoveByDragging) {
+  AddCategory("A");
+  AddCategory("B");
+  AddSite("s1", "http://s1/");
+  SelectCategory("すべてのサイト");
+  Gtk::TreeModel::Path row0;
+  row0.push_back(0);
+  Drag(W().lvSiteList, row0, PathOf("A"));
+  EXPECT_EQ(Column(3), (std::vector<std::string>{"A"}));
+
+  Drag(W().ftSiteCategory, PathOf("B"), PathOf("未分類"));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "B", "A"}));
+  // A system entry stays where it is.
+  Drag(W().ftSiteCategory, PathOf("未分類"), PathOf("A"));
+  EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "B", "A"}));
 }
 
 }  // namespace
