@@ -5,31 +5,16 @@
 namespace morvane::testing {
 namespace {
 
-// The page's own percent-encoding of what a field received (encodeURIComponent).
-std::string PageEncoded(std::string_view cp932) {
-  const std::string utf8 = Cp932ToUtf8(cp932);
-  static const char hex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : utf8) {
-    if (g_ascii_isalnum(c) || std::string_view("-_.!~*'()").find(static_cast<char>(c)) != std::string_view::npos) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
-
-// The service's percent-encoding of a submitted value.
-std::string ServiceEncoded(std::string_view cp932) {
-  const std::string utf8 = Cp932ToUtf8(cp932);
-  char* escaped = g_uri_escape_string(utf8.c_str(), nullptr, FALSE);
+// Percent-encoding as the page's script (encodeURIComponent) and as the
+// service write submitted values.
+std::string Escaped(std::string_view cp932, const char* keep) {
+  char* escaped = g_uri_escape_string(Cp932ToUtf8(cp932).c_str(), keep, FALSE);
   std::string out(escaped);
   g_free(escaped);
   return out;
 }
+std::string PageEncoded(std::string_view cp932) { return Escaped(cp932, "!'()*"); }
+std::string ServiceEncoded(std::string_view cp932) { return Escaped(cp932, nullptr); }
 
 bool LogHas(TfrBrowserBase& f, std::string_view line) {
   return f.GetHTMLSource().find(std::string(line) + "\n") != std::string::npos;

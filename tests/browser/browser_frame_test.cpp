@@ -1,0 +1,232 @@
+// The frame's flags, waits and decisions, step by step against a fake control.
+#include "browser/core/browser_frame.h"
+
+#include <gtest/gtest.h>
+
+#include "browser/core/status_text.h"
+#include "fake_browser.h"
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+using testing::FakeEngine;
+using testing::FakePump;
+using testing::FakeToolbar;
+
+class FrameTest : public ::testing::Test {
+ protected:
+  FakeEngine engine;
+  FakePump pump;
+  TfrBrowserBase frame{engine, pump};
+  FakeToolbar bar{frame};
+
+  // The control starts each navigation at once and completes it some passes later.
+  void LoadsIn(int passes) {
+    engine.onNavigate = [this, passes](std::string_view url) {
+      engine.busy = true;
+      engine.location = std::string(url);
+      frame.wbBrowserBeforeNavigate2(url);
+      for (int i = 1; i < passes; ++i) pump.steps.push_back([] {});
+      pump.steps.push_back([this] { engine.busy = false, frame.wbBrowserDocumentComplete(true); });
+    };
+  }
+  bool ErrorCancels(long long status) {
+    bool cancel = false;
+    frame.wbBrowserNavigateError("http://host/x", status, cancel);
+    return cancel;
+  }
+};
+
+TEST_F(FrameTest, BlankUrlNavigatesNowhereOtherUrlsGoAsTyped) {
+  bar.AttachAll();
+  const std::string spaces = " " + SystemText("　");
+  EXPECT_TRUE(frame.NavigateTo(spaces, true));
+  EXPECT_TRUE(engine.navigated.empty());
+  EXPECT_EQ(bar.urlText, spaces);
+  EXPECT_TRUE(frame.PageComplete() && frame.StopRequest() && !frame.BusyState());
+
+  frame.RequestSkip();
+  EXPECT_TRUE(frame.NavigateTo(" http://host/a ", false));
+  EXPECT_EQ(engine.navigated, std::vector<std::string>{" http://host/a "});
+  EXPECT_TRUE(frame.BusyState() && bar.skipEnabled);
+  EXPECT_FALSE(frame.SkipRequest() || frame.StopRequest() || frame.PageComplete());
+}
+
+TEST_F(FrameTest, WaitedNavigationShowsBusyThenCompletesAndClearsTheStatusLine) {
+  bar.AttachAll();
+  LoadsIn(3);
+  std::vector<std::string> prefixes;
+  pump.everyPass = [&] { prefixes.push_back(frame.StatusPrefix()); };
+  EXPECT_TRUE(frame.NavigateTo("http://host/done", true));
+  EXPECT_EQ(prefixes.front(), "[+]");
+  EXPECT_TRUE(frame.PageComplete() && !frame.BusyState() && !bar.skipEnabled);
+  EXPECT_EQ(bar.urlText, "http://host/done");
+  EXPECT_EQ(bar.status, (std::vector<std::string>{"", ""}));  // cleared, then the empty prefix
+}
+
+TEST_F(FrameTest, SecondNavigationStopsTheFirstThenStartsClean) {
+  frame.NavigateTo("http://host/slow", false);
+  engine.busy = true;
+  bool askedToGiveUp = false, cleanAtStart = false;
+  pump.steps.push_back([&] { askedToGiveUp = frame.StopRequest() && frame.SkipRequest(); });
+  engine.onNavigate = [&](std::string_view) {
+    cleanAtStart = !frame.StopRequest() && !frame.SkipRequest() && !frame.PageComplete();
+  };
+  frame.NavigateTo("http://host/next", false);
+  EXPECT_TRUE(askedToGiveUp && cleanAtStart);
+  EXPECT_EQ(engine.stops, 1);  // not waited out
+}
+
+TEST_F(FrameTest, SkipEndsAWaitAsDoneStopAndPassLimitAsFailedTerminationAsDone) {
+  bar.AttachAll();
+  frame.NavigateTo("http://host/slow", false);
+  pump.steps.push_back([&] { frame.RequestSkip(); });
+  EXPECT_TRUE(frame.WaitForComplete(100));
+  EXPECT_EQ(bar.stopClicks, 1);
+  EXPECT_FALSE(frame.BusyState() || bar.skipEnabled);
+
+  pump.processed = 0;
+  pump.steps.push_back([&] { frame.StopNavigation(); });
+  EXPECT_FALSE(frame.WaitForComplete(100));
+  EXPECT_EQ(pump.processed, 1);
+  pump.processed = 0;
+  EXPECT_FALSE(frame.WaitForComplete(3));
+  EXPECT_EQ(pump.processed, 4);
+  pump.terminating = true;
+  EXPECT_TRUE(frame.WaitForComplete(100));
+}
+
+TEST_F(FrameTest, WaitForDocumentGivesUpAfterItsPassesAndStopsTheControl) {
+  engine.hasDocument = false;
+  frame.NavigateTo("http://host/none", false);
+  EXPECT_FALSE(frame.WaitForDocument(50));
+  EXPECT_EQ(pump.processed, 1 + 6);
+  EXPECT_EQ(engine.stops, 1);
+  EXPECT_FALSE(frame.BusyState());
+}
+
+TEST_F(FrameTest, OnlyTheTopLevelDocumentCompletesAndBlankNavigationsAreNotCounted) {
+  frame.RequestSkip();
+  frame.wbBrowserBeforeNavigate2("about:blank");
+  EXPECT_TRUE(frame.SkipRequest() && !frame.BusyState());
+  frame.wbBrowserBeforeNavigate2("http://host/inner-frame");
+  EXPECT_TRUE(!frame.SkipRequest() && frame.BusyState());
+  frame.wbBrowserDocumentComplete(false);
+  EXPECT_TRUE(frame.BusyState() && !frame.PageComplete());
+  frame.wbBrowserDocumentComplete(true);
+  EXPECT_TRUE(!frame.BusyState() && frame.PageComplete());
+}
+
+TEST_F(FrameTest, BrowseModesDecideNewWindowsAfterTheHook) {
+  bar.AttachAll();
+  std::string next;
+  frame.SetNewWindowHook([&](TfrBrowserBase& f) { f.SetBrowseMode(next); });
+  for (const char* mode : {"同窓モード", "スクリプト実行", "無視"}) {
+    next = SystemText(mode);
+    EXPECT_EQ(frame.wbBrowserNewWindow2("http://host/new"),
+              next == SystemText("無視") ? NewWindowChoice::Cancel : NewWindowChoice::HiddenBrowser);
+  }
+  EXPECT_TRUE(bar.opened.empty());
+  for (const std::string& mode : {std::string(), SystemText("通常のブラウザ"), std::string("other")}) {
+    next = mode;
+    EXPECT_EQ(frame.wbBrowserNewWindow2("http://host/" + mode), NewWindowChoice::Cancel);
+    EXPECT_EQ(bar.opened.back(), "http://host/" + mode);
+  }
+  frame.wbBrowserNewWindow2("about:blank");
+  EXPECT_EQ(bar.opened.size(), 3u);
+
+  // The hidden browser gets a bounded wait, and its navigation goes to the visible one.
+  next = SystemText("同窓モード");
+  engine.hiddenBusy = true;
+  pump.processed = 0;
+  frame.wbBrowserNewWindow2("http://host/new");
+  EXPECT_EQ(pump.processed, 101);
+  frame.wbSecretBrowserBeforeNavigate2("http://host/new");
+  EXPECT_EQ(engine.navigated.back(), "http://host/new");
+}
+
+TEST(StatusText, ScriptLinksShowTheirPathOthersStayAsTheyAre) {
+  const std::string script = SystemText("スクリプト実行：[");
+  EXPECT_EQ(StatusDisplayText("morvane://tools/backup[daily].morvane"), script + "tools/backup]");
+  EXPECT_EQ(StatusDisplayText("m://tools/b.morvane/"), script + "tools/b.morvane/]");
+  for (const char* same : {"x://tools/a.MORVANE", "http://h/a.morvane.html", "http://h/x.morvane:80",
+                           "c:\\d.morvane\\f", "x.morvane//", ""})
+    EXPECT_EQ(StatusDisplayText(same), same);
+}
+
+TEST_F(FrameTest, StatusLineCarriesSkipAndBusyMarksAndNeverRaises) {
+  bar.AttachAll();
+  frame.NavigateTo("http://host/", false);
+  frame.wbBrowserStatusTextChange("http://host/link");
+  EXPECT_EQ(bar.status.back(), "[+]http://host/link");
+  frame.RequestSkip();
+  frame.wbBrowserStatusTextChange("x");
+  EXPECT_EQ(bar.status.back(), "[*+]x");
+  bar.statusFails = true;
+  EXPECT_NO_THROW(frame.wbBrowserDocumentComplete(true));
+  EXPECT_NO_THROW(frame.StopNavigation());
+}
+
+TEST_F(FrameTest, CommandStateSetsHistoryFlagsAndAlwaysCallsTheHook) {
+  int calls = 0;
+  frame.SetCommandStateHook([&](TfrBrowserBase&) { ++calls; });
+  frame.wbBrowserCommandStateChange(2, true);
+  frame.wbBrowserCommandStateChange(-1, false);
+  EXPECT_TRUE(frame.BackFlag() && !frame.ForwardFlag());
+  frame.wbBrowserCommandStateChange(1, true);
+  EXPECT_TRUE(frame.ForwardFlag());
+  EXPECT_EQ(calls, 3);
+}
+
+TEST_F(FrameTest, NotFoundCompletesOtherStatusesCancelAndStop) {
+  bar.AttachAll();
+  frame.NavigateTo("http://host/missing", false);
+  pump.steps.push_back([&] { EXPECT_FALSE(ErrorCancels(404)); });
+  EXPECT_TRUE(frame.WaitForComplete(100));
+  EXPECT_TRUE(frame.PageComplete());
+  EXPECT_EQ(engine.stops + bar.stopClicks, 0);
+
+  EXPECT_FALSE(ErrorCancels(200));
+  for (long long code : {500, 401, 302}) {
+    frame.NavigateTo("http://host/broken", false);
+    pump.steps.push_back([&] { EXPECT_TRUE(ErrorCancels(code)); });
+    bar.stopClicks = 0;
+    EXPECT_TRUE(frame.WaitForComplete(100)) << code;  // through the skip request
+    EXPECT_EQ(bar.stopClicks, 1);
+    EXPECT_FALSE(frame.PageComplete());
+  }
+}
+
+TEST_F(FrameTest, FailureNumbersAreSettledByAskingTheServer) {
+  std::vector<std::string> asked;
+  std::string answer;
+  frame.SetURLStatusQuery([&](std::string_view url, std::string& code, std::string&) {
+    asked.emplace_back(url);
+    code = answer;
+    return false;
+  });
+  EXPECT_TRUE(ErrorCancels(-2146697211));  // no answer at all
+  EXPECT_TRUE(frame.SkipRequest());
+  for (const char* settled : {"404", "200"}) {
+    answer = settled;
+    EXPECT_FALSE(ErrorCancels(-12345)) << settled;
+  }
+  answer = "503";
+  EXPECT_TRUE(ErrorCancels(12345));
+  EXPECT_EQ(asked.size(), 4u);
+}
+
+TEST_F(FrameTest, ClosingWindowAndBrowserKeepTheControlAndEndEverything) {
+  bar.AttachAll();
+  bool cancel = false;
+  frame.wbBrowserWindowClosing(cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(engine.navigated.back(), "about:blank");
+  frame.CloseBrowser();
+  EXPECT_TRUE(frame.StopRequest() && engine.hiddenReleased);
+  EXPECT_EQ(bar.stopClicks, 1);
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,140 @@
+// Which field is filled and which element clicked, how long a page script
+// may take, and the bytes a shown text becomes.
+#include <gtest/gtest.h>
+
+#include "browser/core/browser_frame.h"
+#include "browser/core/page_bytes.h"
+#include "fake_browser.h"
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+using testing::FakeEngine;
+using testing::FakePump;
+using L = PageValue::List;
+
+const PageValue* Arg(const std::vector<PageArgument>& args, std::string_view name) {
+  for (const PageArgument& a : args)
+    if (a.name == name) return &a.value;
+  return nullptr;
+}
+
+class PageTest : public ::testing::Test {
+ protected:
+  FakeEngine engine;
+  FakePump pump;
+  TfrBrowserBase frame{engine, pump};
+  PageValue forms, elements;
+  std::vector<std::pair<int, int>> set;  // form, field
+  std::vector<int> clicked;
+  bool refuseFirstSet = false;
+
+  void SetUp() override {
+    engine.page = [this](PageScript s, const std::vector<PageArgument>& a) -> std::optional<PageValue> {
+      switch (s) {
+        case PageScript::Forms: return forms;
+        case PageScript::FindElements: return elements;
+        case PageScript::SetField:
+          if (std::exchange(refuseFirstSet, false)) return false;
+          set.emplace_back(*Arg(a, "form")->Number(), *Arg(a, "field")->Number());
+          return true;
+        case PageScript::ClickElement:
+          clicked.push_back(static_cast<int>(*Arg(a, "index")->Number()));
+          return true;
+        default: return std::nullopt;
+      }
+    };
+  }
+};
+
+TEST(PageBytes, EveryLineEndsInCrLfWhateverItsBreak) {
+  EXPECT_EQ(PageBytesFromText("a\nb"), "a\r\nb\r\n");
+  EXPECT_EQ(PageBytesFromText("a\r\nb\rc\n"), "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(PageBytesFromText("\n\r\n"), "\r\n\r\n");
+  EXPECT_EQ(PageBytesFromText("x\r"), "x\r\n");
+  EXPECT_EQ(PageBytesFromText(""), "");
+}
+
+TEST_F(PageTest, PassOverCountsFormsThatHoldTheFieldNotFields) {
+  forms = L{L{"a", L{"f", "f"}}, L{PageValue(), L{PageValue(), "g", "f"}}, L{"c", L{"f"}}};
+  EXPECT_TRUE(frame.SetFieldValue("f", "v", "", 0));
+  EXPECT_TRUE(frame.SetFieldValue("f", "v", "", 1));
+  EXPECT_TRUE(frame.SetFieldValue("f", "v", "c", 0));
+  EXPECT_EQ(set, (std::vector<std::pair<int, int>>{{0, 0}, {1, 2}, {2, 0}}));
+  EXPECT_FALSE(frame.SetFieldValue("f", "v", "", 3));
+  EXPECT_FALSE(frame.SetFieldValue("F", "v", "", 0));
+  EXPECT_FALSE(frame.SetFieldValue("", "v", "", 0));
+
+  refuseFirstSet = true;  // a field that will not take the value lets the next one try
+  set.clear();
+  EXPECT_TRUE(frame.SetFieldValue("f", "v", "", 0));
+  EXPECT_EQ(set, (std::vector<std::pair<int, int>>{{0, 1}}));
+}
+
+TEST_F(PageTest, NoFormsOrNoDocumentSetsNothing) {
+  forms = L{};
+  EXPECT_FALSE(frame.SetFieldValue("f", "v", "", 0));
+  engine.hasDocument = false;
+  forms = L{L{"a", L{"f"}}};
+  EXPECT_FALSE(frame.SetFieldValue("f", "v", "", 0));
+  EXPECT_TRUE(set.empty());
+}
+
+TEST_F(PageTest, ClickingMatchesContainedOrExactValuesAndWaitsOnlyForTheFirst) {
+  const std::string login = SystemText("管理画面ログイン");
+  elements = L{L{1, login + "!"}, L{2, login}, L{3, "other"}};
+  EXPECT_TRUE(frame.ClickElement("submit", login, false, false));
+  EXPECT_EQ(clicked, (std::vector<int>{1, 2}));
+  EXPECT_FALSE(frame.BusyState());
+
+  clicked.clear();
+  EXPECT_TRUE(frame.ClickElement("submit", login, true, false));
+  EXPECT_FALSE(frame.ClickElement("submit", "", false, false));
+  EXPECT_FALSE(frame.ClickElement("SUBMIT", login, false, false));
+  EXPECT_EQ(clicked, std::vector<int>{2});
+
+  clicked.clear();
+  engine.busy = true;  // a busy control gets a pause before the click
+  pump.steps.push_back([] {});
+  pump.steps.push_back([&] { frame.StopNavigation(); });
+  EXPECT_FALSE(frame.ClickElement("submit", login, false, true));
+  EXPECT_EQ(clicked, std::vector<int>{1});
+  EXPECT_EQ(pump.slept, 1000 + 10);
+}
+
+TEST_F(PageTest, AHungScriptIsGivenUpAfterItsTimeOutOrANewStopOrSkip) {
+  EXPECT_EQ(frame.GetHTMLSource(), "");
+  EXPECT_EQ(engine.cancelledCalls, 1);
+  EXPECT_EQ(pump.slept, TfrBrowserBase::kScriptPasses * 10);
+
+  pump.processed = 0;
+  pump.steps.push_back([&] { frame.StopNavigation(); });
+  EXPECT_EQ(frame.GetHTMLSource(), "");
+  EXPECT_EQ(pump.processed, 1);
+  // The stop request is still set: only a new skip ends this one early.
+  pump.steps.push_back([&] { frame.RequestSkip(); });
+  EXPECT_THROW(frame.GetSelectedText(), PageAccessError);
+  EXPECT_EQ(pump.processed, 2);
+  engine.hasDocument = false;
+  EXPECT_THROW(frame.GetSelectedText(), PageAccessError);
+}
+
+TEST_F(PageTest, ShowHtmlWaitsForTheControlWithinBoundsThenFeedsTheBytes) {
+  engine.busy = true;
+  pump.steps.push_back([&] { engine.busy = false; });
+  frame.ShowHTML("a\nb");
+  EXPECT_EQ(engine.loaded, std::vector<std::string>{"a\r\nb\r\n"});
+  EXPECT_TRUE(engine.navigated.empty());
+  EXPECT_FALSE(frame.BusyState());
+
+  engine.hasDocument = false;
+  engine.readyComplete = false;
+  pump.processed = 0;
+  frame.ShowHTML("never shown");
+  EXPECT_EQ(pump.processed, 6000);
+  EXPECT_EQ(engine.loaded.size(), 1u);
+}
+
+}  // namespace
+}  // namespace morvane
