@@ -143,6 +143,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void RefreshCategoryChoices();
   void AfterLoad(const SiteDataLoadResult& result);
   std::optional<TQZSiteListRec> SelectedSite();
+  // Shows the site dialog; on OK stores its site and shows the list again.
+  void StoreFromSiteDialog();
   void SaveSettingsForClose();
   DragSource SourceOf(const Glib::RefPtr<Gdk::DragContext>& context) const;
 

@@ -168,20 +168,22 @@ std::optional<TQZSiteListRec> TForm1::SelectedSite() {
   return SiteFromLine(catalogue_.ShownList().Get(row));
 }
 
-void TForm1::tbAddSiteClick() {
-  Form2_->ResetForNewSite();
+void TForm1::StoreFromSiteDialog() {
   if (!Form2_->ShowModal()) return;
   StoreSite(catalogue_.SiteList(), Form2_->SiteRec);
   ShowSelectedEntry();
+}
+
+void TForm1::tbAddSiteClick() {
+  Form2_->ResetForNewSite();
+  StoreFromSiteDialog();
 }
 
 void TForm1::tbRenewsSiteClick() {
   const std::optional<TQZSiteListRec> site = SelectedSite();
   if (!site) return;
   Form2_->FillFrom(*site);
-  if (!Form2_->ShowModal()) return;
-  StoreSite(catalogue_.SiteList(), Form2_->SiteRec);
-  ShowSelectedEntry();
+  StoreFromSiteDialog();
 }
 
 void TForm1::tbDeleteSiteClick() {

@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +12,7 @@
 
 #include "app/forms.h"
 #include "app/modal_runner.h"
+#include "files/file_test_support.h"
 #include "util/cp932.h"
 #include "util/user_dialogs.h"
 
@@ -118,35 +116,6 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
   return done();
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "morvane-window-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern + "/";
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-  std::string operator/(std::string_view name) const { return path_ + std::string(name); }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::string path_;
-};
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class WindowTest : public ::testing::Test {
  protected:
   void TearDown() override { CloseForms(); }
@@ -233,7 +202,7 @@ class WindowTest : public ::testing::Test {
     }
   }
 
-  TempFolder folder;
+  TempDir folder;
   ScriptedDialogs dialogs;
   ScriptedForms forms_;
   std::unique_ptr<MorvaneForms> forms;
