@@ -195,13 +195,13 @@ void TForm1::BuildPopupMenu() {
   PopupMenu1.show_all();
 }
 
-void TForm1::SetupListView(std::string_view columnSpec) {
+void TForm1::SetupListView(std::string_view columnList) {
   lvSiteList.remove_all_columns();
   lvSiteList.set_headers_clickable(false);
-  std::string spec = SystemText(columnSpec);
+  std::string columns = SystemText(columnList);
   int index = 0;
-  while (!spec.empty() && index < SiteListModel::kColumns) {
-    std::string token = CutToken(spec, " ");
+  while (!columns.empty() && index < SiteListModel::kColumns) {
+    std::string token = CutToken(columns, " ");
     const std::string caption = CutToken(token, ":");
     const std::optional<int> width = ParseDecimal(token);
     auto* renderer = Gtk::manage(new Gtk::CellRendererText());

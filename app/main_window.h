@@ -135,7 +135,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void BuildSiteList();
   void BuildPopupMenu();
   void ConnectDragAndDrop();
-  void SetupListView(std::string_view columnSpec);
+  // columnList: "caption:width" items separated by spaces.
+  void SetupListView(std::string_view columnList);
   // Mirrors the catalogue's tree into the tree control, keeping which
   // entries the user folded, and selects the catalogue's selected entry.
   void RebuildTree(bool expandAll);
