@@ -58,11 +58,14 @@ std::optional<std::string> BuildSiteDataContents(std::string_view treeText, cons
   return out;
 }
 
+// Each block is cut out once read, in the order they are written: a site
+// line may itself look like the opening mark of the block after it, and must
+// not be taken for that block when the file is read again.
 SiteDataBlocks ParseSiteDataContents(std::string contents) {
   SiteDataBlocks blocks;
-  blocks.treeText = ExtractTagBlock(contents, kCategoryTreeTag, false);
-  blocks.siteListText = ExtractTagBlock(contents, kSiteListTag, false);
-  blocks.masterBlock = ExtractTagBlock(contents, kSerialNumberTag, false);
+  blocks.treeText = ExtractTagBlock(contents, kCategoryTreeTag, true);
+  blocks.siteListText = ExtractTagBlock(contents, kSiteListTag, true);
+  blocks.masterBlock = ExtractTagBlock(contents, kSerialNumberTag, true);
   return blocks;
 }
 

@@ -27,8 +27,11 @@ bool WriteContainer(const std::string& name, std::string_view contents, std::str
 }
 
 ContainerText ReadContainer(const std::string& name, std::string_view expectedIdentity) {
+  return ParseContainer(LoadTextFile(name), expectedIdentity);
+}
+
+ContainerText ParseContainer(std::string text, std::string_view expectedIdentity) {
   ContainerText result;
-  std::string text = LoadTextFile(name);
   const std::string identity = ExtractTagBlock(text, kIdentityTag, true);
   // The block is cut out of the text only when both its marks are there.
   const std::size_t before = text.size();

@@ -30,6 +30,8 @@ struct ContainerText {
 };
 
 ContainerText ReadContainer(const std::string& name, std::string_view expectedIdentity);
+// The same over a file's text as LoadTextFile gives it.
+ContainerText ParseContainer(std::string text, std::string_view expectedIdentity);
 
 // "yyyymmddhhmmss_zzz_" of the local time, put before the file name, and the
 // extension changed to ".bak".

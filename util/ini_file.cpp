@@ -20,13 +20,17 @@ int TQZIniFile::StockComponent(std::string_view component, std::string_view prop
 
 bool TQZIniFile::LoadSettings() {
   if (!RegularFileExists(fileName_)) return false;
-  rawText_ = LoadTextFile(fileName_);
+  LoadSettingsText(LoadTextFile(fileName_));
+  return true;
+}
+
+void TQZIniFile::LoadSettingsText(std::string text) {
+  rawText_ = std::move(text);
   std::string rest = rawText_;
   keyValues_.SetText(CutBefore(rest, kKeyValuesDivider));
   multiLine_ = CutBefore(rest, kMultiLineDivider);
   std::string whole = rawText_;
   stocker_.LoadFromText(CutBefore(whole, kComponentDivider));
-  return true;
 }
 
 std::string TQZIniFile::SettingsText() const {

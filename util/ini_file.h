@@ -47,6 +47,8 @@ class TQZIniFile {
   // False when there is no settings file; an unreadable or foreign one loads
   // as empty settings.
   bool LoadSettings();
+  // Takes the settings from a file's text as LoadTextFile gives it.
+  void LoadSettingsText(std::string text);
   // True when the file was written; on false the old file is as it was.
   bool SaveSettings() const;
   // The file text SaveSettings writes (before its line ends become CR LF).

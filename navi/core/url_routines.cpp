@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "util/text_routines.h"
@@ -115,7 +116,8 @@ bool IsSimpleAuthority(std::string_view a) {
     if (!g_ascii_isalnum(c) && c != '.' && c != '-') return false;
   if (host.size() == a.size()) return true;
   const std::string_view port = a.substr(host.size() + 1);
-  return !port.empty() && port.find_first_not_of("0123456789") == std::string_view::npos;
+  // GLib writes the port as a number: "08" would come back as "8".
+  return !port.empty() && port[0] != '0' && port.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 // "http://host..." or "https://host..." with a plain host and port: what a
@@ -139,6 +141,10 @@ std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference)
   // that back (RFC 3986 5.2.4 leaves it open), so it stays unresolved.
   const char* path = g_uri_get_path(resolved.get());
   if (g_uri_get_host(resolved.get()) == nullptr && path[0] == '/' && path[1] == '/') return std::nullopt;
+  // GLib hands the host back decoded, so Unescape would decode a "%" written
+  // there a second time ("%0A" becoming a line break): such a host stays as written.
+  const char* host = g_uri_get_host(resolved.get());
+  if (host != nullptr && std::strchr(host, '%') != nullptr) return std::nullopt;
   GCharPtr text(g_uri_to_string(resolved.get()));
   if (!text) return std::nullopt;
   return Unescape(text.get());
