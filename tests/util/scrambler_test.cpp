@@ -127,8 +127,10 @@ TEST(IsScrambledForm, TrueExactlyWhenAFieldComesBackUnchanged) {
     std::string plain;
     for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) plain.push_back(static_cast<char>(rng() % 256));
     std::string stored = ScrambleField(plain, kKey);
+    ASSERT_EQ(UnscrambleField(stored, kKey), plain);
     ASSERT_TRUE(IsScrambledForm(stored, kKey));
     if (rng() % 2) stored[1 + rng() % (stored.size() - 1)] = kKey[rng() % 16];  // damage one digit
+    if (rng() % 4 == 0) stored[rng() % stored.size()] = static_cast<char>(rng() % 256);  // any byte
     if (rng() % 8 == 0) stored.pop_back();
     ASSERT_EQ(IsScrambledForm(stored, kKey), ScrambleField(UnscrambleField(stored, kKey), kKey) == stored)
         << ::testing::PrintToString(stored);

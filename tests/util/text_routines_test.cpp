@@ -118,40 +118,34 @@ TEST(CharRoutines, CountInCharactersNotBytes) {
 }
 
 TEST(CharRoutines, CharDeleteShortensInPlace) {
-  std::string s = kA + "bc";
-  CharDelete(s, 1, 1);
-  EXPECT_EQ(s, "bc");
-  s = kA + "bc" + kA;
-  CharDelete(s, 2, 2);
-  EXPECT_EQ(s, kA + kA);
-  s = kA + "bc";
-  CharDelete(s, 2, 10);
-  EXPECT_EQ(s, kA);
-  s = "abc";
-  CharDelete(s, 4, 1);
-  EXPECT_EQ(s, "abc");
-  CharDelete(s, 1, 0);
-  EXPECT_EQ(s, "abc");
+  struct Case { std::string s; long long index, count; std::string expected; };
+  for (const Case& c : std::vector<Case>{{kA + "bc", 1, 1, "bc"},
+                                         {kA + "bc" + kA, 2, 2, kA + kA},
+                                         {kA + "bc", 2, 10, kA},
+                                         {"abc", 4, 1, "abc"},
+                                         {"abc", 1, 0, "abc"}}) {
+    std::string s = c.s;
+    CharDelete(s, c.index, c.count);
+    EXPECT_EQ(s, c.expected) << c.index << "," << c.count;
+  }
 }
 
 TEST(TrimSpaces, HalfAndFullWidthSpacesAtBothEnds) {
   const std::string full = "\x81\x40";
-  EXPECT_EQ(TrimSpaces(full + " a b " + full + " "), "a b");
-  EXPECT_EQ(TrimSpaces(" " + full + full), "");
-  EXPECT_EQ(TrimSpaces(""), "");
-  EXPECT_EQ(TrimSpaces("\ta\t"), "\ta\t");
-  EXPECT_EQ(TrimSpaces("a" + full + "b"), "a" + full + "b");
-}
-
-TEST(TrimSpaces, TrailingByteFortyIsOnlyASpaceWhenItClosesTheFullWidthSpace) {
-  // "ァ" is 83 40: its second byte is 0x40 but it is no space.
-  EXPECT_EQ(TrimSpaces("a\x83\x40"), "a\x83\x40");
-  // 81 81 | 40: the 0x40 stands alone, the pair 81 40 is not a character.
-  EXPECT_EQ(TrimSpaces("x\x81\x81\x40"), "x\x81\x81\x40");
-  // 81 81 | 81 40: a real full-width space after a double-byte character.
-  EXPECT_EQ(TrimSpaces("\x81\x81\x81\x40"), "\x81\x81");
-  EXPECT_EQ(TrimSpaces(" a\x81"), "a\x81");
-  EXPECT_EQ(TrimSpaces(" \x81"), "\x81");
+  const std::pair<std::string, std::string> cases[] = {
+      {full + " a b " + full + " ", "a b"},
+      {" " + full + full, ""},
+      {"", ""},
+      {"\ta\t", "\ta\t"},
+      {"a" + full + "b", "a" + full + "b"},
+      // A trailing 0x40 is only a space when it closes the full-width space:
+      {"a\x83\x40", "a\x83\x40"},              // "ァ" is 83 40
+      {"x\x81\x81\x40", "x\x81\x81\x40"},      // 81 81 | 40: the 0x40 stands alone
+      {"\x81\x81\x81\x40", "\x81\x81"},        // 81 81 | 81 40: a real one
+      {" a\x81", "a\x81"},
+      {" \x81", "\x81"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(TrimSpaces(in), out) << ::testing::PrintToString(in);
 }
 
 TEST(TrimLineBreaks, OnlyWholePairsAtTheEnds) {
