@@ -12,7 +12,6 @@
 #include "catalogue/site_record.h"
 #include "support/fake_dialogs.h"
 #include "util/cp932.h"
-#include "util/scrambler.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -74,18 +73,6 @@ TEST(BadInput, ConversionAlwaysGivesValidTextOnTheOtherSide) {
     ASSERT_EQ(Cp932ToUtf8(back), utf8);  // what came across is stable
     ASSERT_FALSE(Utf8ToCp932(s).size() > s.size());
   }
-}
-
-TEST(BadInput, ScramblerTakesAnyStoredField) {
-  FakeDialogs dialogs;
-  std::mt19937 rng(23);
-  for (int round = 0; round < 3000; ++round) {
-    const std::string s = RandomBytes(rng, 24);
-    const std::string out = ScrambleText("_" + s, kSitePasswordKey);
-    ASSERT_EQ(ScrambleText("_" + s, kSitePasswordKey), out);
-    ASSERT_EQ(UnscrambleField(ScrambleField(s, kSitePasswordKey), kSitePasswordKey), s);
-  }
-  EXPECT_EQ(dialogs.BoxCount(), 0u);
 }
 
 TEST(BadInput, SiteLinesAndListTextReadBackAsWritten) {

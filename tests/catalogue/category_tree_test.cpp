@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "catalogue/drop_rules.h"
 #include "catalogue/site_record.h"
 
 namespace morvane {
@@ -148,6 +149,13 @@ TEST_F(MoveTest, MovedEntryLosesImagesAndSubEntries) {
 }
 
 TEST_F(MoveTest, DropOntoItselfOrBelowOrASystemEntryIsNoMove) {
+  CategoryTree deep = Loaded(all + "\r\n\t" + uncategorised + "\r\n\tA\r\n\t\tA1\r\n\t\t\tA11\r\n\tB\r\n");
+  TreeEntry* a = deep.FindByName("A");
+  for (const char* below : {"A", "A1", "A11"})
+    EXPECT_FALSE(CategoryDropAccepted(deep, DragSource::CategoryTree, a, deep.FindByName(below))) << below;
+  EXPECT_TRUE(CategoryDropAccepted(deep, DragSource::CategoryTree, a, deep.FindByName("B")));
+  EXPECT_TRUE(CategoryDropAccepted(deep, DragSource::CategoryTree, deep.FindByName("A1"), a));  // beside its parent
+
   const std::string before = tree.QZSaveTreeToStrings();
   EXPECT_FALSE(Move("A", "A"));
   EXPECT_FALSE(Move("A", "A1"));

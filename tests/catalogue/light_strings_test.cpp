@@ -45,18 +45,12 @@ TEST(TLightStrings, EveryBoundsFailureIsTheIndexError) {
   EXPECT_EQ(list.Lines(), (Lines{"a", "b"}));  // failures change nothing
 }
 
-TEST(TLightStrings, EditingOperationsAndCapacitySteps) {
+TEST(TLightStrings, EditingOperations) {
   TLightStrings list;
-  EXPECT_EQ(list.Capacity(), 0);
-  EXPECT_EQ(list.Add("a"), 0);
-  EXPECT_EQ(list.Capacity(), 32);
-  for (int i = 0; i < 32; ++i) list.Add("x");
-  EXPECT_EQ(list.Capacity(), 64);
+  for (int i = 0; i < 40; ++i) list.Add("x");
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Capacity(), 0);
-
-  list.Add("b");
+  EXPECT_EQ(list.Add("b"), 0);
   list.Insert(0, "a");
   list.Insert(2, "d");
   list.Insert(2, "c");

@@ -27,12 +27,7 @@ TEST(DefaultSiteNameTest, GivesNothingForMisplacedOrMissingBrackets) {
 
 TEST(RegistDateTextTest, PadsEveryField) {
   std::tm t{};
-  t.tm_year = 2009 - 1900;
-  t.tm_mon = 0;
-  t.tm_mday = 2;
-  t.tm_hour = 3;
-  t.tm_min = 4;
-  t.tm_sec = 5;
+  t.tm_year = 2009 - 1900, t.tm_mon = 0, t.tm_mday = 2, t.tm_hour = 3, t.tm_min = 4, t.tm_sec = 5;
   EXPECT_EQ(RegistDateText(t), "2009/01/02 03:04:05");
   EXPECT_EQ(RegistDateNow().size(), 19u);
 }

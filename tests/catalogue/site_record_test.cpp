@@ -10,6 +10,7 @@ namespace morvane {
 namespace {
 
 using Lines = std::vector<std::string>;
+using Cells = std::array<std::string, 8>;
 
 TQZSiteListRec Site(std::string name, std::string url, std::string category = "", std::string pass = "") {
   return {std::move(name), std::move(url), std::move(category), "2024/01/02 03:04:05",
@@ -54,15 +55,9 @@ TEST(SiteLine, PasswordIsScrambledInTheLineAndPlainInTheRecord) {
 }
 
 TEST(SiteLine, RowCellsNumberFromOneAndHideThePassword) {
-  const auto cells = SiteRowCells(FormatSiteLine(Site("n", "u", "c")), 0);
-  EXPECT_EQ(cells[0], "1");
-  EXPECT_EQ(cells[1], "n");
-  EXPECT_EQ(cells[2], "u");
-  EXPECT_EQ(cells[3], "c");
-  EXPECT_EQ(cells[6], "id");
-  EXPECT_EQ(cells[7], "*Password*");
-  EXPECT_EQ(SiteRowCells("a\tb\t\t\t\t\tsecret", 41)[0], "42");
-  EXPECT_EQ(SiteRowCells("a\tb\t\t\t\t\tsecret", 41)[7], "*Password*");
+  EXPECT_EQ(SiteRowCells(FormatSiteLine(Site("n", "u", "c")), 0),
+            (Cells{"1", "n", "u", "c", "2024/01/02 03:04:05", "http://vexa.example/a", "id", "*Password*"}));
+  EXPECT_EQ(SiteRowCells("a\tb\t\t\t\t\tsecret", 41), (Cells{"42", "a", "b", "", "", "", "", "*Password*"}));
 }
 
 TEST(CheckSiteInput, LaterEmptyFieldOverridesEarlier) {
