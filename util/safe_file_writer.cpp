@@ -1,10 +1,13 @@
 #include "util/safe_file_writer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <vector>
 
 #include "util/file_ops.h"
 
@@ -13,9 +16,12 @@ namespace {
 
 std::atomic<unsigned> tempCounter{0};
 
+// Temporary files are named ".<name>.<pid>-<counter>.tmp" beside the target.
+std::string TempPrefix(const std::string& path) { return "." + NamePart(path) + "."; }
+
 // Creates a fresh temporary file beside the target; -1 when none can be made.
 int CreateTemp(const std::string& path, mode_t mode, std::string& tempPath) {
-  const std::string prefix = FolderPart(path) + "." + NamePart(path) + "." + std::to_string(::getpid()) + "-";
+  const std::string prefix = FolderPart(path) + TempPrefix(path) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = prefix + std::to_string(tempCounter++) + ".tmp";
     const int fd = CurrentFileOps().Open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -32,6 +38,36 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
+}
+
+// "<pid>-<counter>.tmp": the rest of a temporary file's name after its prefix.
+// Gives the pid, or 0 when the name is not one of ours.
+pid_t TempOwner(std::string_view rest) {
+  const std::size_t dash = rest.find('-');
+  if (dash == 0 || dash == std::string_view::npos || !rest.ends_with(".tmp")) return 0;
+  const std::string_view pid = rest.substr(0, dash), counter = rest.substr(dash + 1, rest.size() - dash - 5);
+  if (counter.empty() || pid.size() > 9) return 0;
+  for (std::string_view digits : {pid, counter})
+    if (digits.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+  return static_cast<pid_t>(std::stoi(std::string(pid)));
+}
+
+// A save killed half-way leaves its temporary file behind; the next save of
+// the same file removes those whose writer no longer runs, so they cannot pile
+// up. A file of a live process (another instance saving now) is left alone.
+void RemoveStaleTemps(const std::string& path) {
+  const std::string folder = FolderPart(path), prefix = TempPrefix(path);
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(prefix)) continue;
+    const pid_t owner = TempOwner(name.substr(prefix.size()));
+    if (owner > 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH) stale.emplace_back(name);
+  }
+  ::closedir(dir);
+  for (const std::string& name : stale) CurrentFileOps().Unlink((folder + name).c_str());
 }
 
 // The rename is what makes the new file visible; syncing its folder only
@@ -77,6 +113,7 @@ bool WriteFileReplacing(const std::string& path, std::span<const std::string_vie
     return false;
   }
   SyncFolder(path);
+  RemoveStaleTemps(path);
   return true;
 }
 
