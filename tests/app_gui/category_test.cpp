@@ -14,16 +14,6 @@ class CategoryTest : public WindowTest {
   Gtk::TreeModel::Path PathOf(std::string_view utf8Name) {
     return W().TreePathOf(W().Catalogue().Tree().FindByName(J(utf8Name)));
   }
-  std::vector<std::string> CategoryChoices() {
-    std::vector<std::string> items;
-    auto model = SiteDialog().cbCategory.get_model();
-    for (auto it = model->children().begin(); it != model->children().end(); ++it) {
-      Glib::ustring item;
-      it->get_value(0, item);
-      items.push_back(item.raw());
-    }
-    return items;
-  }
 };
 
 TEST_F(CategoryTest, AddingSelectsTheNewEntryShowsItsSitesAndOffersIt) {
@@ -68,13 +58,13 @@ TEST_F(CategoryTest, DeletingAsksThenUncategorisesItsSitesOnly) {
   SelectCategory("A");
   EXPECT_EQ(Column(1), (std::vector<std::string>{"a1"}));
 
-  dialogs.yesNo.push_back(false);
+  dialogs.yesNoAnswers.push_back(false);
   W().tbDeleteCategoryClick();
   ASSERT_EQ(dialogs.questions.size(), 1u);
   EXPECT_EQ(dialogs.questions[0], J("選択したカテゴリを削除しますか？\r\n\r\n [A]"));
   EXPECT_EQ(TreeNames().size(), 4u);
 
-  dialogs.yesNo.push_back(true);
+  dialogs.yesNoAnswers.push_back(true);
   W().tbDeleteCategoryClick();
   EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "B"}));
   // The tree moved its selection to the next entry and the list followed it.
@@ -87,7 +77,7 @@ TEST_F(CategoryTest, DeletingAsksThenUncategorisesItsSitesOnly) {
 
   // The last category: the selection falls back on the one before it.
   SelectCategory("B");
-  dialogs.yesNo.push_back(true);
+  dialogs.yesNoAnswers.push_back(true);
   W().tbDeleteCategoryClick();
   EXPECT_EQ(SelectedCategory(), "未分類");
   EXPECT_EQ(Column(1), (std::vector<std::string>{"a1", "b1"}));

@@ -63,7 +63,7 @@ TEST_F(FilesTest, ExportThenImportRestoresSitesTreeAndMasterLogin) {
   AddSite("旅の記録", "http://travel/", "旅行");
   W().Catalogue().SetMasterLogin("master", "secret");
   const std::string exported = folder / "export.dat";
-  dialogs.files.push_back(exported);
+  dialogs.fileAnswers.push_back(exported);
   W().tbExportClick();
   ASSERT_EQ(dialogs.fileFilters.size(), 1u);
   ASSERT_EQ(dialogs.fileFilters[0].size(), 2u);
@@ -75,14 +75,14 @@ TEST_F(FilesTest, ExportThenImportRestoresSitesTreeAndMasterLogin) {
 
   // Change everything, then import the export back.
   SelectCategory("旅行");
-  dialogs.yesNo.push_back(true);
+  dialogs.yesNoAnswers.push_back(true);
   W().tbDeleteCategoryClick();
   W().Catalogue().SiteList().Clear();
   W().Catalogue().SetMasterLogin("", "");
   SettingsDialog().edLoginID.set_text("");
   W().ShowEntry(AllSitesEntryName());
 
-  dialogs.files.push_back(exported);
+  dialogs.fileAnswers.push_back(exported);
   W().tbImportClick();
   ASSERT_EQ(dialogs.fileFilters.size(), 2u);
   ASSERT_EQ(dialogs.fileFilters[1].size(), 3u);
@@ -102,23 +102,18 @@ TEST_F(FilesTest, ExportThenImportRestoresSitesTreeAndMasterLogin) {
   EXPECT_EQ(dialogs.proposedNames.back(), exported);
 }
 
-TEST_F(FilesTest, ImportOfAForeignFileChangesNothing) {
+TEST_F(FilesTest, AForeignImportChangesNothingAndAFailedExportIsReported) {
   AddSite("keep", "http://keep/");
-  const std::string foreign = folder / "foreign.dat";
+  const std::string foreign = folder / "foreign.dat", target = folder / "out.dat";
   { std::ofstream(foreign, std::ios::binary) << "something else"; }
-  dialogs.files.push_back(foreign);
+  dialogs.fileAnswers.push_back(foreign);
   W().tbImportClick();
-  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{J("読み込みに失敗しました。ファイル形式が異なります")}));
   EXPECT_EQ(Column(1), (std::vector<std::string>{"keep"}));
-}
-
-TEST_F(FilesTest, AFailedExportIsReported) {
-  AddSite("one", "http://1/");
-  const std::string target = folder / "out.dat";
   RefusingRename refuse(target);
-  dialogs.files.push_back(target);
+  dialogs.fileAnswers.push_back(target);
   W().tbExportClick();
-  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{J("エクスポートに失敗しました")}));
+  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{J("読み込みに失敗しました。ファイル形式が異なります"),
+                                                      J("エクスポートに失敗しました")}));
   EXPECT_FALSE(std::filesystem::exists(target));
 }
 
@@ -126,7 +121,7 @@ TEST_F(FilesTest, FailedSaveAtCloseAnsweredNoKeepsWindowAndCatalogue) {
   AddSite("unsaved", "http://unsaved/");
   {
     RefusingRename refuse(W().Catalogue().DataFilePath());
-    dialogs.yesNo.push_back(false);
+    dialogs.yesNoAnswers.push_back(false);
     EXPECT_FALSE(W().FormCloseQuery());
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_EQ(dialogs.questions[0], J("サイトデータ保存に失敗しました。このまま終了しますか？"));
@@ -135,7 +130,7 @@ TEST_F(FilesTest, FailedSaveAtCloseAnsweredNoKeepsWindowAndCatalogue) {
     EXPECT_TRUE(std::filesystem::exists(folder / "morvane.ini"));
     EXPECT_FALSE(std::filesystem::exists(W().Catalogue().DataFilePath()));
 
-    dialogs.yesNo.push_back(true);
+    dialogs.yesNoAnswers.push_back(true);
     EXPECT_TRUE(W().FormCloseQuery());  // Yes: close without the data
   }
   // The disk is back: the next attempt saves and closes without a question.
@@ -163,7 +158,7 @@ TEST_F(FilesTest, TerminationSignalSavesWithoutAskingAndRescuesAnUnwritableCatal
     EXPECT_EQ(rescue.substr(0, folder.Path().size()), folder.Path());
     EXPECT_TRUE(rescue.ends_with("_VexaSiteData.dat"));
     EXPECT_FALSE(std::filesystem::exists(W().Catalogue().DataFilePath()));
-    dialogs.files.push_back(rescue);
+    dialogs.fileAnswers.push_back(rescue);
   }
   W().Catalogue().SiteList().Clear();
   W().tbImportClick();

@@ -140,11 +140,11 @@ TEST_F(SiteTest, DeletingAsksWithTheSiteNameAndEmptiesTheCategory) {
   AddSite("other", "http://other/");
   SelectCategory("A");
   W().SelectRow(0);
-  dialogs.yesNo.push_back(false);
+  dialogs.yesNoAnswers.push_back(false);
   W().tbDeleteSiteClick();
   EXPECT_EQ(dialogs.questions.back(), J("選択したサイトを削除しますか？\r\n\r\n[唯一]"));
   EXPECT_EQ(W().Catalogue().SiteList().Count(), 2);
-  dialogs.yesNo.push_back(true);
+  dialogs.yesNoAnswers.push_back(true);
   W().tbDeleteSiteClick();
   EXPECT_EQ(W().ListModel().RowCount(), 0);
   EXPECT_EQ(W().Catalogue().SiteList().Count(), 1);

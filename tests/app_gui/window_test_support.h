@@ -3,70 +3,23 @@
 // answered by script.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/forms.h"
 #include "app/modal_runner.h"
 #include "files/file_test_support.h"
+#include "support/fake_dialogs.h"
 #include "util/cp932.h"
-#include "util/user_dialogs.h"
 
 namespace morvane::testing {
 
 // UTF-8 literal as the CP932 bytes the program uses.
 inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
-
-class ScriptedDialogs final : public UserDialogs {
- public:
-  ScriptedDialogs() { InstallDialogs(this); }
-  ~ScriptedDialogs() override { InstallDialogs(nullptr); }
-
-  std::vector<std::string> errors, questions, messages, inputCaptions, prompts, proposedNames, defaultExts;
-  std::vector<std::vector<FileFilter>> fileFilters;
-  std::deque<bool> yesNo;                         // unscripted: No
-  std::deque<std::optional<std::string>> inputs;  // unscripted: cancel
-  std::deque<std::optional<std::string>> files;   // unscripted: cancel
-
-  void ShowError(std::string_view m) override { errors.emplace_back(m); }
-  bool AskYesNo(std::string_view m) override {
-    questions.emplace_back(m);
-    return Take(yesNo).value_or(false);
-  }
-  void ShowMessage(std::string_view m) override { messages.emplace_back(m); }
-  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt, std::string_view) override {
-    inputCaptions.emplace_back(caption);
-    prompts.emplace_back(prompt);
-    return Take(inputs).value_or(std::nullopt);
-  }
-  std::optional<std::string> OpenFile(std::string_view t, const FileFilter* f, std::size_t n) override {
-    return SaveFileNamed(t, f, n, "", "");
-  }
-  std::optional<std::string> SaveFile(std::string_view t, const FileFilter* f, std::size_t n,
-                                      std::string_view ext) override {
-    return SaveFileNamed(t, f, n, ext, "");
-  }
-  std::optional<std::string> SaveFileNamed(std::string_view, const FileFilter* f, std::size_t n,
-                                           std::string_view ext, std::string_view proposed) override {
-    fileFilters.emplace_back(f, f + n);
-    defaultExts.emplace_back(ext);
-    proposedNames.emplace_back(proposed);
-    return Take(files).value_or(std::nullopt);
-  }
-
- private:
-  template <typename T>
-  static std::optional<T> Take(std::deque<T>& q) {
-    if (q.empty()) return std::nullopt;
-    T v = std::move(q.front());
-    q.pop_front();
-    return v;
-  }
-};
 
 // Answers the program's own forms (site dialog, settings dialog) in order:
 // each step works the form as a user would; the form's response is what
@@ -97,15 +50,6 @@ inline void Pump() {
   for (int i = 0; i < 1000 && g_main_context_pending(nullptr); ++i) g_main_context_iteration(nullptr, FALSE);
 }
 
-// Lets the X server and the frame clock catch up: events for a while.
-inline void PumpFor(int milliseconds) {
-  const gint64 end = g_get_monotonic_time() + milliseconds * 1000LL;
-  while (g_get_monotonic_time() < end) {
-    Pump();
-    g_usleep(2000);
-  }
-}
-
 // Pumps until done() holds, at most timeoutMs; gives done().
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
   const gint64 end = g_get_monotonic_time() + timeoutMs * 1000LL;
@@ -115,6 +59,9 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
   }
   return done();
 }
+
+// Lets the X server and the frame clock catch up.
+inline void PumpFor(int milliseconds) { PumpUntil([] { return false; }, milliseconds); }
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -177,7 +124,7 @@ class WindowTest : public ::testing::Test {
     return cells;
   }
   void AddCategory(std::string_view utf8Name) {
-    dialogs.inputs.push_back(J(utf8Name));
+    dialogs.inputAnswers.push_back(J(utf8Name));
     W().tbAddCategoryClick();
   }
   // A site through the site dialog, as typed.
@@ -191,19 +138,24 @@ class WindowTest : public ::testing::Test {
     });
     W().tbAddSiteClick();
   }
-  void ChooseCategory(std::string_view utf8Name) {
-    SiteDialog().cbCategory.set_active(-1);
-    auto model = SiteDialog().cbCategory.get_model();
-    int i = 0;
-    for (auto it = model->children().begin(); it != model->children().end(); ++it, ++i) {
+  // The site dialog's category choices (UTF-8); picks the one named, or none.
+  std::vector<std::string> CategoryChoices() {
+    std::vector<std::string> items;
+    for (const auto& row : SiteDialog().cbCategory.get_model()->children()) {
       Glib::ustring item;
-      it->get_value(0, item);
-      if (item.raw() == utf8Name) SiteDialog().cbCategory.set_active(i);
+      row.get_value(0, item);
+      items.push_back(item.raw());
     }
+    return items;
+  }
+  void ChooseCategory(std::string_view utf8Name) {
+    const auto items = CategoryChoices();
+    const auto found = std::find(items.begin(), items.end(), utf8Name);
+    SiteDialog().cbCategory.set_active(found == items.end() ? -1 : static_cast<int>(found - items.begin()));
   }
 
   TempDir folder;
-  ScriptedDialogs dialogs;
+  FakeDialogs dialogs;
   ScriptedForms forms_;
   std::unique_ptr<MorvaneForms> forms;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// A scripted stand-in for the program's modal dialogs. Construct it in a test
-// to install it; it records what was shown and answers from queues. Unscripted
+// A scripted stand-in for the program's modal dialogs, installed while it
+// lives. It records what was shown and answers from queues; unscripted
 // questions are answered No and unscripted inputs and file dialogs are
 // cancelled, so a test never blocks on a box it did not expect.
 #include <deque>
@@ -21,16 +21,12 @@ class FakeDialogs final : public UserDialogs {
   FakeDialogs& operator=(const FakeDialogs&) = delete;
 
   // What was shown, in order (CP932 bytes as the program passed them).
-  std::vector<std::string> errors;
-  std::vector<std::string> questions;
-  std::vector<std::string> messages;
-  std::vector<std::string> prompts;
-  std::vector<std::string> fileTitles;
+  std::vector<std::string> errors, questions, messages, inputCaptions, prompts, defaultExts, proposedNames;
+  std::vector<std::vector<FileFilter>> fileFilters;
 
   // Answers, taken from the front.
   std::deque<bool> yesNoAnswers;
-  std::deque<std::optional<std::string>> inputAnswers;
-  std::deque<std::optional<std::string>> fileAnswers;
+  std::deque<std::optional<std::string>> inputAnswers, fileAnswers;
 
   void ShowError(std::string_view message) override { errors.emplace_back(message); }
   bool AskYesNo(std::string_view message) override {
@@ -38,17 +34,23 @@ class FakeDialogs final : public UserDialogs {
     return Take(yesNoAnswers, false);
   }
   void ShowMessage(std::string_view message) override { messages.emplace_back(message); }
-  std::optional<std::string> InputText(std::string_view, std::string_view prompt, std::string_view) override {
+  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt, std::string_view) override {
+    inputCaptions.emplace_back(caption);
     prompts.emplace_back(prompt);
     return Take(inputAnswers, std::optional<std::string>());
   }
-  std::optional<std::string> OpenFile(std::string_view title, const FileFilter*, std::size_t) override {
-    fileTitles.emplace_back(title);
-    return Take(fileAnswers, std::optional<std::string>());
+  std::optional<std::string> OpenFile(std::string_view t, const FileFilter* f, std::size_t n) override {
+    return SaveFileNamed(t, f, n, "", "");
   }
-  std::optional<std::string> SaveFile(std::string_view title, const FileFilter*, std::size_t,
-                                      std::string_view) override {
-    fileTitles.emplace_back(title);
+  std::optional<std::string> SaveFile(std::string_view t, const FileFilter* f, std::size_t n,
+                                      std::string_view ext) override {
+    return SaveFileNamed(t, f, n, ext, "");
+  }
+  std::optional<std::string> SaveFileNamed(std::string_view, const FileFilter* f, std::size_t n, std::string_view ext,
+                                           std::string_view proposed) override {
+    fileFilters.emplace_back(f, f + n);
+    defaultExts.emplace_back(ext);
+    proposedNames.emplace_back(proposed);
     return Take(fileAnswers, std::optional<std::string>());
   }
 
