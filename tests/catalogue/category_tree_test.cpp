@@ -64,18 +64,14 @@ TEST_F(CategoryTreeTest, AddNormalisesTheNameAndRefusesDuplicates) {
   EXPECT_EQ(tree.AddCategory("  \x81\x40"), AddCategoryResult::Empty);
   EXPECT_EQ(tree.AddCategory("\t\r\n"), AddCategoryResult::Empty);
   EXPECT_EQ(Add("news")->name, "news");  // case counts
+  // Line breaks would split the entry line; a space left in front once the
+  // tab is gone would be read back as one level deeper.
   EXPECT_EQ(Add("a\r\nb")->name, "ab");
-  EXPECT_EQ(tree.CategoryListText(), "News\r\nnews\r\nab\r\n");
-  EXPECT_EQ(tree.Selected()->name, "ab");
-}
-
-TEST_F(CategoryTreeTest, AddedNamesCannotBreakTheTextForm) {
-  // A lone line break would split the entry line; a space left in front once
-  // the tab is gone would be read back as one level deeper.
-  EXPECT_EQ(Add("a\nb")->name, "ab");
-  EXPECT_EQ(Add("c\rd")->name, "cd");
+  EXPECT_EQ(Add("c\nd")->name, "cd");
+  EXPECT_EQ(Add("e\rf")->name, "ef");
   EXPECT_EQ(Add(" \t x \t ")->name, "x");
-  Add("last");
+  EXPECT_EQ(tree.CategoryListText(), "News\r\nnews\r\nab\r\ncd\r\nef\r\nx\r\n");
+  EXPECT_EQ(tree.Selected()->name, "x");
   const std::string text = tree.QZSaveTreeToStrings();
   CategoryTree reloaded;
   ASSERT_TRUE(reloaded.QZLoadTreeFromStrings(text));
@@ -155,6 +151,16 @@ TEST_F(MoveTest, DropOntoItselfOrBelowOrASystemEntryIsNoMove) {
     EXPECT_FALSE(CategoryDropAccepted(deep, DragSource::CategoryTree, a, deep.FindByName(below))) << below;
   EXPECT_TRUE(CategoryDropAccepted(deep, DragSource::CategoryTree, a, deep.FindByName("B")));
   EXPECT_TRUE(CategoryDropAccepted(deep, DragSource::CategoryTree, deep.FindByName("A1"), a));  // beside its parent
+  for (const std::string& system : {all, uncategorised})
+    for (const std::string& target : {all, uncategorised, std::string("A")})
+      EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::CategoryTree, tree.FindByName(system), tree.FindByName(target)));
+  // A site goes anywhere but onto all sites; nothing else is taken.
+  const TreeEntry* c = tree.FindByName("C");
+  EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::SiteList, c, tree.FindByName(all)));
+  EXPECT_TRUE(CategoryDropAccepted(tree, DragSource::SiteList, c, tree.FindByName(uncategorised)));
+  EXPECT_TRUE(CategoryDropAccepted(tree, DragSource::SiteList, c, c));
+  EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::SiteList, c, nullptr));
+  EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::Other, c, c));
 
   const std::string before = tree.QZSaveTreeToStrings();
   EXPECT_FALSE(Move("A", "A"));
