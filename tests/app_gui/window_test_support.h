@@ -65,7 +65,17 @@ inline void PumpFor(int milliseconds) { PumpUntil([] { return false; }, millisec
 
 class WindowTest : public ::testing::Test {
  protected:
-  void TearDown() override { CloseForms(); }
+  void TearDown() override {
+    CloseForms();
+    // The web engine's helper processes may still be filling its profile
+    // folder: clear it until it stays gone, so the folder can be removed.
+    std::error_code ignored;
+    for (int quiet = 0, round = 0; quiet < 5 && round < 200; ++round) {
+      quiet = std::filesystem::exists(folder / "browser") ? 0 : quiet + 1;
+      std::filesystem::remove_all(folder / "browser", ignored);
+      PumpFor(20);
+    }
+  }
 
   // Creates the forms in their order and sets the window up, as the program does.
   void OpenForms(bool show = true) {
