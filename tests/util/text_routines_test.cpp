@@ -12,17 +12,15 @@ namespace {
 const std::string kA = "\x82\xA0";
 const std::string kHyo = "\x95\x5C";
 
-TEST(CutToken, TabSeparatedFieldsComeOutOneByOne) {
+TEST(CutToken, FieldsComeOutOneByOneAndASeparatorInsideACharacterIsSkipped) {
   std::string s = "a\t\tb";
   EXPECT_EQ(CutToken(s, "\t"), "a");
   EXPECT_EQ(CutToken(s, "\t"), "");
   EXPECT_EQ(CutToken(s, "\t"), "b");
   EXPECT_EQ(s, "");
   EXPECT_EQ(CutToken(s, "\t"), "");
-}
-
-TEST(CutToken, WholeSourceWithoutSeparatorAndSeparatorInsideCharacterSkipped) {
-  std::string s = "abc";
+  // Without a separator the whole source is the token.
+  s = "abc";
   EXPECT_EQ(CutToken(s, "\t"), "abc");
   EXPECT_EQ(s, "");
   s = "abc";
