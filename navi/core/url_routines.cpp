@@ -116,8 +116,11 @@ bool IsSimpleAuthority(std::string_view a) {
     if (!g_ascii_isalnum(c) && c != '.' && c != '-') return false;
   if (host.size() == a.size()) return true;
   const std::string_view port = a.substr(host.size() + 1);
-  // GLib writes the port as a number: "08" would come back as "8".
-  return !port.empty() && port[0] != '0' && port.find_first_not_of("0123456789") == std::string_view::npos;
+  // GLib writes the port as a number ("08" would come back as "8") and
+  // refuses one past 65535.
+  if (port.empty() || port.size() > 5 || port[0] == '0') return false;
+  if (port.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  return std::stoi(std::string(port)) <= 65535;
 }
 
 // "http://host..." or "https://host..." with a plain host and port: what a

@@ -17,10 +17,11 @@ TEST(ResolveLinkURL, EscapesInAHostAreNotDecoded) {
   EXPECT_EQ(ResolveLinkURL("http://host/", "//other/%0a?%09"), "http://other/%0a?%09");
 }
 
-TEST(LinkResolver, PortsWithLeadingZerosAgreeWithGLib) {
+TEST(LinkResolver, PortsWithLeadingZerosOrOutOfRangeAgreeWithGLib) {
   for (const char* base : {"", "http://host/dir/", "about:blank"}) {
     const LinkResolver quick(base), slow(base, LinkResolver::Shortcuts::kOff);
-    for (const char* reference : {"http://yamplp:09/b", "http://h:0/", "https://h:00080/x", "http://h:8080/x"})
+    for (const char* reference : {"http://yamplp:09/b", "http://h:0/", "https://h:00080/x", "http://h:8080/x",
+                                  "hTtp://p:2222211", "HTTP://p:65535/", "http://p:65536/"})
       EXPECT_EQ(quick.Resolve(reference), slow.Resolve(reference)) << base << " + " << reference;
   }
 }
