@@ -79,7 +79,10 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
     // A refused address shows up as a navigation error or an endless wait.
   }
   pump_.ProcessMessages();
-  return wait ? WaitForComplete(kNavigatePasses) : true;
+  // The requests were just cleared; a navigation error or a stop that came
+  // in while messages were processed must not be cleared again, or the wait
+  // would run for a page that will never complete.
+  return wait ? WaitUntilComplete(kNavigatePasses) : true;
 }
 
 bool TfrBrowserBase::WaitForDocument(int timeoutMilliseconds) {
@@ -103,6 +106,10 @@ bool TfrBrowserBase::WaitForComplete(int passes) {
   skipRequest_ = false;
   busy_ = true;
   RefreshSkipAction();
+  return WaitUntilComplete(passes);
+}
+
+bool TfrBrowserBase::WaitUntilComplete(int passes) {
   if (!WaitForDocument(kDocumentTimeout)) {
     busy_ = false;
     RefreshSkipAction();

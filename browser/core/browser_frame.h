@@ -100,6 +100,9 @@ class TfrBrowserBase : public BrowserEvents {
   void wbBrowserWindowClosing(bool& cancel) override;
 
  private:
+  // The waiting part of WaitForComplete, for callers that have just cleared
+  // the requests themselves before starting the navigation.
+  bool WaitUntilComplete(int passes);
   void RefreshSkipAction();
   void WriteStatusLine(std::string_view text);
   // Runs a page script and waits for its value, pumping events; nullopt when

@@ -153,6 +153,7 @@ bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchT
     if (!engine_.HasDocument()) continue;
     pageComplete_ = false;
     stopRequest_ = false;
+    skipRequest_ = false;  // cleared before the click, so an error page that answers it quickly is not lost
     if (engine_.Busy()) {
       pump_.ProcessMessages();
       pump_.Sleep(kBusyClickPause);
@@ -163,7 +164,7 @@ bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchT
     if (!clicked || !clicked->Boolean() || !*clicked->Boolean()) continue;
     busy_ = true;
     RefreshSkipAction();
-    if (wait) return WaitForComplete(kNavigatePasses);
+    if (wait) return WaitUntilComplete(kNavigatePasses);
     busy_ = false;
     RefreshSkipAction();
     result = true;

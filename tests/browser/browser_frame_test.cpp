@@ -198,6 +198,17 @@ TEST_F(FrameTest, NotFoundCompletesOtherStatusesCancelAndStop) {
   }
 }
 
+TEST_F(FrameTest, AnErrorThatArrivesBeforeTheWaitStillEndsIt) {
+  // A quick server answers while NavigateTo processes messages once, before
+  // its wait: the wait must not clear that error's skip request and run on
+  // for a page that will never complete.
+  bar.AttachAll();
+  engine.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { ErrorCancels(500); }); };
+  EXPECT_TRUE(frame.NavigateTo("http://host/broken", true));
+  EXPECT_LT(pump.processed, 10);
+  EXPECT_FALSE(frame.BusyState());
+}
+
 TEST_F(FrameTest, FailureNumbersAreSettledByAskingTheServer) {
   std::vector<std::string> asked;
   std::string answer;
