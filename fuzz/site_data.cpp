@@ -4,6 +4,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/site_data_file.h"
 #include "fuzz_support.h"
+#include "util/text_routines.h"
 #include "util/user_dialogs.h"
 
 namespace {
@@ -68,6 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (catalogue.Tree().Roots().empty()) return 0;
   for (const auto* e : catalogue.Tree().PreOrder())
     if (e->name.empty()) return 0;
+  // Nor does a master ID ending in a lone lead byte, which pairs with the tab
+  // written after it: one read from a damaged block, never one typed.
+  const std::string& id = catalogue.MasterID();
+  if (!id.empty() && morvane::IsLeadByte(id.back()) && !morvane::IsTrailByte(id, static_cast<long long>(id.size())))
+    return 0;
   morvane::SiteCatalogue again(dir);
   FUZZ_CHECK(again.LoadSiteData(out).Loaded());
   FUZZ_CHECK(again.SiteList().GetText() == catalogue.SiteList().GetText());
