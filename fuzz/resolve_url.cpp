@@ -1,5 +1,7 @@
 // Any reference resolves without fault against a few kinds of page address;
 // the quick paths agree with GLib, and a resolved address stays as it is.
+#include <algorithm>
+
 #include "fuzz_support.h"
 #include "navi/core/url_routines.h"
 
@@ -22,7 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const morvane::LinkResolver quick(base), slow(base, morvane::LinkResolver::Shortcuts::kOff);
   FUZZ_CHECK(quick.Resolve(reference) == resolved);
   FUZZ_CHECK(slow.Resolve(reference) == resolved);
-  if (resolved.starts_with("http://") || resolved.starts_with("https://"))
+  // GLib turns a host of non-ASCII bytes into its IDN form, which need not
+  // stay the same when resolved again; every other address does.
+  const bool ascii = std::all_of(data, data + size, [](uint8_t b) { return b < 0x80; });
+  if (ascii && (resolved.starts_with("http://") || resolved.starts_with("https://")))
     FUZZ_CHECK(morvane::ResolveLinkURL(base, resolved) == resolved);
   return 0;
 }
