@@ -1,5 +1,6 @@
 #include "catalogue/category_tree.h"
 
+#include <algorithm>
 #include <charconv>
 #include <unordered_map>
 
@@ -206,14 +207,12 @@ bool CategoryTree::QZLoadTreeFromStrings(std::string_view text) {
   };
   // The depth each entry was read at, which the climb back compares against.
   std::unordered_map<const TreeEntry*, std::size_t> readDepth;
-  auto depthOf = [&](const TreeEntry* e) { return readDepth[e]; };
 
   bool ok = true;
   Placed previous{nullptr, 0};
   for (long long i = 1; i < lines.Count(); ++i) {
     const std::string& line = lines.Get(i);
-    const std::size_t depth = line.find_first_not_of("\t ") == std::string::npos ? line.size()
-                                                                                 : line.find_first_not_of("\t ");
+    const std::size_t depth = std::min(line.find_first_not_of("\t "), line.size());
     std::string name = line.substr(depth);
     TreeEntry* parent = nullptr;
     if (previous.entry) {
@@ -226,7 +225,7 @@ bool CategoryTree::QZLoadTreeFromStrings(std::string_view text) {
         break;
       } else {
         TreeEntry* a = previous.entry->parent;
-        while (a && depthOf(a) > depth) a = a->parent;
+        while (a && readDepth[a] > depth) a = a->parent;
         parent = a ? a->parent : nullptr;
       }
     }
