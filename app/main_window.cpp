@@ -42,7 +42,7 @@ TForm1::TForm1(MainWindowOptions options)
       Panel1(Gtk::ORIENTATION_VERTICAL),
       tsBrowser(Gtk::ORIENTATION_VERTICAL),
       options_(std::move(options)),
-      IniFile_(std::make_unique<TQZIniFile>(options_.paths.settingsFile)),
+      IniFile_(std::make_unique<SettingsFile>(options_.paths.settingsFile)),
       catalogue_(options_.paths.folder),
       placement_(*this, "Form1") {
   set_title(Cp932ToUtf8(ProgramTitle()));
@@ -229,7 +229,7 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
   Form3_->set_transient_for(*this);
   siteDialogPlacement_ = std::make_unique<WindowPlacement>(siteDialog, "Form2");
 
-  TQZComponentStocker& stocker = IniFile_->Stocker();
+  ComponentStocker& stocker = IniFile_->Stocker();
   stocker.DefineIntProperty(
       "ftSiteCategory", "width", [this] { return Splitter2.get_position(); },
       [this](int v) { Splitter2.set_position(v); });

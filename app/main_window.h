@@ -27,7 +27,7 @@
 #include "catalogue/drop_rules.h"
 #include "catalogue/site_record.h"
 #include "util/data_paths.h"
-#include "util/ini_file.h"
+#include "util/settings_file.h"
 
 namespace morvane {
 
@@ -84,7 +84,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void SetStatusText(std::string_view cp932) override;
 
   SiteCatalogue& Catalogue() { return catalogue_; }
-  TQZIniFile& IniFile() { return *IniFile_; }
+  SettingsFile& IniFile() { return *IniFile_; }
   SiteListModel& ListModel() { return *listModel_.operator->(); }
   // Row of the list's selection, -1 without one.
   int SelectedRow() const;
@@ -143,14 +143,14 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void ShowSelectedEntry();
   void RefreshCategoryChoices();
   void AfterLoad(const SiteDataLoadResult& result);
-  std::optional<TQZSiteListRec> SelectedSite();
+  std::optional<SiteRecord> SelectedSite();
   // Shows the site dialog; on OK stores its site and shows the list again.
   void StoreFromSiteDialog();
   void SaveSettingsForClose();
   DragSource SourceOf(const Glib::RefPtr<Gdk::DragContext>& context) const;
 
   MainWindowOptions options_;
-  std::unique_ptr<TQZIniFile> IniFile_;
+  std::unique_ptr<SettingsFile> IniFile_;
   SiteCatalogue catalogue_;
   Glib::RefPtr<SiteListModel> listModel_;
   TreeColumns treeColumns_;

@@ -159,7 +159,7 @@ void TForm1::ConnectDragAndDrop() {
 
 // ---- Sites ----
 
-std::optional<TQZSiteListRec> TForm1::SelectedSite() {
+std::optional<SiteRecord> TForm1::SelectedSite() {
   const int row = SelectedRow();
   if (row < 0 || row >= catalogue_.ShownList().Count()) {
     Dialogs().ShowError(SystemText("サイトが選択されていません"));
@@ -180,14 +180,14 @@ void TForm1::tbAddSiteClick() {
 }
 
 void TForm1::tbRenewsSiteClick() {
-  const std::optional<TQZSiteListRec> site = SelectedSite();
+  const std::optional<SiteRecord> site = SelectedSite();
   if (!site) return;
   Form2_->FillFrom(*site);
   StoreFromSiteDialog();
 }
 
 void TForm1::tbDeleteSiteClick() {
-  const std::optional<TQZSiteListRec> site = SelectedSite();
+  const std::optional<SiteRecord> site = SelectedSite();
   if (!site) return;
   if (AskDeclined(SystemText("選択したサイトを削除しますか？") + "\r\n\r\n[" + site->SiteName + "]")) return;
   DeleteSiteByURL(catalogue_.SiteList(), site->SiteURL);

@@ -92,7 +92,7 @@ TForm2::TForm2() {
 
 void TForm2::SetCategoryItems(std::string_view categoryListText) {
   cbCategory.remove_all();
-  TLightStrings lines;
+  LineList lines;
   lines.SetText(categoryListText);
   for (const std::string& name : lines.Lines()) cbCategory.append(Cp932ToUtf8(name));
 }
@@ -109,7 +109,7 @@ void TForm2::ResetForNewSite() {
   cbCategory.set_active(-1);
 }
 
-void TForm2::FillFrom(const TQZSiteListRec& rec) {
+void TForm2::FillFrom(const SiteRecord& rec) {
   SetText(edSiteName, rec.SiteName);
   SetText(edSiteURL, rec.SiteURL);
   SetText(edRegistDate, rec.RegistDate);

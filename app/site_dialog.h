@@ -29,7 +29,7 @@ class TForm2 : public Gtk::Dialog {
   void SetCategoryItems(std::string_view categoryListText);
 
   void ResetForNewSite();
-  void FillFrom(const TQZSiteListRec& rec);
+  void FillFrom(const SiteRecord& rec);
   // Shows the dialog modally; true when it closed with OK.
   bool ShowModal();
 
@@ -37,7 +37,7 @@ class TForm2 : public Gtk::Dialog {
   void edSiteURLDblClick();
   void SpeedButton1Click();
 
-  TQZSiteListRec SiteRec;
+  SiteRecord SiteRec;
 
   Gtk::Entry edSiteName;
   Gtk::Entry edSiteURL;

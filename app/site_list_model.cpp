@@ -14,11 +14,11 @@ Gtk::TreeModel::Path RowPath(int row) {
 
 }  // namespace
 
-Glib::RefPtr<SiteListModel> SiteListModel::create(const TLightStrings* lines) {
+Glib::RefPtr<SiteListModel> SiteListModel::create(const LineList* lines) {
   return Glib::RefPtr<SiteListModel>(new SiteListModel(lines));
 }
 
-SiteListModel::SiteListModel(const TLightStrings* lines)
+SiteListModel::SiteListModel(const LineList* lines)
     : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Gtk::TreeDragSource(), Glib::Object(), lines_(lines) {}
 
 void SiteListModel::Resize(int count) {

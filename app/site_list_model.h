@@ -10,7 +10,7 @@
 
 #include <array>
 
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 namespace morvane {
 
@@ -21,7 +21,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
  public:
   static constexpr int kColumns = 8;
 
-  static Glib::RefPtr<SiteListModel> create(const TLightStrings* lines);
+  static Glib::RefPtr<SiteListModel> create(const LineList* lines);
 
   // Rows the view knows about; changed only through Resize, which tells the view.
   int RowCount() const { return count_; }
@@ -40,7 +40,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   Glib::ustring Cell(int row, int column) const;
 
  protected:
-  explicit SiteListModel(const TLightStrings* lines);
+  explicit SiteListModel(const LineList* lines);
 
   Gtk::TreeModelFlags get_flags_vfunc() const override;
   int get_n_columns_vfunc() const override;
@@ -65,7 +65,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   int RowOf(const iterator& iter) const;  // -1 for a foreign or stale iterator
   const std::array<Glib::ustring, kColumns>& CellsOf(int row) const;
 
-  const TLightStrings* lines_;
+  const LineList* lines_;
   int count_ = 0;
   int stamp_ = 1;
   mutable int cachedRow_ = -1;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "util/ini_file.h"
+#include "util/settings_file.h"
 
 namespace morvane {
 

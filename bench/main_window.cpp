@@ -42,7 +42,7 @@ std::string CatalogueFolder(int count) {
   SiteCatalogue catalogue(folder);
   for (int c = 0; c < 10; ++c) catalogue.Tree().AddCategory(Utf8ToCp932("カテゴリ" + std::to_string(c)));
   for (int i = 0; i < count; ++i) {
-    TQZSiteListRec r;
+    SiteRecord r;
     r.SiteName = Utf8ToCp932("日本語のサイト " + std::to_string(i));
     r.SiteURL = "http://site" + std::to_string(i) + ".example.jp/";
     // Category 9 holds only ten sites; the others share the rest.

@@ -6,18 +6,18 @@
 #include <cstring>
 #include <string>
 
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
 
 namespace {
 
 using morvane::SystemText;
-using morvane::TLightStrings;
+using morvane::LineList;
 
 // Sites in ten categories, every one with a password; about 180 bytes a line.
-const TLightStrings& Sites(long long count) {
-  static TLightStrings sites;
+const LineList& Sites(long long count) {
+  static LineList sites;
   if (sites.Count() != count) {
     sites.Clear();
     for (long long i = 0; i < count; ++i) {
@@ -30,14 +30,14 @@ const TLightStrings& Sites(long long count) {
   return sites;
 }
 
-std::size_t TotalBytes(const TLightStrings& sites) {
+std::size_t TotalBytes(const LineList& sites) {
   std::size_t bytes = 0;
   for (const std::string& line : sites.Lines()) bytes += line.size();
   return bytes;
 }
 
 void ParseFormatSiteLine(benchmark::State& state) {
-  const TLightStrings& sites = Sites(state.range(0));
+  const LineList& sites = Sites(state.range(0));
   for (auto _ : state) {
     for (const std::string& line : sites.Lines()) {
       std::string again = morvane::FormatSiteLine(morvane::ParseSiteLine(line).record);
@@ -50,8 +50,8 @@ void ParseFormatSiteLine(benchmark::State& state) {
 BENCHMARK(ParseFormatSiteLine)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BuildShownList(benchmark::State& state, const std::string& entry) {
-  const TLightStrings& sites = Sites(state.range(0));
-  TLightStrings shown;
+  const LineList& sites = Sites(state.range(0));
+  LineList shown;
   for (auto _ : state) {
     morvane::BuildShownList(sites, shown, entry);
     benchmark::DoNotOptimize(shown.Count());
@@ -71,7 +71,7 @@ BENCHMARK_CAPTURE(BuildShownList, all_sites, SystemText("すべてのサイト")
 
 // Reference: find the tabs of every line and copy every line once.
 void SiteLinesReference(benchmark::State& state) {
-  const TLightStrings& sites = Sites(state.range(0));
+  const LineList& sites = Sites(state.range(0));
   std::string buffer(4096, '\0');
   for (auto _ : state) {
     std::size_t tabs = 0;

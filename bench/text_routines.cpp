@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 
@@ -50,7 +50,7 @@ std::size_t CountByte(const std::string& text, char c) {
 void SetTextGetText(benchmark::State& state) {
   const std::string text = SiteText(static_cast<std::size_t>(state.range(0)) * kMB);
   for (auto _ : state) {
-    morvane::TLightStrings list;
+    morvane::LineList list;
     list.SetText(text);
     std::string back = list.GetText();
     benchmark::DoNotOptimize(back.data());

@@ -66,7 +66,7 @@ SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>&
   std::optional<CategoryTree> tree;
   if (!blocks.treeText.empty()) {
     tree.emplace();
-    if (!tree->QZLoadTreeFromStrings(blocks.treeText)) {
+    if (!tree->FromText(blocks.treeText)) {
       tree.reset();
       result.treeTextBad = true;
     }
@@ -90,7 +90,7 @@ bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
   if (!path && dataFileGuarded_) return false;
   try {
     const std::optional<std::string> contents =
-        BuildSiteDataContents(tree_.QZSaveTreeToStrings(), siteList_, MasterLoginBlock(masterID_, masterPass_));
+        BuildSiteDataContents(tree_.ToText(), siteList_, MasterLoginBlock(masterID_, masterPass_));
     if (!contents) return false;
     return WriteContainer(path ? *path : DataFilePath(), *contents, IdentityText(), kPrivateFileMode);
   } catch (const std::bad_alloc&) {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "catalogue/category_tree.h"
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 namespace morvane {
 
@@ -39,10 +39,10 @@ class SiteCatalogue {
   // dataFolder holds the data file and its backups; a trailing '/' is added.
   explicit SiteCatalogue(std::string dataFolder);
 
-  TLightStrings& SiteList() { return siteList_; }
-  const TLightStrings& SiteList() const { return siteList_; }
-  TLightStrings& ShownList() { return shownList_; }
-  const TLightStrings& ShownList() const { return shownList_; }
+  LineList& SiteList() { return siteList_; }
+  const LineList& SiteList() const { return siteList_; }
+  LineList& ShownList() { return shownList_; }
+  const LineList& ShownList() const { return shownList_; }
   CategoryTree& Tree() { return tree_; }
   const CategoryTree& Tree() const { return tree_; }
 
@@ -78,8 +78,8 @@ class SiteCatalogue {
  private:
   std::string dataFolder_;
   std::string dataFileName_;
-  TLightStrings siteList_;
-  TLightStrings shownList_;
+  LineList siteList_;
+  LineList shownList_;
   CategoryTree tree_;
   std::string masterID_;
   std::string masterPass_;

@@ -139,7 +139,7 @@ AddCategoryResult CategoryTree::AddCategory(std::string_view typed, TreeEntry** 
   return AddCategoryResult::Added;
 }
 
-DeleteCategoryResult CategoryTree::DeleteCategory(TreeEntry* selected, TLightStrings& sites) {
+DeleteCategoryResult CategoryTree::DeleteCategory(TreeEntry* selected, LineList& sites) {
   if (!selected) return DeleteCategoryResult::NothingSelected;
   if (IsSystemEntry(selected)) return DeleteCategoryResult::SystemEntry;
   const std::string name = selected->name;
@@ -180,7 +180,7 @@ bool CategoryTree::MoveCategory(TreeEntry* dragged, TreeEntry* target) {
   return true;
 }
 
-std::string CategoryTree::QZSaveTreeToStrings() const {
+std::string CategoryTree::ToText() const {
   std::string state;
   std::string entries;
   for (const TreeEntry* e : PreOrder()) {
@@ -193,9 +193,9 @@ std::string CategoryTree::QZSaveTreeToStrings() const {
   return state + "\r\n" + entries;
 }
 
-bool CategoryTree::QZLoadTreeFromStrings(std::string_view text) {
+bool CategoryTree::FromText(std::string_view text) {
   if (text.empty()) return true;
-  TLightStrings lines;
+  LineList lines;
   lines.SetText(text);
   roots_.clear();
   selected_ = nullptr;

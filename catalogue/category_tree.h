@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 namespace morvane {
 
@@ -46,15 +46,15 @@ class CategoryTree {
   AddCategoryResult AddCategory(std::string_view typed, TreeEntry** added = nullptr);
   // Removes the entry and everything under it, then uncategorises the sites
   // that named the removed entry.
-  DeleteCategoryResult DeleteCategory(TreeEntry* selected, TLightStrings& sites);
+  DeleteCategoryResult DeleteCategory(TreeEntry* selected, LineList& sites);
   // Moves a user category beside the drop target. A drop onto a system entry
   // being dragged, onto itself or onto an entry under it is no move: false.
   bool MoveCategory(TreeEntry* dragged, TreeEntry* target);
 
-  std::string QZSaveTreeToStrings() const;
+  std::string ToText() const;
   // Replaces the tree by the text form; false when an entry line is two or
   // more levels deeper than the one before it (entries read so far remain).
-  bool QZLoadTreeFromStrings(std::string_view text);
+  bool FromText(std::string_view text);
 
  private:
   TreeEntry* AddChild(TreeEntry* parent, std::string name, std::size_t at);

@@ -26,7 +26,7 @@ bool CategoryDropAccepted(const CategoryTree& tree, DragSource source, const Tre
   return false;
 }
 
-bool DropSiteOnEntry(TLightStrings& sites, const TLightStrings& shown, long long shownRow, const TreeEntry* target) {
+bool DropSiteOnEntry(LineList& sites, const LineList& shown, long long shownRow, const TreeEntry* target) {
   if (!target || shownRow < 0 || shownRow >= shown.Count()) return false;
   MoveSiteToEntry(sites, SiteFromLine(shown.Get(shownRow)), target->name);
   return true;

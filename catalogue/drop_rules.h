@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "catalogue/category_tree.h"
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 namespace morvane {
 
@@ -17,6 +17,6 @@ bool CategoryDropAccepted(const CategoryTree& tree, DragSource source, const Tre
 // The site of row shownRow of the shown list takes the category the target
 // entry stands for, in its place in the site list. False when there is no
 // such row or no target.
-bool DropSiteOnEntry(TLightStrings& sites, const TLightStrings& shown, long long shownRow, const TreeEntry* target);
+bool DropSiteOnEntry(LineList& sites, const LineList& shown, long long shownRow, const TreeEntry* target);
 
 }  // namespace morvane

@@ -40,7 +40,7 @@ MasterLogin ParseMasterLoginBlock(std::string_view block) {
 
 // Built in one buffer: with a million sites every extra copy of the text
 // costs more than the disk.
-std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const TLightStrings& sites,
+std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const LineList& sites,
                                                  std::string_view masterBlock) {
   const std::string siteListClosing = ClosingMark(kSiteListTag);
   std::size_t size = treeText.size() + masterBlock.size() + 128;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 namespace morvane {
 
@@ -42,7 +42,7 @@ struct SiteDataBlocks {
 // The three blocks in the stored order, nothing between them, the site list
 // as every line followed by CR LF; nullopt when a text holds its own block's
 // closing mark, since it could not be read back.
-std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const TLightStrings& sites,
+std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const LineList& sites,
                                                  std::string_view masterBlock);
 // Blocks are found by their tags in any order; a missing one reads as empty.
 SiteDataBlocks ParseSiteDataContents(std::string contents);

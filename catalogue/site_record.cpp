@@ -11,7 +11,7 @@ const std::string& UncategorisedEntryName() { return SystemText("未分類"); }
 
 ParsedSiteLine ParseSiteLine(std::string_view line) {
   ParsedSiteLine out;
-  TQZSiteListRec& r = out.record;
+  SiteRecord& r = out.record;
   std::string_view rest = line;
   for (std::string* field : {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate, &r.AccessURL, &r.LoginID})
     *field = CutToken(rest, "\t");
@@ -20,9 +20,9 @@ ParsedSiteLine ParseSiteLine(std::string_view line) {
   return out;
 }
 
-TQZSiteListRec SiteFromLine(std::string_view line) { return ParseSiteLine(line).record; }
+SiteRecord SiteFromLine(std::string_view line) { return ParseSiteLine(line).record; }
 
-std::string FormatSiteLine(const TQZSiteListRec& r) {
+std::string FormatSiteLine(const SiteRecord& r) {
   std::string line;
   line.reserve(r.SiteName.size() + r.SiteURL.size() + r.Category.size() + r.RegistDate.size() +
                r.AccessURL.size() + r.LoginID.size() + 4 * r.LoginPass.size() + 8);
@@ -39,12 +39,12 @@ std::string_view SiteURLOfLine(std::string_view line) {
 }
 
 std::array<std::string, 8> SiteRowCells(std::string_view line, long long row) {
-  TQZSiteListRec r = SiteFromLine(line);
+  SiteRecord r = SiteFromLine(line);
   return {std::to_string(row + 1), std::move(r.SiteName), std::move(r.SiteURL), std::move(r.Category),
           std::move(r.RegistDate), std::move(r.AccessURL), std::move(r.LoginID), "*Password*"};
 }
 
-std::string CheckSiteInput(const TQZSiteListRec& r) {
+std::string CheckSiteInput(const SiteRecord& r) {
   std::string message;
   if (r.SiteName.empty()) message = SystemText("サイト名が入力されていません");
   if (r.SiteURL.empty()) message = SystemText("サイトURLが入力されていません");
@@ -62,34 +62,34 @@ std::string CleanSiteField(std::string_view typed) {
   return TrimSpaces(s);
 }
 
-long long FindSiteByURL(const TLightStrings& sites, std::string_view url) {
+long long FindSiteByURL(const LineList& sites, std::string_view url) {
   const auto& lines = sites.Lines();
   for (std::size_t i = 0; i < lines.size(); ++i)
     if (SiteURLOfLine(lines[i]) == url) return static_cast<long long>(i);
   return -1;
 }
 
-void StoreSite(TLightStrings& sites, const TQZSiteListRec& rec) {
+void StoreSite(LineList& sites, const SiteRecord& rec) {
   const long long i = FindSiteByURL(sites, rec.SiteURL);
   if (i < 0) sites.Add(FormatSiteLine(rec));
   else sites.Put(i, FormatSiteLine(rec));
 }
 
-void DeleteSiteByURL(TLightStrings& sites, std::string_view url) {
+void DeleteSiteByURL(LineList& sites, std::string_view url) {
   const long long i = FindSiteByURL(sites, url);
   if (i >= 0) sites.Delete(i);
 }
 
-void MoveSiteToEntry(TLightStrings& sites, TQZSiteListRec rec, std::string_view entryName) {
+void MoveSiteToEntry(LineList& sites, SiteRecord rec, std::string_view entryName) {
   if (entryName == AllSitesEntryName()) return;
   rec.Category = entryName == UncategorisedEntryName() ? std::string() : std::string(entryName);
   const long long i = FindSiteByURL(sites, rec.SiteURL);
   if (i >= 0) sites.Put(i, FormatSiteLine(rec));
 }
 
-void UncategoriseSites(TLightStrings& sites, std::string_view category) {
+void UncategoriseSites(LineList& sites, std::string_view category) {
   for (long long i = sites.Count() - 1; i >= 0; --i) {
-    TQZSiteListRec r = SiteFromLine(sites.Get(i));
+    SiteRecord r = SiteFromLine(sites.Get(i));
     if (r.Category != category) continue;
     r.Category.clear();
     sites.Put(i, FormatSiteLine(r));
@@ -111,7 +111,7 @@ std::string NormalisedSiteLine(std::string_view line) {
 }
 }  // namespace
 
-void BuildShownList(const TLightStrings& sites, TLightStrings& shown, std::string_view entryName) {
+void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName) {
   shown.Clear();
   const bool all = entryName == AllSitesEntryName();
   const bool uncategorised = entryName == UncategorisedEntryName();

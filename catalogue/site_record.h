@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 namespace morvane {
 
 // Key for the passwords of the site data file.
 inline constexpr std::string_view kSitePasswordKey = "#tide+arc*lump-Q";
 
-struct TQZSiteListRec {
+struct SiteRecord {
   std::string SiteName;
   std::string SiteURL;
   std::string Category;  // empty: uncategorised
@@ -20,17 +20,17 @@ struct TQZSiteListRec {
   std::string LoginID;
   std::string LoginPass;  // plain in the record, scrambled in the line
 
-  bool operator==(const TQZSiteListRec&) const = default;
+  bool operator==(const SiteRecord&) const = default;
 };
 
 struct ParsedSiteLine {
-  TQZSiteListRec record;
+  SiteRecord record;
   std::string leftover;  // text after a seventh tab; dropped on the next format
 };
 
 ParsedSiteLine ParseSiteLine(std::string_view line);
-TQZSiteListRec SiteFromLine(std::string_view line);  // ParseSiteLine without the leftover
-std::string FormatSiteLine(const TQZSiteListRec& rec);
+SiteRecord SiteFromLine(std::string_view line);  // ParseSiteLine without the leftover
+std::string FormatSiteLine(const SiteRecord& rec);
 
 // Only the URL field of a line, without unscrambling anything.
 std::string_view SiteURLOfLine(std::string_view line);
@@ -39,19 +39,19 @@ std::string_view SiteURLOfLine(std::string_view line);
 std::array<std::string, 8> SiteRowCells(std::string_view line, long long row);
 
 // Error message in CP932, or empty when the record may be stored.
-std::string CheckSiteInput(const TQZSiteListRec& rec);
+std::string CheckSiteInput(const SiteRecord& rec);
 
 // A field as typed: line breaks removed, tabs made spaces, spaces trimmed,
 // so a pasted value can never break the line format.
 std::string CleanSiteField(std::string_view typed);
 
 // Site list operations (URLs and categories compared byte for byte).
-long long FindSiteByURL(const TLightStrings& sites, std::string_view url);
-void StoreSite(TLightStrings& sites, const TQZSiteListRec& rec);
-void DeleteSiteByURL(TLightStrings& sites, std::string_view url);
-void MoveSiteToEntry(TLightStrings& sites, TQZSiteListRec rec, std::string_view entryName);
-void UncategoriseSites(TLightStrings& sites, std::string_view category);
-void BuildShownList(const TLightStrings& sites, TLightStrings& shown, std::string_view entryName);
+long long FindSiteByURL(const LineList& sites, std::string_view url);
+void StoreSite(LineList& sites, const SiteRecord& rec);
+void DeleteSiteByURL(LineList& sites, std::string_view url);
+void MoveSiteToEntry(LineList& sites, SiteRecord rec, std::string_view entryName);
+void UncategoriseSites(LineList& sites, std::string_view category);
+void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName);
 
 // The two system entries of the category tree, in CP932.
 const std::string& AllSitesEntryName();       // "すべてのサイト"

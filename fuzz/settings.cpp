@@ -3,14 +3,14 @@
 #include <map>
 
 #include "fuzz_support.h"
-#include "util/ini_file.h"
+#include "util/settings_file.h"
 #include "util/text_file.h"
 
 namespace {
 
 // Two text properties and one number, as the window registers its panes.
-void Register(morvane::TQZIniFile& ini, std::map<std::string, std::string>& values) {
-  morvane::TQZComponentStocker& s = ini.Stocker();
+void Register(morvane::SettingsFile& ini, std::map<std::string, std::string>& values) {
+  morvane::ComponentStocker& s = ini.Stocker();
   for (const char* name : {"Caption", "Hint"})
     s.DefineProperty(
         "Form1", name, [&values, name] { return values[name]; },
@@ -27,7 +27,7 @@ void Register(morvane::TQZIniFile& ini, std::map<std::string, std::string>& valu
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::map<std::string, std::string> first, second;
-  morvane::TQZIniFile a("unused.ini"), b("unused.ini");
+  morvane::SettingsFile a("unused.ini"), b("unused.ini");
   Register(a, first);
   Register(b, second);
   a.LoadSettingsText(morvane::ToCrLfLines(AsText(data, size)));

@@ -7,7 +7,7 @@
 
 namespace {
 
-void Register(morvane::TQZComponentStocker& s, std::map<std::string, std::string>& values) {
+void Register(morvane::ComponentStocker& s, std::map<std::string, std::string>& values) {
   s.DefineProperty(
       "Form1", "Caption", [&values] { return values["Caption"]; },
       [&values](std::string_view v) { values["Caption"] = std::string(v); });
@@ -23,7 +23,7 @@ void Register(morvane::TQZComponentStocker& s, std::map<std::string, std::string
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::map<std::string, std::string> first, second;
-  morvane::TQZComponentStocker a, b;
+  morvane::ComponentStocker a, b;
   Register(a, first);
   Register(b, second);
   a.LoadFromText(AsText(data, size));

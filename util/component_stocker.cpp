@@ -30,7 +30,7 @@ std::optional<int> ParseDecimal(std::string_view text) {
   return value;
 }
 
-void TQZComponentStocker::DefineProperty(std::string component, std::string property, TextGetter get,
+void ComponentStocker::DefineProperty(std::string component, std::string property, TextGetter get,
                                          TextSetter set) {
   for (Accessor& a : accessors_) {
     if (a.component == component && SameIgnoringCase(a.property, property)) {
@@ -41,47 +41,47 @@ void TQZComponentStocker::DefineProperty(std::string component, std::string prop
   accessors_.push_back(Accessor{std::move(component), std::move(property), std::move(get), std::move(set)});
 }
 
-void TQZComponentStocker::DefineIntProperty(std::string component, std::string property, std::function<int()> get,
+void ComponentStocker::DefineIntProperty(std::string component, std::string property, std::function<int()> get,
                                             std::function<void(int)> set) {
   DefineProperty(
       std::move(component), std::move(property), [get = std::move(get)] { return std::to_string(get()); },
       [set = std::move(set)](std::string_view text) { set(ParseDecimal(text).value_or(0)); });
 }
 
-int TQZComponentStocker::AddRegistration(std::string_view component, std::string_view property,
+int ComponentStocker::AddRegistration(std::string_view component, std::string_view property,
                                          std::string_view tagName) {
-  TQZCompStockData data{std::string(component), std::string(property), std::string(tagName)};
+  StockedProperty data{std::string(component), std::string(property), std::string(tagName)};
   if (data.TagName.empty()) data.TagName = data.component + "." + data.property;
   registrations_.push_back(std::move(data));
   return Count() - 1;
 }
 
-const TQZComponentStocker::Accessor* TQZComponentStocker::Find(int index) const {
+const ComponentStocker::Accessor* ComponentStocker::Find(int index) const {
   if (index < 0 || index >= Count()) return nullptr;
-  const TQZCompStockData& data = registrations_[index];
+  const StockedProperty& data = registrations_[index];
   for (const Accessor& a : accessors_)
     if (a.component == data.component && SameIgnoringCase(a.property, data.property)) return &a;
   return nullptr;
 }
 
-std::string TQZComponentStocker::GetValue(int index) const {
+std::string ComponentStocker::GetValue(int index) const {
   const Accessor* a = Find(index);
   return a && a->get ? a->get() : std::string();
 }
 
-void TQZComponentStocker::SetValue(int index, std::string_view text) {
+void ComponentStocker::SetValue(int index, std::string_view text) {
   const Accessor* a = Find(index);
   if (a && a->set) a->set(text);
 }
 
-std::string TQZComponentStocker::SaveToText() const {
+std::string ComponentStocker::SaveToText() const {
   std::string text;
   for (int i = 0; i < Count(); ++i)
     text.append(WrapTagBlock(registrations_[i].TagName + std::string(kPropsTagSuffix), GetValue(i))).append("\r\n");
   return text;
 }
 
-void TQZComponentStocker::LoadFromText(std::string_view text) {
+void ComponentStocker::LoadFromText(std::string_view text) {
   std::string source(text);
   for (int i = 0; i < Count(); ++i) {
     const std::string& tag = registrations_[i].TagName;

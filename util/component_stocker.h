@@ -15,13 +15,13 @@ namespace morvane {
 // empty, invalid or out-of-range text.
 std::optional<int> ParseDecimal(std::string_view text);
 
-struct TQZCompStockData {
+struct StockedProperty {
   std::string component;
   std::string property;
   std::string TagName;
 };
 
-class TQZComponentStocker {
+class ComponentStocker {
  public:
   using TextGetter = std::function<std::string()>;
   using TextSetter = std::function<void(std::string_view)>;
@@ -38,7 +38,7 @@ class TQZComponentStocker {
   // unless one is given. Returns the registration's index.
   int AddRegistration(std::string_view component, std::string_view property, std::string_view tagName);
   int Count() const { return static_cast<int>(registrations_.size()); }
-  const TQZCompStockData& Registration(int index) const { return registrations_.at(index); }
+  const StockedProperty& Registration(int index) const { return registrations_.at(index); }
 
   // The current value as text; empty when the property is not defined (or
   // the index names no registration).
@@ -62,7 +62,7 @@ class TQZComponentStocker {
   const Accessor* Find(int index) const;
 
   std::vector<Accessor> accessors_;
-  std::vector<TQZCompStockData> registrations_;
+  std::vector<StockedProperty> registrations_;
 };
 
 }  // namespace morvane

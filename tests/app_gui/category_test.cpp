@@ -19,7 +19,7 @@ class CategoryTest : public WindowTest {
 TEST_F(CategoryTest, AddingSelectsTheNewEntryShowsItsSitesAndOffersIt) {
   AddSite("old", "http://old/");
   // A site already carrying the name (say from an import) shows at once.
-  TQZSiteListRec r = SiteFromLine(W().Catalogue().SiteList().Get(0));
+  SiteRecord r = SiteFromLine(W().Catalogue().SiteList().Get(0));
   r.Category = J("ニュース");
   StoreSite(W().Catalogue().SiteList(), r);
 

@@ -11,7 +11,7 @@ class SiteTest : public WindowTest {
     OpenForms();
     SiteDialog().SetBrowser({[this] { return location; }, [this] { return html; }});
   }
-  TQZSiteListRec Site(int index) { return SiteFromLine(W().Catalogue().SiteList().Get(index)); }
+  SiteRecord Site(int index) { return SiteFromLine(W().Catalogue().SiteList().Get(index)); }
   std::string location = "about:blank";
   std::string html;
 };
@@ -92,7 +92,7 @@ TEST_F(SiteTest, EditingFillsTheDialogAndAChangedCategoryStaysInPlace) {
   AddSite("one", "http://1/", "A");
   AddSite("two", "http://2/", "A");
   SelectCategory("すべてのサイト");
-  TQZSiteListRec r = Site(0);
+  SiteRecord r = Site(0);
   r.LoginID = "me";
   r.LoginPass = "pw";
   r.Category = "a";  // found ignoring letter case, as the box searches

@@ -93,9 +93,9 @@ class LargeListTest : public WindowTest {
  protected:
   void Fill(int count) {
     OpenForms();
-    TLightStrings& sites = W().Catalogue().SiteList();
+    LineList& sites = W().Catalogue().SiteList();
     for (int i = 0; i < count; ++i) {
-      TQZSiteListRec r;
+      SiteRecord r;
       r.SiteName = "site " + std::to_string(i);
       r.SiteURL = "http://s" + std::to_string(i) + "/";
       r.AccessURL = "http://a/" + std::to_string(i);
@@ -151,7 +151,7 @@ TEST_F(LargeListTest, RefreshAndLargeChangesKeepASelectedRowInView) {
   ScrollTo(0.0);
   W().SelectRow(5);
   // Half the sites go at once (as an import of a smaller file would do).
-  TLightStrings& sites = W().Catalogue().SiteList();
+  LineList& sites = W().Catalogue().SiteList();
   while (sites.Count() > 1500) sites.Delete(sites.Count() - 1);
   W().ShowEntry(AllSitesEntryName());
   PumpFor(50);

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "catalogue/category_tree.h"
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 #include "catalogue/site_record.h"
 #include "support/fake_dialogs.h"
 #include "util/cp932.h"
@@ -80,7 +80,7 @@ TEST(BadInput, SiteLinesAndListTextReadBackAsWritten) {
   std::mt19937 rng(24);
   for (int round = 0; round < 3000; ++round) {
     const std::string line = RandomBytes(rng, 60);
-    const TQZSiteListRec r = SiteFromLine(line);
+    const SiteRecord r = SiteFromLine(line);
     const std::string formatted = FormatSiteLine(r);
     // Only a damaged line's last field can end in a lone lead byte; that byte
     // pairs with the tab written after it, so such a line is read as it is.
@@ -91,9 +91,9 @@ TEST(BadInput, SiteLinesAndListTextReadBackAsWritten) {
     ASSERT_EQ(FormatSiteLine(SiteFromLine(FormatSiteLine(SiteFromLine(formatted)))),
               FormatSiteLine(SiteFromLine(formatted)));
 
-    TLightStrings list;
+    LineList list;
     list.SetText(line);
-    TLightStrings again;
+    LineList again;
     again.SetText(list.GetText());
     ASSERT_EQ(again.Lines(), list.Lines());
     list.Sort();
@@ -108,16 +108,16 @@ TEST(BadInput, AnyTreeTextLoadsAndSavesStably) {
     std::string text = RandomBytes(rng, 16);
     for (int i = 0; i < 5; ++i) text += std::string(rng() % 3, "\t "[rng() % 2]) + RandomBytes(rng, 5) + "\r\n";
     CategoryTree tree;
-    tree.QZLoadTreeFromStrings(text);
-    const std::string saved = tree.QZSaveTreeToStrings();
+    tree.FromText(text);
+    const std::string saved = tree.ToText();
     CategoryTree reloaded;
-    ASSERT_TRUE(reloaded.QZLoadTreeFromStrings(saved)) << ::testing::PrintToString(text);
-    ASSERT_EQ(reloaded.QZSaveTreeToStrings(), saved);
+    ASSERT_TRUE(reloaded.FromText(saved)) << ::testing::PrintToString(text);
+    ASSERT_EQ(reloaded.ToText(), saved);
     // Dragging anything anywhere keeps the tree loadable.
     const auto entries = reloaded.PreOrder();
     if (entries.size() > 1) {
       reloaded.MoveCategory(entries[rng() % entries.size()], entries[rng() % entries.size()]);
-      ASSERT_TRUE(CategoryTree().QZLoadTreeFromStrings(reloaded.QZSaveTreeToStrings()));
+      ASSERT_TRUE(CategoryTree().FromText(reloaded.ToText()));
     }
   }
 }
@@ -140,11 +140,11 @@ TEST(BadInput, HundredMegabyteLineOfLeadBytes) {
 
   line.resize(line.size() - 4);
   line += "\turl";
-  const TQZSiteListRec r = SiteFromLine(line);
+  const SiteRecord r = SiteFromLine(line);
   EXPECT_EQ(r.SiteName.size(), line.size() - 4);
   EXPECT_EQ(r.SiteURL, "url");
   {
-    TLightStrings sites;
+    LineList sites;
     sites.SetText(line);
     ASSERT_EQ(sites.Count(), 1);
     EXPECT_EQ(FindSiteByURL(sites, "url"), 0);

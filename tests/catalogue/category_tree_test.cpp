@@ -26,7 +26,7 @@ std::string Shape(const std::vector<std::unique_ptr<TreeEntry>>& level) {
 // Entry lines with plain names stand in for the system entries.
 CategoryTree Loaded(const std::string& entryLines, const std::string& state = "") {
   CategoryTree tree;
-  EXPECT_TRUE(tree.QZLoadTreeFromStrings(state + "\r\n" + entryLines));
+  EXPECT_TRUE(tree.FromText(state + "\r\n" + entryLines));
   return tree;
 }
 
@@ -45,7 +45,7 @@ class CategoryTreeTest : public ::testing::Test {
 
 TEST_F(CategoryTreeTest, DesignedTreeAndItsTextForm) {
   EXPECT_EQ(Shown(), all + "(" + uncategorised + ")");
-  EXPECT_EQ(tree.QZSaveTreeToStrings(), "6 7 -1 5 0 -1 \r\n" + all + "\r\n\t" + uncategorised + "\r\n");
+  EXPECT_EQ(tree.ToText(), "6 7 -1 5 0 -1 \r\n" + all + "\r\n\t" + uncategorised + "\r\n");
   EXPECT_EQ(tree.CategoryListText(), "");
   EXPECT_TRUE(tree.IsSystemEntry(tree.FirstRoot()));
   EXPECT_TRUE(tree.IsSystemEntry(tree.FindByName(uncategorised)));
@@ -72,16 +72,16 @@ TEST_F(CategoryTreeTest, AddNormalisesTheNameAndRefusesDuplicates) {
   EXPECT_EQ(Add(" \t x \t ")->name, "x");
   EXPECT_EQ(tree.CategoryListText(), "News\r\nnews\r\nab\r\ncd\r\nef\r\nx\r\n");
   EXPECT_EQ(tree.Selected()->name, "x");
-  const std::string text = tree.QZSaveTreeToStrings();
+  const std::string text = tree.ToText();
   CategoryTree reloaded;
-  ASSERT_TRUE(reloaded.QZLoadTreeFromStrings(text));
+  ASSERT_TRUE(reloaded.FromText(text));
   EXPECT_EQ(Shape(reloaded.Roots()), Shown());
-  EXPECT_EQ(reloaded.QZSaveTreeToStrings(), text);
+  EXPECT_EQ(reloaded.ToText(), text);
 }
 
 TEST_F(CategoryTreeTest, DeleteOutcomesAndSites) {
-  ASSERT_TRUE(tree.QZLoadTreeFromStrings("\r\n" + all + "\r\n\t" + uncategorised + "\r\n\tA\r\n\t\tA1\r\n\tB\r\n"));
-  TLightStrings sites;
+  ASSERT_TRUE(tree.FromText("\r\n" + all + "\r\n\t" + uncategorised + "\r\n\tA\r\n\t\tA1\r\n\tB\r\n"));
+  LineList sites;
   for (const char* category : {"A", "A1", "B", "A"})
     sites.Add(FormatSiteLine({"s", std::string("u") + category, category, "", "", "", ""}));
   sites.Put(3, "s\tu4\tA\t\t\t\tplain");
@@ -102,7 +102,7 @@ TEST_F(CategoryTreeTest, DeleteOutcomesAndSites) {
 class MoveTest : public CategoryTreeTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tree.QZLoadTreeFromStrings("\r\n" + all + "\r\n\t" + uncategorised +
+    ASSERT_TRUE(tree.FromText("\r\n" + all + "\r\n\t" + uncategorised +
                                            "\r\n\tA\r\n\t\tA1\r\n\tB\r\n\tC\r\n"));
   }
   bool Move(std::string_view dragged, std::string_view target) {
@@ -162,22 +162,22 @@ TEST_F(MoveTest, DropOntoItselfOrBelowOrASystemEntryIsNoMove) {
   EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::SiteList, c, nullptr));
   EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::Other, c, c));
 
-  const std::string before = tree.QZSaveTreeToStrings();
+  const std::string before = tree.ToText();
   EXPECT_FALSE(Move("A", "A"));
   EXPECT_FALSE(Move("A", "A1"));
   EXPECT_FALSE(Move(uncategorised, "C"));
   EXPECT_FALSE(Move(all, "C"));
   EXPECT_FALSE(tree.MoveCategory(nullptr, tree.FirstRoot()));
-  EXPECT_EQ(tree.QZSaveTreeToStrings(), before);
+  EXPECT_EQ(tree.ToText(), before);
 }
 
 TEST(TreeText, SaveAndLoadReproduceNamesStructureAndImages) {
   const std::string text =
       "6 7 -1 5 0 -1 1 2 3 4 5 -1 0 0 12 \r\n\x82\xA0\r\n\tb\r\n\t\tc\r\n\td\r\ne\r\n";
   CategoryTree tree;
-  ASSERT_TRUE(tree.QZLoadTreeFromStrings(text));
+  ASSERT_TRUE(tree.FromText(text));
   EXPECT_EQ(Shape(tree.Roots()), "\x82\xA0(b(c),d),e");
-  EXPECT_EQ(tree.QZSaveTreeToStrings(), text);
+  EXPECT_EQ(tree.ToText(), text);
   EXPECT_EQ(tree.Selected(), tree.FirstRoot());
   EXPECT_EQ(tree.EntryAt(tree.PathOf(tree.FindByName("c"))), tree.FindByName("c"));
   EXPECT_EQ(tree.PathOf(tree.FindByName("d")), (std::vector<int>{0, 1}));
@@ -197,14 +197,14 @@ TEST(TreeText, StateLineShortOrDamaged) {
 TEST(TreeText, EmptyTextChangesNothingAndAStateLineAloneEmptiesTheTree) {
   CategoryTree tree;
   tree.AddCategory("A");
-  const std::string before = tree.QZSaveTreeToStrings();
-  EXPECT_TRUE(tree.QZLoadTreeFromStrings(""));
-  EXPECT_EQ(tree.QZSaveTreeToStrings(), before);
-  EXPECT_TRUE(tree.QZLoadTreeFromStrings("6 7 -1 \r\n"));
+  const std::string before = tree.ToText();
+  EXPECT_TRUE(tree.FromText(""));
+  EXPECT_EQ(tree.ToText(), before);
+  EXPECT_TRUE(tree.FromText("6 7 -1 \r\n"));
   EXPECT_TRUE(tree.Roots().empty());
   EXPECT_EQ(tree.FirstRoot(), nullptr);
   EXPECT_EQ(tree.CategoryListText(), "");
-  EXPECT_EQ(tree.QZSaveTreeToStrings(), "\r\n");
+  EXPECT_EQ(tree.ToText(), "\r\n");
   // Adding to an empty tree must not crash; the entry becomes a root.
   EXPECT_EQ(tree.AddCategory("new"), AddCategoryResult::Added);
   EXPECT_EQ(Shape(tree.Roots()), "new");
@@ -219,7 +219,7 @@ TEST(TreeText, DepthComesFromLeadingTabsAndSpaces) {
 
 TEST(TreeText, TooDeepALineStopsAndKeepsTheEntriesBefore) {
   CategoryTree tree;
-  EXPECT_FALSE(tree.QZLoadTreeFromStrings("6 7 -1 5 0 -1 \r\nR\r\n\tA\r\n\t\t\tB\r\n\tC\r\n"));
+  EXPECT_FALSE(tree.FromText("6 7 -1 5 0 -1 \r\nR\r\n\tA\r\n\t\t\tB\r\n\tC\r\n"));
   EXPECT_EQ(Shape(tree.Roots()), "R(A)");
   EXPECT_EQ(tree.FirstRoot()->image, 0);  // the state line is not applied
   EXPECT_EQ(tree.FirstRoot()->stateImage, -1);

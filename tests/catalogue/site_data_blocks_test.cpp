@@ -10,7 +10,7 @@ namespace {
 TEST(SiteDataBlocks, SiteLinesThatLookLikeLaterMarksStayInTheSiteList) {
   // Site name "<!--", URL "_SERIALNUMBER_", category "-->": one line that is
   // exactly the master login block's opening mark; the next line its closing one.
-  TLightStrings sites;
+  LineList sites;
   sites.Add("<!--\t_SERIALNUMBER_\t-->");
   sites.Add("<!--/\t_SERIALNUMBER_\t-->");
   sites.Add("<!--\t_CATEGORYTREE_\t-->\tx");
@@ -28,10 +28,10 @@ TEST(SiteDataBlocks, SiteLinesThatLookLikeLaterMarksStayInTheSiteList) {
 }
 
 TEST(SiteDataBlocks, OwnClosingMarkInsideABlockIsRefused) {
-  TLightStrings sites;
+  LineList sites;
   sites.Add("a\t<!--/\t_SITELIST_\t-->");
   EXPECT_FALSE(BuildSiteDataContents("", sites, ""));
-  EXPECT_FALSE(BuildSiteDataContents("x<!--/\t_CATEGORYTREE_\t-->", TLightStrings(), ""));
+  EXPECT_FALSE(BuildSiteDataContents("x<!--/\t_CATEGORYTREE_\t-->", LineList(), ""));
 }
 
 }  // namespace

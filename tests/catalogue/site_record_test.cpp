@@ -12,29 +12,29 @@ namespace {
 using Lines = std::vector<std::string>;
 using Cells = std::array<std::string, 8>;
 
-TQZSiteListRec Site(std::string name, std::string url, std::string category = "", std::string pass = "") {
+SiteRecord Site(std::string name, std::string url, std::string category = "", std::string pass = "") {
   return {std::move(name), std::move(url), std::move(category), "2024/01/02 03:04:05",
           "http://vexa.example/a", "id", std::move(pass)};
 }
 
 TEST(SiteLine, ShortAndLongLines) {
   ParsedSiteLine p = ParseSiteLine("a\tb");
-  EXPECT_EQ(p.record, (TQZSiteListRec{"a", "b", "", "", "", "", ""}));
+  EXPECT_EQ(p.record, (SiteRecord{"a", "b", "", "", "", "", ""}));
   EXPECT_EQ(p.leftover, "");
   EXPECT_EQ(FormatSiteLine(p.record), "a\tb\t\t\t\t\t");
 
   p = ParseSiteLine("1\t2\t3\t4\t5\t6\t\t8\t9");
-  EXPECT_EQ(p.record, (TQZSiteListRec{"1", "2", "3", "4", "5", "6", ""}));
+  EXPECT_EQ(p.record, (SiteRecord{"1", "2", "3", "4", "5", "6", ""}));
   EXPECT_EQ(p.leftover, "8\t9");
   EXPECT_EQ(FormatSiteLine(p.record), "1\t2\t3\t4\t5\t6\t");
 
-  EXPECT_EQ(ParseSiteLine("").record, TQZSiteListRec{});
+  EXPECT_EQ(ParseSiteLine("").record, SiteRecord{});
   EXPECT_EQ(SiteURLOfLine("a\tb\tc"), "b");
 }
 
 TEST(SiteLine, PasswordIsScrambledInTheLineAndPlainInTheRecord) {
   FakeDialogs dialogs;
-  const TQZSiteListRec r = Site("n", "u", "c", "pw");
+  const SiteRecord r = Site("n", "u", "c", "pw");
   const std::string line = FormatSiteLine(r);
   const std::string stored = line.substr(line.rfind('\t') + 1);
   EXPECT_EQ(stored, ScrambleText("pw", kSitePasswordKey));
@@ -61,10 +61,10 @@ TEST(SiteLine, RowCellsNumberFromOneAndHideThePassword) {
 }
 
 TEST(CheckSiteInput, LaterEmptyFieldOverridesEarlier) {
-  const TQZSiteListRec ok = Site("n", "u");
+  const SiteRecord ok = Site("n", "u");
   EXPECT_EQ(CheckSiteInput(ok), "");
-  EXPECT_EQ(CheckSiteInput(TQZSiteListRec{}), SystemText("アクセス解析URLが入力されていません"));
-  TQZSiteListRec r = ok;
+  EXPECT_EQ(CheckSiteInput(SiteRecord{}), SystemText("アクセス解析URLが入力されていません"));
+  SiteRecord r = ok;
   r.SiteName.clear();
   EXPECT_EQ(CheckSiteInput(r), SystemText("サイト名が入力されていません"));
   r.SiteURL.clear();
@@ -83,7 +83,7 @@ TEST(CleanSiteField, PastedBreaksAndTabsCannotSplitTheLine) {
 
 class SiteListTest : public ::testing::Test {
  protected:
-  TLightStrings sites;
+  LineList sites;
   const std::string& all = AllSitesEntryName();
   const std::string& uncategorised = UncategorisedEntryName();
 };
@@ -125,7 +125,7 @@ TEST_F(SiteListTest, DuplicateUrlsFromAFileActOnTheFirst) {
 TEST_F(SiteListTest, MoveSiteToSystemEntriesAndNeverAppends) {
   sites.Add(FormatSiteLine(Site("s", "u", "A")));
   const std::string before = sites.Get(0);
-  TQZSiteListRec r = SiteFromLine(before);
+  SiteRecord r = SiteFromLine(before);
   r.SiteName = "edited";
   MoveSiteToEntry(sites, r, all);
   EXPECT_EQ(sites.Get(0), before);  // dropping on all sites changes nothing
@@ -152,7 +152,7 @@ TEST_F(SiteListTest, ShownListForEachKindOfEntry) {
   sites.Add(FormatSiteLine(Site("lost", "c", "Gone")));
   sites.Add(FormatSiteLine(Site("named", "d", uncategorised)));
   sites.Add("short\te\tNews\t\t\t\tplain\textra");
-  TLightStrings shown;
+  LineList shown;
   shown.Add("stale");
 
   auto names = [&](std::string_view entry) {

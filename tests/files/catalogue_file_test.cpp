@@ -35,7 +35,7 @@ const std::string kDesignedTree = "6 7 -1 5 0 -1 \r\n" + J("すべてのサイ�
 const std::string kDate = "2026/12/08 04:37:29";
 const std::string kAccess = "http://vexa.example/a?u=1";
 
-TQZSiteListRec Site(std::string name, std::string url, std::string category, std::string id, std::string pass) {
+SiteRecord Site(std::string name, std::string url, std::string category, std::string id, std::string pass) {
   return {std::move(name), std::move(url), std::move(category), kDate, kAccess, std::move(id), std::move(pass)};
 }
 
@@ -83,7 +83,7 @@ TEST_F(CatalogueFile, RoundTripKeepsEveryField) {
   EXPECT_EQ(loaded.SiteList().Lines(), c.SiteList().Lines());
   EXPECT_EQ(SiteFromLine(loaded.SiteList().Get(0)).LoginPass, "_pass");
   EXPECT_EQ(SiteFromLine(loaded.SiteList().Get(2)).LoginPass, J("表パス"));
-  EXPECT_EQ(loaded.Tree().QZSaveTreeToStrings(), c.Tree().QZSaveTreeToStrings());
+  EXPECT_EQ(loaded.Tree().ToText(), c.Tree().ToText());
   EXPECT_EQ(loaded.MasterID(), "_master");
   EXPECT_EQ(loaded.MasterPass(), "_pw");
   EXPECT_EQ(loaded.Tree().Selected(), loaded.Tree().FirstRoot());
@@ -172,7 +172,7 @@ TEST_F(CatalogueFile, BlocksInAnyOrderOrMissingStillLoad) {
                                                                      Block("\t_CATEGORYTREE_\t", tree)));
   SiteCatalogue c(dir.Path());
   ASSERT_TRUE(c.LoadSiteData().Loaded());
-  EXPECT_EQ(c.Tree().QZSaveTreeToStrings(), tree);
+  EXPECT_EQ(c.Tree().ToText(), tree);
   EXPECT_EQ(c.SiteList().Lines(), std::vector<std::string>{site});
   EXPECT_EQ(c.MasterPass(), "p");
 
@@ -180,7 +180,7 @@ TEST_F(CatalogueFile, BlocksInAnyOrderOrMissingStillLoad) {
   WriteBytes(DataPath(), Container(Identity("VexaSiteData.dat"), Block("\t_SITELIST_\t", "")));
   ASSERT_TRUE(c.LoadSiteData().Loaded());
   EXPECT_EQ(c.SiteList().Count(), 0);
-  EXPECT_EQ(c.Tree().QZSaveTreeToStrings(), tree);
+  EXPECT_EQ(c.Tree().ToText(), tree);
   EXPECT_EQ(c.MasterID(), "m");
 }
 
@@ -189,11 +189,11 @@ TEST_F(CatalogueFile, BadTreeTextKeepsTheTreeButLoadsTheRest) {
                                   "s\thttp://s/\t\t\t\t\t\r\n", MasterLoginBlock("m", "p")));
   SiteCatalogue c(dir.Path());
   ASSERT_EQ(c.Tree().AddCategory("Mine"), AddCategoryResult::Added);
-  const std::string before = c.Tree().QZSaveTreeToStrings();
+  const std::string before = c.Tree().ToText();
   const SiteDataLoadResult r = c.LoadSiteData();
   EXPECT_TRUE(r.Loaded());
   EXPECT_TRUE(r.treeTextBad);
-  EXPECT_EQ(c.Tree().QZSaveTreeToStrings(), before);
+  EXPECT_EQ(c.Tree().ToText(), before);
   EXPECT_EQ(c.SiteList().Count(), 1);
   EXPECT_EQ(c.MasterID(), "m");
 }

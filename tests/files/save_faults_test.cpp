@@ -10,7 +10,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/site_record.h"
 #include "file_test_support.h"
-#include "util/ini_file.h"
+#include "util/settings_file.h"
 #include "util/safe_file_writer.h"
 
 namespace morvane {
@@ -35,7 +35,7 @@ const SaveKind kKinds[] = {
     {"export", "export.dat", [](const std::string& f) { return SaveCatalogue(f, f + "export.dat"); }},
     {"settings", "Morvane.ini",
      [](const std::string& f) {
-       TQZIniFile ini(f + "Morvane.ini");
+       SettingsFile ini(f + "Morvane.ini");
        for (int i = 0; i < 3000; ++i) ini.WriteString("Key" + std::to_string(i), "value");
        return ini.SaveSettings();
      }},

@@ -2,7 +2,7 @@
 
 #include "file_test_support.h"
 #include "util/component_stocker.h"
-#include "util/ini_file.h"
+#include "util/settings_file.h"
 
 namespace morvane {
 namespace {
@@ -25,7 +25,7 @@ class FakeForm : public PlacedForm {
 struct Panes {
   int treeWidth = 161;
   int listHeight = 150;
-  void Define(TQZComponentStocker& s) {
+  void Define(ComponentStocker& s) {
     s.DefineIntProperty("ftSiteCategory", "Width", [this] { return treeWidth; }, [this](int v) { treeWidth = v; });
     s.DefineIntProperty("lvSiteList", "Height", [this] { return listHeight; }, [this](int v) { listHeight = v; });
   }
@@ -33,12 +33,12 @@ struct Panes {
 
 TEST(Settings, ProgramFileHasTheDocumentedLayoutAndReadsBack) {
   TempDir dir;
-  TQZIniFile blank(dir / "blank.ini");
+  SettingsFile blank(dir / "blank.ini");
   ASSERT_TRUE(blank.SaveSettings());
   EXPECT_EQ(ReadBytes(dir / "blank.ini"), "\t#_QZDivKeyValues_#\t\t#_QZDivMultiLine_#\t\t#_QZDivComponent_#\t\r\n");
 
   Panes panes;
-  TQZIniFile ini(dir / "morvane.ini");
+  SettingsFile ini(dir / "morvane.ini");
   panes.Define(ini.Stocker());
   EXPECT_EQ(ini.StockComponent("ftSiteCategory", "width"), 0);
   EXPECT_EQ(ini.StockComponent("lvSiteList", "height"), 1);
@@ -56,7 +56,7 @@ TEST(Settings, ProgramFileHasTheDocumentedLayoutAndReadsBack) {
             "\t#_QZDivComponent_#\t\r\n");
 
   Panes restored{0, 0};
-  TQZIniFile again(dir / "morvane.ini");
+  SettingsFile again(dir / "morvane.ini");
   restored.Define(again.Stocker());
   again.StockComponent("ftSiteCategory", "width");
   again.StockComponent("lvSiteList", "height");
@@ -73,7 +73,7 @@ TEST(Settings, ProgramFileHasTheDocumentedLayoutAndReadsBack) {
 
 TEST(Settings, MultiLineValuesLiveInBlocksAndYieldToSingleLineWrites) {
   TempDir dir;
-  TQZIniFile ini(dir / "s.ini");
+  SettingsFile ini(dir / "s.ini");
   ini.WriteString("Note", "\r\nfirst\r\nsecond\r\n");
   ini.WriteString("Eq", "a=b==c");
   ini.WriteString("Note", "line one\r\nline two");  // replaces the block, not adds one
@@ -82,7 +82,7 @@ TEST(Settings, MultiLineValuesLiveInBlocksAndYieldToSingleLineWrites) {
             "Eq=a=b==c\t#_QZDivKeyValues_#\t<!--Note\t_QZTags_\t-->line one\r\nline two<!--/Note\t_QZTags_\t-->"
             "\t#_QZDivMultiLine_#\t\t#_QZDivComponent_#\t\r\n");
 
-  TQZIniFile loaded(dir / "s.ini");
+  SettingsFile loaded(dir / "s.ini");
   ASSERT_TRUE(loaded.LoadSettings());
   EXPECT_EQ(loaded.ReadString("Note"), "line one\r\nline two");
   EXPECT_EQ(loaded.ReadString("Eq"), "a=b==c");
@@ -92,7 +92,7 @@ TEST(Settings, MultiLineValuesLiveInBlocksAndYieldToSingleLineWrites) {
   loaded.WriteString("Eq", "moved to the end");
   EXPECT_EQ(loaded.KeyValues().Lines(), (std::vector<std::string>{"note=single", "Eq=moved to the end"}));
   ASSERT_TRUE(loaded.SaveSettings());
-  TQZIniFile third(dir / "s.ini");
+  SettingsFile third(dir / "s.ini");
   ASSERT_TRUE(third.LoadSettings());
   EXPECT_EQ(third.ReadString("Note"), "single");
   EXPECT_EQ(third.ReadString("Missing"), "");
@@ -100,11 +100,11 @@ TEST(Settings, MultiLineValuesLiveInBlocksAndYieldToSingleLineWrites) {
 
 TEST(Settings, MissingUnreadableOrForeignFilesLoadAsEmptyAndFailedSavesKeepTheFile) {
   TempDir dir;
-  EXPECT_FALSE(TQZIniFile(dir / "none.ini").LoadSettings());
+  EXPECT_FALSE(SettingsFile(dir / "none.ini").LoadSettings());
 
   WriteBytes(dir / "foreign.ini", "[Section]\r\nSiteDataFileName=x\r\n");
   Panes panes;
-  TQZIniFile foreign(dir / "foreign.ini");
+  SettingsFile foreign(dir / "foreign.ini");
   panes.Define(foreign.Stocker());
   foreign.StockComponent("ftSiteCategory", "width");
   EXPECT_TRUE(foreign.LoadSettings());
@@ -125,7 +125,7 @@ TEST(Settings, MissingUnreadableOrForeignFilesLoadAsEmptyAndFailedSavesKeepTheFi
 }
 
 TEST(FormPosition, BadFieldsFallBackOnTheCurrentValues) {
-  TQZIniFile ini("/nonexistent/x.ini");
+  SettingsFile ini("/nonexistent/x.ini");
   FakeForm form("Form1", {1, 2, 300, 400});
   ini.LoadFormPos(form, false);
   EXPECT_EQ(form.setCalls, 0);  // nothing stored: left alone
@@ -144,7 +144,7 @@ TEST(FormPosition, BadFieldsFallBackOnTheCurrentValues) {
 
 TEST(ComponentStocker, LoadsByTagInAnyOrderAndKeepsWhatIsAbsent) {
   Panes panes;
-  TQZComponentStocker s;
+  ComponentStocker s;
   panes.Define(s);
   s.AddRegistration("ftSiteCategory", "width", "");
   s.AddRegistration("lvSiteList", "HEIGHT", "");  // property names ignore case
@@ -165,7 +165,7 @@ TEST(ComponentStocker, LoadsByTagInAnyOrderAndKeepsWhatIsAbsent) {
 
 TEST(ComponentStocker, EqualTagsBothReadTheFirstBlockAndUnknownPropertiesAreSkipped) {
   Panes panes;
-  TQZComponentStocker s;
+  ComponentStocker s;
   panes.Define(s);
   s.AddRegistration("ftSiteCategory", "width", "pane");
   s.AddRegistration("lvSiteList", "height", "pane");

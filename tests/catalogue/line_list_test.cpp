@@ -1,4 +1,4 @@
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +12,15 @@ namespace morvane {
 namespace {
 
 std::vector<std::string> LinesOf(std::string_view text) {
-  TLightStrings list;
+  LineList list;
   list.SetText(text);
   return list.Lines();
 }
 
 using Lines = std::vector<std::string>;
 
-TEST(TLightStrings, EveryBoundsFailureIsTheIndexError) {
-  TLightStrings list;
+TEST(LineList, EveryBoundsFailureIsTheIndexError) {
+  LineList list;
   list.Add("a");
   list.Add("b");
   const std::string message = SystemText("インデックスがリストの範囲を超えています");
@@ -38,15 +38,15 @@ TEST(TLightStrings, EveryBoundsFailureIsTheIndexError) {
   EXPECT_THROW(list.Insert(3, "x"), ListIndexError);
   EXPECT_THROW(list.Insert(-1, "x"), ListIndexError);
   EXPECT_THROW(list.SetCount(-1), ListIndexError);
-  EXPECT_THROW(list.SetCount(TLightStrings::kMaxCapacity + 1), ListIndexError);
+  EXPECT_THROW(list.SetCount(LineList::kMaxCapacity + 1), ListIndexError);
   EXPECT_THROW(list.SetCapacity(1), ListIndexError);
-  EXPECT_THROW(list.SetCapacity(TLightStrings::kMaxCapacity + 1), ListIndexError);
+  EXPECT_THROW(list.SetCapacity(LineList::kMaxCapacity + 1), ListIndexError);
   EXPECT_THROW(list.Error(), std::out_of_range);
   EXPECT_EQ(list.Lines(), (Lines{"a", "b"}));  // failures change nothing
 }
 
-TEST(TLightStrings, EditingOperations) {
-  TLightStrings list;
+TEST(LineList, EditingOperations) {
+  LineList list;
   for (int i = 0; i < 40; ++i) list.Add("x");
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
@@ -69,7 +69,7 @@ TEST(TLightStrings, EditingOperations) {
   EXPECT_EQ(list.IndexOf("D"), -1);
 }
 
-TEST(TLightStrings, SetTextSplitsAtCrLfLoneCrAndLoneLfGetTextEndsEveryLineWithCrLf) {
+TEST(LineList, SetTextSplitsAtCrLfLoneCrAndLoneLfGetTextEndsEveryLineWithCrLf) {
   EXPECT_EQ(LinesOf(""), Lines{});
   EXPECT_EQ(LinesOf("\r\n"), Lines{""});
   EXPECT_EQ(LinesOf("a\r\nb"), (Lines{"a", "b"}));
@@ -77,7 +77,7 @@ TEST(TLightStrings, SetTextSplitsAtCrLfLoneCrAndLoneLfGetTextEndsEveryLineWithCr
   EXPECT_EQ(LinesOf("a\n\rb"), (Lines{"a", "", "b"}));
   EXPECT_EQ(LinesOf("a\r\n\r\n"), (Lines{"a", ""}));
   EXPECT_EQ(LinesOf("\r\r\n\n"), (Lines{"", "", ""}));
-  TLightStrings list;
+  LineList list;
   EXPECT_EQ(list.GetText(), "");
   list.Add("");
   list.Add("\x82\xA0");
@@ -87,7 +87,7 @@ TEST(TLightStrings, SetTextSplitsAtCrLfLoneCrAndLoneLfGetTextEndsEveryLineWithCr
   EXPECT_EQ(list.GetText(), "one\r\ntwo\r\nthree\r\n");
 }
 
-TEST(TLightStrings, AZeroByteEndsTheText) {
+TEST(LineList, AZeroByteEndsTheText) {
   using namespace std::string_literals;
   EXPECT_EQ(LinesOf("a\0b\nc"s), Lines{"a"});
   // What comes after the zero byte is not there: no empty last line either.
@@ -95,8 +95,8 @@ TEST(TLightStrings, AZeroByteEndsTheText) {
   EXPECT_EQ(LinesOf("\0abc"s), Lines{});
 }
 
-TEST(TLightStrings, StreamsCarryTheTextFromThePosition) {
-  TLightStrings list;
+TEST(LineList, StreamsCarryTheTextFromThePosition) {
+  LineList list;
   list.SetText("a\r\nb");
   std::ostringstream out;
   list.SaveToStream(out);
@@ -110,8 +110,8 @@ TEST(TLightStrings, StreamsCarryTheTextFromThePosition) {
   EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(TLightStrings, NameValueLines) {
-  TLightStrings list;
+TEST(LineList, NameValueLines) {
+  LineList list;
   list.SetText("plain\r\nkey=1\r\nKEY=2\r\nother=a=b\r\nempty=");
   EXPECT_EQ(list.IndexOfName("plain"), -1);  // lines without "=" are skipped
   EXPECT_EQ(list.IndexOfName("Key"), 1);
@@ -128,8 +128,8 @@ TEST(TLightStrings, NameValueLines) {
   EXPECT_EQ(list.Get(2), "KEY=2");
 }
 
-TEST(TLightStrings, NameCaseFoldingLeavesDoubleByteCharactersAlone) {
-  TLightStrings list;
+TEST(LineList, NameCaseFoldingLeavesDoubleByteCharactersAlone) {
+  LineList list;
   // 83 41 and 83 61 are two different katakana; the second byte only looks
   // like the letters A and a.
   list.Add("\x83\x41=first");
@@ -140,12 +140,12 @@ TEST(TLightStrings, NameCaseFoldingLeavesDoubleByteCharactersAlone) {
   EXPECT_EQ(list.Values("\x82\x81" "B"), "second");
 }
 
-bool SortedByBytes(const TLightStrings& list) {
+bool SortedByBytes(const LineList& list) {
   return std::is_sorted(list.Lines().begin(), list.Lines().end(),
                         [](const std::string& a, const std::string& b) { return CompareBytes(a, b) < 0; });
 }
 
-TEST(TLightStrings, SortOrdersAnyInputByBytes) {
+TEST(LineList, SortOrdersAnyInputByBytes) {
   std::mt19937 rng(5);
   const int n = 20000;
   std::vector<std::vector<std::string>> inputs(5);
@@ -157,7 +157,7 @@ TEST(TLightStrings, SortOrdersAnyInputByBytes) {
     inputs[4].push_back(std::to_string(100000 + std::min(i, n - i)));  // organ pipe
   }
   for (auto& input : inputs) {
-    TLightStrings list;
+    LineList list;
     for (const auto& s : input) list.Add(s);
     list.Sort();
     EXPECT_TRUE(SortedByBytes(list));
@@ -168,8 +168,8 @@ TEST(TLightStrings, SortOrdersAnyInputByBytes) {
   }
 }
 
-TEST(TLightStrings, SortComparesBytesUnsignedAndCustomSortUsesTheCaller) {
-  TLightStrings list;
+TEST(LineList, SortComparesBytesUnsignedAndCustomSortUsesTheCaller) {
+  LineList list;
   for (const char* s : {"b", "\x82\xA0", "", "a", "ab", "\x7F"}) list.Add(s);
   list.Sort();
   EXPECT_EQ(list.Lines(), (Lines{"", "a", "ab", "b", "\x7F", "\x82\xA0"}));

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 #include "util/component_stocker.h"
 
 namespace morvane {
@@ -32,13 +32,13 @@ class PlacedForm {
   virtual void SetBounds(const FormBounds& b) = 0;
 };
 
-class TQZIniFile {
+class SettingsFile {
  public:
-  explicit TQZIniFile(std::string fileName);
+  explicit SettingsFile(std::string fileName);
 
   const std::string& FileName() const { return fileName_; }
-  TQZComponentStocker& Stocker() { return stocker_; }
-  const TLightStrings& KeyValues() const { return keyValues_; }
+  ComponentStocker& Stocker() { return stocker_; }
+  const LineList& KeyValues() const { return keyValues_; }
   const std::string& MultiLine() const { return multiLine_; }
   const std::string& RawText() const { return rawText_; }
 
@@ -62,9 +62,9 @@ class TQZIniFile {
 
  private:
   std::string fileName_;
-  TLightStrings keyValues_{"="};
+  LineList keyValues_{"="};
   std::string multiLine_;
-  TQZComponentStocker stocker_;
+  ComponentStocker stocker_;
   std::string rawText_;
 };
 

@@ -1,4 +1,4 @@
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,70 +14,70 @@ namespace morvane {
 ListIndexError::ListIndexError()
     : std::out_of_range(SystemText("インデックスがリストの範囲を超えています")) {}
 
-TLightStrings::TLightStrings(std::string nameValueSeparator) : separator_(std::move(nameValueSeparator)) {}
+LineList::LineList(std::string nameValueSeparator) : separator_(std::move(nameValueSeparator)) {}
 
-void TLightStrings::Error() const { throw ListIndexError(); }
+void LineList::Error() const { throw ListIndexError(); }
 
-void TLightStrings::CheckIndex(long long i) const {
+void LineList::CheckIndex(long long i) const {
   if (i < 0 || i >= Count()) Error();
 }
 
-void TLightStrings::Grow() {
+void LineList::Grow() {
   if (Count() == capacity_) capacity_ += 32;
 }
 
-const std::string& TLightStrings::Get(long long i) const {
+const std::string& LineList::Get(long long i) const {
   CheckIndex(i);
   return lines_[i];
 }
 
-void TLightStrings::Put(long long i, std::string s) {
+void LineList::Put(long long i, std::string s) {
   CheckIndex(i);
   lines_[i] = std::move(s);
 }
 
-long long TLightStrings::Add(std::string s) {
+long long LineList::Add(std::string s) {
   Grow();
   lines_.push_back(std::move(s));
   return Count() - 1;
 }
 
-void TLightStrings::Insert(long long i, std::string s) {
+void LineList::Insert(long long i, std::string s) {
   if (i < 0 || i > Count()) Error();
   Grow();
   lines_.insert(lines_.begin() + i, std::move(s));
 }
 
-void TLightStrings::Delete(long long i) {
+void LineList::Delete(long long i) {
   CheckIndex(i);
   lines_.erase(lines_.begin() + i);
 }
 
-void TLightStrings::Exchange(long long i, long long j) {
+void LineList::Exchange(long long i, long long j) {
   CheckIndex(i);
   CheckIndex(j);
   std::swap(lines_[i], lines_[j]);
 }
 
-void TLightStrings::Clear() {
+void LineList::Clear() {
   lines_.clear();
   lines_.shrink_to_fit();
   capacity_ = 0;
 }
 
-void TLightStrings::SetCount(long long n) {
+void LineList::SetCount(long long n) {
   if (n < 0 || n > kMaxCapacity) Error();
   if (n > capacity_) capacity_ = n;
   lines_.resize(n);
 }
 
-void TLightStrings::SetCapacity(long long n) {
+void LineList::SetCapacity(long long n) {
   if (n > kMaxCapacity || n < Count()) Error();
   capacity_ = n;
   lines_.reserve(n);
 }
 
-std::string TLightStrings::GetText() const {
+std::string LineList::GetText() const {
   std::size_t size = 0;
   for (const auto& line : lines_) size += line.size() + 2;
   std::string text;
@@ -86,7 +86,7 @@ std::string TLightStrings::GetText() const {
   return text;
 }
 
-void TLightStrings::SetText(std::string_view text) {
+void LineList::SetText(std::string_view text) {
   Clear();
   text = text.substr(0, text.find('\0'));  // a zero byte ends the text
   if (text.empty()) return;
@@ -105,18 +105,18 @@ void TLightStrings::SetText(std::string_view text) {
   lines_.shrink_to_fit();
 }
 
-void TLightStrings::SaveToStream(std::ostream& out) const {
+void LineList::SaveToStream(std::ostream& out) const {
   const std::string text = GetText();
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void TLightStrings::LoadFromStream(std::istream& in) {
+void LineList::LoadFromStream(std::istream& in) {
   Clear();
   std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!rest.empty()) SetText(rest);
 }
 
-long long TLightStrings::IndexOf(std::string_view s) const {
+long long LineList::IndexOf(std::string_view s) const {
   for (std::size_t i = 0; i < lines_.size(); ++i)
     if (lines_[i] == s) return static_cast<long long>(i);
   return -1;
@@ -144,7 +144,7 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 }
 }  // namespace
 
-long long TLightStrings::IndexOfName(std::string_view name) const {
+long long LineList::IndexOfName(std::string_view name) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const std::size_t at = lines_[i].find(separator_);
     if (at == std::string::npos) continue;
@@ -153,7 +153,7 @@ long long TLightStrings::IndexOfName(std::string_view name) const {
   return -1;
 }
 
-std::string TLightStrings::Values(std::string_view name) const {
+std::string LineList::Values(std::string_view name) const {
   const long long i = IndexOfName(name);
   if (i < 0) return {};
   const std::string& line = lines_[i];
@@ -161,7 +161,7 @@ std::string TLightStrings::Values(std::string_view name) const {
   return from < line.size() ? line.substr(from) : std::string();
 }
 
-void TLightStrings::SetValue(std::string_view name, std::string_view value) {
+void LineList::SetValue(std::string_view name, std::string_view value) {
   std::string line(name);
   line.append(separator_).append(RemoveAll(value, "\r\n"));
   const long long i = IndexOfName(name);
@@ -169,7 +169,7 @@ void TLightStrings::SetValue(std::string_view name, std::string_view value) {
   else Add(std::move(line));
 }
 
-void TLightStrings::QuickSort(long long l, long long r, const Compare& compare, int depthLeft) {
+void LineList::QuickSort(long long l, long long r, const Compare& compare, int depthLeft) {
   // The classic partition; the smaller side is sorted by recursion and the
   // larger by the loop, so the stack stays shallow for any input. Inputs that
   // keep splitting badly (an organ pipe, a crafted page's links) would take
@@ -204,7 +204,7 @@ void TLightStrings::QuickSort(long long l, long long r, const Compare& compare, 
   }
 }
 
-void TLightStrings::CustomSort(const Compare& compare) {
+void LineList::CustomSort(const Compare& compare) {
   if (Count() <= 1) return;
   int depth = 0;
   for (long long n = Count(); n > 1; n >>= 1) depth += 2;
@@ -217,6 +217,6 @@ int CompareBytes(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-void TLightStrings::Sort() { CustomSort(CompareBytes); }
+void LineList::Sort() { CustomSort(CompareBytes); }
 
 }  // namespace morvane

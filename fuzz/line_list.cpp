@@ -1,13 +1,13 @@
 // Splitting a text into lines and joining them again is stable after the
 // first pass, and the sort leaves a sorted list.
-#include "catalogue/light_strings.h"
+#include "catalogue/line_list.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  morvane::TLightStrings list;
+  morvane::LineList list;
   list.SetText(AsText(data, size));
   const std::string text = list.GetText();
-  morvane::TLightStrings again;
+  morvane::LineList again;
   again.SetText(text);
   FUZZ_CHECK(again.GetText() == text);
   again.Sort();

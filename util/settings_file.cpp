@@ -1,4 +1,4 @@
-#include "util/ini_file.h"
+#include "util/settings_file.h"
 
 #include "util/text_file.h"
 #include "util/text_routines.h"
@@ -12,19 +12,19 @@ std::string MultiLineTag(std::string_view key) { return std::string(key) + std::
 
 }  // namespace
 
-TQZIniFile::TQZIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+SettingsFile::SettingsFile(std::string fileName) : fileName_(std::move(fileName)) {}
 
-int TQZIniFile::StockComponent(std::string_view component, std::string_view property, std::string_view tagName) {
+int SettingsFile::StockComponent(std::string_view component, std::string_view property, std::string_view tagName) {
   return stocker_.AddRegistration(component, property, tagName);
 }
 
-bool TQZIniFile::LoadSettings() {
+bool SettingsFile::LoadSettings() {
   if (!RegularFileExists(fileName_)) return false;
   LoadSettingsText(LoadTextFile(fileName_));
   return true;
 }
 
-void TQZIniFile::LoadSettingsText(std::string text) {
+void SettingsFile::LoadSettingsText(std::string text) {
   rawText_ = std::move(text);
   std::string rest = rawText_;
   keyValues_.SetText(CutBefore(rest, kKeyValuesDivider));
@@ -33,16 +33,16 @@ void TQZIniFile::LoadSettingsText(std::string text) {
   stocker_.LoadFromText(CutBefore(whole, kComponentDivider));
 }
 
-std::string TQZIniFile::SettingsText() const {
+std::string SettingsFile::SettingsText() const {
   std::string text = TrimLineBreaks(keyValues_.GetText());
   text.append(kKeyValuesDivider).append(TrimLineBreaks(multiLine_)).append(kMultiLineDivider);
   text.append(TrimLineBreaks(stocker_.SaveToText())).append(kComponentDivider);
   return text;
 }
 
-bool TQZIniFile::SaveSettings() const { return SaveTextFile(fileName_, SettingsText(), kSharedFileMode); }
+bool SettingsFile::SaveSettings() const { return SaveTextFile(fileName_, SettingsText(), kSharedFileMode); }
 
-void TQZIniFile::WriteString(std::string_view key, std::string_view value) {
+void SettingsFile::WriteString(std::string_view key, std::string_view value) {
   const long long i = keyValues_.IndexOfName(key);
   if (i >= 0) keyValues_.Delete(i);
   if (value.find("\r\n") != std::string_view::npos) {
@@ -56,7 +56,7 @@ void TQZIniFile::WriteString(std::string_view key, std::string_view value) {
   keyValues_.Add(std::move(line));
 }
 
-std::string TQZIniFile::ReadString(std::string_view key) const {
+std::string SettingsFile::ReadString(std::string_view key) const {
   const long long i = keyValues_.IndexOfName(key);
   if (i >= 0) {
     const std::string& line = keyValues_.Get(i);
@@ -66,13 +66,13 @@ std::string TQZIniFile::ReadString(std::string_view key) const {
   return ExtractTagBlock(copy, MultiLineTag(key), false);
 }
 
-void TQZIniFile::SaveFormPos(const PlacedForm& form) {
+void SettingsFile::SaveFormPos(const PlacedForm& form) {
   const FormBounds b = form.NormalBounds();
   WriteString(form.FormName() + ".Pos", std::to_string(b.left) + "\t" + std::to_string(b.top) + "\t" +
                                             std::to_string(b.width) + "\t" + std::to_string(b.height));
 }
 
-void TQZIniFile::LoadFormPos(PlacedForm& form, bool keepSize) const {
+void SettingsFile::LoadFormPos(PlacedForm& form, bool keepSize) const {
   const std::string stored = ReadString(form.FormName() + ".Pos");
   // A form with no stored place is left where the window system put it.
   if (stored.empty()) return;

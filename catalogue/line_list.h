@@ -17,13 +17,13 @@ class ListIndexError : public std::out_of_range {
   ListIndexError();
 };
 
-class TLightStrings {
+class LineList {
  public:
   static constexpr long long kMaxCapacity = 134217727;
   using Compare = std::function<int(const std::string&, const std::string&)>;
 
-  explicit TLightStrings(std::string nameValueSeparator = "=");
-  virtual ~TLightStrings() = default;
+  explicit LineList(std::string nameValueSeparator = "=");
+  virtual ~LineList() = default;
 
   const std::string& NameValueSeparator() const { return separator_; }
   long long Count() const { return static_cast<long long>(lines_.size()); }
