@@ -2,25 +2,20 @@
 // The main window: the category tree, the virtual site list, the toolbar,
 // the browser tab and the status bar, and the handlers behind them.
 #include <gtkmm/box.h>
-#include <gtkmm/menu.h>
-#include <gtkmm/menuitem.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/paned.h>
-#include <gtkmm/scrolledwindow.h>
-#include <gtkmm/separatormenuitem.h>
 #include <gtkmm/separatortoolitem.h>
 #include <gtkmm/statusbar.h>
 #include <gtkmm/toolbar.h>
 #include <gtkmm/toolbutton.h>
-#include <gtkmm/treestore.h>
-#include <gtkmm/treeview.h>
 #include <gtkmm/window.h>
 
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "app/site_list_model.h"
+#include "app/category_tree_view.h"
+#include "app/site_list_view.h"
 #include "app/window_placement.h"
 #include "browser/core/status_bar.h"
 #include "catalogue/catalogue.h"
@@ -42,6 +37,11 @@ struct MainWindowOptions {
 };
 
 class TForm1 : public Gtk::Window, public StatusBar {
+  // First, so that the views below never outlive what they show.
+  MainWindowOptions options_;
+  std::unique_ptr<SettingsFile> IniFile_;
+  SiteCatalogue catalogue_;
+
  public:
   explicit TForm1(MainWindowOptions options);  // FormCreate
   ~TForm1() override;                          // FormDestroy
@@ -78,21 +78,11 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::string CloseUnattended();
 
   void ShowEntry(std::string_view entryName);
-  void RefreshListView();
-  void KeepSelectionVisible();
   // The status line the browser frame and the window write to.
   void SetStatusText(std::string_view cp932) override;
 
   SiteCatalogue& Catalogue() { return catalogue_; }
   SettingsFile& IniFile() { return *IniFile_; }
-  SiteListModel& ListModel() { return *listModel_.operator->(); }
-  // Row of the list's selection, -1 without one.
-  int SelectedRow() const;
-  void SelectRow(int row);
-  // The tree row that stands for a catalogue entry, and back.
-  Gtk::TreeModel::Path TreePathOf(const TreeEntry* entry) const;
-  TreeEntry* EntryAtPath(const Gtk::TreeModel::Path& path) const;
-  void SelectEntry(const TreeEntry* entry);
   const std::string& ProposedExportName() const { return SaveDialog1FileName_; }
   std::string StatusText() const;
 
@@ -102,44 +92,20 @@ class TForm1 : public Gtk::Window, public StatusBar {
       tbImport, tbExport, tbAbout;
   Gtk::SeparatorToolItem ToolSeparator1, ToolSeparator2, ToolSeparator3, ToolSeparator4, ToolSeparator5;
   Gtk::Paned Splitter2;  // the category tree | Panel1
-  Gtk::ScrolledWindow TreeScroller;
-  Gtk::TreeView ftSiteCategory;
+  CategoryTreeView ftSiteCategory;
   Gtk::Paned Panel1;  // the site list over the pages; its handle is the list's splitter
-  Gtk::ScrolledWindow ListScroller;
-  Gtk::TreeView lvSiteList;
+  SiteListView lvSiteList;
   Gtk::Notebook PageControl1;
   Gtk::Box tsBrowser;
   // The browser on the "ブラウザ" tab; destroyed before the tab it sits on.
   std::unique_ptr<BrowserFrameWidget> frBrowserBase1Widget;
   TfrBrowserBase& frBrowserBase1();
   Gtk::Statusbar StatusBar1;
-  Gtk::Menu PopupMenu1;
-  Gtk::MenuItem miDisplaySite, miRenewsSite, miDeleteSite;
-  Gtk::SeparatorMenuItem PopupSeparator1;
 
  private:
-  struct TreeColumns : Gtk::TreeModelColumnRecord {
-    TreeColumns() {
-      add(name);
-      add(image);
-      add(selectedImage);
-    }
-    Gtk::TreeModelColumn<Glib::ustring> name;
-    Gtk::TreeModelColumn<int> image;
-    Gtk::TreeModelColumn<int> selectedImage;
-  };
-
   void BuildLayout();
   void BuildToolBar();
-  void BuildCategoryTree();
-  void BuildSiteList();
-  void BuildPopupMenu();
-  void ConnectDragAndDrop();
-  // columnList: "caption:width" items separated by spaces.
-  void SetupListView(std::string_view columnList);
-  // Mirrors the catalogue's tree into the tree control, keeping which
-  // entries the user folded, and selects the catalogue's selected entry.
-  void RebuildTree(bool expandAll);
+  void ConnectViews();
   void ShowSelectedEntry();
   void RefreshCategoryChoices();
   void AfterLoad(const SiteDataLoadResult& result);
@@ -147,15 +113,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // Shows the site dialog; on OK stores its site and shows the list again.
   void StoreFromSiteDialog();
   void SaveSettingsForClose();
-  DragSource SourceOf(const Glib::RefPtr<Gdk::DragContext>& context) const;
 
-  MainWindowOptions options_;
-  std::unique_ptr<SettingsFile> IniFile_;
-  SiteCatalogue catalogue_;
-  Glib::RefPtr<SiteListModel> listModel_;
-  TreeColumns treeColumns_;
-  Glib::RefPtr<Gtk::TreeStore> treeStore_;
-  bool rebuildingTree_ = false;
   guint statusContext_ = 0;
   WindowPlacement placement_;
   std::unique_ptr<WindowPlacement> siteDialogPlacement_;

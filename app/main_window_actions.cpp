@@ -58,8 +58,8 @@ void TForm1::tbAddCategoryClick() {
     case AddCategoryResult::Added:
       break;
   }
-  RebuildTree(false);
-  ftSiteCategory.grab_focus();
+  ftSiteCategory.Rebuild(false);
+  ftSiteCategory.GrabFocus();
   ShowSelectedEntry();
   RefreshCategoryChoices();
 }
@@ -90,77 +90,31 @@ void TForm1::tbDeleteCategoryClick() {
 
   tree.DeleteCategory(selected, catalogue_.SiteList());
   tree.Select(successor);
-  RebuildTree(false);
+  ftSiteCategory.Rebuild(false);
   ShowSelectedEntry();
   RefreshCategoryChoices();
 }
 
-DragSource TForm1::SourceOf(const Glib::RefPtr<Gdk::DragContext>& context) const {
-  GtkWidget* source = gtk_drag_get_source_widget(context->gobj());
-  if (source == GTK_WIDGET(ftSiteCategory.gobj())) return DragSource::CategoryTree;
-  if (source == GTK_WIDGET(lvSiteList.gobj())) return DragSource::SiteList;
-  return DragSource::Other;
-}
-
 bool TForm1::ftSiteCategoryDragOver(DragSource source, const Gtk::TreeModel::Path& target) {
-  return CategoryDropAccepted(catalogue_.Tree(), source, catalogue_.Tree().Selected(), EntryAtPath(target));
+  return ftSiteCategory.DropAccepted(source, target);
 }
 
 void TForm1::ftSiteCategoryDragDrop(DragSource source, const Gtk::TreeModel::Path& target) {
   if (!ftSiteCategoryDragOver(source, target)) return;
-  TreeEntry* entry = EntryAtPath(target);
+  // A moved category keeps its sites: the list needs no refresh.
   if (source == DragSource::CategoryTree) {
-    // The category's sites stay what they were: the list needs no rebuild.
-    if (catalogue_.Tree().MoveCategory(catalogue_.Tree().Selected(), entry)) {
-      RebuildTree(false);
-      ftSiteCategory.grab_focus();
-    }
+    ftSiteCategory.MoveSelectedOnto(target);
     return;
   }
-  if (DropSiteOnEntry(catalogue_.SiteList(), catalogue_.ShownList(), SelectedRow(), entry)) ShowSelectedEntry();
-}
-
-void TForm1::ConnectDragAndDrop() {
-  const std::vector<Gtk::TargetEntry> targets = {Gtk::TargetEntry("application/x-morvane-row", Gtk::TARGET_SAME_APP)};
-  ftSiteCategory.enable_model_drag_source(targets, Gdk::BUTTON1_MASK, Gdk::ACTION_MOVE);
-  lvSiteList.enable_model_drag_source(targets, Gdk::BUTTON1_MASK, Gdk::ACTION_MOVE);
-  ftSiteCategory.enable_model_drag_dest(targets, Gdk::ACTION_MOVE);
-
-  // Handled here before the tree's own handlers, which would reorder the store.
-  ftSiteCategory.signal_drag_motion().connect(
-      [this](const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time) {
-        Gtk::TreeModel::Path path;
-        Gtk::TreeViewDropPosition position;
-        if (ftSiteCategory.get_dest_row_at_pos(x, y, path, position) &&
-            ftSiteCategoryDragOver(SourceOf(context), path)) {
-          ftSiteCategory.set_drag_dest_row(path, Gtk::TREE_VIEW_DROP_INTO_OR_AFTER);
-          context->drag_status(Gdk::ACTION_MOVE, time);
-        } else {
-          ftSiteCategory.unset_drag_dest_row();
-          context->drag_refuse(time);
-        }
-        return true;
-      },
-      false);
-  ftSiteCategory.signal_drag_drop().connect(
-      [this](const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time) {
-        Gtk::TreeModel::Path path;
-        Gtk::TreeViewDropPosition position;
-        const DragSource source = SourceOf(context);
-        const bool onRow = ftSiteCategory.get_dest_row_at_pos(x, y, path, position);
-        ftSiteCategory.unset_drag_dest_row();
-        // The drop is finished before the tree is rebuilt under the pointer.
-        context->drag_finish(onRow, false, time);
-        if (onRow) ftSiteCategoryDragDrop(source, path);
-        return true;
-      },
-      false);
+  if (DropSiteOnEntry(catalogue_.SiteList(), catalogue_.ShownList(), lvSiteList.SelectedRow(),
+                      ftSiteCategory.EntryAt(target)))
+    ShowSelectedEntry();
 }
 
 // ---- Sites ----
 
 std::optional<SiteRecord> TForm1::SelectedSite() {
-  const int row = SelectedRow();
+  const int row = lvSiteList.SelectedRow();
   if (row < 0 || row >= catalogue_.ShownList().Count()) {
     Dialogs().ShowError(SystemText("サイトが選択されていません"));
     return std::nullopt;

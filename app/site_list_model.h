@@ -25,6 +25,8 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
 
   // Rows the view knows about; changed only through Resize, which tells the view.
   int RowCount() const { return count_; }
+  // Lines the shown list holds now; RowCount catches up by Resize.
+  long long LineCount() const { return lines_ ? lines_->Count() : 0; }
   // Adds or removes rows at the end, announcing each to the view.
   void Resize(int count);
   // Sets the count without telling anybody: only while no view holds the model.

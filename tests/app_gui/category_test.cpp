@@ -12,7 +12,7 @@ class CategoryTest : public WindowTest {
  protected:
   void SetUp() override { OpenForms(); }
   Gtk::TreeModel::Path PathOf(std::string_view utf8Name) {
-    return W().TreePathOf(W().Catalogue().Tree().FindByName(J(utf8Name)));
+    return W().ftSiteCategory.PathOf(W().Catalogue().Tree().FindByName(J(utf8Name)));
   }
 };
 
@@ -29,7 +29,7 @@ TEST_F(CategoryTest, AddingSelectsTheNewEntryShowsItsSitesAndOffersIt) {
   EXPECT_TRUE(dialogs.errors.empty());
   EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "ニュース"}));
   EXPECT_EQ(SelectedCategory(), "ニュース");
-  EXPECT_EQ(W().ftSiteCategory.get_selection()->get_selected_rows().front(), PathOf("ニュース"));
+  EXPECT_EQ(W().ftSiteCategory.SelectedPath(), PathOf("ニュース"));
   EXPECT_EQ(Column(1), (std::vector<std::string>{"old"}));
   EXPECT_EQ(CategoryChoices(), (std::vector<std::string>{"ニュース"}));
 }
@@ -139,7 +139,7 @@ TEST_F(CategoryTest, DroppingASiteGivesItTheTargetsCategoryInPlace) {
   AddSite("s2", "http://s2/", "A");
   AddSite("s3", "http://s3/");
   SelectCategory("A");
-  W().SelectRow(1);
+  W().lvSiteList.SelectRow(1);
   W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("B"));
   EXPECT_EQ(SelectedCategory(), "A");  // a site drop never changes the selection
   EXPECT_EQ(Column(1), (std::vector<std::string>{"s1"}));
@@ -147,15 +147,15 @@ TEST_F(CategoryTest, DroppingASiteGivesItTheTargetsCategoryInPlace) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"s1", "s2", "s3"}));
   EXPECT_EQ(Column(3), (std::vector<std::string>{"A", "B", ""}));
 
-  W().SelectRow(0);
+  W().lvSiteList.SelectRow(0);
   W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("未分類"));
   EXPECT_EQ(Column(3), (std::vector<std::string>{"", "B", ""}));
   // Onto "すべてのサイト" it is refused and nothing changes.
-  W().SelectRow(1);
+  W().lvSiteList.SelectRow(1);
   W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("すべてのサイト"));
   EXPECT_EQ(Column(3), (std::vector<std::string>{"", "B", ""}));
   // Without a selected row the drop ends silently.
-  W().SelectRow(-1);
+  W().lvSiteList.SelectRow(-1);
   W().ftSiteCategoryDragDrop(DragSource::SiteList, PathOf("A"));
   EXPECT_EQ(Column(3), (std::vector<std::string>{"", "B", ""}));
   EXPECT_TRUE(dialogs.errors.empty());
@@ -164,17 +164,10 @@ TEST_F(CategoryTest, DroppingASiteGivesItTheTargetsCategoryInPlace) {
 // A real drag with the pointer: press on a row, move, release on a tree entry.
 class PointerDragTest : public CategoryTest {
  protected:
-  void RowCentre(Gtk::TreeView& view, const Gtk::TreeModel::Path& path, int& x, int& y) {
-    Gdk::Rectangle cell;
-    view.get_cell_area(path, *view.get_column(0), cell);
-    view.get_bin_window()->get_origin(x, y);
-    x += cell.get_x() + cell.get_width() / 2;
-    y += cell.get_y() + cell.get_height() / 2;
-  }
-  void Drag(Gtk::TreeView& from, const Gtk::TreeModel::Path& source, const Gtk::TreeModel::Path& target) {
+  void Drag(ScrolledTreeView& from, const Gtk::TreeModel::Path& source, const Gtk::TreeModel::Path& target) {
     int x0, y0, x1, y1;
-    RowCentre(from, source, x0, y0);
-    RowCentre(W().ftSiteCategory, target, x1, y1);
+    ASSERT_TRUE(from.RowCentreOnScreen(source, x0, y0));
+    ASSERT_TRUE(W().ftSiteCategory.RowCentreOnScreen(target, x1, y1));
     Display* x = GDK_WINDOW_XDISPLAY(W().get_window()->gobj());
     auto step = [x](int ms) {
       XFlush(x);

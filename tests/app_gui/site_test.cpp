@@ -99,7 +99,7 @@ TEST_F(SiteTest, EditingFillsTheDialogAndAChangedCategoryStaysInPlace) {
   StoreSite(W().Catalogue().SiteList(), r);
   W().ShowEntry(AllSitesEntryName());
 
-  W().SelectRow(0);
+  W().lvSiteList.SelectRow(0);
   const std::string registered = Cp932ToUtf8(Site(0).RegistDate);
   forms_.steps.push_back([this](Gtk::Dialog&) {
     EXPECT_EQ(SiteDialog().edSiteName.get_text(), "one");
@@ -116,7 +116,7 @@ TEST_F(SiteTest, EditingFillsTheDialogAndAChangedCategoryStaysInPlace) {
   EXPECT_EQ(Site(0).LoginPass, "pw");
 
   // A changed URL adds a new site and keeps the old one.
-  W().SelectRow(1);
+  W().lvSiteList.SelectRow(1);
   forms_.steps.push_back([this](Gtk::Dialog&) {
     SiteDialog().edSiteURL.set_text("http://2-new/");
     SiteDialog().BitBtn1Click();
@@ -125,7 +125,7 @@ TEST_F(SiteTest, EditingFillsTheDialogAndAChangedCategoryStaysInPlace) {
   EXPECT_EQ(Column(2), (std::vector<std::string>{"http://1/", "http://2/", "http://2-new/"}));
 
   // Cancel stores nothing.
-  W().SelectRow(0);
+  W().lvSiteList.SelectRow(0);
   forms_.steps.push_back([this](Gtk::Dialog& d) {
     SiteDialog().edSiteName.set_text("changed");
     d.response(Gtk::RESPONSE_CANCEL);
@@ -139,20 +139,20 @@ TEST_F(SiteTest, DeletingAsksWithTheSiteNameAndEmptiesTheCategory) {
   AddSite("唯一", "http://only/", "A");
   AddSite("other", "http://other/");
   SelectCategory("A");
-  W().SelectRow(0);
+  W().lvSiteList.SelectRow(0);
   dialogs.yesNoAnswers.push_back(false);
   W().tbDeleteSiteClick();
   EXPECT_EQ(dialogs.questions.back(), J("選択したサイトを削除しますか？\r\n\r\n[唯一]"));
   EXPECT_EQ(W().Catalogue().SiteList().Count(), 2);
   dialogs.yesNoAnswers.push_back(true);
   W().tbDeleteSiteClick();
-  EXPECT_EQ(W().ListModel().RowCount(), 0);
+  EXPECT_EQ(W().lvSiteList.Model().RowCount(), 0);
   EXPECT_EQ(W().Catalogue().SiteList().Count(), 1);
   EXPECT_EQ(Site(0).SiteName, "other");
 
   // Nothing selected: edit, delete and show say so and open nothing.
   SelectCategory("すべてのサイト");
-  W().SelectRow(-1);
+  W().lvSiteList.SelectRow(-1);
   W().tbRenewsSiteClick();
   W().tbDeleteSiteClick();
   W().miDisplaySiteClick();

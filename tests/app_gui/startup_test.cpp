@@ -14,19 +14,19 @@ TEST_F(StartupTest, FirstRunInEmptyFolderShowsDesignedTreeAndWritesBothFiles) {
   EXPECT_EQ(W().get_title(), "Vexa アクセス解析セット - Morvane 8号");
   EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類"}));
   EXPECT_EQ(SelectedCategory(), "すべてのサイト");
-  EXPECT_EQ(W().ListModel().RowCount(), 0);
+  EXPECT_EQ(W().lvSiteList.Model().RowCount(), 0);
   EXPECT_TRUE(dialogs.errors.empty());
 
   // Columns as designed, fixed width, in order.
-  const auto columns = W().lvSiteList.get_columns();
+  const auto columns = W().lvSiteList.Columns();
   ASSERT_EQ(columns.size(), 8u);
   const char* captions[] = {"No", "サイト名", "URL", "カテゴリ", "登録日付", "解析URL", "LoginID", "LoginPass"};
   const int widths[] = {40, 150, 150, 100, 120, 120, 80, 80};
   for (std::size_t i = 0; i < 8; ++i) {
-    EXPECT_EQ(columns[i]->get_title(), captions[i]);
-    EXPECT_EQ(columns[i]->get_fixed_width(), widths[i]);
+    EXPECT_EQ(columns[i].caption, captions[i]);
+    EXPECT_EQ(columns[i].width, widths[i]);
   }
-  EXPECT_TRUE(W().lvSiteList.get_fixed_height_mode());
+  EXPECT_TRUE(W().lvSiteList.FixedRowHeights());
   EXPECT_EQ(W().PageControl1.get_tab_label_text(W().tsBrowser), "ブラウザ");
 
   ASSERT_TRUE(CloseByButton());
@@ -86,7 +86,7 @@ TEST_F(StartupTest, NumbersRestartAtOneForEveryEntryAndPasswordsStayHidden) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"two", "three"}));
   EXPECT_EQ(Column(7), (std::vector<std::string>{"*Password*", "*Password*"}));
   SelectCategory("未分類");
-  EXPECT_EQ(W().ListModel().RowCount(), 0);
+  EXPECT_EQ(W().lvSiteList.Model().RowCount(), 0);
 }
 
 class LargeListTest : public WindowTest {
@@ -105,9 +105,9 @@ class LargeListTest : public WindowTest {
     PumpFor(100);
   }
   int VisibleRows() {
-    Gtk::TreeModel::Path start, end;
-    if (!W().lvSiteList.get_visible_range(start, end)) return 0;
-    return end[0] - start[0] + 1;
+    int first = 0, last = -1;
+    W().lvSiteList.VisibleRows(first, last);
+    return last - first + 1;
   }
   void ScrollTo(double fraction) {
     auto adj = W().lvSiteList.get_vadjustment();
@@ -118,54 +118,54 @@ class LargeListTest : public WindowTest {
 
 TEST_F(LargeListTest, PaintingParsesOnlyTheRowsOnScreen) {
   Fill(5000);
-  W().ListModel().ResetLinesParsed();
-  W().lvSiteList.queue_draw();
-  ASSERT_TRUE(PumpUntil([this] { return W().ListModel().LinesParsed() > 0; }));
+  W().lvSiteList.Model().ResetLinesParsed();
+  W().lvSiteList.Repaint();
+  ASSERT_TRUE(PumpUntil([this] { return W().lvSiteList.Model().LinesParsed() > 0; }));
   PumpFor(50);
   const int visible = VisibleRows();
   ASSERT_GT(visible, 0);
-  EXPECT_LE(W().ListModel().LinesParsed(), visible + 2);
-  EXPECT_GT(W().ListModel().LinesParsed(), 0);
+  EXPECT_LE(W().lvSiteList.Model().LinesParsed(), visible + 2);
+  EXPECT_GT(W().lvSiteList.Model().LinesParsed(), 0);
 
-  W().ListModel().ResetLinesParsed();
+  W().lvSiteList.Model().ResetLinesParsed();
   ScrollTo(1.0);
-  EXPECT_LE(W().ListModel().LinesParsed(), 2 * visible + 2);
-  EXPECT_EQ(W().ListModel().Cell(4999, 1), "site 4999");
+  EXPECT_LE(W().lvSiteList.Model().LinesParsed(), 2 * visible + 2);
+  EXPECT_EQ(W().lvSiteList.Model().Cell(4999, 1), "site 4999");
 }
 
 TEST_F(LargeListTest, RefreshAndLargeChangesKeepASelectedRowInView) {
   Fill(3000);
-  W().SelectRow(2);
+  W().lvSiteList.SelectRow(2);
   ScrollTo(0.5);
-  Gtk::TreeModel::Path start, end;
-  ASSERT_TRUE(W().lvSiteList.get_visible_range(start, end));
-  ASSERT_GT(start[0], 2);
-  W().RefreshListView();
-  EXPECT_EQ(W().SelectedRow(), start[0]);
+  int top = 0, bottom = 0;
+  ASSERT_TRUE(W().lvSiteList.VisibleRows(top, bottom));
+  ASSERT_GT(top, 2);
+  W().lvSiteList.Refresh();
+  EXPECT_EQ(W().lvSiteList.SelectedRow(), top);
 
   // A selection in view stays where it is.
-  W().SelectRow(start[0] + 1);
-  W().RefreshListView();
-  EXPECT_EQ(W().SelectedRow(), start[0] + 1);
+  W().lvSiteList.SelectRow(top + 1);
+  W().lvSiteList.Refresh();
+  EXPECT_EQ(W().lvSiteList.SelectedRow(), top + 1);
 
   ScrollTo(0.0);
-  W().SelectRow(5);
+  W().lvSiteList.SelectRow(5);
   // Half the sites go at once (as an import of a smaller file would do).
   LineList& sites = W().Catalogue().SiteList();
   while (sites.Count() > 1500) sites.Delete(sites.Count() - 1);
   W().ShowEntry(AllSitesEntryName());
   PumpFor(50);
-  EXPECT_EQ(W().ListModel().RowCount(), 1500);
-  EXPECT_EQ(W().SelectedRow(), 5);
-  EXPECT_EQ(W().ListModel().Cell(1499, 1), "site 1499");
+  EXPECT_EQ(W().lvSiteList.Model().RowCount(), 1500);
+  EXPECT_EQ(W().lvSiteList.SelectedRow(), 5);
+  EXPECT_EQ(W().lvSiteList.Model().Cell(1499, 1), "site 1499");
   W().ShowEntry(UncategorisedEntryName());
   W().ShowEntry(AllSitesEntryName());
-  EXPECT_EQ(W().ListModel().RowCount(), 1500);
-  EXPECT_EQ(W().ListModel().Cell(0, 0), "1");
-  EXPECT_EQ(W().ListModel().Cell(1500, 0), "");  // beyond the list: nothing, no error
+  EXPECT_EQ(W().lvSiteList.Model().RowCount(), 1500);
+  EXPECT_EQ(W().lvSiteList.Model().Cell(0, 0), "1");
+  EXPECT_EQ(W().lvSiteList.Model().Cell(1500, 0), "");  // beyond the list: nothing, no error
   // A small change goes row by row.
   AddCategory("Few");
-  EXPECT_EQ(W().ListModel().RowCount(), 0);
+  EXPECT_EQ(W().lvSiteList.Model().RowCount(), 0);
 }
 
 }  // namespace

@@ -106,21 +106,12 @@ class WindowTest : public ::testing::Test {
 
   // Tree entries in pre-order, as the tree control shows them (UTF-8).
   std::vector<std::string> TreeNames() {
-    std::vector<std::string> names;
-    auto model = W().ftSiteCategory.get_model();
-    model->foreach_iter([&](const Gtk::TreeModel::iterator& it) {
-      Glib::ustring name;
-      it->get_value(0, name);
-      names.push_back(name.raw());
-      return false;
-    });
-    return names;
+    return W().ftSiteCategory.Names();
   }
   void SelectCategory(std::string_view utf8Name) {
     TreeEntry* e = W().Catalogue().Tree().FindByName(J(utf8Name));
     ASSERT_NE(e, nullptr) << utf8Name;
-    // As a click would: the control's selection, which the window follows.
-    W().ftSiteCategory.get_selection()->select(W().TreePathOf(e));
+    W().ftSiteCategory.Click(e);
     Pump();
   }
   std::string SelectedCategory() {
@@ -130,7 +121,7 @@ class WindowTest : public ::testing::Test {
   // The list's cell texts (UTF-8) of one column, row by row.
   std::vector<std::string> Column(int column) {
     std::vector<std::string> cells;
-    for (int r = 0; r < W().ListModel().RowCount(); ++r) cells.push_back(W().ListModel().Cell(r, column).raw());
+    for (int r = 0; r < W().lvSiteList.Model().RowCount(); ++r) cells.push_back(W().lvSiteList.Model().Cell(r, column).raw());
     return cells;
   }
   void AddCategory(std::string_view utf8Name) {

@@ -1,0 +1,34 @@
+#include "app/scrolled_tree_view.h"
+
+#include <gtk/gtk.h>
+
+namespace morvane {
+
+ScrolledTreeView::ScrolledTreeView() {
+  set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+  set_shadow_type(Gtk::SHADOW_IN);
+  add(view_);
+}
+
+bool ScrolledTreeView::RowCentreOnScreen(const Gtk::TreeModel::Path& path, int& x, int& y) {
+  Gtk::TreeViewColumn* column = view_.get_column(0);
+  Glib::RefPtr<Gdk::Window> bin = view_.get_bin_window();
+  if (!column || !bin) return false;
+  Gdk::Rectangle cell;
+  view_.get_cell_area(path, *column, cell);
+  if (cell.get_height() <= 0) return false;
+  bin->get_origin(x, y);
+  x += cell.get_x() + cell.get_width() / 2;
+  y += cell.get_y() + cell.get_height() / 2;
+  return true;
+}
+
+bool ScrolledTreeView::StartedDrag(const Glib::RefPtr<Gdk::DragContext>& context) const {
+  return gtk_drag_get_source_widget(context->gobj()) == GTK_WIDGET(view_.gobj());
+}
+
+std::vector<Gtk::TargetEntry> ScrolledTreeView::RowDragTargets() {
+  return {Gtk::TargetEntry("application/x-morvane-row", Gtk::TARGET_SAME_APP)};
+}
+
+}  // namespace morvane

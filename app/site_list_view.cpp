@@ -1,0 +1,143 @@
+#include "app/site_list_view.h"
+
+#include <gtkmm/adjustment.h>
+#include <gtkmm/cellrenderertext.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "util/cp932.h"
+#include "util/component_stocker.h"
+#include "util/text_routines.h"
+
+namespace morvane {
+namespace {
+
+constexpr int kRowsAnnouncedOneByOne = 1000;
+
+}  // namespace
+
+SiteListView::SiteListView(const LineList* shown) : model_(SiteListModel::create(shown)) {
+  view_.set_model(model_);
+  view_.set_enable_search(false);  // a type-ahead search would parse every row
+  view_.set_rubber_banding(false);
+  view_.get_selection()->set_mode(Gtk::SELECTION_SINGLE);
+  view_.enable_model_drag_source(RowDragTargets(), Gdk::BUTTON1_MASK, Gdk::ACTION_MOVE);
+  BuildPopupMenu();
+  view_.signal_button_press_event().connect(
+      [this](GdkEventButton* event) {
+        if (event->type != GDK_BUTTON_PRESS || event->button != 3) return false;
+        // The menu acts on the row under the pointer, as a right click selects it.
+        Gtk::TreeModel::Path path;
+        if (view_.get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y), path))
+          view_.set_cursor(path);
+        PopupMenu1.popup_at_pointer(reinterpret_cast<GdkEvent*>(event));
+        return true;
+      },
+      false);
+}
+
+// The model must not outlive the lines it shows, which go with the window.
+SiteListView::~SiteListView() { view_.unset_model(); }
+
+void SiteListView::BuildPopupMenu() {
+  miDisplaySite.set_label("サイトを表示する(_S)");
+  miRenewsSite.set_label("サイト情報を修正する(_M)");
+  miDeleteSite.set_label("サイトを削除する(_D)");
+  for (Gtk::MenuItem* item : {&miDisplaySite, &miRenewsSite, &miDeleteSite}) item->set_use_underline(true);
+  PopupMenu1.append(miDisplaySite);
+  PopupMenu1.append(miRenewsSite);
+  PopupMenu1.append(PopupSeparator1);
+  PopupMenu1.append(miDeleteSite);
+  PopupMenu1.attach_to_widget(view_);
+  PopupMenu1.show_all();
+}
+
+void SiteListView::SetupColumns(std::string_view columnList) {
+  view_.remove_all_columns();
+  view_.set_headers_clickable(false);
+  std::string columns = SystemText(columnList);
+  int index = 0;
+  while (!columns.empty() && index < SiteListModel::kColumns) {
+    std::string token = CutToken(columns, " ");
+    const std::string caption = CutToken(token, ":");
+    const std::optional<int> width = ParseDecimal(token);
+    auto* renderer = Gtk::manage(new Gtk::CellRendererText());
+    renderer->property_ellipsize() = Pango::ELLIPSIZE_END;
+    renderer->property_single_paragraph_mode() = true;
+    auto* column = Gtk::manage(new Gtk::TreeViewColumn(Cp932ToUtf8(caption)));
+    column->pack_start(*renderer, true);
+    column->add_attribute(*renderer, "text", index++);
+    // Fixed widths and heights let the view lay out rows it has not asked for.
+    column->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+    column->set_fixed_width(width.value_or(100));
+    column->set_resizable(true);
+    column->set_clickable(false);
+    view_.append_column(*column);
+  }
+  view_.set_fixed_height_mode(true);
+}
+
+std::vector<SiteListView::ColumnLook> SiteListView::Columns() const {
+  std::vector<ColumnLook> looks;
+  for (const Gtk::TreeViewColumn* column : const_cast<Gtk::TreeView&>(view_).get_columns())
+    looks.push_back({column->get_title().raw(), column->get_fixed_width()});
+  return looks;
+}
+
+void SiteListView::Refresh() {
+  const int count = static_cast<int>(model_->LineCount());
+  model_->Invalidate();
+  const int change = std::abs(model_->RowCount() - count);
+  if (change > kRowsAnnouncedOneByOne) {
+    // Telling the view row by row costs more than letting it start over.
+    const int selected = SelectedRow();
+    auto scroll = view_.get_vadjustment();
+    const double top = scroll ? scroll->get_value() : 0.0;
+    view_.unset_model();
+    model_->SetCountDetached(count);
+    view_.set_model(model_);
+    if (selected >= 0 && selected < count) SelectRow(selected);
+    if (scroll) scroll->set_value(top);
+  } else if (change != 0) {
+    model_->Resize(count);
+  }
+  KeepSelectionVisible();
+  view_.queue_draw();
+}
+
+void SiteListView::KeepSelectionVisible() {
+  int top = 0, bottom = 0;
+  const int selected = SelectedRow();
+  if (selected < 0 || !VisibleRows(top, bottom)) return;
+  const int perPage = bottom - top + 1;
+  if (selected < top || selected > top + perPage - 1) SelectRow(top);
+}
+
+bool SiteListView::VisibleRows(int& first, int& last) const {
+  Gtk::TreeModel::Path start, end;
+  if (!const_cast<Gtk::TreeView&>(view_).get_visible_range(start, end) || start.empty() || end.empty())
+    return false;
+  first = start[0];
+  last = end[0];
+  return true;
+}
+
+int SiteListView::SelectedRow() const {
+  const auto rows = const_cast<Gtk::TreeView&>(view_).get_selection()->get_selected_rows();
+  return rows.empty() || rows.front().empty() ? -1 : rows.front()[0];
+}
+
+void SiteListView::SelectRow(int row) {
+  if (row < 0 || row >= model_->RowCount()) {
+    view_.get_selection()->unselect_all();
+    return;
+  }
+  Gtk::TreeModel::Path path;
+  path.push_back(row);
+  view_.get_selection()->select(path);
+  // The cursor follows without scrolling the view.
+  gtk_tree_view_set_cursor_on_cell(view_.gobj(), path.gobj(), nullptr, nullptr, FALSE);
+}
+
+}  // namespace morvane

@@ -1,0 +1,55 @@
+#pragma once
+// The site list control: a virtual list over the shown list with its
+// columns, selection and context menu.
+#include <gtkmm/menu.h>
+#include <gtkmm/menuitem.h>
+#include <gtkmm/separatormenuitem.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/scrolled_tree_view.h"
+#include "app/site_list_model.h"
+
+namespace morvane {
+
+class SiteListView : public ScrolledTreeView {
+ public:
+  explicit SiteListView(const LineList* shown);
+  ~SiteListView() override;
+
+  // columnList: "caption:width" items separated by spaces.
+  void SetupColumns(std::string_view columnList);
+  struct ColumnLook {
+    std::string caption;  // UTF-8
+    int width;
+  };
+  std::vector<ColumnLook> Columns() const;
+  bool FixedRowHeights() const { return const_cast<Gtk::TreeView&>(view_).get_fixed_height_mode(); }
+
+  // Shows as many rows as the shown list has lines, painted again.
+  void Refresh();
+  // A selected row scrolled out of view gives way to the top visible row.
+  void KeepSelectionVisible();
+  // Row of the selection, -1 without one.
+  int SelectedRow() const;
+  void SelectRow(int row);
+  // First and last row on screen; false when none is.
+  bool VisibleRows(int& first, int& last) const;
+  void Repaint() { view_.queue_draw(); }
+
+  SiteListModel& Model() { return *model_.operator->(); }
+
+  // The context menu; it acts on the row under the pointer.
+  Gtk::Menu PopupMenu1;
+  Gtk::MenuItem miDisplaySite, miRenewsSite, miDeleteSite;
+  Gtk::SeparatorMenuItem PopupSeparator1;
+
+ private:
+  void BuildPopupMenu();
+
+  Glib::RefPtr<SiteListModel> model_;
+};
+
+}  // namespace morvane
