@@ -65,8 +65,8 @@ MainWindowOptions OptionsFor(const std::string& folder) {
 }
 
 int VisibleRows(TForm1& w) {
-  Gtk::TreeModel::Path start, end;
-  return w.lvSiteList.get_visible_range(start, end) ? end[0] - start[0] + 1 : 0;
+  int first = 0, last = 0;
+  return w.lvSiteList.VisibleRows(first, last) ? last - first + 1 : 0;
 }
 
 // From creating the forms (which loads the data file) to the first painted rows.
@@ -77,11 +77,11 @@ void BM_StartToFirstPaint(benchmark::State& state) {
   for (auto _ : state) {
     auto forms = std::make_unique<MorvaneForms>(OptionsFor(folder));
     forms->Form1.show();
-    if (!PumpUntil([&] { return forms->Form1.ListModel().LinesParsed() > 0 && VisibleRows(forms->Form1) > 0; }))
+    if (!PumpUntil([&] { return forms->Form1.lvSiteList.Model().LinesParsed() > 0 && VisibleRows(forms->Form1) > 0; }))
       state.SkipWithError("the list was never painted");
     state.PauseTiming();
     PumpUntil([] { return false; }, 200);  // let every pending paint happen
-    parsed = forms->Form1.ListModel().LinesParsed();
+    parsed = forms->Form1.lvSiteList.Model().LinesParsed();
     visible = VisibleRows(forms->Form1);
     forms.reset();
     Pump();
@@ -115,18 +115,18 @@ void BM_ScrollToEnd(benchmark::State& state) {
     state.PauseTiming();
     adj->set_value(adj->get_lower());
     PumpUntil([] { return false; }, 50);
-    window.W().ListModel().ResetLinesParsed();
+    window.W().lvSiteList.Model().ResetLinesParsed();
     state.ResumeTiming();
     steps = 0;
     // Jumps spread over the whole list, each painted before the next.
     for (int i = 1; i <= 100; ++i) {
       adj->set_value(adj->get_lower() + (adj->get_upper() - adj->get_page_size() - adj->get_lower()) * i / 100.0);
-      window.W().lvSiteList.queue_draw();
-      const long long before = window.W().ListModel().LinesParsed();
-      PumpUntil([&] { return window.W().ListModel().LinesParsed() > before; }, 2000);
+      window.W().lvSiteList.Repaint();
+      const long long before = window.W().lvSiteList.Model().LinesParsed();
+      PumpUntil([&] { return window.W().lvSiteList.Model().LinesParsed() > before; }, 2000);
       ++steps;
     }
-    parsedPerStep = window.W().ListModel().LinesParsed() / steps;
+    parsedPerStep = window.W().lvSiteList.Model().LinesParsed() / steps;
   }
   state.counters["steps"] = steps;
   state.counters["lines_parsed_per_step"] = static_cast<double>(parsedPerStep);
@@ -144,7 +144,7 @@ void BM_SwitchCategory(benchmark::State& state) {
     window.W().ShowEntry(AllSitesEntryName());
     Pump();
   }
-  state.counters["rows"] = window.W().ListModel().RowCount();
+  state.counters["rows"] = window.W().lvSiteList.Model().RowCount();
 }
 BENCHMARK(BM_SwitchCategory)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
