@@ -3,7 +3,7 @@
 // input box and the file dialogs.
 #include <gtkmm/window.h>
 
-#include "util/user_dialogs.h"
+#include "app/user_dialogs.h"
 
 namespace morvane {
 

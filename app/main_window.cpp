@@ -4,12 +4,12 @@
 
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
+#include "app/user_dialogs.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -148,12 +148,11 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
 }
 
 void TForm1::AfterLoad(const SiteDataLoadResult& result) {
+  if (result.status == SiteDataLoadStatus::Foreign)
+    Dialogs().ShowError(SystemText("読み込みに失敗しました。ファイル形式が異なります"));
   if (!result.Loaded()) return;
   if (result.treeTextBad) Dialogs().ShowError(kTreeLoadErrorText);
-  if (result.masterLoginLoaded && Form3_) {
-    Form3_->edLoginID.set_text(Cp932ToUtf8(catalogue_.MasterID()));
-    Form3_->edLoginPW.set_text(Cp932ToUtf8(catalogue_.MasterPass()));
-  }
+  if (result.masterLoginLoaded) ShowMasterLogin();
   ftSiteCategory.Rebuild(true);
   ShowSelectedEntry();
 }
@@ -179,6 +178,12 @@ std::string TForm1::StatusText() const {
   for (Gtk::Widget* child : area->get_children())
     if (auto* label = dynamic_cast<Gtk::Label*>(child)) return Utf8ToCp932(label->get_text().raw());
   return {};
+}
+
+void TForm1::ShowMasterLogin() {
+  if (!Form3_) return;
+  Form3_->edLoginID.set_text(Cp932ToUtf8(catalogue_.MasterID()));
+  Form3_->edLoginPW.set_text(Cp932ToUtf8(catalogue_.MasterPass()));
 }
 
 void TForm1::RefreshCategoryChoices() {

@@ -108,6 +108,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void ConnectViews();
   void ShowSelectedEntry();
   void RefreshCategoryChoices();
+  // The settings dialog's fields take the catalogue's master login.
+  void ShowMasterLogin();
   void AfterLoad(const SiteDataLoadResult& result);
   std::optional<SiteRecord> SelectedSite();
   // Shows the site dialog; on OK stores its site and shows the list again.

@@ -1,17 +1,16 @@
 // The handlers behind the main window's toolbar, tree, list and menu.
-#include <glib.h>
-
 #include <chrono>
 
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
+#include "app/user_dialogs.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
+#include "util/container_file.h"
 #include "util/cp932.h"
 #include "util/safe_file_writer.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -23,20 +22,6 @@ const FileFilter kImportFilters[] = {
 };
 // The export box offers the first two only.
 constexpr std::size_t kExportFilterCount = 2;
-
-// "yyyymmddhhmmss_zzz_" of the local time, as backups are named.
-std::string TimeStamp() {
-  const auto now = std::chrono::system_clock::now();
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  GDateTime* local = g_date_time_new_now_local();
-  gchar* text = g_date_time_format(local, "%Y%m%d%H%M%S");
-  char millis[8];
-  g_snprintf(millis, sizeof millis, "_%03d_", static_cast<int>(ms));
-  std::string stamp = std::string(text) + millis;
-  g_free(text);
-  g_date_time_unref(local);
-  return stamp;
-}
 
 }  // namespace
 
@@ -67,29 +52,18 @@ void TForm1::tbAddCategoryClick() {
 void TForm1::tbDeleteCategoryClick() {
   CategoryTree& tree = catalogue_.Tree();
   TreeEntry* selected = tree.Selected();
-  if (!selected) {
-    Dialogs().ShowError(SystemText("カテゴリが選択されていません"));
-    return;
-  }
-  if (tree.IsSystemEntry(selected)) {
-    Dialogs().ShowError(SystemText("システムカテゴリは削除できません"));
-    return;
+  switch (tree.CheckDeletable(selected)) {
+    case DeleteCategoryResult::NothingSelected:
+      Dialogs().ShowError(SystemText("カテゴリが選択されていません"));
+      return;
+    case DeleteCategoryResult::SystemEntry:
+      Dialogs().ShowError(SystemText("システムカテゴリは削除できません"));
+      return;
+    case DeleteCategoryResult::Deleted:
+      break;
   }
   if (AskDeclined(SystemText("選択したカテゴリを削除しますか？") + "\r\n\r\n [" + selected->name + "]")) return;
-
-  // The entry a tree control selects when its selected entry goes: the next
-  // sibling, else the one before, else the parent.
-  const std::vector<int> path = tree.PathOf(selected);
-  std::vector<int> next = path;
-  next.back() += 1;
-  TreeEntry* after = tree.EntryAt(next);
-  std::vector<int> previous = path;
-  previous.back() -= 1;
-  TreeEntry* before = previous.back() >= 0 ? tree.EntryAt(previous) : nullptr;
-  TreeEntry* successor = after ? after : before ? before : selected->parent;
-
   tree.DeleteCategory(selected, catalogue_.SiteList());
-  tree.Select(successor);
   ftSiteCategory.Rebuild(false);
   ShowSelectedEntry();
   RefreshCategoryChoices();
@@ -156,8 +130,7 @@ void TForm1::miDisplaySiteClick() {
 // ---- Master login, import, export, about ----
 
 void TForm1::tbSetIDPWClick() {
-  Form3_->edLoginID.set_text(Cp932ToUtf8(catalogue_.MasterID()));
-  Form3_->edLoginPW.set_text(Cp932ToUtf8(catalogue_.MasterPass()));
+  ShowMasterLogin();
   if (!Form3_->ShowModal()) return;
   catalogue_.SetMasterLogin(Utf8ToCp932(Form3_->edLoginID.get_text().raw()),
                             Utf8ToCp932(Form3_->edLoginPW.get_text().raw()));
@@ -190,7 +163,7 @@ std::string TForm1::CloseUnattended() {
   SaveSettingsForClose();
   if (catalogue_.SaveSiteData()) return catalogue_.DataFilePath();
   const std::string path = catalogue_.DataFilePath();
-  const std::string rescue = FolderPart(path) + TimeStamp() + NamePart(path);
+  const std::string rescue = TimeStampedName(path, std::chrono::system_clock::now());
   return catalogue_.SaveSiteData(rescue) ? rescue : std::string();
 }
 

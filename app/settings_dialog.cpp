@@ -1,8 +1,8 @@
 #include "app/settings_dialog.h"
 
 #include "app/modal_runner.h"
+#include "app/user_dialogs.h"
 #include "util/cp932.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 

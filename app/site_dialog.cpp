@@ -4,10 +4,10 @@
 #include <gtkmm/image.h>
 
 #include "app/modal_runner.h"
+#include "app/user_dialogs.h"
 #include "catalogue/site_defaults.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {

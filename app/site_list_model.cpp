@@ -130,12 +130,7 @@ bool SiteListModel::row_draggable_vfunc(const Path& path) const {
   return path.size() == 1 && path[0] >= 0 && path[0] < count_;
 }
 
-bool SiteListModel::drag_data_get_vfunc(const Path& path, Gtk::SelectionData& data) const {
-  if (!row_draggable_vfunc(path)) return false;
-  const std::string row = std::to_string(path[0]);
-  data.set(data.get_target(), 8, reinterpret_cast<const guint8*>(row.data()), static_cast<int>(row.size()));
-  return true;
-}
+bool SiteListModel::drag_data_get_vfunc(const Path&, Gtk::SelectionData&) const { return false; }
 
 // A dropped site changes its category; the row is never taken out here.
 bool SiteListModel::drag_data_delete_vfunc(const Path&) { return false; }

@@ -59,7 +59,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   Path get_path_vfunc(const iterator& iter) const override;
   bool get_iter_vfunc(const Path& path, iterator& iter) const override;
   bool row_draggable_vfunc(const Path& path) const override;
-  bool drag_data_get_vfunc(const Path& path, Gtk::SelectionData& data) const override;
+  bool drag_data_get_vfunc(const Path& path, Gtk::SelectionData& data) const override;  // gives nothing
   bool drag_data_delete_vfunc(const Path& path) override;
 
  private:

@@ -9,7 +9,6 @@
 #include "util/cp932.h"
 #include "util/text_file.h"
 #include "util/text_routines.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -54,7 +53,6 @@ SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>&
   // catalogue would let the next save wipe what is left of it.
   if (!container.identityMatches || !container.contentsFound) {
     result.status = SiteDataLoadStatus::Foreign;
-    Dialogs().ShowError(SystemText("読み込みに失敗しました。ファイル形式が異なります"));
     if (!path && !BackupByRename(file, std::chrono::system_clock::now(), &result.backupName))
       dataFileGuarded_ = true;
     return result;

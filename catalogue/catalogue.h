@@ -15,7 +15,7 @@ namespace morvane {
 enum class SiteDataLoadStatus {
   Loaded,   // the catalogue was replaced from the file
   Missing,  // no regular file at the path: nothing shown, nothing changed
-  Foreign,  // unreadable, damaged or another identity: reported, nothing changed
+  Foreign,  // unreadable, damaged or another identity: nothing changed
 };
 
 struct SiteDataLoadResult {
@@ -62,8 +62,7 @@ class SiteCatalogue {
   bool ChooseDataFileName(std::string_view settingValue);
 
   // No path: the data file itself (a foreign one is moved aside). A path:
-  // an import file, never moved. Shows "読み込みに失敗しました。ファイル形式が
-  // 異なります" through the dialogs for a file it cannot take. Memory changes
+  // an import file, never moved. Memory changes
   // only when the result is Loaded; then the tree's first entry is selected
   // and the shown list rebuilt for it.
   SiteDataLoadResult LoadSiteData(const std::optional<std::string>& path = std::nullopt);

@@ -139,11 +139,24 @@ AddCategoryResult CategoryTree::AddCategory(std::string_view typed, TreeEntry** 
   return AddCategoryResult::Added;
 }
 
-DeleteCategoryResult CategoryTree::DeleteCategory(TreeEntry* selected, LineList& sites) {
+DeleteCategoryResult CategoryTree::CheckDeletable(const TreeEntry* selected) const {
   if (!selected) return DeleteCategoryResult::NothingSelected;
   if (IsSystemEntry(selected)) return DeleteCategoryResult::SystemEntry;
+  return DeleteCategoryResult::Deleted;
+}
+
+DeleteCategoryResult CategoryTree::DeleteCategory(TreeEntry* selected, LineList& sites) {
+  const DeleteCategoryResult check = CheckDeletable(selected);
+  if (check != DeleteCategoryResult::Deleted) return check;
   const std::string name = selected->name;
+  const auto& siblings = SiblingsOf(selected, roots_);
+  const std::size_t i = IndexAmongSiblings(selected, siblings);
+  TreeEntry* successor = i + 1 < siblings.size() ? siblings[i + 1].get()
+                         : i > 0                  ? siblings[i - 1].get()
+                                                  : selected->parent;
+  const bool selectionGoes = selected_ && IsUnder(selected_, selected);
   Detach(selected);
+  if (selectionGoes) selected_ = successor;
   UncategoriseSites(sites, name);
   return DeleteCategoryResult::Deleted;
 }

@@ -44,8 +44,11 @@ class CategoryTree {
 
   // The new entry becomes the selected one.
   AddCategoryResult AddCategory(std::string_view typed, TreeEntry** added = nullptr);
+  // Deleted when the entry may be deleted, else the refusal.
+  DeleteCategoryResult CheckDeletable(const TreeEntry* selected) const;
   // Removes the entry and everything under it, then uncategorises the sites
-  // that named the removed entry.
+  // that named the removed entry. A selection inside it moves on as a tree
+  // control's does: to the next sibling, else the one before, else the parent.
   DeleteCategoryResult DeleteCategory(TreeEntry* selected, LineList& sites);
   // Moves a user category beside the drop target. A drop onto a system entry
   // being dragged, onto itself or onto an entry under it is no move: false.

@@ -5,22 +5,8 @@
 #include "catalogue/site_data_file.h"
 #include "fuzz_support.h"
 #include "util/text_routines.h"
-#include "util/user_dialogs.h"
 
 namespace {
-
-class SilentDialogs : public morvane::UserDialogs {
- public:
-  void ShowError(std::string_view) override {}
-  bool AskYesNo(std::string_view) override { return false; }
-  void ShowMessage(std::string_view) override {}
-  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFile(std::string_view, const morvane::FileFilter*, std::size_t) override { return {}; }
-  std::optional<std::string> SaveFile(std::string_view, const morvane::FileFilter*, std::size_t,
-                                      std::string_view) override {
-    return {};
-  }
-};
 
 std::string FileBytes(const std::string& path) {
   std::string bytes;
@@ -35,8 +21,6 @@ std::string FileBytes(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static SilentDialogs dialogs;
-  morvane::InstallDialogs(&dialogs);
   std::string_view input = AsText(data, size);
   // An odd first byte wraps the rest in a container of the right identity, so
   // that the blocks inside get most of the attention.

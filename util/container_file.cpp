@@ -41,7 +41,7 @@ ContainerText ParseContainer(std::string text, std::string_view expectedIdentity
   return result;
 }
 
-std::string BackupName(std::string_view name, std::chrono::system_clock::time_point when) {
+std::string TimeStampedName(std::string_view name, std::chrono::system_clock::time_point when) {
   using namespace std::chrono;
   const auto sinceEpoch = when.time_since_epoch();
   const std::time_t seconds = static_cast<std::time_t>(floor<std::chrono::seconds>(sinceEpoch).count());
@@ -51,7 +51,11 @@ std::string BackupName(std::string_view name, std::chrono::system_clock::time_po
   char stamp[40];
   std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d_%03d_", local.tm_year + 1900, local.tm_mon + 1,
                 local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, millis);
-  std::string fileName = stamp + NamePart(name);
+  return FolderPart(name) + stamp + NamePart(name);
+}
+
+std::string BackupName(std::string_view name, std::chrono::system_clock::time_point when) {
+  std::string fileName = NamePart(TimeStampedName(name, when));
   const std::size_t dot = fileName.rfind('.');
   if (dot != std::string::npos) fileName.erase(dot);
   return FolderPart(name) + fileName + ".bak";

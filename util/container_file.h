@@ -33,8 +33,9 @@ ContainerText ReadContainer(const std::string& name, std::string_view expectedId
 // The same over a file's text as LoadTextFile gives it.
 ContainerText ParseContainer(std::string text, std::string_view expectedIdentity);
 
-// "yyyymmddhhmmss_zzz_" of the local time, put before the file name, and the
-// extension changed to ".bak".
+// "yyyymmddhhmmss_zzz_" of the local time put before the file name.
+std::string TimeStampedName(std::string_view name, std::chrono::system_clock::time_point when);
+// The time-stamped name with the extension changed to ".bak".
 std::string BackupName(std::string_view name, std::chrono::system_clock::time_point when);
 
 // Renames the file to its backup name for now (or for when). Never replaces

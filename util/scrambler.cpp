@@ -6,7 +6,6 @@
 
 #include "util/cp932.h"
 #include "util/text_routines.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -62,7 +61,7 @@ int HexValue(char c) {
   return -1;
 }
 
-bool KeyUsable(std::string_view key) { return ShowErrorUnless("QZPasswordError!!!", key.size() >= kKeyLength); }
+bool KeyUsable(std::string_view key) { return key.size() >= kKeyLength; }
 
 std::string Scramble(std::string_view plain, std::string_view key) {
   std::string out(1, '_');

@@ -7,8 +7,8 @@
 namespace morvane {
 
 // Scrambles plain text, or unscrambles text that begins with "_". Empty text
-// gives empty; a key shorter than 16 bytes shows "QZPasswordError!!!" and
-// gives empty.
+// gives empty; so does a key shorter than 16 bytes (the program's own key
+// never is).
 std::string ScrambleText(std::string_view text, std::string_view key);
 
 // Explicit directions for stored fields, so a plain value that itself begins

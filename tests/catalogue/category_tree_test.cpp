@@ -92,11 +92,23 @@ TEST_F(CategoryTreeTest, DeleteOutcomesAndSites) {
   tree.Select(tree.FindByName("A1"));
   EXPECT_EQ(tree.DeleteCategory(tree.FindByName("A"), sites), DeleteCategoryResult::Deleted);
   EXPECT_EQ(Shown(), all + "(" + uncategorised + ",B)");
-  EXPECT_EQ(tree.Selected(), nullptr);  // the selection went with the entry
+  EXPECT_EQ(tree.Selected(), tree.FindByName("B"));  // the next sibling takes the selection
   Lines categories;
   for (const std::string& line : sites.Lines()) categories.push_back(SiteFromLine(line).Category);
   EXPECT_EQ(categories, (Lines{"", "A1", "B", ""}));
   EXPECT_EQ(SiteFromLine(sites.Get(3)).LoginPass, "plain");
+
+  // Without a next sibling the one before takes it, without either the parent.
+  ASSERT_EQ(tree.AddCategory("C"), AddCategoryResult::Added);
+  tree.DeleteCategory(tree.FindByName("C"), sites);
+  EXPECT_EQ(tree.Selected(), tree.FindByName("B"));
+  ASSERT_TRUE(tree.FromText("\r\n" + all + "\r\n\tA\r\n\t\tA1\r\n\tB\r\n"));
+  tree.Select(tree.FindByName("A1"));
+  tree.DeleteCategory(tree.FindByName("A1"), sites);
+  EXPECT_EQ(tree.Selected(), tree.FindByName("A"));
+  tree.Select(tree.FirstRoot());
+  tree.DeleteCategory(tree.FindByName("A"), sites);
+  EXPECT_EQ(tree.Selected(), tree.FirstRoot());  // a selection elsewhere stays
 }
 
 class MoveTest : public CategoryTreeTest {

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers for the file tests: a private folder per test, raw byte access,
-// scripted dialogs and file operations that fail on request.
+// file operations that fail on request.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "util/file_ops.h"
-#include "util/user_dialogs.h"
 
 namespace morvane::testing {
 
@@ -52,22 +51,6 @@ inline mode_t ModeOf(const std::string& path) {
   ::stat(path.c_str(), &st);
   return st.st_mode & 07777;
 }
-
-// Records the error boxes the program shows.
-class RecordingDialogs : public UserDialogs {
- public:
-  RecordingDialogs() { InstallDialogs(this); }
-  ~RecordingDialogs() override { InstallDialogs(nullptr); }
-  void ShowError(std::string_view message) override { errors.emplace_back(message); }
-  bool AskYesNo(std::string_view) override { return false; }
-  void ShowMessage(std::string_view) override {}
-  std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> OpenFile(std::string_view, const FileFilter*, std::size_t) override { return {}; }
-  std::optional<std::string> SaveFile(std::string_view, const FileFilter*, std::size_t, std::string_view) override {
-    return {};
-  }
-  std::vector<std::string> errors;
-};
 
 // The real calls, except that one step fails with the given error from its
 // onCall-th call on. Installed for the object's lifetime.

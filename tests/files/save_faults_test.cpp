@@ -57,7 +57,6 @@ const Fault kFaults[] = {
 const std::string kPrevious = "previous contents\r\n";
 
 TEST(SaveFaults, EveryStepOfEverySaveFailsCleanly) {
-  testing::RecordingDialogs dialogs;
   for (const SaveKind& kind : kKinds) {
     for (const Fault& fault : kFaults) {
       SCOPED_TRACE(std::string(kind.name) + " / " + fault.name);
@@ -75,7 +74,6 @@ TEST(SaveFaults, EveryStepOfEverySaveFailsCleanly) {
 }
 
 TEST(SaveFaults, VanishedDataFolderFailsAndNothingIsCreated) {
-  testing::RecordingDialogs dialogs;
   for (const SaveKind& kind : kKinds) {
     SCOPED_TRACE(kind.name);
     TempDir dir;

@@ -1,4 +1,4 @@
-#include "util/user_dialogs.h"
+#include "app/user_dialogs.h"
 
 #include <gtest/gtest.h>
 
