@@ -1,10 +1,13 @@
 #include "navi/core/link_list.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "navi/core/html_routines.h"
 #include "navi/core/scan_views.h"
 #include "navi/core/url_routines.h"
+#include "util/cp932.h"
+#include "util/csv.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -80,6 +83,13 @@ std::pair<std::string_view, std::string_view> SplitEntry(std::string_view entry)
   return {entry.substr(0, tab), tab == std::string_view::npos ? std::string_view() : entry.substr(tab + 1)};
 }
 
+void AppendStatus(std::string& out, const LinkStatus& status) {
+  const bool failing = status.health == LinkHealth::Failing;
+  out.append(failing ? "<b style=\"color:#c00000\">[" : "[");
+  AppendEscaped(out, status.text, true);
+  out.append(failing ? "]</b> " : "] ");
+}
+
 constexpr std::string_view kTextBoxOpen = "<Textarea cols=100 rows=30 wrap=off ondblclick=\"this.select();\">";
 constexpr std::string_view kTextBoxClose = "</Textarea>";
 
@@ -127,15 +137,20 @@ std::string PageLinkList::LinkLines() const {
 std::string PageLinkList::ListText() const {
   std::string out;
   out.reserve(TextSize() + entries.size() * 2);
-  for (const std::string& entry : entries) out.append(entry).append("\r\n");
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    out.append(entries[i]);
+    if (Checked()) out.append(1, '\t').append(statuses[i].text);
+    out.append("\r\n");
+  }
   return out;
 }
 
 std::string PageLinkList::Page() const {
   std::string page;
   page.reserve(TextSize() * 3 + entries.size() * 60 + 256);
-  for (const std::string& entry : entries) {
-    const auto [url, text] = SplitEntry(entry);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const auto [url, text] = SplitEntry(entries[i]);
+    if (Checked()) AppendStatus(page, statuses[i]);
     AppendAnchor(page, url, text, IsClickable(url));
     page.append("<br>");
   }
@@ -145,6 +160,34 @@ std::string PageLinkList::Page() const {
   AppendEscaped(page, ListText(), false);
   page.append(kTextBoxClose);
   return page;
+}
+
+void PageLinkList::PutFailingFirst() {
+  if (!Checked()) return;
+  std::vector<std::size_t> order(entries.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_partition(order.begin(), order.end(),
+                        [&](std::size_t i) { return statuses[i].health == LinkHealth::Failing; });
+  std::vector<std::string> sortedEntries;
+  std::vector<LinkStatus> sortedStatuses;
+  sortedEntries.reserve(order.size());
+  sortedStatuses.reserve(order.size());
+  for (std::size_t i : order) {
+    sortedEntries.push_back(std::move(entries[i]));
+    sortedStatuses.push_back(std::move(statuses[i]));
+  }
+  entries = std::move(sortedEntries);
+  statuses = std::move(sortedStatuses);
+}
+
+std::string PageLinkList::Csv() const {
+  std::string out(kUtf8ByteOrderMark);
+  AppendCsvRow(out, {"URL", "リンクテキスト", "状態"});
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const auto [url, text] = SplitEntry(entries[i]);
+    AppendCsvRow(out, {Cp932ToUtf8(url), Cp932ToUtf8(text), Checked() ? statuses[i].text : std::string()});
+  }
+  return out;
 }
 
 }  // namespace morvane

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "navi/core/link_status.h"
+
 namespace morvane {
 
 // Links whose href contains one of these are left out: Google's advertising
@@ -19,20 +21,31 @@ inline constexpr std::string_view kNoLinkText = "NoText";
 struct PageLinkList {
   // "URL\tText" lines in ascending byte order, each line once.
   std::vector<std::string> entries;
+  // Empty for a list as built; after a link check one status per entry.
+  std::vector<LinkStatus> statuses;
 
   // One anchor per entry, each followed by CR LF: the links as HTML source.
   std::string LinkLines() const;
-  // Every entry followed by CR LF.
+  // Every entry followed by CR LF; after a check with a tab and its status
+  // before the CR LF.
   std::string ListText() const;
   // The clickable links one per line, then a text box with LinkLines() and
   // one with ListText(). Addresses in attributes and the text boxes'
   // contents are HTML-escaped, so the page's own links cannot add markup;
   // only http, https, ftp and mailto addresses are made clickable. This is
   // what the toolbar shows, or copies to the clipboard.
+  // After a check each visible link is preceded by its status.
   std::string Page() const;
+
+  // After a check: dead and failing links first, each group in the order it
+  // had.
+  void PutFailingFirst();
+  // URL, text and status of every entry, for a spreadsheet.
+  std::string Csv() const;
 
  private:
   std::size_t TextSize() const;
+  bool Checked() const { return !entries.empty() && statuses.size() == entries.size(); }
 };
 
 // source and baseURL are the page's HTML and address; an empty keyword does

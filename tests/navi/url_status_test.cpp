@@ -1,9 +1,5 @@
 #include "navi/core/url_status.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -55,17 +51,7 @@ TEST_F(QueryURLStatusTest, NoAnswerGivesFalseAndEmptyTexts) {
   EXPECT_EQ(status_, "");
   EXPECT_EQ(modified_, "");
 
-  // A port nobody listens on: take a free one and let it go again.
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(s);
-  EXPECT_FALSE(QueryURLStatus("http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/", status_, modified_,
-                              2s));
+  EXPECT_FALSE(QueryURLStatus(testing::ClosedPortURL(), status_, modified_, 2s));  // nobody listens
   EXPECT_EQ(status_, "");
 
   EXPECT_FALSE(QueryURLStatus("file:///etc/hostname", status_, modified_, 2s));

@@ -1,26 +1,46 @@
 #pragma once
 // Runs the stand-in analysis service (tests/fixtures/service/service.py) on
 // 127.0.0.1 for as long as the object lives.
+#include <arpa/inet.h>
 #include <glib.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvane::testing {
 
+// An address on this machine that nobody listens on: a free port taken and
+// let go again.
+inline std::string ClosedPortURL() {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t len = sizeof addr;
+  getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+  close(s);
+  return "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/";
+}
+
 class FakeService {
  public:
-  FakeService() {
+  // extraHosts more plain ports, each a server of its own to a client.
+  explicit FakeService(int extraHosts = 0) {
     const std::string dir = std::string(MORVANE_FIXTURES) + "/service";
     const std::string script = dir + "/service.py";
     const std::string cert = dir + "/untrusted-cert.pem";
     const std::string key = dir + "/untrusted-key.pem";
-    const char* argv[] = {"python3", script.c_str(), "--tls", cert.c_str(), key.c_str(), nullptr};
+    const std::string hosts = std::to_string(extraHosts);
+    const char* argv[] = {"python3", script.c_str(), "--tls", cert.c_str(), key.c_str(), "--hosts", hosts.c_str(), nullptr};
     GError* error = nullptr;
     if (!g_spawn_async_with_pipes(nullptr, const_cast<char**>(argv), nullptr,
                                   static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
@@ -30,7 +50,7 @@ class FakeService {
       throw std::runtime_error("fake service: " + message);
     }
     std::string lines;
-    while (port_ == 0 || tlsPort_ == 0) {
+    while (port_ == 0 || tlsPort_ == 0 || hostPorts_.size() < static_cast<std::size_t>(extraHosts)) {
       pollfd p{out_, POLLIN, 0};
       char buffer[256];
       ssize_t n = 0;
@@ -40,6 +60,11 @@ class FakeService {
       }
       lines.append(buffer, static_cast<std::size_t>(n));
       sscanf(lines.c_str(), "PORT %d\nTLSPORT %d", &port_, &tlsPort_);
+      if (const std::size_t at = lines.find("HOSTPORTS "); at != std::string::npos && lines.back() == '\n') {
+        hostPorts_.clear();
+        const char* p = lines.c_str() + at + 10;
+        for (int port = 0, used = 0; sscanf(p, "%d%n", &port, &used) == 1; p += used) hostPorts_.push_back(port);
+      }
     }
   }
   ~FakeService() { Stop(); }
@@ -47,6 +72,10 @@ class FakeService {
   FakeService& operator=(const FakeService&) = delete;
 
   std::string URL(std::string_view path) const { return "http://127.0.0.1:" + std::to_string(port_) + std::string(path); }
+  // The same service as the extra host i, 0-based.
+  std::string HostURL(std::size_t i, std::string_view path) const {
+    return "http://127.0.0.1:" + std::to_string(hostPorts_.at(i)) + std::string(path);
+  }
   std::string SecureURL(std::string_view path) const {
     return "https://127.0.0.1:" + std::to_string(tlsPort_) + std::string(path);
   }
@@ -67,6 +96,7 @@ class FakeService {
   int out_ = -1;
   int port_ = 0;
   int tlsPort_ = 0;
+  std::vector<int> hostPorts_;
 };
 
 }  // namespace morvane::testing

@@ -1,0 +1,192 @@
+#include "navi/core/link_checker.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <deque>
+#include <list>
+#include <memory>
+#include <unordered_map>
+
+#include "navi/core/scan_views.h"
+#include "navi/core/url_status_transfer.h"
+
+namespace morvane {
+namespace {
+
+LinkStatus StatusOf(const URLStatusAnswer& answer) {
+  LinkStatus status;
+  status.health = LinkHealth::Failing;
+  if (answer.code != 0) {
+    status.text = std::to_string(answer.code);
+    if (answer.code < 400) status.health = LinkHealth::Ok;
+    return status;
+  }
+  switch (answer.error) {
+    case CURLE_OPERATION_TIMEDOUT:
+      status.text = "time-out";
+      break;
+    case CURLE_COULDNT_CONNECT:
+      status.text = "refused";
+      break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+      status.text = "bad certificate";
+      break;
+    case CURLE_SSL_CONNECT_ERROR:
+      status.text = "TLS failed";
+      break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+      status.text = "host not found";
+      break;
+    case CURLE_TOO_MANY_REDIRECTS:
+      status.text = "redirect loop";
+      break;
+    case CURLE_URL_MALFORMAT:
+      status.text = "bad address";
+      break;
+    default:
+      status.text = "no answer";
+      break;
+  }
+  return status;
+}
+
+// Scheme, host and port: what one server is, for the per-host limit.
+std::string HostKey(const std::string& url) {
+  CURLU* parsed = curl_url();
+  std::string key;
+  if (parsed && curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
+    for (auto [part, flags] :
+         {std::pair{CURLUPART_SCHEME, 0u}, {CURLUPART_HOST, 0u}, {CURLUPART_PORT, CURLU_DEFAULT_PORT}}) {
+      char* value = nullptr;
+      if (curl_url_get(parsed, part, &value, flags) == CURLUE_OK && value) key.append(value).append(1, ' ');
+      curl_free(value);
+    }
+  }
+  curl_url_cleanup(parsed);
+  for (char& c : key) c = scan::LowerAscii(c);
+  return key;
+}
+
+// Links waiting to start, by host, taken from the hosts in turn.
+class WaitingLinks {
+ public:
+  void Add(const std::string& host, std::size_t index) {
+    Host& h = hosts_[host];
+    if (h.waiting.empty()) order_.push_back(host);
+    h.waiting.push_back(index);
+  }
+  // The next link whose host has room, or false when none has.
+  bool Take(std::size_t perHost, std::size_t& index, std::string& host) {
+    for (auto it = order_.begin(); it != order_.end(); ++it) {
+      Host& h = hosts_[*it];
+      if (h.running >= perHost) continue;
+      index = h.waiting.front();
+      h.waiting.pop_front();
+      ++h.running;
+      host = *it;
+      // Round the hosts: taking one host's links first would leave its last
+      // ones to run two at a time at the end.
+      if (h.waiting.empty())
+        order_.erase(it);
+      else
+        order_.splice(order_.end(), order_, it);
+      return true;
+    }
+    return false;
+  }
+  void Finished(const std::string& host) { --hosts_[host].running; }
+
+ private:
+  struct Host {
+    std::deque<std::size_t> waiting;
+    std::size_t running = 0;
+  };
+  std::unordered_map<std::string, Host> hosts_;
+  std::list<std::string> order_;  // only hosts with links waiting, so a scan stops after a few full hosts
+};
+
+struct Running {
+  std::size_t index;
+  std::string host;
+  std::unique_ptr<URLStatusTransfer> transfer;
+};
+
+}  // namespace
+
+LinkChecker::LinkChecker(std::vector<std::string> urls, ResultHandler onResult, DoneHandler onDone,
+                         LinkCheckLimits limits)
+    : urls_(std::move(urls)), onResult_(std::move(onResult)), onDone_(std::move(onDone)), limits_(limits) {
+  limits_.atOnce = std::max<std::size_t>(limits_.atOnce, 1);
+  limits_.perHost = std::max<std::size_t>(limits_.perHost, 1);
+  InitCurlOnce();
+  CURLM* multi = curl_multi_init();
+  multi_ = multi;
+  if (multi) {
+    // Our own scheduling keeps to the limits; these keep libcurl's
+    // connection cache from holding more sockets open than that.
+    curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(limits_.atOnce));
+    curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(limits_.perHost));
+    curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, static_cast<long>(limits_.atOnce));
+  }
+  worker_ = std::thread([this] { Run(); });
+}
+
+LinkChecker::~LinkChecker() {
+  Cancel();
+  if (worker_.joinable()) worker_.join();
+  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
+}
+
+void LinkChecker::Cancel() {
+  cancelled_ = true;
+  if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
+}
+
+void LinkChecker::Run() {
+  CURLM* multi = static_cast<CURLM*>(multi_);
+  WaitingLinks waiting;
+  for (std::size_t i = 0; i < urls_.size() && !cancelled_; ++i) {
+    if (!IsCheckableLink(urls_[i]) || !multi)
+      onResult_(i, LinkStatus{});
+    else
+      waiting.Add(HostKey(urls_[i]), i);
+  }
+
+  std::unordered_map<CURL*, Running> running;
+  auto finish = [&](CURL* handle, CURLcode result) {
+    auto it = running.find(handle);
+    curl_multi_remove_handle(multi, handle);
+    const Running& r = it->second;
+    const LinkStatus status = StatusOf(r.transfer->Finish(result));
+    waiting.Finished(r.host);
+    const std::size_t index = r.index;
+    running.erase(it);
+    onResult_(index, status);
+  };
+
+  while (multi && !cancelled_) {
+    std::size_t index;
+    std::string host;
+    while (running.size() < limits_.atOnce && waiting.Take(limits_.perHost, index, host)) {
+      auto transfer = std::make_unique<URLStatusTransfer>(urls_[index], limits_.timeout);
+      CURL* handle = transfer->Handle();
+      running.emplace(handle, Running{index, host, std::move(transfer)});
+      if (!handle || curl_multi_add_handle(multi, handle) != CURLM_OK) finish(handle, CURLE_FAILED_INIT);
+    }
+    if (running.empty()) break;
+    int stillRunning = 0;
+    curl_multi_perform(multi, &stillRunning);
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left))
+      if (message->msg == CURLMSG_DONE) finish(message->easy_handle, message->data.result);
+    if (running.empty() || stillRunning == 0) continue;
+    curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+  }
+  for (auto& [handle, r] : running) curl_multi_remove_handle(multi, handle);
+  running.clear();
+  onDone_(cancelled_);
+}
+
+}  // namespace morvane

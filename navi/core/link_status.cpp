@@ -1,0 +1,11 @@
+#include "navi/core/link_status.h"
+
+#include "navi/core/scan_views.h"
+
+namespace morvane {
+
+bool IsCheckableLink(std::string_view url) {
+  return scan::StartsWithNoCase(url, "http://") || scan::StartsWithNoCase(url, "https://");
+}
+
+}  // namespace morvane
