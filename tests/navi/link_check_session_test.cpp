@@ -1,0 +1,92 @@
+#include "navi/core/link_check_session.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdlib>
+
+#include "support/fake_service.h"
+
+namespace morvane {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Stands in for the main loop: a wake makes the next Pump() take.
+class MainLoop {
+ public:
+  std::function<void()> Wake() {
+    return [this] {
+      std::lock_guard lock(mutex_);
+      ++wakes_;
+      woken_.notify_all();
+    };
+  }
+  void PumpUntilFinished(LinkCheckSession& session) {
+    while (!session.Finished()) {
+      std::unique_lock lock(mutex_);
+      woken_.wait(lock, [&] { return wakes_ > taken_; });
+      taken_ = wakes_;
+      lock.unlock();
+      session.Take();
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable woken_;
+  int wakes_ = 0, taken_ = 0;
+};
+
+class LinkCheckSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+      unsetenv(name);
+  }
+  PageLinkList ListOf(const std::vector<std::string>& hrefs) {
+    std::string page;
+    for (const std::string& href : hrefs) page += "<a href=\"" + href + "\">link</a>";
+    return BuildPageLinkList(page, service_.URL("/"), {}, {});
+  }
+  testing::FakeService service_;
+  MainLoop loop_;
+};
+
+TEST_F(LinkCheckSessionTest, ResultsReachTheListThroughTheMainLoop) {
+  const std::string refused = testing::ClosedPortURL() + "gone";
+  LinkCheckSession session(ListOf({"/modified", "/status/404", "mailto:a@b", refused}), loop_.Wake());
+  EXPECT_EQ(session.Total(), 4u);
+  loop_.PumpUntilFinished(session);
+  EXPECT_EQ(session.Checked(), 4u);
+  EXPECT_FALSE(session.Stopped());
+  const PageLinkList result = session.Result();
+  EXPECT_THAT(result.ListText(),
+              ::testing::HasSubstr(service_.URL("/status/404") + "\tlink\t404\r\n" + refused + "\tlink\trefused\r\n"));
+  ASSERT_EQ(result.statuses.size(), 4u);
+  EXPECT_EQ(result.statuses[0].text, "404");  // failing first, in list order
+  EXPECT_EQ(result.statuses[1].text, "refused");
+  EXPECT_EQ(result.statuses[2].text, "200");
+  EXPECT_EQ(result.statuses[3].text, "not checked");
+}
+
+TEST_F(LinkCheckSessionTest, StopLeavesTheRestNotCheckedAndEnds) {
+  std::vector<std::string> hrefs = {"/missing"};  // sorts before the slow ones
+  for (int i = 0; i < 20; ++i) hrefs.push_back("/slow?s=30&n=" + std::to_string(i));
+  LinkCheckSession session(ListOf(hrefs), loop_.Wake());
+  while (session.Checked() == 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    session.Take();
+  }
+  session.Stop();
+  loop_.PumpUntilFinished(session);
+  EXPECT_TRUE(session.Stopped());
+  EXPECT_EQ(session.Checked(), 1u);
+  const PageLinkList result = session.Result();
+  EXPECT_EQ(result.statuses.front().text, "404");
+  EXPECT_EQ(result.statuses.back().text, "not checked");
+}
+
+}  // namespace
+}  // namespace morvane
