@@ -10,6 +10,12 @@
 
 namespace morvane {
 
+// The history commands whose state the control reports.
+enum class BrowserCommand : long {
+  Forward = 1,
+  Back = 2,
+};
+
 enum class NewWindowChoice {
   Cancel,          // no window opens
   HiddenBrowser,   // the hidden browser catches the new window's first navigation
@@ -19,22 +25,21 @@ enum class NewWindowChoice {
 class BrowserEvents {
  public:
   virtual ~BrowserEvents() = default;
-  virtual void wbBrowserBeforeNavigate2(std::string_view url) = 0;
+  virtual void OnBeforeNavigate(std::string_view url) = 0;
   // url may be empty when the new window has no address yet.
-  virtual NewWindowChoice wbBrowserNewWindow2(std::string_view url) = 0;
+  virtual NewWindowChoice OnNewWindow(std::string_view url) = 0;
   // topLevel is false for the documents of frames inside the page.
-  virtual void wbBrowserDocumentComplete(bool topLevel) = 0;
+  virtual void OnDocumentComplete(bool topLevel) = 0;
   // The hidden browser's navigation; the engine always cancels it.
-  virtual void wbSecretBrowserBeforeNavigate2(std::string_view url) = 0;
-  virtual void wbBrowserStatusTextChange(std::string_view text) = 0;
-  virtual void wbBrowserTitleChange(std::string_view text) = 0;
-  // command 1: going forward, 2: going back.
-  virtual void wbBrowserCommandStateChange(long command, bool enable) = 0;
+  virtual void OnHiddenBeforeNavigate(std::string_view url) = 0;
+  virtual void OnStatusTextChange(std::string_view text) = 0;
+  virtual void OnTitleChange(std::string_view text) = 0;
+  virtual void OnCommandStateChange(BrowserCommand command, bool enable) = 0;
   // status is an HTTP status or a failure number (not three digits long).
   // Setting cancel keeps the control from showing an error page of its own.
-  virtual void wbBrowserNavigateError(std::string_view url, long long status, bool& cancel) = 0;
+  virtual void OnNavigateError(std::string_view url, long long status, bool& cancel) = 0;
   // Setting cancel keeps the control in place.
-  virtual void wbBrowserWindowClosing(bool& cancel) = 0;
+  virtual void OnWindowClosing(bool& cancel) = 0;
 };
 
 class BrowserEngine {

@@ -1,5 +1,6 @@
 #include "browser/core/browser_frame.h"
 
+#include "browser/core/wait_limits.h"
 #include "navi/core/url_status.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -7,11 +8,7 @@
 namespace morvane {
 namespace {
 
-constexpr int kPassMilliseconds = 10;
-// The hidden browser is given this many passes to settle on a new window.
-constexpr int kNewWindowPasses = 101;
-// A second navigation waits this many passes at most for the first to let go.
-constexpr int kSettlePasses = 500;
+using namespace wait_limits;
 
 bool SameWindowMode(std::string_view mode) {
   return mode == SystemText("同窓モード") || mode == SystemText("スクリプト実行");
@@ -45,6 +42,26 @@ void TfrBrowserBase::RefreshSkipAction() {
   if (toolbar_) toolbar_->RefreshSkipAction();
 }
 
+TfrBrowserBase::WaitEnd TfrBrowserBase::PumpWhile(const std::function<bool()>& waiting, int passes,
+                                                  GiveWay giveWay) {
+  const bool onlyNew = giveWay == GiveWay::ToNewStopOrSkip;
+  const bool stopBefore = onlyNew && stopRequest_;
+  const bool skipBefore = onlyNew && skipRequest_;
+  const bool watchSkip = giveWay == GiveWay::ToStopOrSkip || onlyNew;
+  const bool watchStop = watchSkip || giveWay == GiveWay::ToStop;
+  for (int pass = 0;; ++pass) {
+    if (!waiting()) return WaitEnd::Done;
+    if (pump_.Terminating()) return WaitEnd::Terminated;
+    if (watchSkip && skipRequest_ && !skipBefore) return WaitEnd::Skipped;
+    if (watchStop && stopRequest_ && !stopBefore) return WaitEnd::Stopped;
+    if (pass >= passes) return WaitEnd::TimedOut;
+    pump_.ProcessMessages();
+    // What was waited for may have arrived with these events: no sleep then.
+    if (!waiting()) return WaitEnd::Done;
+    pump_.Sleep(kPassMilliseconds);
+  }
+}
+
 bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
   if (TrimSpaces(url).empty()) {
     stopRequest_ = true;
@@ -59,15 +76,15 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
   // An earlier navigation or wait is still running: ask it to give up and
   // let the control settle. Its load is stopped, as the new one replaces it
   // anyway, so this never spins for as long as a slow page takes.
-  for (int pass = 0; busy_ && pass < kSettlePasses; ++pass) {
-    if (pump_.Terminating()) break;
-    stopRequest_ = true;
-    skipRequest_ = true;
-    pump_.ProcessMessages();
-    if (!engine_.Busy()) break;
-    engine_.Stop();
-    pump_.Sleep(kPassMilliseconds);
-  }
+  PumpWhile(
+      [this] {
+        if (!busy_ || !engine_.Busy()) return false;
+        stopRequest_ = true;
+        skipRequest_ = true;
+        engine_.Stop();
+        return true;
+      },
+      kSettlePasses, GiveWay::Never);
   stopRequest_ = false;
   pageComplete_ = false;
   skipRequest_ = false;
@@ -86,19 +103,14 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
 }
 
 bool TfrBrowserBase::WaitForDocument(int timeoutMilliseconds) {
-  int passes = timeoutMilliseconds / kPassMilliseconds;
-  while (!engine_.HasDocument()) {
-    pump_.Sleep(kPassMilliseconds);
-    pump_.ProcessMessages();
-    --passes;
-    if (stopRequest_ || passes < 0 || skipRequest_ || pump_.Terminating()) {
-      engine_.Stop();
-      busy_ = false;
-      RefreshSkipAction();
-      return false;
-    }
-  }
-  return true;
+  const WaitEnd end =
+      PumpWhile([this] { return !engine_.HasDocument(); }, timeoutMilliseconds / kPassMilliseconds,
+                GiveWay::ToStopOrSkip);
+  if (end == WaitEnd::Done) return true;
+  engine_.Stop();
+  busy_ = false;
+  RefreshSkipAction();
+  return false;
 }
 
 bool TfrBrowserBase::WaitForComplete(int passes) {
@@ -110,29 +122,17 @@ bool TfrBrowserBase::WaitForComplete(int passes) {
 }
 
 bool TfrBrowserBase::WaitUntilComplete(int passes) {
-  if (!WaitForDocument(kDocumentTimeout)) {
-    busy_ = false;
-    RefreshSkipAction();
-  }
-  while (!pageComplete_) {
-    if (pump_.Terminating()) break;
-    if (skipRequest_) {
-      engine_.Stop();
-      if (toolbar_) toolbar_->ClickStop();
-      break;
-    }
-    pump_.Sleep(kPassMilliseconds);
-    pump_.ProcessMessages();
-    --passes;
-    if (stopRequest_ || passes < 0) {
-      busy_ = false;
-      RefreshSkipAction();
-      return false;
-    }
+  // Without a document the page can still complete (an error page answers
+  // a skip), so the wait goes on.
+  WaitForDocument(kDocumentMilliseconds);
+  const WaitEnd end = PumpWhile([this] { return !pageComplete_; }, passes, GiveWay::ToStopOrSkip);
+  if (end == WaitEnd::Skipped) {
+    engine_.Stop();
+    if (toolbar_) toolbar_->ClickStop();
   }
   busy_ = false;
   RefreshSkipAction();
-  return true;
+  return end == WaitEnd::Done || end == WaitEnd::Skipped || end == WaitEnd::Terminated;
 }
 
 void TfrBrowserBase::StopNavigation() {
@@ -152,19 +152,16 @@ void TfrBrowserBase::RequestSkip() {
   }
 }
 
-void TfrBrowserBase::wbBrowserBeforeNavigate2(std::string_view url) {
+void TfrBrowserBase::OnBeforeNavigate(std::string_view url) {
   if (url == "about:blank") return;
   skipRequest_ = false;
   busy_ = true;
 }
 
-NewWindowChoice TfrBrowserBase::wbBrowserNewWindow2(std::string_view url) {
+NewWindowChoice TfrBrowserBase::OnNewWindow(std::string_view url) {
   if (newWindowHook_) newWindowHook_(*this);
   if (SameWindowMode(browseMode_)) {
-    for (int pass = 0; pass < kNewWindowPasses && engine_.HiddenBusy(); ++pass) {
-      pump_.ProcessMessages();
-      pump_.Sleep(kPassMilliseconds);
-    }
+    PumpWhile([this] { return engine_.HiddenBusy(); }, kNewWindowPasses, GiveWay::Never);
     return NewWindowChoice::HiddenBrowser;
   }
   if (browseMode_ == SystemText("無視")) return NewWindowChoice::Cancel;
@@ -173,9 +170,9 @@ NewWindowChoice TfrBrowserBase::wbBrowserNewWindow2(std::string_view url) {
   return NewWindowChoice::Cancel;
 }
 
-void TfrBrowserBase::wbSecretBrowserBeforeNavigate2(std::string_view url) { engine_.Navigate(url); }
+void TfrBrowserBase::OnHiddenBeforeNavigate(std::string_view url) { engine_.Navigate(url); }
 
-void TfrBrowserBase::wbBrowserDocumentComplete(bool topLevel) {
+void TfrBrowserBase::OnDocumentComplete(bool topLevel) {
   if (!topLevel) return;
   pageComplete_ = true;
   busy_ = false;
@@ -185,7 +182,7 @@ void TfrBrowserBase::wbBrowserDocumentComplete(bool topLevel) {
     skipRequest_ = false;
   }
   if (statusBar_) ClearStatusLine();
-  wbBrowserStatusTextChange("");
+  OnStatusTextChange("");
 }
 
 }  // namespace morvane

@@ -31,11 +31,6 @@ class TfrBrowserBase : public BrowserEvents {
   using URLStatusQuery =
       std::function<bool(std::string_view url, std::string& status, std::string& lastModified)>;
 
-  static constexpr int kNavigatePasses = 60000;
-  static constexpr int kDocumentTimeout = 60000;
-  // A page script that has not answered after this many 10 ms passes is given up.
-  static constexpr int kScriptPasses = 1000;
-
   TfrBrowserBase(BrowserEngine& engine, MessagePump& pump);
   ~TfrBrowserBase() override;
   TfrBrowserBase(const TfrBrowserBase&) = delete;
@@ -89,17 +84,29 @@ class TfrBrowserBase : public BrowserEvents {
   void ClearStatusLine();
 
   // Events of the control.
-  void wbBrowserBeforeNavigate2(std::string_view url) override;
-  NewWindowChoice wbBrowserNewWindow2(std::string_view url) override;
-  void wbBrowserDocumentComplete(bool topLevel) override;
-  void wbSecretBrowserBeforeNavigate2(std::string_view url) override;
-  void wbBrowserStatusTextChange(std::string_view text) override;
-  void wbBrowserTitleChange(std::string_view text) override;
-  void wbBrowserCommandStateChange(long command, bool enable) override;
-  void wbBrowserNavigateError(std::string_view url, long long status, bool& cancel) override;
-  void wbBrowserWindowClosing(bool& cancel) override;
+  void OnBeforeNavigate(std::string_view url) override;
+  NewWindowChoice OnNewWindow(std::string_view url) override;
+  void OnDocumentComplete(bool topLevel) override;
+  void OnHiddenBeforeNavigate(std::string_view url) override;
+  void OnStatusTextChange(std::string_view text) override;
+  void OnTitleChange(std::string_view text) override;
+  void OnCommandStateChange(BrowserCommand command, bool enable) override;
+  void OnNavigateError(std::string_view url, long long status, bool& cancel) override;
+  void OnWindowClosing(bool& cancel) override;
 
  private:
+  // How a wait ended.
+  enum class WaitEnd { Done, Stopped, Skipped, TimedOut, Terminated };
+  // Which requests of the user end a wait early besides the application's end.
+  enum class GiveWay {
+    Never,
+    ToStop,
+    ToStopOrSkip,
+    ToNewStopOrSkip,  // only a request made after the wait began
+  };
+  // Every wait of the frame: pumps events while waiting() holds, for at most
+  // passes passes, and ends early as giveWay says or when the application ends.
+  WaitEnd PumpWhile(const std::function<bool()>& waiting, int passes, GiveWay giveWay);
   // The waiting part of WaitForComplete, for callers that have just cleared
   // the requests themselves before starting the navigation.
   bool WaitUntilComplete(int passes);

@@ -4,12 +4,6 @@
 #include "browser/core/status_text.h"
 
 namespace morvane {
-namespace {
-
-constexpr long kForwardCommand = 1;
-constexpr long kBackCommand = 2;
-
-}  // namespace
 
 std::string TfrBrowserBase::StatusPrefix() const { return morvane::StatusPrefix(skipRequest_, busy_); }
 
@@ -24,22 +18,22 @@ void TfrBrowserBase::WriteStatusLine(std::string_view text) {
 
 void TfrBrowserBase::ClearStatusLine() { WriteStatusLine(""); }
 
-void TfrBrowserBase::wbBrowserStatusTextChange(std::string_view text) {
+void TfrBrowserBase::OnStatusTextChange(std::string_view text) {
   if (!statusBar_) return;
   WriteStatusLine(StatusPrefix() + StatusDisplayText(text));
 }
 
-void TfrBrowserBase::wbBrowserTitleChange(std::string_view) {
+void TfrBrowserBase::OnTitleChange(std::string_view) {
   // The link tools read the title from the page source instead.
 }
 
-void TfrBrowserBase::wbBrowserCommandStateChange(long command, bool enable) {
-  if (command == kForwardCommand) forward_ = enable;
-  if (command == kBackCommand) back_ = enable;
+void TfrBrowserBase::OnCommandStateChange(BrowserCommand command, bool enable) {
+  if (command == BrowserCommand::Forward) forward_ = enable;
+  if (command == BrowserCommand::Back) back_ = enable;
   if (commandStateHook_) commandStateHook_(*this);
 }
 
-void TfrBrowserBase::wbBrowserNavigateError(std::string_view url, long long status, bool& cancel) {
+void TfrBrowserBase::OnNavigateError(std::string_view url, long long status, bool& cancel) {
   if (status == 404) {
     busy_ = false;
     pageComplete_ = true;
@@ -62,7 +56,7 @@ void TfrBrowserBase::wbBrowserNavigateError(std::string_view url, long long stat
   busy_ = false;
 }
 
-void TfrBrowserBase::wbBrowserWindowClosing(bool& cancel) {
+void TfrBrowserBase::OnWindowClosing(bool& cancel) {
   cancel = true;
   engine_.Navigate("about:blank");
 }

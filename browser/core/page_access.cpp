@@ -5,16 +5,14 @@
 
 #include "browser/core/browser_frame.h"
 #include "browser/core/page_bytes.h"
+#include "browser/core/wait_limits.h"
 #include "navi/core/html_routines.h"
 #include "util/text_routines.h"
 
 namespace morvane {
 namespace {
 
-constexpr int kPassMilliseconds = 10;
-// ShowHTML gives the control this many passes to settle before it feeds the page.
-constexpr int kShowPasses = 6000;
-constexpr int kBusyClickPause = 1000;
+using namespace wait_limits;
 
 // How ClickElement recognises each kind of element: by its tag name or its
 // type, and which of its values the match text is looked for in.
@@ -50,19 +48,10 @@ std::optional<PageValue> TfrBrowserBase::CallPage(PageScript script, std::vector
     return std::nullopt;
   }
   if (!call) return std::nullopt;
-  const bool stopBefore = stopRequest_;
-  const bool skipBefore = skipRequest_;
-  for (int pass = 0;; ++pass) {
-    if (call->Done()) return call->Result();
-    if (pass >= kScriptPasses || pump_.Terminating() || (stopRequest_ && !stopBefore) ||
-        (skipRequest_ && !skipBefore)) {
-      call->Cancel();
-      return std::nullopt;
-    }
-    pump_.ProcessMessages();
-    if (call->Done()) return call->Result();
-    pump_.Sleep(kPassMilliseconds);
-  }
+  if (PumpWhile([&call] { return !call->Done(); }, kScriptPasses, GiveWay::ToNewStopOrSkip) == WaitEnd::Done)
+    return call->Result();
+  call->Cancel();
+  return std::nullopt;
 }
 
 std::string TfrBrowserBase::GetLocationURL() const { return engine_.LocationURL(); }
@@ -86,19 +75,10 @@ void TfrBrowserBase::ShowHTML(std::string_view text) {
   stopRequest_ = false;
   busy_ = true;
   RefreshSkipAction();
-  // Both loops are bounded: a control that never settles must not hold the window.
-  for (int pass = 0; pass < kShowPasses && engine_.Busy() && !stopRequest_; ++pass) {
-    if (pump_.Terminating()) break;
-    pump_.ProcessMessages();
-    pump_.Sleep(kPassMilliseconds);
-  }
-  if (!engine_.HasDocument()) {
-    for (int pass = 0; pass < kShowPasses && !engine_.ReadyStateComplete(); ++pass) {
-      pump_.ProcessMessages();
-      if (pump_.Terminating() || stopRequest_) break;
-      pump_.Sleep(kPassMilliseconds);
-    }
-  }
+  // Both waits are bounded: a control that never settles must not hold the window.
+  PumpWhile([this] { return engine_.Busy(); }, kShowPasses, GiveWay::ToStop);
+  if (!engine_.HasDocument())
+    PumpWhile([this] { return !engine_.ReadyStateComplete(); }, kShowPasses, GiveWay::ToStop);
   busy_ = false;
   RefreshSkipAction();
   if (engine_.HasDocument()) engine_.LoadBytes(PageBytesFromText(text));
@@ -106,7 +86,7 @@ void TfrBrowserBase::ShowHTML(std::string_view text) {
 
 bool TfrBrowserBase::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
                                    int passOver) {
-  if (!WaitForDocument(kDocumentTimeout)) return false;
+  if (!WaitForDocument(kDocumentMilliseconds)) return false;
   const std::optional<PageValue> forms = CallPage(PageScript::Forms, {});
   if (!forms || !forms->Items() || forms->Items()->empty()) return false;
   if (name.empty()) return false;
@@ -154,10 +134,8 @@ bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchT
     pageComplete_ = false;
     stopRequest_ = false;
     skipRequest_ = false;  // cleared before the click, so an error page that answers it quickly is not lost
-    if (engine_.Busy()) {
-      pump_.ProcessMessages();
-      pump_.Sleep(kBusyClickPause);
-    }
+    if (engine_.Busy())
+      PumpWhile([] { return true; }, kBusyClickPauseMilliseconds / kPassMilliseconds, GiveWay::Never);
     std::vector<PageArgument> args = KindArguments(*k);
     args.push_back({"index", *index});
     const std::optional<PageValue> clicked = CallPage(PageScript::ClickElement, std::move(args));

@@ -195,7 +195,7 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
         awaitedDecided = true;
       else if (webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_OTHER)
         awaited.clear();  // the page or the history moved on by itself
-      if (events) events->wbBrowserBeforeNavigate2(FromUtf8(uri));
+      if (events) events->OnBeforeNavigate(FromUtf8(uri));
       webkit_policy_decision_use(decision);
       return TRUE;
     }
@@ -216,7 +216,7 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
         notFound.emplace(FromUtf8(webkit_uri_response_get_uri(response)), status);
       } else if (events && IsHttpFailure(status)) {
         bool cancel = false;
-        events->wbBrowserNavigateError(FromUtf8(webkit_uri_response_get_uri(response)), status, cancel);
+        events->OnNavigateError(FromUtf8(webkit_uri_response_get_uri(response)), status, cancel);
         if (cancel) {
           suppressFinish = true;
           webkit_policy_decision_ignore(decision);
@@ -244,7 +244,7 @@ gboolean WebKitEngine::Impl::DecideHiddenPolicy(WebKitPolicyDecision* decision, 
     url = FromUtf8(RequestURI(
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision))));
   webkit_policy_decision_ignore(decision);
-  if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && events) events->wbSecretBrowserBeforeNavigate2(url);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && events) events->OnHiddenBeforeNavigate(url);
   return TRUE;
 }
 
@@ -253,7 +253,7 @@ GtkWidget* WebKitEngine::Impl::CreateWindow(WebKitNavigationAction* action) {
   const std::string url = FromUtf8(uri && *uri ? uri : newWindowURL.c_str());
   newWindowURL.clear();
   if (!events) return nullptr;
-  if (events->wbBrowserNewWindow2(url) != NewWindowChoice::HiddenBrowser) return nullptr;
+  if (events->OnNewWindow(url) != NewWindowChoice::HiddenBrowser) return nullptr;
   ReleaseHidden();
   hidden = RefSink(WEBKIT_WEB_VIEW(webkit_web_view_new_with_related_view(view.get())));
   gpointer h = hidden.get();
@@ -274,7 +274,7 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
       committed = true;
       if (notFound && events) {
         bool cancel = false;
-        events->wbBrowserNavigateError(notFound->first, notFound->second, cancel);
+        events->OnNavigateError(notFound->first, notFound->second, cancel);
       }
       notFound.reset();
       break;
@@ -286,7 +286,7 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
         break;
       }
       awaited.clear();
-      if (events) events->wbBrowserDocumentComplete(true);
+      if (events) events->OnDocumentComplete(true);
       break;
     }
     default:
@@ -303,14 +303,14 @@ gboolean WebKitEngine::Impl::LoadFailed(const char* uri, GError* error) {
   if (error->domain == WEBKIT_POLICY_ERROR || error->domain == WEBKIT_PLUGIN_ERROR) return TRUE;
   if (certificateReported || !events) return TRUE;
   bool cancel = false;
-  events->wbBrowserNavigateError(FromUtf8(uri), kFailureBase - error->code, cancel);
+  events->OnNavigateError(FromUtf8(uri), kFailureBase - error->code, cancel);
   return cancel ? TRUE : FALSE;
 }
 
 gboolean WebKitEngine::Impl::CertificateFailed(const char* uri) {
   certificateReported = true;
   bool cancel = false;
-  if (events) events->wbBrowserNavigateError(FromUtf8(uri), kCertificateFailure, cancel);
+  if (events) events->OnNavigateError(FromUtf8(uri), kCertificateFailure, cancel);
   return TRUE;  // the certificate is never accepted
 }
 
@@ -319,23 +319,23 @@ void WebKitEngine::Impl::MouseTargetChanged(WebKitHitTestResult* hit) {
   if (webkit_hit_test_result_context_is_link(hit)) text = FromUtf8(webkit_hit_test_result_get_link_uri(hit));
   if (text == statusText) return;
   statusText = text;
-  if (events) events->wbBrowserStatusTextChange(text);
+  if (events) events->OnStatusTextChange(text);
 }
 
 void WebKitEngine::Impl::TitleChanged() {
-  if (events) events->wbBrowserTitleChange(FromUtf8(webkit_web_view_get_title(view.get())));
+  if (events) events->OnTitleChange(FromUtf8(webkit_web_view_get_title(view.get())));
 }
 
 void WebKitEngine::Impl::CloseRequested() {
   // The view belongs to the window; a page can at most ask.
   bool cancel = false;
-  if (events) events->wbBrowserWindowClosing(cancel);
+  if (events) events->OnWindowClosing(cancel);
 }
 
 void WebKitEngine::Impl::HistoryChanged() {
   if (!events) return;
-  events->wbBrowserCommandStateChange(1, webkit_web_view_can_go_forward(view.get()));
-  events->wbBrowserCommandStateChange(2, webkit_web_view_can_go_back(view.get()));
+  events->OnCommandStateChange(BrowserCommand::Forward, webkit_web_view_can_go_forward(view.get()));
+  events->OnCommandStateChange(BrowserCommand::Back, webkit_web_view_can_go_back(view.get()));
 }
 
 WebKitEngine::WebKitEngine(const std::string& dataFolder, std::string homeURL)
