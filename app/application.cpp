@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/close_signals.h"
+#include "app/data_folder_start.h"
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "util/cp932.h"
@@ -20,18 +21,20 @@ constexpr const char* kDefaultServiceUrl = "http://vexa-access.jp";
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
+  // All of this before GTK starts: a mistyped option never opens a window.
   const CommandLineOptions options = ParseCommandLine(argc, argv);
   if (!options.error.empty()) {
-    std::fprintf(stderr, "morvane: %s\nusage: %s [--data-dir DIR] [--service-url URL]\n", options.error.c_str(),
-                 argc > 0 ? argv[0] : "morvane");
+    std::fprintf(stderr, "morvane: %s (see morvane --help)\n", options.error.c_str());
     return 2;
   }
   MainWindowOptions windowOptions;
   windowOptions.paths = ResolveDataPaths(options);
   windowOptions.serviceUrl = options.serviceUrl ? *options.serviceUrl : kDefaultServiceUrl;
-  if (!EnsureDataFolder(windowOptions.paths)) {
-    std::fprintf(stderr, "morvane: cannot use the data folder %s\n", windowOptions.paths.folder.c_str());
-    return 1;
+  if (options.help || options.version) {
+    const std::string text = options.help ? HelpText(windowOptions.paths.folder, DescribeRule(windowOptions.paths.rule))
+                                          : VersionText() + "\n";
+    std::fputs(text.c_str(), stdout);
+    return 0;
   }
 
   // Our own options are read above; GTK sees only the program name.
@@ -42,6 +45,12 @@ int RunApplication(int argc, char** argv) {
 
   GtkUserDialogs dialogs;
   InstallDialogs(&dialogs);
+  // Held until the window is gone and the catalogue saved.
+  DataFolderLock lock;
+  if (!OpenDataFolder(windowOptions.paths, lock)) {
+    InstallDialogs(nullptr);
+    return 1;
+  }
   auto forms = std::make_unique<MorvaneForms>(std::move(windowOptions));
   dialogs.SetParent(&forms->Form1);
   forms->Form1.signal_delete_event().connect([&forms](GdkEventAny*) { return !forms->Form1.FormCloseQuery(); },

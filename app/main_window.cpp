@@ -35,7 +35,7 @@ TForm1::TForm1(MainWindowOptions options)
   set_title(Cp932ToUtf8(ProgramTitle()));
   set_default_size(725, 540);
   BuildLayout();
-  frBrowserBase1Widget = std::make_unique<BrowserFrameWidget>(options_.paths.folder);
+  frBrowserBase1Widget = std::make_unique<BrowserFrameWidget>(options_.paths.browserProfile);
   tsBrowser.pack_start(*frBrowserBase1Widget, Gtk::PACK_EXPAND_WIDGET);
   frBrowserBase1Widget->show();
   frBrowserBase1().InitBrowser();

@@ -154,7 +154,9 @@ void TForm1::tbExportClick() {
   if (!catalogue_.SaveSiteData(*file)) Dialogs().ShowError(SystemText("エクスポートに失敗しました"));
 }
 
-void TForm1::tbAboutClick() { Dialogs().ShowMessage(ProgramTitle()); }
+void TForm1::tbAboutClick() {
+  Dialogs().ShowMessage(ProgramTitle() + SystemText("\n\nデータフォルダ: ") + Utf8ToCp932(options_.paths.folder));
+}
 
 // ---- Closing ----
 

@@ -1,16 +1,21 @@
 #include "util/data_paths.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <string_view>
+#include <cstdlib>
 
 #include "util/safe_file_writer.h"
 
 namespace morvane {
 namespace {
+
+// The catalogue's default file name; a copy that renamed it still has its
+// settings file beside the program.
+constexpr const char* kDefaultDataFileName = "VexaSiteData.dat";
 
 std::string ExecutablePath() {
   char buffer[PATH_MAX];
@@ -23,37 +28,30 @@ std::string CurrentFolder() {
   return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string(".");
 }
 
-// Takes the option's value from "--name=value" or from the next argument.
-bool TakeOption(std::string_view name, int argc, const char* const* argv, int& i, std::optional<std::string>& value,
-                std::string& error) {
-  const std::string_view arg = argv[i];
-  if (arg == name) {
-    if (i + 1 >= argc) {
-      error = std::string(name) + " needs a value";
-      return true;
-    }
-    value = argv[++i];
-    return true;
+std::optional<std::string> Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The base folder of user data. A relative $XDG_DATA_HOME is invalid and
+// ignored, as is an empty one.
+std::string UserDataHome(const DataFolderSurroundings& around) {
+  if (around.xdgDataHome && around.xdgDataHome->starts_with('/')) return *around.xdgDataHome;
+  std::string home = around.home.value_or("");
+  if (home.empty() || home.front() != '/') {
+    const passwd* user = ::getpwuid(::geteuid());
+    home = user && user->pw_dir ? user->pw_dir : "/";
   }
-  if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
-    value = std::string(arg.substr(name.size() + 1));
-    return true;
-  }
-  return false;
+  if (home.back() == '/') home.pop_back();
+  return home + "/.local/share";
 }
 
 }  // namespace
-
-CommandLineOptions ParseCommandLine(int argc, const char* const* argv) {
-  CommandLineOptions options;
-  for (int i = 1; i < argc; ++i) {
-    if (TakeOption("--data-dir", argc, argv, i, options.dataDir, options.error)) continue;
-    if (TakeOption("--service-url", argc, argv, i, options.serviceUrl, options.error)) continue;
-    options.rest.emplace_back(argv[i]);
-  }
-  if (options.error.empty() && options.dataDir && options.dataDir->empty()) options.error = "--data-dir needs a value";
-  return options;
-}
 
 std::string ProgramFolder() {
   const std::string folder = FolderPart(ExecutablePath());
@@ -67,18 +65,43 @@ std::string ProgramName() {
   return name.empty() ? std::string("morvane") : name;
 }
 
+DataFolderSurroundings CurrentSurroundings() {
+  return {ProgramFolder(), ProgramName(), Environment("XDG_DATA_HOME"), Environment("HOME")};
+}
+
 DataPaths DataPathsFor(const std::string& folder, const std::string& programName) {
   DataPaths paths;
   paths.folder = folder.empty() ? CurrentFolder() : folder;
   if (paths.folder.front() != '/') paths.folder = CurrentFolder() + "/" + paths.folder;
   if (paths.folder.back() != '/') paths.folder.push_back('/');
   paths.settingsFile = paths.folder + programName + ".ini";
+  paths.browserProfile = paths.folder + "browser/";
+  return paths;
+}
+
+DataPaths ChooseDataPaths(const std::optional<std::string>& dataDir, const DataFolderSurroundings& around) {
+  if (dataDir && !dataDir->empty()) return DataPathsFor(*dataDir, around.programName);
+  DataPaths portable = DataPathsFor(around.programFolder, around.programName);
+  if (IsRegularFile(portable.folder + kDefaultDataFileName) || IsRegularFile(portable.settingsFile)) {
+    portable.rule = DataFolderRule::kProgramFolder;
+    return portable;
+  }
+  DataPaths paths = DataPathsFor(UserDataHome(around) + "/morvane", around.programName);
+  paths.rule = DataFolderRule::kUserDataHome;
   return paths;
 }
 
 DataPaths ResolveDataPaths(const CommandLineOptions& options) {
-  return DataPathsFor(options.dataDir && !options.dataDir->empty() ? *options.dataDir : ProgramFolder(),
-                      ProgramName());
+  return ChooseDataPaths(options.dataDir, CurrentSurroundings());
+}
+
+const char* DescribeRule(DataFolderRule rule) {
+  switch (rule) {
+    case DataFolderRule::kCommandLine: return "given by --data-dir";
+    case DataFolderRule::kProgramFolder: return "the program's folder holds a catalogue";
+    case DataFolderRule::kUserDataHome: return "the user's data folder";
+  }
+  return "";
 }
 
 bool EnsureDataFolder(const DataPaths& paths) {

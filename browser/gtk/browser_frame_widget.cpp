@@ -4,8 +4,8 @@
 
 namespace morvane {
 
-BrowserFrameWidget::BrowserFrameWidget(const std::string& dataFolder, std::string homeURL)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL), engine_(dataFolder, std::move(homeURL)), frame_(engine_, pump_) {
+BrowserFrameWidget::BrowserFrameWidget(const std::string& profileFolder, std::string homeURL)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL), engine_(profileFolder, std::move(homeURL)), frame_(engine_, pump_) {
   frame_.SetSystemBrowser(&desktop_);
   GtkWidget* view = engine_.Widget();
   gtk_box_pack_start(gobj(), view, TRUE, TRUE, 0);

@@ -1,7 +1,8 @@
 #pragma once
 // The browser tab's content: the web view filling the widget, and the frame
-// that runs it. Cookies and caches live in <dataFolder>/browser, so a login
-// survives a restart and tests never touch the user's own profile.
+// that runs it. Cookies and caches live in the profile folder (the data
+// folder's browser/), so a login survives a restart and tests never touch the
+// user's own profile.
 #include <gtkmm/box.h>
 
 #include <string>
@@ -15,7 +16,7 @@ namespace morvane {
 
 class BrowserFrameWidget : public Gtk::Box {
  public:
-  explicit BrowserFrameWidget(const std::string& dataFolder, std::string homeURL = "about:blank");
+  explicit BrowserFrameWidget(const std::string& profileFolder, std::string homeURL = "about:blank");
   ~BrowserFrameWidget() override;
 
   TfrBrowserBase& Frame() { return frame_; }

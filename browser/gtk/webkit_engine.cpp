@@ -57,7 +57,7 @@ struct WebKitEngine::Impl {
   std::string newWindowURL;
   std::string statusText;
 
-  Impl(const std::string& dataFolder, std::string homeURL);
+  Impl(const std::string& profileFolder, std::string homeURL);
   ~Impl();
   void ConnectSilentHandlers(WebKitWebView* v, std::vector<SignalConnection>& into);
   void ReleaseHidden();
@@ -136,16 +136,22 @@ static gboolean EngineFileChooser(WebKitWebView*, WebKitFileChooserRequest* requ
 static gboolean EngineNotification(WebKitWebView*, WebKitNotification*, gpointer) { return TRUE; }
 }
 
-WebKitEngine::Impl::Impl(const std::string& dataFolder, std::string homeURL) : home(std::move(homeURL)) {
-  const std::string base = dataFolder + "/browser";
-  const std::string cache = base + "/cache";
+// A profile kept in folder, or one that lives in memory only when folder is empty.
+static WebKitWebsiteDataManager* NewProfile(const std::string& folder) {
+  if (folder.empty()) return webkit_website_data_manager_new_ephemeral();
+  const std::string cache = folder + "/cache";
   g_mkdir_with_parents(cache.c_str(), 0700);
-  GObjectRef<WebKitWebsiteDataManager> data(webkit_website_data_manager_new(
-      "base-data-directory", base.c_str(), "base-cache-directory", cache.c_str(), nullptr));
-  webkit_website_data_manager_set_tls_errors_policy(data.get(), WEBKIT_TLS_ERRORS_POLICY_FAIL);
-  webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(data.get()),
-                                               (base + "/cookies.sqlite").c_str(),
+  WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
+      "base-data-directory", folder.c_str(), "base-cache-directory", cache.c_str(), nullptr);
+  webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(data),
+                                               (folder + "/cookies.sqlite").c_str(),
                                                WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+  return data;
+}
+
+WebKitEngine::Impl::Impl(const std::string& profileFolder, std::string homeURL) : home(std::move(homeURL)) {
+  GObjectRef<WebKitWebsiteDataManager> data(NewProfile(profileFolder));
+  webkit_website_data_manager_set_tls_errors_policy(data.get(), WEBKIT_TLS_ERRORS_POLICY_FAIL);
   context.reset(webkit_web_context_new_with_website_data_manager(data.get()));
   view = RefSink(WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context.get())));
   // New windows are decided by the browse mode, not by a popup blocker.
@@ -338,8 +344,8 @@ void WebKitEngine::Impl::HistoryChanged() {
   events->OnCommandStateChange(BrowserCommand::Back, webkit_web_view_can_go_back(view.get()));
 }
 
-WebKitEngine::WebKitEngine(const std::string& dataFolder, std::string homeURL)
-    : impl_(std::make_unique<Impl>(dataFolder, std::move(homeURL))) {}
+WebKitEngine::WebKitEngine(const std::string& profileFolder, std::string homeURL)
+    : impl_(std::make_unique<Impl>(profileFolder, std::move(homeURL))) {}
 
 WebKitEngine::~WebKitEngine() = default;
 

@@ -15,8 +15,9 @@ namespace morvane {
 
 class WebKitEngine final : public BrowserEngine {
  public:
-  // Cookies and caches live in <dataFolder>/browser; GoHome goes to homeURL.
-  explicit WebKitEngine(const std::string& dataFolder, std::string homeURL = "about:blank");
+  // Cookies and caches live in profileFolder, in memory only when it is
+  // empty; GoHome goes to homeURL.
+  explicit WebKitEngine(const std::string& profileFolder, std::string homeURL = "about:blank");
   ~WebKitEngine() override;
   WebKitEngine(const WebKitEngine&) = delete;
   WebKitEngine& operator=(const WebKitEngine&) = delete;

@@ -26,9 +26,11 @@ class TempDir {
   ~TempDir() { std::filesystem::remove_all(path_); }
   const std::string& Path() const { return path_; }  // with a trailing '/'
   std::string operator/(const std::string& name) const { return path_ + name; }
-  std::vector<std::string> Names() const {
+  std::vector<std::string> Names() const { return NamesOf(path_); }
+  // The names in any folder, sorted.
+  static std::vector<std::string> NamesOf(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }

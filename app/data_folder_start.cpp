@@ -1,0 +1,50 @@
+#include "app/data_folder_start.h"
+
+#include "util/cp932.h"
+#include "util/user_dialogs.h"
+
+namespace morvane {
+namespace {
+
+// message + the path on its own line, as the box shows it.
+std::string WithPath(std::string_view utf8Message, const std::string& path) {
+  return SystemText(utf8Message) + "\n" + Utf8ToCp932(path);
+}
+
+}  // namespace
+
+bool OpenDataFolder(DataPaths& paths, DataFolderLock& lock) {
+  if (!EnsureDataFolder(paths)) {
+    Dialogs().ShowError(WithPath("データフォルダを作成できません。", paths.folder));
+    return false;
+  }
+  if (lock.Acquire(paths.folder) == DataFolderLock::Result::kInUse) {
+    Dialogs().ShowError(SystemText("このデータフォルダは別のウィンドウで使用中です"));
+    return false;
+  }
+  const DataFolderState state = InspectDataFolder(paths);
+  // Found now rather than at close, when the session's work would be lost.
+  if (!state.writable &&
+      Dialogs().AskYesNo(WithPath("データフォルダに書き込めません。このまま使っても変更は保存されません。",
+                                  paths.folder) +
+                         SystemText("\n\n終了しますか?"))) {
+    return false;
+  }
+  if (state.sharedWritable)
+    Dialogs().ShowError(WithPath(
+        "データフォルダは他のユーザーも書き込める設定です。サイトデータやパスワードを書き換えられるおそれがあります。",
+        paths.folder));
+  if (state.browserOwnedByOther) {
+    Dialogs().ShowError(WithPath(
+        "ブラウザのプロファイルフォルダが別のユーザーのものなので使いません。今回のログイン情報は保存されません。",
+        paths.browserProfile));
+    paths.browserProfile.clear();
+  } else if (state.browserSharedWritable) {
+    Dialogs().ShowError(WithPath(
+        "ブラウザのプロファイルフォルダは他のユーザーも書き込める設定です。ログインのクッキーを書き換えられるおそれがあります。",
+        paths.browserProfile));
+  }
+  return true;
+}
+
+}  // namespace morvane
