@@ -1,7 +1,7 @@
 #include "app/data_folder_start.h"
 
+#include "app/user_dialogs.h"
 #include "util/cp932.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
