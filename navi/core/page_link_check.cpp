@@ -1,0 +1,41 @@
+#include "navi/core/page_link_check.h"
+
+#include "util/safe_file_writer.h"
+
+namespace morvane {
+
+PageLinkCheck::PageLinkCheck(LinkCheckView& view, ShowPage show, LinkCheckLimits limits)
+    : view_(view), show_(std::move(show)), limits_(limits) {}
+
+PageLinkCheck::~PageLinkCheck() = default;
+
+void PageLinkCheck::Start(PageLinkList list) {
+  session_.reset();
+  result_ = {};
+  session_ = std::make_unique<LinkCheckSession>(
+      std::move(list), [this] { view_.WakeMainLoop(); }, limits_);
+  view_.ShowLinkCheckProgress(0, session_->Total(), true);
+  // A list without links ends at once; the wake brings that in.
+}
+
+void PageLinkCheck::Take() {
+  if (!session_ || !session_->Take()) return;
+  const bool running = !session_->Finished();
+  view_.ShowLinkCheckProgress(session_->Checked(), session_->Total(), running);
+  if (running) return;
+  result_ = session_->Result();
+  session_.reset();
+  // Showing waits for the browser while processing messages; nothing above
+  // may be touched after it.
+  show_(result_.Page());
+}
+
+void PageLinkCheck::Stop() {
+  if (session_) session_->Stop();
+}
+
+bool PageLinkCheck::SaveCsv(const std::string& path) const {
+  return HasResult() && WriteFileReplacing(path, result_.Csv(), kSharedFileMode);
+}
+
+}  // namespace morvane

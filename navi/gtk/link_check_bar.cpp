@@ -1,0 +1,52 @@
+#include "navi/gtk/link_check_bar.h"
+
+#include <string>
+
+#include "app/user_dialogs.h"
+#include "util/cp932.h"
+
+namespace morvane {
+
+LinkCheckBar::LinkCheckBar(PageLinkCheck::ShowPage show)
+    : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6),
+      btLinkCheckStop("中止"),
+      btLinkCheckCsv("CSV"),
+      check_(*this, std::move(show)) {
+  pbLinkCheck.set_show_text(true);
+  pbLinkCheck.set_valign(Gtk::ALIGN_CENTER);
+  pack_start(pbLinkCheck, Gtk::PACK_EXPAND_WIDGET);
+  pack_start(btLinkCheckStop, Gtk::PACK_SHRINK);
+  pack_start(btLinkCheckCsv, Gtk::PACK_SHRINK);
+  btLinkCheckStop.set_tooltip_text("リンクの確認を中止する");
+  btLinkCheckCsv.set_tooltip_text("リンク一覧をCSVファイルに保存する");
+  btLinkCheckStop.signal_clicked().connect([this] { check_.Stop(); });
+  btLinkCheckCsv.signal_clicked().connect([this] { btLinkCheckCsvClick(); });
+  arrived_.connect([this] { check_.Take(); });
+  set_no_show_all(true);
+}
+
+LinkCheckBar::~LinkCheckBar() = default;
+
+void LinkCheckBar::Start(PageLinkList list) {
+  show_all_children();
+  show();
+  check_.Start(std::move(list));
+}
+
+void LinkCheckBar::btLinkCheckCsvClick() {
+  if (!check_.HasResult()) return;
+  const FileFilter filter{SystemText("CSVファイル(*.csv)"), "*.csv"};
+  const std::optional<std::string> path = Dialogs().SaveFile(SystemText("リンク一覧の保存"), &filter, 1, "csv");
+  if (path) ShowErrorUnless(SystemText("ファイルを保存できませんでした"), check_.SaveCsv(*path));
+}
+
+void LinkCheckBar::ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) {
+  pbLinkCheck.set_fraction(total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total));
+  std::string text = std::to_string(done) + " / " + std::to_string(total);
+  if (!running) text += done < total ? " 中止しました" : " 確認しました";
+  pbLinkCheck.set_text(text);
+  btLinkCheckStop.set_sensitive(running);
+  btLinkCheckCsv.set_sensitive(!running);
+}
+
+}  // namespace morvane

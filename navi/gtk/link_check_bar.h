@@ -1,0 +1,38 @@
+#pragma once
+// The strip under the navigation toolbar while links are checked: progress,
+// a stop button and, once the check has ended, the CSV button. Results cross
+// from the checker's thread to the main loop through a dispatcher; the
+// window never waits for the network.
+#include <glibmm/dispatcher.h>
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/progressbar.h>
+
+#include "navi/core/page_link_check.h"
+
+namespace morvane {
+
+class LinkCheckBar : public Gtk::Box, private LinkCheckView {
+ public:
+  // show puts the finished list (CP932 HTML) into the browser.
+  explicit LinkCheckBar(PageLinkCheck::ShowPage show);
+  ~LinkCheckBar() override;
+
+  // Shows the strip and checks list; an earlier check is dropped.
+  void Start(PageLinkList list);
+  PageLinkCheck& Check() { return check_; }
+
+  Gtk::ProgressBar pbLinkCheck;
+  Gtk::Button btLinkCheckStop;
+  Gtk::Button btLinkCheckCsv;
+
+ private:
+  void btLinkCheckCsvClick();
+  void WakeMainLoop() override { arrived_.emit(); }
+  void ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) override;
+
+  Glib::Dispatcher arrived_;
+  PageLinkCheck check_;  // after the dispatcher: its thread is gone before the dispatcher is
+};
+
+}  // namespace morvane

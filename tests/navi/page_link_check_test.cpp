@@ -1,0 +1,110 @@
+#include "navi/core/page_link_check.h"
+
+#include <glib/gstdio.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <sstream>
+
+#include "support/fake_service.h"
+
+namespace morvane {
+namespace {
+
+using ::testing::HasSubstr;
+
+// The window's side: wakes arrive from the checker's thread, Take() runs on
+// the "main loop" (the test's thread).
+class FakeView : public LinkCheckView {
+ public:
+  void WakeMainLoop() override {
+    std::lock_guard lock(mutex_);
+    ++wakes_;
+    woken_.notify_all();
+  }
+  void ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) override {
+    progress.push_back({done, total, running});
+  }
+  void RunUntilEnded(PageLinkCheck& check) {
+    while (check.Running()) {
+      std::unique_lock lock(mutex_);
+      woken_.wait(lock, [&] { return wakes_ > taken_; });
+      taken_ = wakes_;
+      lock.unlock();
+      check.Take();
+    }
+  }
+  struct Progress {
+    std::size_t done, total;
+    bool running;
+  };
+  std::vector<Progress> progress;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable woken_;
+  int wakes_ = 0, taken_ = 0;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+TEST(PageLinkCheck, ShowsTheCheckedListAndSavesItAsCsv) {
+  testing::FakeService service;
+  FakeView view;
+  std::vector<std::string> shown;
+  PageLinkCheck check(view, [&](std::string_view page) { shown.emplace_back(page); });
+  gchar* folder = g_dir_make_tmp("linkcheck-XXXXXX", nullptr);
+  const std::string path = std::string(folder) + "/links.csv";
+  EXPECT_FALSE(check.SaveCsv(path));  // nothing checked yet
+  EXPECT_FALSE(g_file_test(path.c_str(), G_FILE_TEST_EXISTS));
+
+  check.Start(BuildPageLinkList("<a href=/modified>ok</a><a href=/status/410>gone</a><a href=mailto:a@b>m</a>",
+                                service.URL("/"), {}, {}));
+  view.RunUntilEnded(check);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_THAT(shown[0], HasSubstr(service.URL("/status/410") + "\tgone\t410\r\n"));
+  EXPECT_LT(shown[0].find("[410]"), shown[0].find("[200]"));
+  ASSERT_FALSE(view.progress.empty());
+  EXPECT_EQ(view.progress.front().done, 0u);
+  EXPECT_TRUE(view.progress.front().running);
+  EXPECT_EQ(view.progress.back().done, 3u);
+  EXPECT_EQ(view.progress.back().total, 3u);
+  EXPECT_FALSE(view.progress.back().running);
+
+  EXPECT_TRUE(check.SaveCsv(path));
+  const std::string csv = ReadFile(path);
+  EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
+  EXPECT_THAT(csv, HasSubstr(service.URL("/status/410") + ",gone,410\r\n"));
+  EXPECT_THAT(csv, HasSubstr("mailto:a@b,m,not checked\r\n"));
+
+  EXPECT_FALSE(check.SaveCsv(std::string(folder) + "/missing/links.csv"));  // no such folder
+  g_remove(path.c_str());
+  g_rmdir(folder);
+  g_free(folder);
+}
+
+TEST(PageLinkCheck, StopShowsWhatWasCheckedAndANewStartDropsTheOldCheck) {
+  testing::FakeService service;
+  FakeView view;
+  std::vector<std::string> shown;
+  PageLinkCheck check(view, [&](std::string_view page) { shown.emplace_back(page); });
+  std::string page;
+  for (int i = 0; i < 50; ++i) page += "<a href=\"/slow?s=30&n=" + std::to_string(i) + "\">slow</a>";
+  check.Start(BuildPageLinkList(page, service.URL("/"), {}, {}));
+  check.Start(BuildPageLinkList(page, service.URL("/"), {}, {}));  // the first one goes quietly
+  check.Stop();
+  view.RunUntilEnded(check);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_THAT(shown[0], HasSubstr("\tslow\tnot checked\r\n"));
+  EXPECT_FALSE(view.progress.back().running);
+}
+
+}  // namespace
+}  // namespace morvane
