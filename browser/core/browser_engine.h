@@ -16,6 +16,14 @@ enum class BrowserCommand : long {
   Back = 2,
 };
 
+// A page's request for a new window.
+struct NewWindowRequest {
+  std::string_view url;  // may be empty when the new window has no address yet
+  // The input of the user that led to the request, numbered by the control
+  // from 1; 0 when the page asked by itself.
+  unsigned long gesture = 0;
+};
+
 enum class NewWindowChoice {
   Cancel,          // no window opens
   HiddenBrowser,   // the hidden browser catches the new window's first navigation
@@ -26,8 +34,7 @@ class BrowserEvents {
  public:
   virtual ~BrowserEvents() = default;
   virtual void OnBeforeNavigate(std::string_view url) = 0;
-  // url may be empty when the new window has no address yet.
-  virtual NewWindowChoice OnNewWindow(std::string_view url) = 0;
+  virtual NewWindowChoice OnNewWindow(const NewWindowRequest& request) = 0;
   // topLevel is false for the documents of frames inside the page.
   virtual void OnDocumentComplete(bool topLevel) = 0;
   // The hidden browser's navigation; the engine always cancels it.

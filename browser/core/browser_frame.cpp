@@ -1,6 +1,7 @@
 #include "browser/core/browser_frame.h"
 
 #include "browser/core/wait_limits.h"
+#include "navi/core/scan_views.h"
 #include "navi/core/url_status.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -14,7 +15,10 @@ bool SameWindowMode(std::string_view mode) {
   return mode == SystemText("同窓モード") || mode == SystemText("スクリプト実行");
 }
 
-bool NoAddress(std::string_view url) { return url.empty() || url == "about:blank"; }
+// What a page may hand to the desktop's browser or to our visible browser.
+bool IsWebAddress(std::string_view url) {
+  return scan::StartsWithNoCase(url, "http://") || scan::StartsWithNoCase(url, "https://");
+}
 
 }  // namespace
 
@@ -22,15 +26,22 @@ TfrBrowserBase::TfrBrowserBase(BrowserEngine& engine, MessagePump& pump)
     : engine_(engine), pump_(pump), queryURLStatus_([](std::string_view url, std::string& status,
                                                        std::string& lastModified) {
         return QueryURLStatus(url, status, lastModified);
-      }) {
+      }),
+      statusAnswers_(std::make_shared<StatusAnswers>(&pump, this)) {
   engine_.SetEvents(this);
 }
 
-TfrBrowserBase::~TfrBrowserBase() { engine_.SetEvents(nullptr); }
+TfrBrowserBase::~TfrBrowserBase() {
+  engine_.SetEvents(nullptr);
+  std::lock_guard hold(statusAnswers_->lock);
+  statusAnswers_->pump = nullptr;
+  statusAnswers_->frame = nullptr;
+}
 
 void TfrBrowserBase::InitBrowser() { engine_.Navigate("about:blank"); }
 
 void TfrBrowserBase::CloseBrowser() {
+  ++navigation_;
   stopRequest_ = true;
   skipRequest_ = true;
   engine_.Stop();
@@ -85,6 +96,7 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
         return true;
       },
       kSettlePasses, GiveWay::Never);
+  ++navigation_;
   stopRequest_ = false;
   pageComplete_ = false;
   skipRequest_ = false;
@@ -136,6 +148,7 @@ bool TfrBrowserBase::WaitUntilComplete(int passes) {
 }
 
 void TfrBrowserBase::StopNavigation() {
+  ++navigation_;
   engine_.Stop();
   busy_ = false;
   stopRequest_ = true;
@@ -154,23 +167,33 @@ void TfrBrowserBase::RequestSkip() {
 
 void TfrBrowserBase::OnBeforeNavigate(std::string_view url) {
   if (url == "about:blank") return;
+  ++navigation_;
   skipRequest_ = false;
   busy_ = true;
 }
 
-NewWindowChoice TfrBrowserBase::OnNewWindow(std::string_view url) {
+NewWindowChoice TfrBrowserBase::OnNewWindow(const NewWindowRequest& request) {
+  // Windows a page opens by itself, on load or on a timer, are never acted on.
+  if (request.gesture == 0) return NewWindowChoice::Cancel;
   if (newWindowHook_) newWindowHook_(*this);
   if (SameWindowMode(browseMode_)) {
     PumpWhile([this] { return engine_.HiddenBusy(); }, kNewWindowPasses, GiveWay::Never);
     return NewWindowChoice::HiddenBrowser;
   }
   if (browseMode_ == SystemText("無視")) return NewWindowChoice::Cancel;
-  // Any other mode leaves the page to the desktop's browser.
-  if (systemBrowser_ && !NoAddress(url)) systemBrowser_->Open(url);
+  // Any other mode leaves the page to the desktop's browser: web addresses
+  // only, and one per input of the user however many windows it asks for.
+  if (systemBrowser_ && IsWebAddress(request.url) && request.gesture != launchGesture_) {
+    launchGesture_ = request.gesture;
+    systemBrowser_->Open(request.url);
+  }
   return NewWindowChoice::Cancel;
 }
 
-void TfrBrowserBase::OnHiddenBeforeNavigate(std::string_view url) { engine_.Navigate(url); }
+void TfrBrowserBase::OnHiddenBeforeNavigate(std::string_view url) {
+  // The visible browser is sent only where a page could send it itself.
+  if (IsWebAddress(url) || url == "about:blank") engine_.Navigate(url);
+}
 
 void TfrBrowserBase::OnDocumentComplete(bool topLevel) {
   if (!topLevel) return;

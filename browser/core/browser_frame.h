@@ -5,6 +5,8 @@
 // Free of any toolkit: the control is reached through BrowserEngine, the
 // event loop through MessagePump.
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -85,7 +87,7 @@ class TfrBrowserBase : public BrowserEvents {
 
   // Events of the control.
   void OnBeforeNavigate(std::string_view url) override;
-  NewWindowChoice OnNewWindow(std::string_view url) override;
+  NewWindowChoice OnNewWindow(const NewWindowRequest& request) override;
   void OnDocumentComplete(bool topLevel) override;
   void OnHiddenBeforeNavigate(std::string_view url) override;
   void OnStatusTextChange(std::string_view text) override;
@@ -117,6 +119,21 @@ class TfrBrowserBase : public BrowserEvents {
   // end gave it up.
   std::optional<PageValue> CallPage(PageScript script, std::vector<PageArgument> args);
 
+  // A failed navigation: the server is asked away from the GUI thread and
+  // the failure is settled when it answers, unless a newer navigation began.
+  void AskStatus(std::string url);
+  void SettleFailure(std::string_view status);
+  void EndAsComplete();
+  void GiveUpNavigation();
+  // Shared with the threads that ask: an answer that comes back after the
+  // frame has gone finds nobody to tell.
+  struct StatusAnswers {
+    StatusAnswers(MessagePump* p, TfrBrowserBase* f) : pump(p), frame(f) {}
+    std::mutex lock;
+    MessagePump* pump;      // null once the frame has gone
+    TfrBrowserBase* frame;  // read on the GUI thread only
+  };
+
   BrowserEngine& engine_;
   MessagePump& pump_;
   BrowserToolbar* toolbar_ = nullptr;
@@ -132,6 +149,12 @@ class TfrBrowserBase : public BrowserEvents {
   bool skipRequest_ = false;
   bool stopRequest_ = false;
   URLStatusQuery queryURLStatus_;
+  std::shared_ptr<StatusAnswers> statusAnswers_;
+  int statusQueriesInFlight_ = 0;
+  // Counts navigations, so an answer about an older one is dropped.
+  unsigned long navigation_ = 0;
+  // The input of the user that last sent an address to the desktop's browser.
+  unsigned long launchGesture_ = 0;
 };
 
 }  // namespace morvane

@@ -4,6 +4,13 @@
 #include "browser/core/status_text.h"
 
 namespace morvane {
+namespace {
+
+// Failures beyond this many unanswered queries are settled without asking,
+// so a page that fails over and over cannot pile up threads.
+constexpr int kMaxStatusQueries = 4;
+
+}  // namespace
 
 std::string TfrBrowserBase::StatusPrefix() const { return morvane::StatusPrefix(skipRequest_, busy_); }
 
@@ -35,22 +42,65 @@ void TfrBrowserBase::OnCommandStateChange(BrowserCommand command, bool enable) {
 
 void TfrBrowserBase::OnNavigateError(std::string_view url, long long status, bool& cancel) {
   if (status == 404) {
-    busy_ = false;
-    pageComplete_ = true;
-    skipRequest_ = false;
-    RefreshSkipAction();
+    EndAsComplete();
     return;
   }
   if (status == 200) return;
-  std::string code = std::to_string(status);
-  if (code.size() != 3) {
-    // A failure number, not a status: ask the server directly.
-    std::string lastModified;
-    code.clear();
-    if (queryURLStatus_) queryURLStatus_(url, code, lastModified);
-  }
-  if (code == "404" || code == "200") return;
   cancel = true;
+  if (std::to_string(status).size() == 3) {
+    GiveUpNavigation();
+    return;
+  }
+  // A failure number, not a status: the server is asked directly, and the
+  // navigation stays busy until it answers.
+  AskStatus(std::string(url));
+}
+
+void TfrBrowserBase::AskStatus(std::string url) {
+  if (!queryURLStatus_ || statusQueriesInFlight_ >= kMaxStatusQueries) {
+    GiveUpNavigation();
+    return;
+  }
+  auto ask = [answers = statusAnswers_, query = queryURLStatus_, url = std::move(url), navigation = navigation_] {
+    std::string status, lastModified;
+    try {
+      query(url, status, lastModified);
+    } catch (...) {
+      status.clear();  // no answer
+    }
+    std::lock_guard hold(answers->lock);
+    if (!answers->pump) return;
+    answers->pump->Post([answers, status = std::move(status), navigation] {
+      TfrBrowserBase* frame = answers->frame;
+      if (!frame) return;
+      --frame->statusQueriesInFlight_;
+      if (navigation == frame->navigation_) frame->SettleFailure(status);
+    });
+  };
+  try {
+    pump_.RunAside(std::move(ask));
+  } catch (...) {
+    GiveUpNavigation();  // no thread to ask on
+    return;
+  }
+  ++statusQueriesInFlight_;
+}
+
+void TfrBrowserBase::SettleFailure(std::string_view status) {
+  if (status == "404" || status == "200")
+    EndAsComplete();  // the server is there after all
+  else
+    GiveUpNavigation();
+}
+
+void TfrBrowserBase::EndAsComplete() {
+  busy_ = false;
+  pageComplete_ = true;
+  skipRequest_ = false;
+  RefreshSkipAction();
+}
+
+void TfrBrowserBase::GiveUpNavigation() {
   engine_.Stop();
   skipRequest_ = true;
   busy_ = false;

@@ -9,6 +9,8 @@ class GlibMessagePump final : public MessagePump {
   void ProcessMessages() override;
   void Sleep(int milliseconds) override;
   bool Terminating() const override { return terminating_; }
+  void RunAside(std::function<void()> work) override;
+  void Post(std::function<void()> task) override;
   // The window sets this when it starts to close, so running waits end.
   void SetTerminating(bool terminating) { terminating_ = terminating; }
 

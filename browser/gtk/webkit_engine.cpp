@@ -56,6 +56,9 @@ struct WebKitEngine::Impl {
   std::optional<std::pair<std::string, guint>> notFound;
   std::string newWindowURL;
   std::string statusText;
+  // Presses of a mouse button or key on the view, and clicks of ours: a new
+  // window a page asks for during one of them is the user's request.
+  unsigned long gestures = 0;
 
   Impl(const std::string& profileFolder, std::string homeURL);
   ~Impl();
@@ -106,6 +109,10 @@ static void EngineHistory(WebKitBackForwardList*, WebKitBackForwardListItem*, gp
   static_cast<WebKitEngine::Impl*>(self)->HistoryChanged();
 }
 static void EngineIgnoreClose(WebKitWebView*, gpointer) {}
+static gboolean EngineUserInput(GtkWidget*, GdkEvent*, gpointer self) {
+  ++static_cast<WebKitEngine::Impl*>(self)->gestures;
+  return FALSE;  // the page gets the input as usual
+}
 
 // Silence: what a page asks of the user is answered as if declined.
 static gboolean EngineScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
@@ -166,6 +173,8 @@ WebKitEngine::Impl::Impl(const std::string& profileFolder, std::string homeURL) 
   viewSignals.emplace_back(v, "mouse-target-changed", G_CALLBACK(EngineMouseTarget), this);
   viewSignals.emplace_back(v, "notify::title", G_CALLBACK(EngineTitle), this);
   viewSignals.emplace_back(v, "close", G_CALLBACK(EngineClose), this);
+  viewSignals.emplace_back(v, "button-press-event", G_CALLBACK(EngineUserInput), this);
+  viewSignals.emplace_back(v, "key-press-event", G_CALLBACK(EngineUserInput), this);
   viewSignals.emplace_back(webkit_web_view_get_back_forward_list(view.get()), "changed", G_CALLBACK(EngineHistory),
                            this);
   ConnectSilentHandlers(view.get(), viewSignals);
@@ -259,7 +268,8 @@ GtkWidget* WebKitEngine::Impl::CreateWindow(WebKitNavigationAction* action) {
   const std::string url = FromUtf8(uri && *uri ? uri : newWindowURL.c_str());
   newWindowURL.clear();
   if (!events) return nullptr;
-  if (events->OnNewWindow(url) != NewWindowChoice::HiddenBrowser) return nullptr;
+  const unsigned long gesture = action && webkit_navigation_action_is_user_gesture(action) ? gestures : 0;
+  if (events->OnNewWindow({url, gesture}) != NewWindowChoice::HiddenBrowser) return nullptr;
   ReleaseHidden();
   hidden = RefSink(WEBKIT_WEB_VIEW(webkit_web_view_new_with_related_view(view.get())));
   gpointer h = hidden.get();
@@ -310,13 +320,16 @@ gboolean WebKitEngine::Impl::LoadFailed(const char* uri, GError* error) {
   if (certificateReported || !events) return TRUE;
   bool cancel = false;
   events->OnNavigateError(FromUtf8(uri), kFailureBase - error->code, cancel);
-  return cancel ? TRUE : FALSE;
+  if (!cancel) return FALSE;
+  suppressFinish = true;  // the failed load completes nothing; the frame settles it
+  return TRUE;
 }
 
 gboolean WebKitEngine::Impl::CertificateFailed(const char* uri) {
   certificateReported = true;
   bool cancel = false;
   if (events) events->OnNavigateError(FromUtf8(uri), kCertificateFailure, cancel);
+  if (cancel) suppressFinish = true;
   return TRUE;  // the certificate is never accepted
 }
 
@@ -379,6 +392,7 @@ bool WebKitEngine::HiddenBusy() const {
 void WebKitEngine::ReleaseHiddenBrowser() { impl_->ReleaseHidden(); }
 
 std::unique_ptr<PageCall> WebKitEngine::CallPage(PageScript script, std::vector<PageArgument> args) {
+  if (script == PageScript::ClickElement) ++impl_->gestures;  // a click the user asked the frame for
   return StartPageCall(impl_->view.get(), script, args);
 }
 

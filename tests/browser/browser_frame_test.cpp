@@ -128,7 +128,7 @@ TEST_F(FrameTest, EveryWaitEndsAtOnceWhenTheApplicationEnds) {
       {"second navigation", [&] { frame.NavigateTo("http://host/second", false); }},
       {"document", [&] { EXPECT_FALSE(frame.WaitForDocument(60000)); }},
       {"completion", [&] { EXPECT_TRUE(frame.WaitForComplete(60000)); }},
-      {"new window", [&] { frame.OnNewWindow("http://host/new"); }},
+      {"new window", [&] { frame.OnNewWindow({"http://host/new", 1}); }},
       {"shown text", [&] { frame.ShowHTML("x"); }},
       {"page script", [&] { engine.hasDocument = true, frame.GetHTMLSource(); }},
       {"click on a busy page", [&] { engine.busy = true, frame.ClickElement("a", "go", false, true); }},
@@ -155,27 +155,60 @@ TEST_F(FrameTest, OnlyTheTopLevelDocumentCompletesAndBlankNavigationsAreNotCount
 TEST_F(FrameTest, BrowseModesDecideNewWindowsAfterTheHook) {
   bar.AttachAll();
   std::string next;
+  unsigned long click = 0;  // each request comes with an input of its own
   frame.SetNewWindowHook([&](TfrBrowserBase& f) { f.SetBrowseMode(next); });
   for (const char* mode : {"同窓モード", "スクリプト実行", "無視"}) {
     next = SystemText(mode);
-    EXPECT_EQ(frame.OnNewWindow("http://host/new"),
+    EXPECT_EQ(frame.OnNewWindow({"http://host/new", ++click}),
               next == SystemText("無視") ? NewWindowChoice::Cancel : NewWindowChoice::HiddenBrowser);
   }
   EXPECT_TRUE(bar.opened.empty());
   for (const std::string& mode : {std::string(), SystemText("通常のブラウザ"), std::string("other")}) {
     next = mode;
-    EXPECT_EQ(frame.OnNewWindow("http://host/" + mode), NewWindowChoice::Cancel);
+    EXPECT_EQ(frame.OnNewWindow({"http://host/" + mode, ++click}), NewWindowChoice::Cancel);
     EXPECT_EQ(bar.opened.back(), "http://host/" + mode);
   }
-  frame.OnNewWindow("about:blank");
+  frame.OnNewWindow({"about:blank", ++click});
   EXPECT_EQ(bar.opened.size(), 3u);
 
   // The hidden browser gets a bounded wait, and its navigation goes to the visible one.
   next = SystemText("同窓モード");
   engine.hiddenBusy = true;
-  EXPECT_EQ(frame.OnNewWindow("http://host/new"), NewWindowChoice::HiddenBrowser);
+  EXPECT_EQ(frame.OnNewWindow({"http://host/new", ++click}), NewWindowChoice::HiddenBrowser);
   frame.OnHiddenBeforeNavigate("http://host/new");
   EXPECT_EQ(engine.navigated.back(), "http://host/new");
+}
+
+TEST_F(FrameTest, PagesOpenWindowsOnlyOnTheUsersInputAndHandTheDesktopOneWebAddressPerInput) {
+  bar.AttachAll();
+  int hooked = 0;
+  frame.SetNewWindowHook([&](TfrBrowserBase&) { ++hooked; });
+  for (const char* mode : {"通常のブラウザ", "同窓モード", "スクリプト実行"}) {
+    frame.SetBrowseMode(SystemText(mode));
+    EXPECT_EQ(frame.OnNewWindow({"http://host/on-load", 0}), NewWindowChoice::Cancel) << mode;
+  }
+  EXPECT_EQ(hooked, 0);
+
+  frame.SetBrowseMode(SystemText("通常のブラウザ"));
+  unsigned long click = 0;
+  for (const char* other : {"ssh://host/", "file:///etc/passwd", "mailto:a@host", "javascript:open()",
+                            "data:text/html,x", "httpx://host/", "http:/host", ""})
+    frame.OnNewWindow({other, ++click});
+  EXPECT_TRUE(bar.opened.empty()) << bar.opened.front();
+
+  // However many windows the page asks for during one click, one address leaves.
+  ++click;
+  for (const char* asked : {"ssh://host/", "HTTPS://host/1", "http://host/2", "https://host/3"})
+    frame.OnNewWindow({asked, click});
+  frame.OnNewWindow({"http://host/next", ++click});
+  EXPECT_EQ(bar.opened, (std::vector<std::string>{"HTTPS://host/1", "http://host/next"}));
+
+  // Nor does the hidden browser send the visible one where a page could not.
+  frame.OnHiddenBeforeNavigate("file:///etc/passwd");
+  frame.OnHiddenBeforeNavigate("ssh://host/");
+  EXPECT_TRUE(engine.navigated.empty());
+  frame.OnHiddenBeforeNavigate("about:blank");
+  EXPECT_EQ(engine.navigated, std::vector<std::string>{"about:blank"});
 }
 
 TEST(StatusText, ScriptLinksShowTheirPathOthersStayAsTheyAre) {
@@ -241,7 +274,7 @@ TEST_F(FrameTest, AnErrorThatArrivesBeforeTheWaitStillEndsIt) {
   EXPECT_FALSE(frame.BusyState());
 }
 
-TEST_F(FrameTest, FailureNumbersAreSettledByAskingTheServer) {
+TEST_F(FrameTest, FailureNumbersAreSettledWhenTheServerAnswersAwayFromTheWindow) {
   std::vector<std::string> asked;
   std::string answer;
   frame.SetURLStatusQuery([&](std::string_view url, std::string& code, std::string&) {
@@ -249,15 +282,70 @@ TEST_F(FrameTest, FailureNumbersAreSettledByAskingTheServer) {
     code = answer;
     return false;
   });
-  EXPECT_TRUE(ErrorCancels(-2146697211));  // no answer at all
-  EXPECT_TRUE(frame.SkipRequest());
+  // The event returns before the server is asked; the navigation stays busy.
+  pump.holdAside = true;
+  frame.NavigateTo("http://host/x", false);
+  EXPECT_TRUE(ErrorCancels(-2146697211));
+  EXPECT_TRUE(asked.empty());
+  EXPECT_TRUE(frame.BusyState() && !frame.SkipRequest());
+  pump.FinishAside();
+  pump.ProcessMessages();
+  EXPECT_EQ(asked, std::vector<std::string>{"http://host/x"});
+  EXPECT_TRUE(frame.SkipRequest() && !frame.BusyState());  // no answer at all
+
+  pump.holdAside = false;
   for (const char* settled : {"404", "200"}) {
     answer = settled;
-    EXPECT_FALSE(ErrorCancels(-12345)) << settled;
+    frame.NavigateTo("http://host/x", false);
+    EXPECT_TRUE(ErrorCancels(-12345));
+    pump.ProcessMessages();
+    EXPECT_TRUE(frame.PageComplete() && !frame.SkipRequest() && !frame.BusyState()) << settled;
   }
   answer = "503";
-  EXPECT_TRUE(ErrorCancels(12345));
+  frame.NavigateTo("http://host/x", false);
+  ErrorCancels(12345);
+  pump.ProcessMessages();
+  EXPECT_TRUE(frame.SkipRequest() && !frame.PageComplete());
   EXPECT_EQ(asked.size(), 4u);
+}
+
+TEST_F(FrameTest, AnAnswerAboutAnOlderNavigationIsDropped) {
+  frame.SetURLStatusQuery([](std::string_view, std::string& code, std::string&) { return code = "503", false; });
+  pump.holdAside = true;
+  for (const std::function<void()>& moveOn : std::vector<std::function<void()>>{
+           [&] { frame.NavigateTo("http://host/newer", false); },
+           [&] { frame.OnBeforeNavigate("http://host/followed-link"); },
+           [&] { frame.StopNavigation(); },
+       }) {
+    frame.NavigateTo("http://host/failing", false);
+    ErrorCancels(-1);
+    moveOn();
+    const bool stopped = frame.StopRequest();
+    pump.FinishAside();
+    pump.ProcessMessages();
+    EXPECT_FALSE(frame.SkipRequest());
+    EXPECT_EQ(frame.BusyState(), !stopped);
+  }
+  // A waited navigation that fails ends when the answer arrives.
+  pump.holdAside = false;
+  engine.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { ErrorCancels(-1); }); };
+  EXPECT_TRUE(frame.NavigateTo("http://host/failing", true));
+  EXPECT_FALSE(frame.BusyState());
+}
+
+TEST_F(FrameTest, AnswersAfterTheFrameHasGoneFindNobody) {
+  FakePump aside;
+  aside.holdAside = true;
+  {
+    TfrBrowserBase gone{engine, aside};
+    gone.SetURLStatusQuery([](std::string_view, std::string&, std::string&) { return false; });
+    bool cancel = false;
+    gone.OnNavigateError("http://host/x", -1, cancel);
+    EXPECT_TRUE(cancel);
+  }
+  aside.FinishAside();
+  aside.ProcessMessages();  // must not reach the frame
+  EXPECT_TRUE(aside.posted.empty());
 }
 
 TEST_F(FrameTest, ClosingWindowAndBrowserKeepTheControlAndEndEverything) {

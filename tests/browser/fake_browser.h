@@ -55,10 +55,13 @@ struct FakeEngine : BrowserEngine {
   std::vector<std::pair<PageScript, std::vector<PageArgument>>> calls;
 };
 
-// Each pass of message processing runs the next scripted step, if any.
+// Each pass of message processing finishes the work set aside (unless held),
+// runs what was posted, then the next scripted step, if any.
 struct FakePump : MessagePump {
   void ProcessMessages() override {
     ++processed;
+    if (!holdAside) FinishAside();
+    for (auto ready = std::exchange(posted, {}); auto& task : ready) task();
     if (everyPass) everyPass();
     if (steps.empty()) return;
     auto step = std::move(steps.front());
@@ -67,8 +70,14 @@ struct FakePump : MessagePump {
   }
   void Sleep(int ms) override { slept += ms; }
   bool Terminating() const override { return terminating; }
+  void RunAside(std::function<void()> work) override { aside.push_back(std::move(work)); }
+  void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
+  void FinishAside() {
+    for (auto work = std::exchange(aside, {}); auto& w : work) w();
+  }
 
-  std::deque<std::function<void()>> steps;
+  std::deque<std::function<void()>> steps, aside, posted;
+  bool holdAside = false;
   std::function<void()> everyPass;
   bool terminating = false;
   int processed = 0;

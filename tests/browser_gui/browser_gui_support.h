@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -14,6 +15,9 @@
 #include "browser/gtk/browser_frame_widget.h"
 #include "support/fake_service.h"
 #include "util/cp932.h"
+// Last: the X11 headers define names that clash with the ones above.
+#include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
 
 namespace morvane::testing {
 
@@ -30,6 +34,41 @@ inline bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 10000) 
   }
   return cond();
 }
+
+// A window that keeps answering never spends this long in one pass of its
+// event loop, whatever the page does.
+inline constexpr gint64 kAnsweringPassMs = 100;
+
+// Runs the event loop pass by pass until done() holds or timeoutMs has
+// passed; returns the longest single pass in milliseconds.
+inline gint64 LongestPassMs(int timeoutMs, const std::function<bool()>& done = [] { return false; }) {
+  gint64 longest = 0;
+  const gint64 end = g_get_monotonic_time() + gint64{timeoutMs} * 1000;
+  while (!done() && g_get_monotonic_time() < end) {
+    const gint64 start = g_get_monotonic_time();
+    g_main_context_iteration(nullptr, FALSE);
+    longest = std::max(longest, g_get_monotonic_time() - start);
+    g_usleep(2000);
+  }
+  return longest / 1000;
+}
+
+// An address on this machine where nobody listens: a port that was free a moment ago.
+inline std::string RefusedURL() {
+  GSocketListener* listener = g_socket_listener_new();
+  const guint16 port = g_socket_listener_add_any_inet_port(listener, nullptr, nullptr);
+  g_object_unref(listener);
+  return "http://127.0.0.1:" + std::to_string(port) + "/";
+}
+
+class RecordingDesktop : public SystemBrowser {
+ public:
+  bool Open(std::string_view url) override {
+    opened.emplace_back(url);
+    return true;
+  }
+  std::vector<std::string> opened;
+};
 
 // Runs action on the event loop after delayMs, from inside whatever wait is running.
 class Later {
@@ -114,6 +153,46 @@ class BrowserTest : public ::testing::Test {
   bool SourceHas(std::string_view text) { return frame().GetHTMLSource().find(text) != std::string::npos; }
   bool WaitForURL(std::string_view url) {
     return PumpUntil([&] { return frame().GetLocationURL() == url && !frame().Engine().Busy(); });
+  }
+  // Clicks the page at (x, y) with the real pointer, as the user would.
+  void ClickPageAt(int x, int y) {
+    int wx = 0, wy = 0, ox = 0, oy = 0;
+    gtk_widget_translate_coordinates(GTK_WIDGET(view()), window_, x, y, &wx, &wy);
+    gdk_window_get_origin(gtk_widget_get_window(window_), &ox, &oy);
+    Display* display = GDK_WINDOW_XDISPLAY(gtk_widget_get_window(window_));
+    auto step = [display] {
+      XFlush(display);
+      PumpUntil([] { return false; }, 100);
+    };
+    XTestFakeMotionEvent(display, -1, ox + wx, oy + wy, 0);
+    step();
+    XTestFakeButtonEvent(display, 1, True, 0);
+    step();
+    XTestFakeButtonEvent(display, 1, False, 0);
+    step();
+  }
+  // Runs script in the page's own world; its value as text.
+  std::string PageValueOf(const char* script) {
+    struct Answer {
+      bool done = false;
+      std::string text;
+    };
+    auto answer = std::make_shared<Answer>();
+    webkit_web_view_evaluate_javascript(
+        view(), script, -1, nullptr, nullptr, nullptr,
+        +[](GObject* source, GAsyncResult* result, gpointer data) {
+          std::unique_ptr<std::shared_ptr<Answer>> share(static_cast<std::shared_ptr<Answer>*>(data));
+          if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, nullptr)) {
+            char* text = jsc_value_to_string(value);
+            (*share)->text = text ? text : "";
+            g_free(text);
+            g_object_unref(value);
+          }
+          (*share)->done = true;
+        },
+        std::make_unique<std::shared_ptr<Answer>>(answer).release());
+    PumpUntil([&] { return answer->done; });
+    return answer->text;
   }
 
   std::string dataDir_;

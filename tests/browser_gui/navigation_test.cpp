@@ -1,17 +1,10 @@
 // Navigation on a real web view: browse modes, errors, stop and skip, closing.
+#include <atomic>
+
 #include "browser_gui_support.h"
 
 namespace morvane::testing {
 namespace {
-
-class RecordingDesktop : public SystemBrowser {
- public:
-  bool Open(std::string_view url) override {
-    opened.emplace_back(url);
-    return true;
-  }
-  std::vector<std::string> opened;
-};
 
 class BrowseModeTest : public BrowserTest {
  protected:
@@ -76,14 +69,39 @@ TEST_F(BrowserTest, ServerErrorsAreNotShownAndEndTheWaitAsFinished) {
 }
 
 TEST_F(BrowserTest, FailuresWithoutStatusAskTheServerAndShowNoErrorPage) {
-  // A port that was free a moment ago: nobody listens there.
-  GSocketListener* listener = g_socket_listener_new();
-  const guint16 port = g_socket_listener_add_any_inet_port(listener, nullptr, nullptr);
-  g_object_unref(listener);
-  const std::string refused = "http://127.0.0.1:" + std::to_string(port) + "/";
+  const std::string refused = RefusedURL();
   EXPECT_TRUE(Navigate(refused));
   EXPECT_EQ(statusQueries, std::vector<std::string>{refused});
   EXPECT_FALSE(frame().BusyState());
+}
+
+TEST_F(BrowserTest, ASlowServerAskedAboutAFailureLeavesTheWindowAnswering) {
+  // A server that takes its time to answer, up to ten seconds.
+  auto answer = std::make_shared<std::atomic<bool>>(false);
+  auto asked = std::make_shared<std::atomic<int>>(0);
+  frame().SetURLStatusQuery([answer, asked](std::string_view, std::string& status, std::string&) {
+    ++*asked;
+    for (int i = 0; i < 1000 && !*answer; ++i) g_usleep(10000);
+    status.clear();
+    return false;
+  });
+  const std::string refused = RefusedURL();
+  frame().NavigateTo(refused, false);
+  EXPECT_LT(LongestPassMs(1500), kAnsweringPassMs);
+  EXPECT_EQ(*asked, 1);
+  EXPECT_TRUE(frame().BusyState());  // not settled before the server answers
+  *answer = true;
+  EXPECT_TRUE(PumpUntil([&] { return !frame().BusyState() && frame().SkipRequest(); }));
+
+  // A newer navigation drops the older failure's answer.
+  *answer = false;
+  frame().NavigateTo(refused, false);
+  ASSERT_TRUE(PumpUntil([&] { return *asked == 2; }));
+  ASSERT_TRUE(Navigate(service->URL("/pages/target.html")));
+  *answer = true;
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(frame().PageComplete() && !frame().SkipRequest());
+  EXPECT_TRUE(SourceHas("the target page"));
 }
 
 TEST_F(BrowserTest, UntrustedCertificatesAreNavigationErrorsNeverAccepted) {

@@ -79,6 +79,8 @@ TEST_F(BrowserTest, HostilePageCannotMisleadFillingOrClicking) {
   EXPECT_EQ(frame().GetPageTitle(), "echo");
   EXPECT_TRUE(SourceHas("catname_d=" + ServiceEncoded("id'\"\\")));
   EXPECT_TRUE(SourceHas("pw_d=" + ServiceEncoded("pw</script>")));
+  for (const char* decoy : {"elements", "name", "length", "item"})  // nothing filled beside the two fields
+    EXPECT_TRUE(SourceHas(std::string(decoy) + "=</p>")) << decoy;
 }
 
 TEST_F(BrowserTest, ShiftJisPagesAndShownTextComeBackAsCp932) {
