@@ -38,6 +38,9 @@ inline bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 10000) 
 // A window that keeps answering never spends this long in one pass of its
 // event loop, whatever the page does.
 inline constexpr gint64 kAnsweringPassMs = 100;
+// Pages that keep the control busy on purpose (popups on a timer, dialogs in
+// a loop) on a loaded machine: a frozen window is seconds long, far above this.
+inline constexpr gint64 kHostilePassMs = 500;
 
 // Runs the event loop pass by pass until done() holds or timeoutMs has
 // passed; returns the longest single pass in milliseconds.
