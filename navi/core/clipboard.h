@@ -1,0 +1,17 @@
+#pragma once
+// The desktop's clipboard text as the toolbar's commands see it. The window
+// installs the GTK clipboard; tests install a plain string.
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // CP932; empty when the clipboard holds no text.
+  virtual std::string GetText() = 0;
+  virtual void SetText(std::string_view cp932) = 0;
+};
+
+}  // namespace morvane

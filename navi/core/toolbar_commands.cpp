@@ -1,0 +1,136 @@
+#include "navi/core/toolbar_commands.h"
+
+#include <stdexcept>
+
+#include "navi/core/index_check.h"
+#include "navi/core/link_list.h"
+#include "navi/core/link_tag.h"
+#include "util/cp932.h"
+#include "util/text_routines.h"
+#include "util/user_dialogs.h"
+
+namespace morvane {
+
+ToolbarCommands::ToolbarCommands(ToolbarView& view, Clipboard& clipboard, Keyboard& keyboard)
+    : view_(view), clipboard_(&clipboard), keyboard_(&keyboard) {}
+
+void ToolbarCommands::AttachBrowser(TfrBrowserBase& frame) {
+  Detach();
+  frame_ = &frame;
+  frame.NavigateTo("about:blank", true);
+  frame.SetCommandStateHook([this](TfrBrowserBase& f) { UpdateHistoryButtons(f); });
+  previousNewWindowHook_ = frame.NewWindowHook();
+  frame.SetNewWindowHook([this](TfrBrowserBase& f) { RefreshBrowseMode(f); });
+  frame.SetToolbar(this);
+  linkTemplate_ = kDefaultLinkTemplate;
+}
+
+void ToolbarCommands::Detach() {
+  if (!frame_) return;
+  frame_->SetCommandStateHook(nullptr);
+  frame_->SetNewWindowHook(std::move(previousNewWindowHook_));
+  previousNewWindowHook_ = nullptr;
+  if (frame_->Toolbar() == this) frame_->SetToolbar(nullptr);
+  frame_ = nullptr;
+}
+
+TfrBrowserBase& ToolbarCommands::frame() {
+  // The widget only offers its buttons once it has been attached.
+  if (!frame_) throw std::logic_error("toolbar used before AttachBrowser");
+  return *frame_;
+}
+
+void ToolbarCommands::UpdateHistoryButtons(TfrBrowserBase& f) { view_.SetHistoryButtons(f.BackFlag(), f.ForwardFlag()); }
+
+void ToolbarCommands::RefreshBrowseMode(TfrBrowserBase& f) {
+  // Read at every request, so a change of the box counts from the next one.
+  f.SetBrowseMode(view_.BrowseModeText());
+  if (previousNewWindowHook_) previousNewWindowHook_(f);
+}
+
+void ToolbarCommands::RefreshSkipAction() {
+  if (frame_) view_.SetSkipEnabled(frame_->BusyState());
+}
+
+void ToolbarCommands::SetURLText(std::string_view url) { view_.SetURLBoxText(url); }
+
+void ToolbarCommands::GoBack() { frame().Engine().GoBack(); }
+void ToolbarCommands::GoForward() { frame().Engine().GoForward(); }
+void ToolbarCommands::Reload() { frame().Engine().Reload(); }
+void ToolbarCommands::GoHome() { frame().Engine().GoHome(); }
+void ToolbarCommands::Stop() { frame().StopNavigation(); }
+void ToolbarCommands::Skip() { frame().RequestSkip(); }
+
+void ToolbarCommands::GoToTypedURL() {
+  std::string url = TrimSpaces(view_.URLBoxText());
+  if (url.empty()) url = "about:blank";
+  frame().NavigateTo(url, false);
+}
+
+void ToolbarCommands::GoToClipboardURL() {
+  view_.SetURLBoxText(clipboard_->GetText());
+  Stop();
+  GoToTypedURL();
+}
+
+void ToolbarCommands::GoToSelectedURL() {
+  const std::string url = TrimSpaces(frame().GetSelectedText());
+  if (!ShowErrorUnless(SystemText("選択部分がありません"), !url.empty())) return;
+  Stop();
+  frame().NavigateTo(url, false);
+}
+
+void ToolbarCommands::ShowClipboardAsPage() { frame().ShowHTML(clipboard_->GetText()); }
+
+void ToolbarCommands::OpenIndexCheck(int tag) {
+  const std::optional<IndexCheck> check = IndexCheckFromTag(tag);
+  if (check) frame().NavigateTo(IndexCheckURL(*check, frame().GetLocationURL()), false);
+}
+
+void ToolbarCommands::CopyHTMLSource() { clipboard_->SetText(frame().GetHTMLSource()); }
+void ToolbarCommands::CopySelection() { clipboard_->SetText(frame().GetSelectedText()); }
+void ToolbarCommands::CopyURL() { clipboard_->SetText(frame().GetLocationURL()); }
+
+std::string ToolbarCommands::LinkText() { return LinkTextFor(frame().GetSelectedText(), frame().GetPageTitle()); }
+
+void ToolbarCommands::CopyLinkTag() {
+  const std::string url = frame().GetLocationURL();
+  clipboard_->SetText(MakeLinkTag(linkTemplate_, url, LinkText()));
+}
+
+void ToolbarCommands::CopyLinkTagWithTypedText() {
+  const std::string url = frame().GetLocationURL();
+  const std::optional<std::string> text = Dialogs().InputText(
+      SystemText("リンクテキストの入力"), SystemText("リンクテキストを入力してください"), LinkText());
+  if (!text) return;
+  clipboard_->SetText(MakeLinkTag(linkTemplate_, url, TrimSpaces(*text)));
+}
+
+void ToolbarCommands::EditLinkTemplate() {
+  const std::optional<std::string> entered =
+      Dialogs().InputText(SystemText("リンクタグの作成"), SystemText("リンクタグを入力してください"), linkTemplate_);
+  if (entered && !entered->empty()) linkTemplate_ = *entered;
+}
+
+std::string ToolbarCommands::KeywordFor(bool keyDown, std::string_view caption, std::string& remembered) {
+  if (!keyDown) return {};
+  if (std::optional<std::string> entered =
+          Dialogs().InputText(caption, SystemText("キーワードを入力してください"), remembered))
+    remembered = std::move(*entered);
+  return remembered;
+}
+
+void ToolbarCommands::MakePageLinkList(bool copy) {
+  const std::string source = frame().GetHTMLSource();
+  const std::string baseURL = frame().GetLocationURL();
+  const std::string anchorKeyword =
+      KeywordFor(keyboard_->ShiftDown(), SystemText("検索抽出語を設定(アンカーテキスト)"), anchorKeyword_);
+  const std::string urlKeyword = KeywordFor(keyboard_->CtrlDown(), SystemText("検索抽出語を設定(URL)"), urlKeyword_);
+  const std::string page = BuildPageLinkList(source, baseURL, anchorKeyword, urlKeyword).Page();
+  if (copy)
+    clipboard_->SetText(page);
+  else
+    frame().ShowHTML(page);
+}
+
+}  // namespace morvane

@@ -1,0 +1,243 @@
+// The navigation toolbar's commands over a scripted browser control, with
+// the clipboard, the modifier keys and the dialogs answered by the test.
+#include "navi/core/toolbar_commands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "browser/fake_browser.h"
+#include "navi/core/link_tag.h"
+#include "support/fake_dialogs.h"
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testing::FakeEngine;
+using testing::FakePump;
+
+struct FakeView : ToolbarView, Clipboard, Keyboard {
+  std::string URLBoxText() const override { return urlBox; }
+  void SetURLBoxText(std::string_view text) override { urlBox = text; }
+  void SetHistoryButtons(bool back, bool forward) override { backEnabled = back, forwardEnabled = forward; }
+  void SetSkipEnabled(bool enabled) override { skipEnabled = enabled; }
+  std::string BrowseModeText() const override { return browseMode; }
+  std::string GetText() override { return clipboard; }
+  void SetText(std::string_view text) override { clipboard = text, ++copies; }
+  bool ShiftDown() const override { return shift; }
+  bool CtrlDown() const override { return ctrl; }
+
+  std::string urlBox, browseMode, clipboard;
+  bool backEnabled = false, forwardEnabled = false, skipEnabled = false, shift = false, ctrl = false;
+  int copies = 0;
+};
+
+// Page scripts answer from a page held by the test: its source and selection.
+class ToolbarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The control completes each navigation on the next pass.
+    engine.onNavigate = [this](std::string_view url) {
+      engine.busy = true;
+      engine.location = std::string(url);
+      frame.wbBrowserBeforeNavigate2(url);
+      pump.steps.push_back([this] { engine.busy = false, frame.wbBrowserDocumentComplete(true); });
+    };
+    engine.page = [this](PageScript script, const std::vector<PageArgument>&) -> std::optional<PageValue> {
+      if (script == PageScript::Source) return PageValue(source);
+      if (script == PageScript::Selection) return PageValue(selection);
+      return std::nullopt;
+    };
+    commands.AttachBrowser(frame);
+    engine.navigated.clear();
+  }
+  void ShowPage(std::string url, std::string html) {
+    engine.location = std::move(url);
+    source = std::move(html);
+  }
+
+  FakeEngine engine;
+  FakePump pump;
+  TfrBrowserBase frame{engine, pump};
+  FakeView view;
+  FakeDialogs dialogs;
+  ToolbarCommands commands{view, view, view};
+  std::string source, selection;
+};
+
+TEST_F(ToolbarTest, AttachingTakesTheFrameOverAndDetachingGivesItBack) {
+  EXPECT_EQ(frame.Toolbar(), &commands);
+  EXPECT_EQ(commands.LinkTemplate(), kDefaultLinkTemplate);
+  EXPECT_EQ(engine.location, "about:blank");
+  EXPECT_TRUE(frame.PageComplete());
+
+  frame.wbBrowserCommandStateChange(2, true);
+  EXPECT_TRUE(view.backEnabled && !view.forwardEnabled);
+  frame.wbBrowserCommandStateChange(1, true);
+  frame.wbBrowserCommandStateChange(2, false);
+  EXPECT_TRUE(!view.backEnabled && view.forwardEnabled);
+
+  // A hook installed before the toolbar still runs, after the box was read.
+  FakeEngine engine2;
+  TfrBrowserBase second{engine2, pump};
+  engine2.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { second.wbBrowserDocumentComplete(true); }); };
+  std::vector<std::string> seenModes;
+  second.SetNewWindowHook([&](TfrBrowserBase& f) { seenModes.push_back(f.BrowseMode()); });
+  FakeView secondView;
+  {
+    ToolbarCommands toolbar{secondView, secondView, secondView};
+    toolbar.AttachBrowser(second);
+    secondView.browseMode = SystemText("無視");
+    EXPECT_EQ(second.wbBrowserNewWindow2("http://host/new"), NewWindowChoice::Cancel);
+    secondView.browseMode = SystemText("同窓モード");
+    EXPECT_EQ(second.wbBrowserNewWindow2("http://host/new"), NewWindowChoice::HiddenBrowser);
+    EXPECT_THAT(seenModes, ElementsAre(SystemText("無視"), SystemText("同窓モード")));
+  }
+  EXPECT_EQ(second.Toolbar(), nullptr);
+  second.wbBrowserCommandStateChange(2, true);
+  second.wbBrowserNewWindow2("http://host/new");
+  EXPECT_EQ(seenModes.size(), 3u);
+}
+
+TEST_F(ToolbarTest, TypedAndClipboardURLsAreTrimmedOnlyForTheNavigation) {
+  engine.onNavigate = [](std::string_view) {};  // the loads never complete
+  view.urlBox = " " + SystemText("　") + " ";
+  commands.GoToTypedURL();
+  view.urlBox = SystemText("　") + "http://host/a ";
+  commands.GoToTypedURL();
+  EXPECT_EQ(view.urlBox, SystemText("　") + "http://host/a ");
+
+  view.clipboard = "  http://host/b\t";
+  commands.GoToClipboardURL();
+  EXPECT_EQ(view.urlBox, "  http://host/b\t");
+  EXPECT_THAT(engine.navigated, ElementsAre("about:blank", "http://host/a", "http://host/b\t"));
+  view.clipboard.clear();
+  commands.GoToClipboardURL();
+  EXPECT_EQ(engine.navigated.back(), "about:blank");
+  EXPECT_EQ(view.urlBox, "");
+}
+
+TEST_F(ToolbarTest, SelectedURLNeedsASelection) {
+  selection = "  http://host/sel  ";
+  commands.GoToSelectedURL();
+  selection = SystemText("　");
+  commands.GoToSelectedURL();
+  EXPECT_THAT(engine.navigated, ElementsAre("http://host/sel"));
+  EXPECT_THAT(dialogs.errors, ElementsAre(SystemText("選択部分がありません")));
+  EXPECT_EQ(view.urlBox, "http://host/sel");  // from the completed page, not from the command
+
+  engine.hasDocument = false;
+  EXPECT_THROW(commands.GoToSelectedURL(), PageAccessError);
+  EXPECT_THROW(commands.CopySelection(), PageAccessError);
+  EXPECT_EQ(view.copies, 0);
+}
+
+TEST_F(ToolbarTest, SkipFollowsTheBusyStateAndStopClearsIt) {
+  EXPECT_FALSE(view.skipEnabled);
+  ShowPage("http://host/", "");
+  engine.onNavigate = [this](std::string_view url) { engine.busy = true, engine.location = url; };
+  view.urlBox = "http://host/slow";
+  commands.GoToTypedURL();
+  EXPECT_TRUE(view.skipEnabled);
+
+  // Skipping from inside a wait ends it, stopping the control.
+  pump.steps.push_back([this] { commands.Skip(); });
+  EXPECT_TRUE(frame.WaitForComplete(100));
+  EXPECT_FALSE(view.skipEnabled || frame.BusyState());
+
+  commands.GoToTypedURL();
+  const int stopsBefore = engine.stops;
+  commands.Stop();
+  EXPECT_EQ(engine.stops, stopsBefore + 1);
+  EXPECT_TRUE(frame.StopRequest() && !frame.BusyState() && !frame.SkipRequest());
+}
+
+TEST_F(ToolbarTest, ClipboardCopiesTakeThePageAsItIs) {
+  ShowPage("http://host/p?a=1&b=2", "<title>T</title><p>x</p>");
+  selection = "  sel ";
+  commands.CopyHTMLSource();
+  EXPECT_EQ(view.clipboard, source);
+  commands.CopySelection();
+  EXPECT_EQ(view.clipboard, "  sel ");
+  commands.CopyURL();
+  EXPECT_EQ(view.clipboard, "http://host/p?a=1&b=2");
+
+  view.clipboard = "<p>" + SystemText("日本語") + "</p>";
+  commands.ShowClipboardAsPage();
+  EXPECT_THAT(engine.loaded.back(), HasSubstr(SystemText("日本語")));
+}
+
+TEST_F(ToolbarTest, LinkTagsUseTheTemplateAndTheTypedText) {
+  ShowPage("http://host/dir/", "<title>  Top  </title>");
+  commands.CopyLinkTag();
+  EXPECT_EQ(view.clipboard, "<a href=\"http://host/dir/\" taget=\"_blank\">Top</a>");
+
+  selection = " Chosen ";
+  dialogs.inputAnswers = {std::nullopt, std::string("  typed  ")};
+  commands.CopyLinkTagWithTypedText();
+  EXPECT_EQ(view.copies, 1);
+  commands.CopyLinkTagWithTypedText();
+  EXPECT_EQ(view.clipboard, "<a href=\"http://host/dir/\" taget=\"_blank\">typed</a>");
+  EXPECT_THAT(dialogs.inputInitials, ElementsAre("Chosen", "Chosen"));
+  EXPECT_EQ(dialogs.inputCaptions[0], SystemText("リンクテキストの入力"));
+
+  // Cancel and an empty entry keep the template; anything else replaces it untrimmed.
+  dialogs.inputAnswers = {std::nullopt, std::string(), std::string(" {$TEXT}|{$TEXT} ")};
+  for (int i = 0; i < 3; ++i) commands.EditLinkTemplate();
+  EXPECT_EQ(dialogs.inputInitials.back(), kDefaultLinkTemplate);
+  commands.CopyLinkTag();
+  EXPECT_EQ(view.clipboard, " Chosen|Chosen ");
+
+  engine.hasDocument = false;
+  const int copies = view.copies;
+  EXPECT_THROW(commands.CopyLinkTag(), PageAccessError);
+  EXPECT_THROW(commands.CopyLinkTagWithTypedText(), PageAccessError);
+  EXPECT_EQ(view.copies, copies);
+}
+
+TEST_F(ToolbarTest, PageLinkListAsksForKeywordsOnlyWithShiftOrCtrl) {
+  ShowPage("http://host/dir/page.html",
+           "<a href=../x.html>News</a><a href=a.html>Alpha</a><a href=http://other/n>News two</a>");
+  view.shift = true;
+  dialogs.inputAnswers = {std::string("News")};
+  commands.MakePageLinkList(true);
+  EXPECT_THAT(view.clipboard, HasSubstr("http://host/x.html\tNews"));
+  EXPECT_THAT(view.clipboard, HasSubstr("http://other/n\tNews two"));
+  EXPECT_THAT(view.clipboard, Not(HasSubstr("Alpha")));
+
+  // Without Shift every link; with it again the old keyword is offered, and
+  // Cancel keeps it.
+  view.shift = false;
+  commands.MakePageLinkList(true);
+  EXPECT_THAT(view.clipboard, HasSubstr("Alpha"));
+  view.shift = view.ctrl = true;
+  dialogs.inputAnswers = {std::nullopt, std::string("other")};
+  commands.MakePageLinkList(false);
+  EXPECT_THAT(dialogs.inputInitials, ElementsAre("", "News", ""));
+  EXPECT_THAT(dialogs.inputCaptions,
+              ElementsAre(SystemText("検索抽出語を設定(アンカーテキスト)"),
+                          SystemText("検索抽出語を設定(アンカーテキスト)"), SystemText("検索抽出語を設定(URL)")));
+  ASSERT_EQ(engine.loaded.size(), 1u);
+  EXPECT_THAT(engine.loaded[0], HasSubstr("http://other/n\tNews two"));
+  EXPECT_THAT(engine.loaded[0], Not(HasSubstr("x.html")));
+}
+
+TEST_F(ToolbarTest, IndexChecksOpenTheSearchForTheShownPage) {
+  for (int tag = 0; tag <= 6; ++tag) {
+    ShowPage("http://host/", "");
+    commands.OpenIndexCheck(tag);
+  }
+  EXPECT_THAT(engine.navigated,
+              ElementsAre(HasSubstr("yahoo.co.jp/search?search.x=1&fr=top_ga1_sa&tid=top_ga1_sa&ei=UTF-8&aq=&oq=&p=site%3Ahost/"),
+                          "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=site%3Ahost/",
+                          "http://www.bing.com/search?filt=all&q=site%3Ahost/",
+                          HasSubstr("&p=link%3Ahttp://host/"),
+                          "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=link%3Ahttp://host/",
+                          "http://www.bing.com/search?filt=all&q=link%3Ahttp://host/"));
+}
+
+}  // namespace
+}  // namespace morvane
