@@ -1,0 +1,32 @@
+#include "navi/gtk/desktop_input.h"
+
+#include <gtkmm/clipboard.h>
+
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+bool ModifierDown(GdkModifierType mask) {
+  GdkModifierType state{};
+  if (!gtk_get_current_event_state(&state)) {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display) return false;
+    state = static_cast<GdkModifierType>(gdk_keymap_get_modifier_state(gdk_keymap_get_for_display(display)));
+  }
+  return (state & mask) != 0;
+}
+
+}  // namespace
+
+std::string GtkClipboardText::GetText() {
+  // Asks the owner and keeps the window alive until it answers.
+  return Utf8ToCp932(Gtk::Clipboard::get()->wait_for_text().raw());
+}
+
+void GtkClipboardText::SetText(std::string_view cp932) { Gtk::Clipboard::get()->set_text(Cp932ToUtf8(cp932)); }
+
+bool GtkKeyboard::ShiftDown() const { return ModifierDown(GDK_SHIFT_MASK); }
+bool GtkKeyboard::CtrlDown() const { return ModifierDown(GDK_CONTROL_MASK); }
+
+}  // namespace morvane

@@ -1,0 +1,304 @@
+// The navigation toolbar over a real web view: its buttons, menus and boxes
+// clicked as a user clicks them, against the stand-in service.
+#include <gmock/gmock.h>
+#include <gtkmm/clipboard.h>
+#include <gtkmm/icontheme.h>
+
+#include "browser_gui_support.h"
+#include "navi/core/link_tag.h"
+#include "navi/gtk/browser_images.h"
+#include "navi/gtk/browser_navi.h"
+#include "support/fake_dialogs.h"
+
+namespace morvane::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct HeldKeys : Keyboard {
+  bool ShiftDown() const override { return shift; }
+  bool CtrlDown() const override { return ctrl; }
+  bool shift = false, ctrl = false;
+};
+
+class RecordingDesktop : public SystemBrowser {
+ public:
+  bool Open(std::string_view url) override { return opened.emplace_back(url), true; }
+  std::vector<std::string> opened;
+};
+
+class ToolbarTest : public BrowserTest {
+ protected:
+  void SetUp() override {
+    BrowserTest::SetUp();
+    // The browser in a box of its own, as on the window's browser tab.
+    g_object_ref(widget_->gobj());
+    gtk_container_remove(GTK_CONTAINER(window_), GTK_WIDGET(widget_->gobj()));
+    tab.pack_start(*widget_, Gtk::PACK_EXPAND_WIDGET);
+    g_object_unref(widget_->gobj());
+    gtk_container_add(GTK_CONTAINER(window_), GTK_WIDGET(tab.gobj()));
+    gtk_widget_show_all(window_);
+    navi.AttachBrowser(*widget_);
+    navi.Commands().SetKeyboard(keys);
+    frame().SetSystemBrowser(&desktop);
+    Settle();
+  }
+  void TearDown() override {
+    navi.Commands().Detach();
+    tab.remove(navi);
+    g_object_ref(widget_->gobj());
+    tab.remove(*widget_);
+    gtk_container_remove(GTK_CONTAINER(window_), GTK_WIDGET(tab.gobj()));
+    gtk_container_add(GTK_CONTAINER(window_), GTK_WIDGET(widget_->gobj()));
+    g_object_unref(widget_->gobj());
+    BrowserTest::TearDown();
+  }
+
+  void Settle(int ms = 100) { PumpUntil([] { return false; }, ms); }
+  // Types into the URL box and presses Enter there.
+  void Enter(const std::string& url) {
+    navi.edURL.set_text(url);
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(navi.edURL.gobj()))));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = GDK_KEY_Return;
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), GDK_KEY_Return,
+                                          &keys, &count) && count > 0)
+      event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    g_free(keys);
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_widget_event(GTK_WIDGET(navi.edURL.gobj()), event);
+    gdk_event_free(event);
+    EXPECT_EQ(navi.edURL.get_text(), url);  // the key went to the command, not into the box
+  }
+  // The button inside the tool item, as the pointer presses it.
+  static void Click(Gtk::ToolButton& button) {
+    GtkWidget* inner = gtk_bin_get_child(GTK_BIN(button.gobj()));
+    if (GTK_IS_BOX(inner)) {  // a button with a menu: its main half
+      GList* halves = gtk_container_get_children(GTK_CONTAINER(inner));
+      inner = GTK_WIDGET(halves->data);
+      g_list_free(halves);
+    }
+    gtk_button_clicked(GTK_BUTTON(inner));
+  }
+  // The hint the pointer shows over the button.
+  static std::string Hint(Gtk::ToolButton& button) {
+    gchar* text = gtk_widget_get_tooltip_text(gtk_bin_get_child(GTK_BIN(button.gobj())));
+    std::string hint = text ? text : "";
+    g_free(text);
+    return hint;
+  }
+  bool Shows(const std::string& url) { return WaitForURL(J(url)) && navi.edURL.get_text() == url; }
+  std::string ClipboardText() { return Gtk::Clipboard::get()->wait_for_text(); }
+  void SelectAll() {
+    webkit_web_view_execute_editing_command(view(), WEBKIT_EDITING_COMMAND_SELECT_ALL);
+    Settle();
+  }
+  // A real click at the top left of the page, which the engine counts as the user's.
+  void ClickPage() {
+    GtkWidget* target = GTK_WIDGET(view());
+    GdkWindow* window = gtk_widget_get_window(target);
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+      GdkEvent* event = gdk_event_new(type);
+      event->button.window = GDK_WINDOW(g_object_ref(window));
+      event->button.send_event = TRUE;
+      event->button.time = GDK_CURRENT_TIME;
+      event->button.x = 40;
+      event->button.y = 40;
+      event->button.button = 1;
+      gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+      gtk_widget_event(target, event);
+      gdk_event_free(event);
+      Settle(50);
+    }
+  }
+
+  Gtk::Box tab{Gtk::ORIENTATION_VERTICAL};
+  TfrBrowserNavi navi;
+  HeldKeys keys;
+  RecordingDesktop desktop;
+  FakeDialogs dialogs;
+};
+
+TEST_F(ToolbarTest, SitsAboveTheBrowserAndOnlyTheURLBoxGrows) {
+  EXPECT_EQ(tab.get_children().front(), &navi);
+  const struct {
+    Gtk::ToolButton& button;
+    const char* hint;
+    int image;
+  } buttons[] = {{navi.tbGoBack, "戻る", 0},
+                 {navi.tbGoForward, "進む", 1},
+                 {navi.tbRetry, "更新", 5},
+                 {navi.tbStop, "中止", 2},
+                 {navi.tbHome, "HOME", 3},
+                 {navi.tbGoURL, "URLに飛ぶ", 4},
+                 {navi.tbGetHTMLSource, "HTMLソースの取得", 6},
+                 {navi.ToolButton5, "選択部分をクリップボードにコピー", 12},
+                 {navi.tbGetURL, "URLの取得", 7},
+                 {navi.ToolButton3, "URLよりリンクタグを作成する", 10},
+                 {navi.ToolButton1, "", 8}};
+  for (const auto& b : buttons) {
+    EXPECT_EQ(Hint(b.button), b.hint);
+    EXPECT_EQ(navi.ImageIndex(b.button), b.image) << b.hint;
+    EXPECT_EQ(b.button.get_icon_name(), BrowserImageIconName(b.image));
+  }
+  for (int i = 0; i < kBrowserImageCount; ++i)
+    EXPECT_TRUE(Gtk::IconTheme::get_default()->has_icon(BrowserImageIconName(i))) << i;
+  EXPECT_FALSE(navi.tbGoBack.get_sensitive() || navi.tbGoForward.get_sensitive());
+  EXPECT_EQ(navi.cbBrowserTarget.get_active_text(), "通常のブラウザ");
+  EXPECT_EQ(navi.cbBrowserTarget.get_model()->children().size(), 3u);
+
+  const int url = navi.edURL.get_allocated_width(), box = navi.cbBrowserTarget.get_allocated_width();
+  const int back = navi.tbGoBack.get_allocated_width(), bar = navi.get_allocated_width();
+  gtk_window_resize(GTK_WINDOW(window_), 1200, 650);
+  ASSERT_TRUE(PumpUntil([&] { return navi.edURL.get_allocated_width() > url; }));
+  EXPECT_EQ(navi.edURL.get_allocated_width() - url, navi.get_allocated_width() - bar);
+  EXPECT_EQ(navi.cbBrowserTarget.get_allocated_width(), box);
+  EXPECT_EQ(navi.tbGoBack.get_allocated_width(), back);
+}
+
+TEST_F(ToolbarTest, HistoryStopSkipAndEnterInTheURLBox) {
+  const std::string first = service->URL("/pages/target.html"), second = service->URL("/pages/toolbar.html");
+  Enter(first);
+  ASSERT_TRUE(Shows(first));
+  Enter("  " + second + "　");
+  ASSERT_TRUE(Shows(second));
+  EXPECT_TRUE(PumpUntil([&] { return navi.tbGoBack.get_sensitive(); }));
+  Click(navi.tbGoBack);
+  ASSERT_TRUE(Shows(first));
+  EXPECT_TRUE(PumpUntil([&] { return navi.tbGoForward.get_sensitive(); }));
+  Click(navi.tbGoForward);
+  ASSERT_TRUE(Shows(second));
+
+  // The skip button is live only while the frame is busy, and ends its wait.
+  EXPECT_FALSE(navi.ToolButton1.get_sensitive());
+  bool liveDuringWait = false;
+  Later skip(300, [&] {
+    liveDuringWait = navi.ToolButton1.get_sensitive();
+    Click(navi.ToolButton1);
+  });
+  const gint64 start = g_get_monotonic_time();
+  EXPECT_TRUE(Navigate(service->URL("/slow?s=10")));
+  EXPECT_LT(g_get_monotonic_time() - start, 5'000'000);
+  EXPECT_TRUE(liveDuringWait);
+  EXPECT_TRUE(PumpUntil([&] { return !navi.ToolButton1.get_sensitive(); }));
+
+  Enter(service->URL("/slow?s=10"));
+  EXPECT_TRUE(PumpUntil([&] { return navi.ToolButton1.get_sensitive(); }));
+  Click(navi.tbStop);
+  EXPECT_TRUE(frame().StopRequest() && !frame().BusyState());
+  EXPECT_TRUE(PumpUntil([&] { return !navi.ToolButton1.get_sensitive(); }));
+}
+
+TEST_F(ToolbarTest, ClipboardCommands) {
+  const std::string target = service->URL("/pages/target.html");
+  Gtk::Clipboard::get()->set_text("  " + target + " ");
+  navi.URLC1.activate();
+  ASSERT_TRUE(WaitForURL(J(target)));
+  Click(navi.tbGetURL);
+  EXPECT_EQ(ClipboardText(), target);
+  Click(navi.tbGetHTMLSource);
+  EXPECT_THAT(ClipboardText(), HasSubstr("the target page"));
+
+  // A page made from the clipboard holds an address; selecting it and going there.
+  const std::string other = service->URL("/pages/toolbar.html");
+  Gtk::Clipboard::get()->set_text("<p>" + other + "</p><p>日本語</p>");
+  navi.HTML1.activate();
+  ASSERT_TRUE(PumpUntil([&] { return SourceHas(J("日本語")); }));
+  SelectAll();
+  Click(navi.ToolButton5);
+  EXPECT_THAT(ClipboardText(), HasSubstr("日本語"));
+  // Without a selection the command refuses; with one it goes there.
+  webkit_web_view_execute_editing_command(view(), "Unselect");
+  navi.URLS1.activate();
+  EXPECT_THAT(dialogs.errors, ElementsAre(J("選択部分がありません")));
+  Gtk::Clipboard::get()->set_text("<p>" + other + "</p>");
+  navi.HTML1.activate();
+  ASSERT_TRUE(PumpUntil([&] { return SourceHas(other); }));
+  SelectAll();
+  navi.URLS1.activate();
+  EXPECT_TRUE(Shows(other));
+}
+
+TEST_F(ToolbarTest, LinkTagAndPageLinkListShownAndCopied) {
+  const std::string page = service->URL("/pages/toolbar.html");
+  Enter(page);
+  ASSERT_TRUE(Shows(page));
+  Click(navi.ToolButton3);
+  EXPECT_EQ(ClipboardText(), "<a href=\"" + page + "\" taget=\"_blank\">ツールバー</a>");
+
+  navi.I1.activate();
+  const std::string target = service->URL("/pages/target.html");
+  ASSERT_TRUE(PumpUntil([&] { return SourceHas("Textarea") || SourceHas("textarea"); }));
+  const std::string shown = Cp932ToUtf8(frame().GetHTMLSource());
+  EXPECT_THAT(shown, HasSubstr(target + "\tTarget"));
+  EXPECT_THAT(shown, HasSubstr("http://127.0.0.1:1/other.html\tOtherpage"));
+  EXPECT_THAT(shown, Not(HasSubstr("pagead2")));
+
+  // Copied with keywords asked through Shift and Ctrl.
+  Enter(page);
+  ASSERT_TRUE(Shows(page));
+  keys.shift = keys.ctrl = true;
+  dialogs.inputAnswers = {J("Target"), J("127.0.0.1:")};
+  navi.C1.activate();
+  EXPECT_THAT(dialogs.inputCaptions,
+              ElementsAre(J("検索抽出語を設定(アンカーテキスト)"), J("検索抽出語を設定(URL)")));
+  const std::string copied = ClipboardText();
+  EXPECT_THAT(copied, HasSubstr(target + "\tTarget"));
+  EXPECT_THAT(copied, Not(HasSubstr("Other")));
+  EXPECT_THAT(copied, Not(HasSubstr("新しい窓")));
+  EXPECT_EQ(frame().GetLocationURL(), J(page));
+}
+
+TEST_F(ToolbarTest, IndexChecksGoToTheSearchEngines) {
+  const std::string page = service->URL("/pages/target.html");
+  Enter(page);
+  ASSERT_TRUE(Shows(page));
+  std::vector<std::string> requested;
+  const auto started = g_signal_connect(view(), "notify::uri", G_CALLBACK(+[](WebKitWebView* v, GParamSpec*, gpointer to) {
+    static_cast<std::vector<std::string>*>(to)->emplace_back(webkit_web_view_get_uri(v));
+  }), &requested);
+  const std::string site = page.substr(std::string("http://").size());
+  for (Gtk::MenuItem* item : {&navi.GoogleG1, &navi.BingB2}) {
+    item->activate();
+    EXPECT_TRUE(PumpUntil([&] { return !requested.empty(); }));
+    Click(navi.tbStop);
+    ASSERT_TRUE(Navigate(page));
+  }
+  g_signal_handler_disconnect(view(), started);
+  EXPECT_THAT(requested, ::testing::Contains("http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=site%3A" + site));
+  EXPECT_THAT(requested, ::testing::Contains("http://www.bing.com/search?filt=all&q=link%3A" + page));
+  EXPECT_EQ(navi.Tag(navi.YahooY1) + navi.Tag(navi.GoogleG1) + navi.Tag(navi.BingB1), 0 + 1 + 2);
+  EXPECT_EQ(navi.Tag(navi.YahooY2) * 100 + navi.Tag(navi.GoogleG2) * 10 + navi.Tag(navi.BingB2), 345);
+  EXPECT_EQ(navi.Tag(navi.C1), 1);
+}
+
+TEST_F(ToolbarTest, EachBrowseModeOnANewWindowLink) {
+  const std::string page = service->URL("/pages/toolbar.html"), target = service->URL("/pages/target.html");
+  struct Case {
+    int entry;
+    bool sameWindow, desktopOpened;
+  } cases[] = {{0, false, false}, {2, false, true}, {1, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entry);
+    ASSERT_TRUE(Navigate(page));
+    desktop.opened.clear();
+    navi.cbBrowserTarget.set_active(c.entry);
+    ClickPage();
+    if (c.sameWindow) {
+      EXPECT_TRUE(WaitForURL(J(target)));
+    } else {
+      Settle(500);
+      EXPECT_EQ(frame().GetLocationURL(), J(page));
+    }
+    EXPECT_EQ(desktop.opened, c.desktopOpened ? std::vector<std::string>{J(target)} : std::vector<std::string>{});
+  }
+}
+
+}  // namespace
+}  // namespace morvane::testing
