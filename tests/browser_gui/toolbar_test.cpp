@@ -189,7 +189,10 @@ TEST_F(ToolbarTest, HistoryStopSkipAndEnterInTheURLBox) {
   EXPECT_TRUE(PumpUntil([&] { return !navi.ToolButton1.get_sensitive(); }));
 
   Enter(service->URL("/slow?s=10"));
-  EXPECT_TRUE(PumpUntil([&] { return navi.ToolButton1.get_sensitive(); }));
+  // Stopped once the control has begun the load (a stop before that is
+  // the frame's own race, not the button's).
+  EXPECT_TRUE(PumpUntil([&] { return navi.ToolButton1.get_sensitive() && frame().Engine().Busy(); }));
+  Settle(200);
   Click(navi.tbStop);
   EXPECT_TRUE(frame().StopRequest() && !frame().BusyState());
   EXPECT_TRUE(PumpUntil([&] { return !navi.ToolButton1.get_sensitive(); }));
