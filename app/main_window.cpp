@@ -6,6 +6,7 @@
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
 #include "browser/gtk/browser_frame_widget.h"
+#include "navi/gtk/browser_navi.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
@@ -40,6 +41,8 @@ TForm1::TForm1(MainWindowOptions options)
   frBrowserBase1Widget->show();
   frBrowserBase1().InitBrowser();
   frBrowserBase1().SetStatusBar(this);
+  frBrowserNavi1 = std::make_unique<TfrBrowserNavi>();
+  frBrowserNavi1->AttachBrowser(*frBrowserBase1Widget);
 }
 
 TForm1::~TForm1() {

@@ -27,6 +27,7 @@
 namespace morvane {
 
 class BrowserFrameWidget;
+class TfrBrowserNavi;
 class TForm2;
 class TForm3;
 class TfrBrowserBase;
@@ -100,6 +101,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // The browser on the "ブラウザ" tab; destroyed before the tab it sits on.
   std::unique_ptr<BrowserFrameWidget> frBrowserBase1Widget;
   TfrBrowserBase& frBrowserBase1();
+  // The navigation toolbar above it; goes before the browser it drives.
+  std::unique_ptr<TfrBrowserNavi> frBrowserNavi1;
   Gtk::Statusbar StatusBar1;
 
  private:
