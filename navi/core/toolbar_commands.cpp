@@ -7,7 +7,6 @@
 #include "navi/core/link_tag.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
-#include "util/user_dialogs.h"
 
 namespace morvane {
 
@@ -75,7 +74,10 @@ void ToolbarCommands::GoToClipboardURL() {
 
 void ToolbarCommands::GoToSelectedURL() {
   const std::string url = TrimSpaces(frame().GetSelectedText());
-  if (!ShowErrorUnless(SystemText("選択部分がありません"), !url.empty())) return;
+  if (url.empty()) {
+    view_.ShowError(SystemText("選択部分がありません"));
+    return;
+  }
   Stop();
   frame().NavigateTo(url, false);
 }
@@ -100,7 +102,7 @@ void ToolbarCommands::CopyLinkTag() {
 
 void ToolbarCommands::CopyLinkTagWithTypedText() {
   const std::string url = frame().GetLocationURL();
-  const std::optional<std::string> text = Dialogs().InputText(
+  const std::optional<std::string> text = view_.InputText(
       SystemText("リンクテキストの入力"), SystemText("リンクテキストを入力してください"), LinkText());
   if (!text) return;
   clipboard_->SetText(MakeLinkTag(linkTemplate_, url, TrimSpaces(*text)));
@@ -108,14 +110,14 @@ void ToolbarCommands::CopyLinkTagWithTypedText() {
 
 void ToolbarCommands::EditLinkTemplate() {
   const std::optional<std::string> entered =
-      Dialogs().InputText(SystemText("リンクタグの作成"), SystemText("リンクタグを入力してください"), linkTemplate_);
+      view_.InputText(SystemText("リンクタグの作成"), SystemText("リンクタグを入力してください"), linkTemplate_);
   if (entered && !entered->empty()) linkTemplate_ = *entered;
 }
 
 std::string ToolbarCommands::KeywordFor(bool keyDown, std::string_view caption, std::string& remembered) {
   if (!keyDown) return {};
   if (std::optional<std::string> entered =
-          Dialogs().InputText(caption, SystemText("キーワードを入力してください"), remembered))
+          view_.InputText(caption, SystemText("キーワードを入力してください"), remembered))
     remembered = std::move(*entered);
   return remembered;
 }

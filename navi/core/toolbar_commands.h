@@ -2,6 +2,7 @@
 // What the navigation toolbar does, free of any toolkit: the widget forwards
 // its clicks here and shows what ToolbarView is told. The commands drive the
 // browser frame and, in return, are what the frame reaches as its toolbar.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,13 @@
 
 namespace morvane {
 
-// The toolbar's widgets as the commands see them. Texts are CP932.
+// The toolbar's widgets and boxes as the commands see them. Texts are CP932.
 class ToolbarView {
  public:
+  // An error box; the one-line input box (nullopt when cancelled).
+  virtual void ShowError(std::string_view message) = 0;
+  virtual std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
+                                               std::string_view initial) = 0;
   virtual ~ToolbarView() = default;
   virtual std::string URLBoxText() const = 0;
   virtual void SetURLBoxText(std::string_view text) = 0;

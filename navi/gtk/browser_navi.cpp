@@ -7,7 +7,7 @@
 #include "browser/gtk/browser_frame_widget.h"
 #include "navi/gtk/browser_images.h"
 #include "util/cp932.h"
-#include "util/user_dialogs.h"
+#include "app/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -155,6 +155,13 @@ int TfrBrowserNavi::ImageIndex(const Gtk::ToolItem& button) const {
 int TfrBrowserNavi::Tag(const Gtk::MenuItem& item) const {
   const auto it = tags_.find(&item);
   return it == tags_.end() ? 0 : it->second;
+}
+
+void TfrBrowserNavi::ShowError(std::string_view message) { Dialogs().ShowError(message); }
+
+std::optional<std::string> TfrBrowserNavi::InputText(std::string_view caption, std::string_view prompt,
+                                                     std::string_view initial) {
+  return Dialogs().InputText(caption, prompt, initial);
 }
 
 std::string TfrBrowserNavi::URLBoxText() const { return Utf8ToCp932(edURL.get_text().raw()); }

@@ -69,6 +69,9 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   static void Run(const Command& command);
 
   // ToolbarView
+  void ShowError(std::string_view message) override;
+  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
+                                       std::string_view initial) override;
   std::string URLBoxText() const override;
   void SetURLBoxText(std::string_view text) override;
   void SetHistoryButtons(bool backEnabled, bool forwardEnabled) override;

@@ -5,9 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "browser/fake_browser.h"
 #include "navi/core/link_tag.h"
-#include "support/fake_dialogs.h"
 #include "util/cp932.h"
 
 namespace morvane {
@@ -19,7 +20,18 @@ using ::testing::Not;
 using testing::FakeEngine;
 using testing::FakePump;
 
+// The toolbar's widgets, boxes, clipboard and keys: what was shown is
+// recorded, inputs are answered from a queue (cancelled when it is empty).
 struct FakeView : ToolbarView, Clipboard, Keyboard {
+  void ShowError(std::string_view message) override { errors.emplace_back(message); }
+  std::optional<std::string> InputText(std::string_view caption, std::string_view, std::string_view initial) override {
+    inputCaptions.emplace_back(caption);
+    inputInitials.emplace_back(initial);
+    if (inputAnswers.empty()) return std::nullopt;
+    std::optional<std::string> answer = inputAnswers.front();
+    inputAnswers.pop_front();
+    return answer;
+  }
   std::string URLBoxText() const override { return urlBox; }
   void SetURLBoxText(std::string_view text) override { urlBox = text; }
   void SetHistoryButtons(bool back, bool forward) override { backEnabled = back, forwardEnabled = forward; }
@@ -31,6 +43,8 @@ struct FakeView : ToolbarView, Clipboard, Keyboard {
   bool CtrlDown() const override { return ctrl; }
 
   std::string urlBox, browseMode, clipboard;
+  std::vector<std::string> errors, inputCaptions, inputInitials;
+  std::deque<std::optional<std::string>> inputAnswers;
   bool backEnabled = false, forwardEnabled = false, skipEnabled = false, shift = false, ctrl = false;
   int copies = 0;
 };
@@ -63,7 +77,6 @@ class ToolbarTest : public ::testing::Test {
   FakePump pump;
   TfrBrowserBase frame{engine, pump};
   FakeView view;
-  FakeDialogs dialogs;
   ToolbarCommands commands{view, view, view};
   std::string source, selection;
 };
@@ -126,7 +139,7 @@ TEST_F(ToolbarTest, SelectedURLNeedsASelection) {
   selection = SystemText("　");
   commands.GoToSelectedURL();
   EXPECT_THAT(engine.navigated, ElementsAre("http://host/sel"));
-  EXPECT_THAT(dialogs.errors, ElementsAre(SystemText("選択部分がありません")));
+  EXPECT_THAT(view.errors, ElementsAre(SystemText("選択部分がありません")));
   EXPECT_EQ(view.urlBox, "http://host/sel");  // from the completed page, not from the command
 
   engine.hasDocument = false;
@@ -176,18 +189,18 @@ TEST_F(ToolbarTest, LinkTagsUseTheTemplateAndTheTypedText) {
   EXPECT_EQ(view.clipboard, "<a href=\"http://host/dir/\" taget=\"_blank\">Top</a>");
 
   selection = " Chosen ";
-  dialogs.inputAnswers = {std::nullopt, std::string("  typed  ")};
+  view.inputAnswers = {std::nullopt, std::string("  typed  ")};
   commands.CopyLinkTagWithTypedText();
   EXPECT_EQ(view.copies, 1);
   commands.CopyLinkTagWithTypedText();
   EXPECT_EQ(view.clipboard, "<a href=\"http://host/dir/\" taget=\"_blank\">typed</a>");
-  EXPECT_THAT(dialogs.inputInitials, ElementsAre("Chosen", "Chosen"));
-  EXPECT_EQ(dialogs.inputCaptions[0], SystemText("リンクテキストの入力"));
+  EXPECT_THAT(view.inputInitials, ElementsAre("Chosen", "Chosen"));
+  EXPECT_EQ(view.inputCaptions[0], SystemText("リンクテキストの入力"));
 
   // Cancel and an empty entry keep the template; anything else replaces it untrimmed.
-  dialogs.inputAnswers = {std::nullopt, std::string(), std::string(" {$TEXT}|{$TEXT} ")};
+  view.inputAnswers = {std::nullopt, std::string(), std::string(" {$TEXT}|{$TEXT} ")};
   for (int i = 0; i < 3; ++i) commands.EditLinkTemplate();
-  EXPECT_EQ(dialogs.inputInitials.back(), kDefaultLinkTemplate);
+  EXPECT_EQ(view.inputInitials.back(), kDefaultLinkTemplate);
   commands.CopyLinkTag();
   EXPECT_EQ(view.clipboard, " Chosen|Chosen ");
 
@@ -202,7 +215,7 @@ TEST_F(ToolbarTest, PageLinkListAsksForKeywordsOnlyWithShiftOrCtrl) {
   ShowPage("http://host/dir/page.html",
            "<a href=../x.html>News</a><a href=a.html>Alpha</a><a href=http://other/n>News two</a>");
   view.shift = true;
-  dialogs.inputAnswers = {std::string("News")};
+  view.inputAnswers = {std::string("News")};
   commands.MakePageLinkList(true);
   EXPECT_THAT(view.clipboard, HasSubstr("http://host/x.html\tNews"));
   EXPECT_THAT(view.clipboard, HasSubstr("http://other/n\tNews two"));
@@ -214,10 +227,10 @@ TEST_F(ToolbarTest, PageLinkListAsksForKeywordsOnlyWithShiftOrCtrl) {
   commands.MakePageLinkList(true);
   EXPECT_THAT(view.clipboard, HasSubstr("Alpha"));
   view.shift = view.ctrl = true;
-  dialogs.inputAnswers = {std::nullopt, std::string("other")};
+  view.inputAnswers = {std::nullopt, std::string("other")};
   commands.MakePageLinkList(false);
-  EXPECT_THAT(dialogs.inputInitials, ElementsAre("", "News", ""));
-  EXPECT_THAT(dialogs.inputCaptions,
+  EXPECT_THAT(view.inputInitials, ElementsAre("", "News", ""));
+  EXPECT_THAT(view.inputCaptions,
               ElementsAre(SystemText("検索抽出語を設定(アンカーテキスト)"),
                           SystemText("検索抽出語を設定(アンカーテキスト)"), SystemText("検索抽出語を設定(URL)")));
   ASSERT_EQ(engine.loaded.size(), 1u);

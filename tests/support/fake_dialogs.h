@@ -21,7 +21,7 @@ class FakeDialogs final : public UserDialogs {
   FakeDialogs& operator=(const FakeDialogs&) = delete;
 
   // What was shown, in order (CP932 bytes as the program passed them).
-  std::vector<std::string> errors, questions, messages, inputCaptions, prompts, inputInitials, defaultExts, proposedNames;
+  std::vector<std::string> errors, questions, messages, inputCaptions, prompts, defaultExts, proposedNames;
   std::vector<std::vector<FileFilter>> fileFilters;
 
   // Answers, taken from the front.
@@ -34,11 +34,9 @@ class FakeDialogs final : public UserDialogs {
     return Take(yesNoAnswers, false);
   }
   void ShowMessage(std::string_view message) override { messages.emplace_back(message); }
-  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt,
-                                       std::string_view initial) override {
+  std::optional<std::string> InputText(std::string_view caption, std::string_view prompt, std::string_view) override {
     inputCaptions.emplace_back(caption);
     prompts.emplace_back(prompt);
-    inputInitials.emplace_back(initial);
     return Take(inputAnswers, std::optional<std::string>());
   }
   std::optional<std::string> OpenFile(std::string_view t, const FileFilter* f, std::size_t n) override {
