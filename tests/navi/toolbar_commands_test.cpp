@@ -57,8 +57,8 @@ class ToolbarTest : public ::testing::Test {
     engine.onNavigate = [this](std::string_view url) {
       engine.busy = true;
       engine.location = std::string(url);
-      frame.wbBrowserBeforeNavigate2(url);
-      pump.steps.push_back([this] { engine.busy = false, frame.wbBrowserDocumentComplete(true); });
+      frame.OnBeforeNavigate(url);
+      pump.steps.push_back([this] { engine.busy = false, frame.OnDocumentComplete(true); });
     };
     engine.page = [this](PageScript script, const std::vector<PageArgument>&) -> std::optional<PageValue> {
       if (script == PageScript::Source) return PageValue(source);
@@ -87,16 +87,16 @@ TEST_F(ToolbarTest, AttachingTakesTheFrameOverAndDetachingGivesItBack) {
   EXPECT_EQ(engine.location, "about:blank");
   EXPECT_TRUE(frame.PageComplete());
 
-  frame.wbBrowserCommandStateChange(2, true);
+  frame.OnCommandStateChange(BrowserCommand::Back, true);
   EXPECT_TRUE(view.backEnabled && !view.forwardEnabled);
-  frame.wbBrowserCommandStateChange(1, true);
-  frame.wbBrowserCommandStateChange(2, false);
+  frame.OnCommandStateChange(BrowserCommand::Forward, true);
+  frame.OnCommandStateChange(BrowserCommand::Back, false);
   EXPECT_TRUE(!view.backEnabled && view.forwardEnabled);
 
   // A hook installed before the toolbar still runs, after the box was read.
   FakeEngine engine2;
   TfrBrowserBase second{engine2, pump};
-  engine2.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { second.wbBrowserDocumentComplete(true); }); };
+  engine2.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { second.OnDocumentComplete(true); }); };
   std::vector<std::string> seenModes;
   second.SetNewWindowHook([&](TfrBrowserBase& f) { seenModes.push_back(f.BrowseMode()); });
   FakeView secondView;
@@ -104,14 +104,14 @@ TEST_F(ToolbarTest, AttachingTakesTheFrameOverAndDetachingGivesItBack) {
     ToolbarCommands toolbar{secondView, secondView, secondView};
     toolbar.AttachBrowser(second);
     secondView.browseMode = SystemText("無視");
-    EXPECT_EQ(second.wbBrowserNewWindow2("http://host/new"), NewWindowChoice::Cancel);
+    EXPECT_EQ(second.OnNewWindow("http://host/new"), NewWindowChoice::Cancel);
     secondView.browseMode = SystemText("同窓モード");
-    EXPECT_EQ(second.wbBrowserNewWindow2("http://host/new"), NewWindowChoice::HiddenBrowser);
+    EXPECT_EQ(second.OnNewWindow("http://host/new"), NewWindowChoice::HiddenBrowser);
     EXPECT_THAT(seenModes, ElementsAre(SystemText("無視"), SystemText("同窓モード")));
   }
   EXPECT_EQ(second.Toolbar(), nullptr);
-  second.wbBrowserCommandStateChange(2, true);
-  second.wbBrowserNewWindow2("http://host/new");
+  second.OnCommandStateChange(BrowserCommand::Back, true);
+  second.OnNewWindow("http://host/new");
   EXPECT_EQ(seenModes.size(), 3u);
 }
 
