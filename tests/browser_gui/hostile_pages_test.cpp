@@ -72,8 +72,8 @@ TEST_F(HostilePageTest, ATwentyMegabytePageLoadsWhileTheWindowKeepsAnswering) {
 
 TEST_F(HostilePageTest, ScriptDialogsInALoopAreDeclinedAndLeavingIsNeverBlocked) {
   ASSERT_TRUE(Navigate(service->URL("/pages/dialog_loop.html")));
+  EXPECT_LT(LongestPassMs(1500), kHostilePassMs);  // its timer keeps asking for a second
   EXPECT_TRUE(SourceHas("declined 600"));
-  EXPECT_LT(LongestPassMs(1000), kHostilePassMs);  // its timer keeps asking
   ASSERT_TRUE(Navigate(service->URL("/pages/target.html")));
   EXPECT_TRUE(SourceHas("the target page"));
 }
