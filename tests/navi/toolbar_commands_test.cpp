@@ -104,14 +104,14 @@ TEST_F(ToolbarTest, AttachingTakesTheFrameOverAndDetachingGivesItBack) {
     ToolbarCommands toolbar{secondView, secondView, secondView};
     toolbar.AttachBrowser(second);
     secondView.browseMode = SystemText("無視");
-    EXPECT_EQ(second.OnNewWindow("http://host/new"), NewWindowChoice::Cancel);
+    EXPECT_EQ(second.OnNewWindow({"http://host/new", 1}), NewWindowChoice::Cancel);
     secondView.browseMode = SystemText("同窓モード");
-    EXPECT_EQ(second.OnNewWindow("http://host/new"), NewWindowChoice::HiddenBrowser);
+    EXPECT_EQ(second.OnNewWindow({"http://host/new", 2}), NewWindowChoice::HiddenBrowser);
     EXPECT_THAT(seenModes, ElementsAre(SystemText("無視"), SystemText("同窓モード")));
   }
   EXPECT_EQ(second.Toolbar(), nullptr);
   second.OnCommandStateChange(BrowserCommand::Back, true);
-  second.OnNewWindow("http://host/new");
+  second.OnNewWindow({"http://host/new", 3});
   EXPECT_EQ(seenModes.size(), 3u);
 }
 
