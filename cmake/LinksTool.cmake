@@ -15,3 +15,9 @@ set_tests_properties(links_tool_builds_a_search_url PROPERTIES
 add_test(NAME links_tool_fails_on_a_missing_page
   COMMAND morvane-links ${PROJECT_SOURCE_DIR}/tests/fixtures/no_such_page.html http://example.test/)
 set_tests_properties(links_tool_fails_on_a_missing_page PROPERTIES WILL_FAIL TRUE)
+# A hostile page: its link text must not reach the terminal as control bytes
+# nor add a column.
+add_test(NAME links_tool_escapes_hostile_link_text
+  COMMAND morvane-links ${PROJECT_SOURCE_DIR}/tests/fixtures/hostile_links_page.html http://example.test/ --format tsv)
+set_tests_properties(links_tool_escapes_hostile_link_text PROPERTIES
+  PASS_REGULAR_EXPRESSION "^http://example.test/t.html\tab\\\\tc\\\\x1B]0;owned\\\\x07\\\\x1B]52;c;ZWNobyBoaQ==\\\\x07d\\\\x0Be\\\\x0Cf\\\\x1Cg\\\\\\\\h\n")

@@ -14,6 +14,7 @@
 #include "navi/core/index_check.h"
 #include "navi/core/link_list.h"
 #include "util/cp932.h"
+#include "util/terminal_text.h"
 
 namespace {
 
@@ -26,9 +27,11 @@ constexpr const char* kUsageText =
     "  morvane-links --index-check TAG URL\n"
     "\n"
     "Prints the sorted link list of a saved page (html: the three-block page,\n"
-    "tsv: one URL<TAB>text line per link), always as UTF-8. The page is read\n"
-    "as --encoding; without it a page that is valid UTF-8 is read as UTF-8,\n"
-    "any other as CP932.\n"
+    "tsv: one URL<TAB>text line per link), always as UTF-8. In tsv output a\n"
+    "field never holds a tab, a line break or a control character: they are\n"
+    "written as \\t, \\r, \\n, \\xHH or \\u00HH, and a backslash as \\\\.\n"
+    "The page is read as --encoding; without it a page that is valid UTF-8\n"
+    "is read as UTF-8, any other as CP932.\n"
     "TAG: yahoo-index, google-index, bing-index, yahoo-backlinks,\n"
     "google-backlinks, bing-backlinks, or the menu Tag 0-5.\n";
 
@@ -113,7 +116,15 @@ int RunLinkList(const std::vector<std::string_view>& args) {
       morvane::BuildPageLinkList(source, morvane::Utf8ToCp932(o.baseURL), morvane::Utf8ToCp932(o.anchorKeyword),
                                  morvane::Utf8ToCp932(o.urlKeyword));
   if (o.tsv) {
-    for (const std::string& entry : list.entries) std::cout << morvane::Cp932ToUtf8(entry) << '\n';
+    // A page's link text could otherwise retitle the terminal, write to the
+    // clipboard or add columns.
+    for (const std::string& entry : list.entries) {
+      const std::size_t tab = entry.find('\t');  // the URL never holds one
+      const std::string_view url = std::string_view(entry).substr(0, tab);
+      const std::string_view text = tab == std::string::npos ? std::string_view() : std::string_view(entry).substr(tab + 1);
+      std::cout << morvane::EscapeTsvField(morvane::Cp932ToUtf8(url)) << '\t'
+                << morvane::EscapeTsvField(morvane::Cp932ToUtf8(text)) << '\n';
+    }
   } else {
     std::cout << morvane::Cp932ToUtf8(list.Page()) << '\n';
   }

@@ -1,0 +1,17 @@
+#pragma once
+// Text from a web page on its way to a terminal or a tab-separated file.
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+// One field of a tab-separated line, made safe to print: a backslash becomes
+// "\\", tab, CR and LF become "\t", "\r", "\n", every other C0 control and
+// DEL becomes "\xHH", and a C1 control (U+0080-U+009F, which terminals take
+// as escape sequences too) becomes "\u00HH". Bytes that are not UTF-8 become
+// "\xHH". Whatever a page holds, the result is one field on one line that
+// cannot move the cursor, set a title or write to the clipboard, and the
+// original can be read back from it.
+std::string EscapeTsvField(std::string_view utf8);
+
+}  // namespace morvane
