@@ -87,10 +87,24 @@ SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>&
 bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
   if (!path && dataFileGuarded_) return false;
   try {
-    const std::optional<std::string> contents =
-        BuildSiteDataContents(tree_.ToText(), siteList_, MasterLoginBlock(masterID_, masterPass_));
-    if (!contents) return false;
-    return WriteContainer(path ? *path : DataFilePath(), *contents, IdentityText(), kPrivateFileMode);
+    SiteDataSnapshot snapshot = Snapshot(path);
+    snapshot.Copy(std::chrono::steady_clock::duration::max());
+    return std::move(snapshot).Write();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+SiteDataSnapshot SiteCatalogue::Snapshot(const std::optional<std::string>& path) const {
+  return SiteDataSnapshot(path ? *path : DataFilePath(), IdentityText(), !path && dataFileGuarded_,
+                          SiteDataContentsBuilder(tree_.ToText(), siteList_, MasterLoginBlock(masterID_, masterPass_)));
+}
+
+bool SiteDataSnapshot::Write() && {
+  if (refused_) return false;
+  try {
+    const std::optional<std::string> contents = std::move(contents_).Finish();
+    return contents && WriteContainer(path_, *contents, identity_, kPrivateFileMode);
   } catch (const std::bad_alloc&) {
     return false;
   }

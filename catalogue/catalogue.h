@@ -3,12 +3,14 @@
 // selected tree entry, the category tree and the master login, with loading
 // and saving of the site data file. Texts are CP932; paths are in the file
 // system's encoding.
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "catalogue/category_tree.h"
 #include "catalogue/line_list.h"
+#include "catalogue/site_data_file.h"
 
 namespace morvane {
 
@@ -33,6 +35,28 @@ struct SiteDataLoadResult {
 
 // The tree error text the window shows for SiteDataLoadResult::treeTextBad.
 inline constexpr std::string_view kTreeLoadErrorText = "I/O Error:QZLoadTreeFromStrings";
+
+// One save of the site data file taken apart: Copy on the catalogue's own
+// thread, a slice at a time, then Write on any thread. The catalogue must not
+// change between the first Copy and the last; a change means starting over.
+class SiteDataSnapshot {
+ public:
+  // True once everything is copied.
+  bool Copy(std::chrono::steady_clock::duration budget) { return contents_.CopyLines(budget); }
+  // After Copy gave true: writes as SiteCatalogue::SaveSiteData does, with
+  // the same result.
+  bool Write() &&;
+
+ private:
+  friend class SiteCatalogue;
+  SiteDataSnapshot(std::string path, std::string identity, bool refused, SiteDataContentsBuilder contents)
+      : path_(std::move(path)), identity_(std::move(identity)), refused_(refused), contents_(std::move(contents)) {}
+
+  std::string path_;
+  std::string identity_;
+  bool refused_;
+  SiteDataContentsBuilder contents_;
+};
 
 class SiteCatalogue {
  public:
@@ -70,6 +94,8 @@ class SiteCatalogue {
   // No path: the data file; a path: an export file. True when written; on
   // false the file at the path is as it was.
   bool SaveSiteData(const std::optional<std::string>& path = std::nullopt) const;
+  // The same save, to be copied and written in steps.
+  SiteDataSnapshot Snapshot(const std::optional<std::string>& path = std::nullopt) const;
 
   // Rebuilds the shown list for a tree entry's name.
   void ShowEntry(std::string_view entryName);

@@ -42,20 +42,48 @@ MasterLogin ParseMasterLoginBlock(std::string_view block) {
 // costs more than the disk.
 std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const LineList& sites,
                                                  std::string_view masterBlock) {
-  const std::string siteListClosing = ClosingMark(kSiteListTag);
-  std::size_t size = treeText.size() + masterBlock.size() + 128;
-  for (const std::string& line : sites.Lines()) {
-    if (Holds(line, siteListClosing)) return std::nullopt;
-    size += line.size() + 2;
+  SiteDataContentsBuilder builder(treeText, sites, std::string(masterBlock));
+  builder.CopyLines(std::chrono::steady_clock::duration::max());
+  return std::move(builder).Finish();
+}
+
+SiteDataContentsBuilder::SiteDataContentsBuilder(std::string_view treeText, const LineList& sites,
+                                                 std::string masterBlock)
+    : sites_(&sites), masterBlock_(std::move(masterBlock)) {
+  treeFits_ = !Holds(treeText, ClosingMark(kCategoryTreeTag));
+  // Sizes only: reading them costs far less than one slice of copying.
+  std::size_t size = treeText.size() + masterBlock_.size() + 128;
+  for (const std::string& line : sites.Lines()) size += line.size() + 2;
+  contents_.reserve(size);
+  contents_.append(WrapTagBlock(kCategoryTreeTag, treeText)).append(OpeningMark(kSiteListTag));
+  siteListStart_ = contents_.size();
+}
+
+bool SiteDataContentsBuilder::CopyLines(std::chrono::steady_clock::duration budget) {
+  const auto& lines = sites_->Lines();
+  const bool timed = budget != std::chrono::steady_clock::duration::max();
+  const auto end = timed ? std::chrono::steady_clock::now() + budget : std::chrono::steady_clock::time_point::max();
+  constexpr std::size_t kLinesBetweenClockReads = 512;
+  while (next_ < lines.size()) {
+    const std::size_t stop = std::min(lines.size(), next_ + kLinesBetweenClockReads);
+    for (; next_ < stop; ++next_) contents_.append(lines[next_]).append("\r\n");
+    if (timed && std::chrono::steady_clock::now() >= end) break;
   }
-  if (Holds(treeText, ClosingMark(kCategoryTreeTag)) || Holds(masterBlock, ClosingMark(kSerialNumberTag)))
+  return next_ == lines.size();
+}
+
+// A line holding the list's closing mark could not be read back. The joined
+// lines are searched at once: every line starts a character there too, since
+// the CR LF before it is never the second byte of one, and the mark holds no
+// line break, so a match lies within one line just as a line's own search
+// would find it.
+std::optional<std::string> SiteDataContentsBuilder::Finish() && {
+  const std::string siteListClosing = ClosingMark(kSiteListTag);
+  const std::string_view siteText = std::string_view(contents_).substr(siteListStart_);
+  if (!treeFits_ || Holds(siteText, siteListClosing) || Holds(masterBlock_, ClosingMark(kSerialNumberTag)))
     return std::nullopt;
-  std::string out;
-  out.reserve(size);
-  out.append(WrapTagBlock(kCategoryTreeTag, treeText)).append(OpeningMark(kSiteListTag));
-  for (const std::string& line : sites.Lines()) out.append(line).append("\r\n");
-  out.append(siteListClosing).append(WrapTagBlock(kSerialNumberTag, masterBlock));
-  return out;
+  contents_.append(siteListClosing).append(WrapTagBlock(kSerialNumberTag, masterBlock_));
+  return std::move(contents_);
 }
 
 // Each block is cut out once read, in the order they are written: a site

@@ -2,6 +2,7 @@
 // The contents of the site data file: the category tree's text, the site
 // list's text and the master login, as three tagged blocks. Import and export
 // files have the same form.
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,27 @@ struct SiteDataBlocks {
 // closing mark, since it could not be read back.
 std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const LineList& sites,
                                                  std::string_view masterBlock);
+// BuildSiteDataContents a slice at a time: the site lines are copied in
+// steps, each within a time budget, and the checks run in Finish. The copying
+// can so be spread over a busy thread and the rest be done on another. The
+// site list must not change between the first CopyLines and the last.
+class SiteDataContentsBuilder {
+ public:
+  SiteDataContentsBuilder(std::string_view treeText, const LineList& sites, std::string masterBlock);
+  // Copies lines until the budget is spent; true once every line is in.
+  bool CopyLines(std::chrono::steady_clock::duration budget);
+  // After CopyLines gave true: what BuildSiteDataContents gives.
+  std::optional<std::string> Finish() &&;
+
+ private:
+  const LineList* sites_;
+  std::size_t next_ = 0;
+  std::string contents_;
+  std::size_t siteListStart_ = 0;
+  std::string masterBlock_;
+  bool treeFits_ = true;
+};
+
 // Blocks are found by their tags in any order; a missing one reads as empty.
 SiteDataBlocks ParseSiteDataContents(std::string contents);
 

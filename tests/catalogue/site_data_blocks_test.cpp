@@ -32,6 +32,25 @@ TEST(SiteDataBlocks, OwnClosingMarkInsideABlockIsRefused) {
   sites.Add("a\t<!--/\t_SITELIST_\t-->");
   EXPECT_FALSE(BuildSiteDataContents("", sites, ""));
   EXPECT_FALSE(BuildSiteDataContents("x<!--/\t_CATEGORYTREE_\t-->", LineList(), ""));
+  // Lines are searched joined: a line ending in a lone lead byte must not
+  // hide the mark at the start of the next, nor make one out of two lines.
+  sites.Clear();
+  sites.Add("a\x81");
+  sites.Add("<!--/\t_SITELIST_\t-->");
+  EXPECT_FALSE(BuildSiteDataContents("", sites, ""));
+  sites.Put(1, "\t_SITELIST_\t-->");
+  sites.Put(0, "<!--/\x81");
+  EXPECT_TRUE(BuildSiteDataContents("", sites, ""));
+}
+
+TEST(SiteDataBlocks, BuiltInSlicesGivesTheSameBytes) {
+  LineList sites;
+  for (int i = 0; i < 3000; ++i) sites.Add("site" + std::to_string(i) + "\thttp://s/" + std::to_string(i));
+  SiteDataContentsBuilder builder("6 7 -1 \r\nall\r\n", sites, "m");
+  int slices = 1;
+  while (!builder.CopyLines(std::chrono::nanoseconds(1))) ++slices;
+  EXPECT_GT(slices, 2);
+  EXPECT_EQ(std::move(builder).Finish(), BuildSiteDataContents("6 7 -1 \r\nall\r\n", sites, "m"));
 }
 
 }  // namespace
