@@ -1,5 +1,6 @@
 #include "catalogue/site_record.h"
 
+#include "catalogue/site_filter.h"
 #include "util/cp932.h"
 #include "util/scrambler.h"
 #include "util/text_routines.h"
@@ -52,15 +53,17 @@ std::string CheckSiteInput(const SiteRecord& r) {
   return message;
 }
 
-std::string CleanSiteField(std::string_view typed) {
+std::string FlattenField(std::string_view typed) {
   std::string s;
   s.reserve(typed.size());
   for (char c : typed) {
     if (c == '\r' || c == '\n') continue;
     s.push_back(c == '\t' ? ' ' : c);
   }
-  return TrimSpaces(s);
+  return s;
 }
+
+std::string CleanSiteField(std::string_view typed) { return TrimSpaces(FlattenField(typed)); }
 
 long long FindSiteByURL(const LineList& sites, std::string_view url) {
   const auto& lines = sites.Lines();
@@ -112,6 +115,10 @@ std::string NormalisedSiteLine(std::string_view line) {
 }  // namespace
 
 void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName) {
+  BuildShownList(sites, shown, entryName, SiteFilter());
+}
+
+void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter) {
   shown.Clear();
   const bool all = entryName == AllSitesEntryName();
   const bool uncategorised = entryName == UncategorisedEntryName();
@@ -120,7 +127,8 @@ void BuildShownList(const LineList& sites, LineList& shown, std::string_view ent
     std::string_view rest = line;
     for (int i = 0; i < 2; ++i) CutToken(rest, "\t");
     const std::string_view category = CutToken(rest, "\t");
-    if (all || category == entryName || (category.empty() && uncategorised)) shown.Add(NormalisedSiteLine(line));
+    if ((all || category == entryName || (category.empty() && uncategorised)) && filter.Matches(line))
+      shown.Add(NormalisedSiteLine(line));
   }
 }
 

@@ -41,8 +41,10 @@ std::array<std::string, 8> SiteRowCells(std::string_view line, long long row);
 // Error message in CP932, or empty when the record may be stored.
 std::string CheckSiteInput(const SiteRecord& rec);
 
-// A field as typed: line breaks removed, tabs made spaces, spaces trimmed,
-// so a pasted value can never break the line format.
+// A one-line field as typed: line breaks removed, tabs made spaces, so a
+// pasted value can never split a tab-separated record or its line.
+std::string FlattenField(std::string_view typed);
+// FlattenField, then spaces trimmed: what the site dialog stores.
 std::string CleanSiteField(std::string_view typed);
 
 // Site list operations (URLs and categories compared byte for byte).
@@ -52,6 +54,9 @@ void DeleteSiteByURL(LineList& sites, std::string_view url);
 void MoveSiteToEntry(LineList& sites, SiteRecord rec, std::string_view entryName);
 void UncategoriseSites(LineList& sites, std::string_view category);
 void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName);
+// The same, keeping only the sites the filter lets through.
+class SiteFilter;
+void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter);
 
 // The two system entries of the category tree, in CP932.
 const std::string& AllSitesEntryName();       // "すべてのサイト"

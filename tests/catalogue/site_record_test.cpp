@@ -76,6 +76,8 @@ TEST(CheckSiteInput, LaterEmptyFieldOverridesEarlier) {
 
 TEST(CleanSiteField, PastedBreaksAndTabsCannotSplitTheLine) {
   EXPECT_EQ(CleanSiteField(" a\tb\r\nc\x81\x40"), "a bc");
+  // The master login keeps its spaces but loses what would split its block.
+  EXPECT_EQ(FlattenField(" a\tb\r\nc\x81\x40"), " a bc\x81\x40");
 }
 
 class SiteListTest : public ::testing::Test {

@@ -1,0 +1,183 @@
+#include "catalogue/site_csv.h"
+
+#include <glib.h>
+
+#include <array>
+#include <utility>
+
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::array<std::string_view, 7> kHeader = {"サイト名",    "サイトURL",  "カテゴリ", "登録日",
+                                                     "Vexa解析URL", "ログインID", "パスワード"};
+
+void AppendField(std::string& out, std::string_view field) {
+  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out.append(field);
+    return;
+  }
+  out.push_back('"');
+  for (char c : field) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+void AppendRow(std::string& out, const std::vector<std::string_view>& fields) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i) out.push_back(',');
+    AppendField(out, fields[i]);
+  }
+  out.append("\r\n");
+}
+
+// One row of the file, cut from the text; line counts the file's lines.
+struct RowReader {
+  std::string_view text;
+  std::size_t pos = 0;
+  long long line = 1;
+
+  bool AtEnd() const { return pos >= text.size(); }
+
+  // Skips one line break at pos: CR LF, LF or a lone CR.
+  bool SkipBreak() {
+    if (pos < text.size() && text[pos] == '\r') {
+      pos += pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
+    } else if (pos < text.size() && text[pos] == '\n') {
+      ++pos;
+    } else {
+      return false;
+    }
+    ++line;
+    return true;
+  }
+
+  // Past the end of the physical line pos is on, after a bad row.
+  void SkipLine() {
+    while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') ++pos;
+    SkipBreak();
+  }
+
+  // False for a bad row; pos is then past it (past its first line when a
+  // quote stayed open, so the rest of the file is still read).
+  bool Next(std::vector<std::string>& fields) {
+    fields.clear();
+    const std::size_t rowStart = pos;
+    const long long rowLine = line;
+    for (;;) {
+      std::string field;
+      if (pos < text.size() && text[pos] == '"') {
+        ++pos;
+        for (;;) {
+          const std::size_t quote = text.find('"', pos);
+          if (quote == std::string_view::npos) {
+            pos = rowStart;
+            line = rowLine;
+            SkipLine();
+            return false;
+          }
+          for (std::size_t i = pos; i < quote; ++i)
+            if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
+          field.append(text.substr(pos, quote - pos));
+          pos = quote + 1;
+          if (pos < text.size() && text[pos] == '"') {
+            field.push_back('"');
+            ++pos;
+            continue;
+          }
+          break;
+        }
+        if (pos < text.size() && text[pos] != ',' && text[pos] != '\r' && text[pos] != '\n') {
+          SkipLine();
+          return false;
+        }
+      } else {
+        const std::size_t end = text.find_first_of(",\r\n", pos);
+        const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+        field.assign(text.substr(pos, stop - pos));
+        pos = stop;
+      }
+      fields.push_back(std::move(field));
+      if (pos < text.size() && text[pos] == ',') {
+        ++pos;
+        continue;
+      }
+      SkipBreak();
+      return true;
+    }
+  }
+};
+
+// Fields in CP932, whichever encoding the file had.
+bool IsHeader(const std::vector<std::string>& fields) {
+  if (fields.size() != 6 && fields.size() != 7) return false;
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i] != SystemText(kHeader[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string SitesToCsv(const LineList& sites, bool withPasswords) {
+  const std::size_t columns = withPasswords ? 7 : 6;
+  std::string out(kByteOrderMark);
+  out.reserve(static_cast<std::size_t>(sites.Count()) * 160 + 64);
+  AppendRow(out, std::vector<std::string_view>(kHeader.begin(), kHeader.begin() + static_cast<long>(columns)));
+  std::vector<std::string> cells(columns);
+  std::vector<std::string_view> views(columns);
+  for (const std::string& line : sites.Lines()) {
+    const SiteRecord r = SiteFromLine(line);
+    const std::string* fields[] = {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate,
+                                   &r.AccessURL, &r.LoginID, &r.LoginPass};
+    for (std::size_t i = 0; i < columns; ++i) {
+      cells[i] = Cp932ToUtf8(*fields[i]);
+      views[i] = cells[i];
+    }
+    AppendRow(out, views);
+  }
+  return out;
+}
+
+CsvSites ParseSitesCsv(std::string_view bytes) {
+  CsvSites result;
+  const bool marked = bytes.starts_with(kByteOrderMark);
+  if (marked) bytes.remove_prefix(kByteOrderMark.size());
+  const bool utf8 = marked || g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr);
+  const auto toCp932 = [utf8](std::string_view field) { return utf8 ? Utf8ToCp932(field) : std::string(field); };
+
+  RowReader reader{bytes};
+  std::vector<std::string> fields;
+  bool first = true;
+  while (!reader.AtEnd()) {
+    const long long line = reader.line;
+    const auto problem = [&](const char* message) { result.problems.push_back({line, SystemText(message)}); };
+    if (!reader.Next(fields)) {
+      problem("引用符の閉じ方が正しくありません");
+      continue;
+    }
+    const bool wasFirst = std::exchange(first, false);
+    if (fields.size() == 1 && fields[0].empty()) continue;  // an empty line
+    if (fields.size() != 6 && fields.size() != 7) {
+      problem("列の数が正しくありません");
+      continue;
+    }
+    for (std::string& field : fields) field = CleanSiteField(toCp932(field));
+    if (wasFirst && IsHeader(fields)) continue;
+    SiteRecord r;
+    std::string* targets[] = {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate,
+                              &r.AccessURL, &r.LoginID, &r.LoginPass};
+    for (std::size_t i = 0; i < fields.size(); ++i) *targets[i] = std::move(fields[i]);
+    if (r.SiteName.empty() || r.SiteURL.empty()) {
+      problem("サイト名またはサイトURLがありません");
+      continue;
+    }
+    result.sites.push_back(std::move(r));
+  }
+  return result;
+}
+
+}  // namespace morvane
