@@ -132,8 +132,7 @@ void TForm1::miDisplaySiteClick() {
 void TForm1::tbSetIDPWClick() {
   ShowMasterLogin();
   if (!Form3_->ShowModal()) return;
-  catalogue_.SetMasterLogin(Utf8ToCp932(Form3_->edLoginID.get_text().raw()),
-                            Utf8ToCp932(Form3_->edLoginPW.get_text().raw()));
+  catalogue_.SetMasterLogin(Form3_->TypedLoginID(), Form3_->TypedLoginPW());
 }
 
 void TForm1::tbImportClick() {

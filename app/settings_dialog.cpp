@@ -2,6 +2,7 @@
 
 #include "app/modal_runner.h"
 #include "app/user_dialogs.h"
+#include "catalogue/site_record.h"
 #include "util/cp932.h"
 
 namespace morvane {
@@ -50,6 +51,10 @@ TForm3::TForm3() : GroupBox1("ログインID・Pass"), lbLoginID_("ログインI
 }
 
 bool TForm3::ShowModal() { return RunModal(*this) == Gtk::RESPONSE_OK; }
+
+std::string TForm3::TypedLoginID() const { return FlattenField(Utf8ToCp932(edLoginID.get_text().raw())); }
+
+std::string TForm3::TypedLoginPW() const { return FlattenField(Utf8ToCp932(edLoginPW.get_text().raw())); }
 
 void TForm3::Button1Click() { Dialogs().ShowMessage(Utf8ToCp932(edLoginPW.get_text().raw())); }
 

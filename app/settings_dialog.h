@@ -8,6 +8,8 @@
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
 
+#include <string>
+
 namespace morvane {
 
 class TForm3 : public Gtk::Dialog {
@@ -17,6 +19,10 @@ class TForm3 : public Gtk::Dialog {
   // True when closed with OK; closing by the frame is a cancel.
   bool ShowModal();
   void Button1Click();
+  // The boxes' texts in CP932 as the master login takes them: spaces kept as
+  // typed, but a pasted tab or line break could split the stored login.
+  std::string TypedLoginID() const;
+  std::string TypedLoginPW() const;
 
   Gtk::Frame GroupBox1;
   Gtk::Entry edLoginID;

@@ -45,15 +45,21 @@ TEST_F(FilesTest, MasterLoginTakesTheBoxesOnlyOnOk) {
 
   forms_.steps.push_back([this](Gtk::Dialog&) {
     EXPECT_EQ(SettingsDialog().edLoginID.get_text(), "id0");  // filled again from memory
-    SettingsDialog().edLoginID.set_text(" マスター ");
-    SettingsDialog().edLoginPW.set_text("秘密");
+    SettingsDialog().edLoginID.set_text(" マス\tター ");  // a pasted tab would split the stored login
+    SettingsDialog().edLoginPW.set_text("秘\r\n密");
     SettingsDialog().Button1Click();
     SettingsDialog().BitBtn1.clicked();
   });
   W().tbSetIDPWClick();
-  EXPECT_EQ(W().Catalogue().MasterID(), J(" マスター "));  // exactly as typed
+  EXPECT_EQ(W().Catalogue().MasterID(), J(" マス ター "));  // spaces as typed
   EXPECT_EQ(W().Catalogue().MasterPass(), J("秘密"));
-  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{J("秘密")}));
+  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{J("秘\r\n密")}));
+  // And it comes back whole from the data file.
+  ASSERT_TRUE(W().Catalogue().SaveSiteData());
+  W().Catalogue().SetMasterLogin("", "");
+  ASSERT_TRUE(W().Catalogue().LoadSiteData().Loaded());
+  EXPECT_EQ(W().Catalogue().MasterID(), J(" マス ター "));
+  EXPECT_EQ(W().Catalogue().MasterPass(), J("秘密"));
   EXPECT_EQ(SettingsDialog().get_title(), "設定画面");
   EXPECT_TRUE(SettingsDialog().get_modal());
 }
