@@ -1,6 +1,8 @@
 #include "app/gtk_dialogs.h"
 
 #include <gtkmm/box.h>
+#include <gtkmm/checkbutton.h>
+#include <gtkmm/comboboxtext.h>
 #include <gtkmm/dialog.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/filechooserdialog.h>
@@ -139,6 +141,12 @@ std::optional<std::string> GtkUserDialogs::SaveFileNamed(std::string_view title,
                                                          std::size_t filterCount, std::string_view defaultExt,
                                                          std::string_view proposedName) {
   Gtk::FileChooserDialog box(U8(title), Gtk::FILE_CHOOSER_ACTION_SAVE);
+  return SaveFrom(box, filters, filterCount, defaultExt, proposedName);
+}
+
+std::optional<std::string> GtkUserDialogs::SaveFrom(Gtk::FileChooserDialog& box, const FileFilter* filters,
+                                                    std::size_t filterCount, std::string_view defaultExt,
+                                                    std::string_view proposedName) {
   box.add_button("キャンセル", Gtk::RESPONSE_CANCEL);
   box.add_button("保存(_S)", Gtk::RESPONSE_ACCEPT);
   box.set_default_response(Gtk::RESPONSE_ACCEPT);
@@ -154,6 +162,44 @@ std::optional<std::string> GtkUserDialogs::SaveFileNamed(std::string_view title,
       return std::nullopt;
   }
   return full;
+}
+
+std::optional<UserDialogs::SaveChoice> GtkUserDialogs::SaveFileWithOption(std::string_view title,
+                                                                          const FileFilter* filters,
+                                                                          std::size_t filterCount,
+                                                                          std::string_view defaultExt,
+                                                                          std::string_view optionCaption) {
+  Gtk::FileChooserDialog box(U8(title), Gtk::FILE_CHOOSER_ACTION_SAVE);
+  Gtk::CheckButton option(U8(optionCaption));
+  option.set_active(false);
+  box.set_extra_widget(option);
+  option.show();
+  std::optional<std::string> file = SaveFrom(box, filters, filterCount, defaultExt, {});
+  if (!file) return std::nullopt;
+  return SaveChoice{std::move(*file), option.get_active()};
+}
+
+std::optional<std::size_t> GtkUserDialogs::ChooseItem(std::string_view caption, std::string_view prompt,
+                                                      const std::vector<std::string>& items) {
+  if (items.empty()) return std::nullopt;
+  Gtk::Dialog box(U8(caption), true);
+  KeepAbove(box, parent_);
+  box.set_resizable(false);
+  Gtk::Label label(U8(prompt), Gtk::ALIGN_START, Gtk::ALIGN_CENTER);
+  Gtk::ComboBoxText list;
+  for (const std::string& item : items) list.append(U8(item));
+  list.set_active(0);
+  Gtk::Box* area = box.get_content_area();
+  area->set_spacing(6);
+  area->set_border_width(10);
+  area->pack_start(label, Gtk::PACK_SHRINK);
+  area->pack_start(list, Gtk::PACK_SHRINK);
+  box.add_button("OK", Gtk::RESPONSE_OK);
+  box.add_button("キャンセル", Gtk::RESPONSE_CANCEL);
+  box.set_default_response(Gtk::RESPONSE_OK);
+  box.show_all();
+  if (box.run() != Gtk::RESPONSE_OK || list.get_active_row_number() < 0) return std::nullopt;
+  return static_cast<std::size_t>(list.get_active_row_number());
 }
 
 }  // namespace morvane

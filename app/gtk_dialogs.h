@@ -1,6 +1,7 @@
 #pragma once
 // The modal boxes of the program drawn with GTK: message boxes, the one-line
 // input box and the file dialogs.
+#include <gtkmm/filechooserdialog.h>
 #include <gtkmm/window.h>
 
 #include "app/user_dialogs.h"
@@ -25,8 +26,15 @@ class GtkUserDialogs final : public UserDialogs {
   std::optional<std::string> SaveFileNamed(std::string_view title, const FileFilter* filters,
                                            std::size_t filterCount, std::string_view defaultExt,
                                            std::string_view proposedName) override;
+  std::optional<SaveChoice> SaveFileWithOption(std::string_view title, const FileFilter* filters,
+                                               std::size_t filterCount, std::string_view defaultExt,
+                                               std::string_view optionCaption) override;
+  std::optional<std::size_t> ChooseItem(std::string_view caption, std::string_view prompt,
+                                        const std::vector<std::string>& items) override;
 
  private:
+  std::optional<std::string> SaveFrom(Gtk::FileChooserDialog& box, const FileFilter* filters, std::size_t filterCount,
+                                      std::string_view defaultExt, std::string_view proposedName);
   Gtk::Window* parent_;
 };
 

@@ -15,6 +15,8 @@
 namespace morvane {
 namespace {
 
+constexpr WindowSize kDesignedSize{725, 540};
+constexpr WindowSize kRoomySize{1100, 760};
 constexpr int kDesignedTreeWidth = 161;
 constexpr int kDesignedListHeight = 150;
 constexpr std::string_view kSiteListColumns =
@@ -30,11 +32,18 @@ TForm1::TForm1(MainWindowOptions options)
       Splitter2(Gtk::ORIENTATION_HORIZONTAL),
       ftSiteCategory(catalogue_.Tree()),
       Panel1(Gtk::ORIENTATION_VERTICAL),
+      ListPane(Gtk::ORIENTATION_VERTICAL),
       lvSiteList(&catalogue_.ShownList()),
       tsBrowser(Gtk::ORIENTATION_VERTICAL),
       placement_(*this, "Form1") {
+  autosave_ = std::make_unique<AutosaveRunner>(
+      catalogue_, [] { Dialogs().ShowError(SystemText("サイトデータ保存に失敗しました")); });
   set_title(Cp932ToUtf8(ProgramTitle()));
-  set_default_size(725, 540);
+  // The designed size is the least; a first start gets room for the list
+  // and the page side by side, and a saved size replaces both.
+  set_size_request(kDesignedSize.width, kDesignedSize.height);
+  const WindowSize first = FirstStartSize(kDesignedSize, kRoomySize, WorkAreaOf(*this));
+  set_default_size(first.width, first.height);
   BuildLayout();
   frBrowserBase1Widget = std::make_unique<BrowserFrameWidget>(options_.paths.browserProfile);
   tsBrowser.pack_start(*frBrowserBase1Widget, Gtk::PACK_EXPAND_WIDGET);
@@ -55,10 +64,13 @@ TfrBrowserBase& TForm1::frBrowserBase1() { return frBrowserBase1Widget->Frame();
 void TForm1::BuildLayout() {
   BuildToolBar();
   ConnectViews();
+  ConnectFilter();
 
   PageControl1.append_page(tsBrowser, "ブラウザ");
   PageControl1.set_show_border(false);
-  Panel1.pack1(lvSiteList, Gtk::SHRINK);
+  ListPane.pack_start(edFilter, Gtk::PACK_SHRINK);
+  ListPane.pack_start(lvSiteList, Gtk::PACK_EXPAND_WIDGET);
+  Panel1.pack1(ListPane, Gtk::SHRINK);
   Panel1.pack2(PageControl1, Gtk::EXPAND);
   Panel1.set_position(kDesignedListHeight);
   Splitter2.pack1(ftSiteCategory, Gtk::SHRINK);
@@ -93,11 +105,14 @@ void TForm1::BuildToolBar() {
       {tbSetIDPW, "マスターID/PWの設定", "dialog-password-symbolic", &TForm1::tbSetIDPWClick},
       {tbImport, "サイトリストのインポート", "document-open-symbolic", &TForm1::tbImportClick},
       {tbExport, "サイトリストのエクスポート", "document-save-as-symbolic", &TForm1::tbExportClick},
+      {tbExportCSV, "CSVファイルに書き出す", "x-office-spreadsheet-symbolic", &TForm1::tbExportCSVClick},
+      {tbImportCSV, "CSVファイルから読み込む", "document-import-symbolic", &TForm1::tbImportCSVClick},
+      {tbImportBookmarks, "ブックマークのインポート", "user-bookmarks-symbolic", &TForm1::tbImportBookmarksClick},
       {tbAbout, "このツールについて", "help-about-symbolic", &TForm1::tbAboutClick},
   };
   Gtk::SeparatorToolItem* separatorsBefore[] = {nullptr, nullptr, &ToolSeparator1, nullptr, nullptr,
                                                 &ToolSeparator2, &ToolSeparator3, &ToolSeparator4, nullptr,
-                                                &ToolSeparator5};
+                                                nullptr, nullptr, nullptr, &ToolSeparator5};
   ToolBar1.set_toolbar_style(Gtk::TOOLBAR_ICONS);
   ToolBar1.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
   int i = 0;
@@ -165,6 +180,8 @@ void TForm1::ShowEntry(std::string_view entryName) {
   lvSiteList.Refresh();
 }
 
+void TForm1::CatalogueChanged() { autosave_->Changed(); }
+
 void TForm1::ShowSelectedEntry() {
   // Nothing selected: nothing to show, and no message.
   if (const TreeEntry* e = catalogue_.Tree().Selected()) ShowEntry(e->name);
@@ -202,8 +219,10 @@ void TForm1::SaveSettingsForClose() {
 
 bool TForm1::FormCloseQuery() {
   SaveSettingsForClose();
-  const bool close = catalogue_.SaveSiteData() ||
-                     !AskDeclined(SystemText("サイトデータ保存に失敗しました。このまま終了しますか？"));
+  autosave_->BeforeCloseSave();
+  const bool saved = catalogue_.SaveSiteData();
+  autosave_->AfterCloseSave(saved);
+  const bool close = saved || !AskDeclined(SystemText("サイトデータ保存に失敗しました。このまま終了しますか？"));
   // Waits of the browser still on the stack end with the window.
   if (close) frBrowserBase1Widget->Pump().SetTerminating(true);
   return close;

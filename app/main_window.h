@@ -4,6 +4,7 @@
 #include <gtkmm/box.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/paned.h>
+#include <gtkmm/searchentry.h>
 #include <gtkmm/separatortoolitem.h>
 #include <gtkmm/statusbar.h>
 #include <gtkmm/toolbar.h>
@@ -14,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "app/autosave_runner.h"
 #include "app/category_tree_view.h"
 #include "app/site_list_view.h"
 #include "app/window_placement.h"
@@ -64,10 +66,17 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void tbDeleteSiteClick();
   void miDisplaySiteClick();
 
+  // Filter box and column headers: they change only what the list shows.
+  void edFilterChange();
+  void lvSiteListColumnClick(int column);
+
   // Master login, files, about.
   void tbSetIDPWClick();
   void tbImportClick();
   void tbExportClick();
+  void tbExportCSVClick();
+  void tbImportCSVClick();
+  void tbImportBookmarksClick();
   void tbAboutClick();
 
   // A close asked by the user: settings, then the catalogue; true when the
@@ -79,6 +88,10 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::string CloseUnattended();
 
   void ShowEntry(std::string_view entryName);
+  // Every handler that changes the catalogue calls this before the main loop
+  // runs again: the change is then saved within a second.
+  void CatalogueChanged();
+  const AutosaveRunner& Autosave() const { return *autosave_; }
   // The status line the browser frame and the window write to.
   void SetStatusText(std::string_view cp932) override;
 
@@ -90,11 +103,13 @@ class TForm1 : public Gtk::Window, public StatusBar {
   Gtk::Box Layout;
   Gtk::Toolbar ToolBar1;
   Gtk::ToolButton tbAddCategory, tbDeleteCategory, tbAddSite, tbRenewsSite, tbDeleteSite, tbGoToVexaAccess, tbSetIDPW,
-      tbImport, tbExport, tbAbout;
+      tbImport, tbExport, tbExportCSV, tbImportCSV, tbImportBookmarks, tbAbout;
   Gtk::SeparatorToolItem ToolSeparator1, ToolSeparator2, ToolSeparator3, ToolSeparator4, ToolSeparator5;
   Gtk::Paned Splitter2;  // the category tree | Panel1
   CategoryTreeView ftSiteCategory;
   Gtk::Paned Panel1;  // the site list over the pages; its handle is the list's splitter
+  Gtk::Box ListPane;  // the filter box over the site list
+  Gtk::SearchEntry edFilter;
   SiteListView lvSiteList;
   Gtk::Notebook PageControl1;
   Gtk::Box tsBrowser;
@@ -109,6 +124,12 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void BuildLayout();
   void BuildToolBar();
   void ConnectViews();
+  void ConnectFilter();
+  // After an import added sites (and maybe categories): tree, list, choices.
+  void AfterSitesMerged();
+  // Shows the selected entry again, the same site staying selected when it
+  // is still shown.
+  void ReshowKeepingSelection();
   void ShowSelectedEntry();
   void RefreshCategoryChoices();
   // The settings dialog's fields take the catalogue's master login.
@@ -119,6 +140,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void StoreFromSiteDialog();
   void SaveSettingsForClose();
 
+  std::unique_ptr<AutosaveRunner> autosave_;
   guint statusContext_ = 0;
   WindowPlacement placement_;
   std::unique_ptr<WindowPlacement> siteDialogPlacement_;

@@ -43,6 +43,7 @@ void TForm1::tbAddCategoryClick() {
     case AddCategoryResult::Added:
       break;
   }
+  CatalogueChanged();
   ftSiteCategory.Rebuild(false);
   ftSiteCategory.GrabFocus();
   ShowSelectedEntry();
@@ -64,6 +65,7 @@ void TForm1::tbDeleteCategoryClick() {
   }
   if (AskDeclined(SystemText("選択したカテゴリを削除しますか？") + "\r\n\r\n [" + selected->name + "]")) return;
   tree.DeleteCategory(selected, catalogue_.SiteList());
+  CatalogueChanged();
   ftSiteCategory.Rebuild(false);
   ShowSelectedEntry();
   RefreshCategoryChoices();
@@ -77,12 +79,14 @@ void TForm1::ftSiteCategoryDragDrop(DragSource source, const Gtk::TreeModel::Pat
   if (!ftSiteCategoryDragOver(source, target)) return;
   // A moved category keeps its sites: the list needs no refresh.
   if (source == DragSource::CategoryTree) {
-    ftSiteCategory.MoveSelectedOnto(target);
+    if (ftSiteCategory.MoveSelectedOnto(target)) CatalogueChanged();
     return;
   }
   if (DropSiteOnEntry(catalogue_.SiteList(), catalogue_.ShownList(), lvSiteList.SelectedRow(),
-                      ftSiteCategory.EntryAt(target)))
+                      ftSiteCategory.EntryAt(target))) {
+    CatalogueChanged();
     ShowSelectedEntry();
+  }
 }
 
 // ---- Sites ----
@@ -99,6 +103,7 @@ std::optional<SiteRecord> TForm1::SelectedSite() {
 void TForm1::StoreFromSiteDialog() {
   if (!Form2_->ShowModal()) return;
   StoreSite(catalogue_.SiteList(), Form2_->SiteRec);
+  CatalogueChanged();
   ShowSelectedEntry();
 }
 
@@ -119,6 +124,7 @@ void TForm1::tbDeleteSiteClick() {
   if (!site) return;
   if (AskDeclined(SystemText("選択したサイトを削除しますか？") + "\r\n\r\n[" + site->SiteName + "]")) return;
   DeleteSiteByURL(catalogue_.SiteList(), site->SiteURL);
+  CatalogueChanged();
   ShowSelectedEntry();
 }
 
@@ -133,13 +139,16 @@ void TForm1::tbSetIDPWClick() {
   ShowMasterLogin();
   if (!Form3_->ShowModal()) return;
   catalogue_.SetMasterLogin(Form3_->TypedLoginID(), Form3_->TypedLoginPW());
+  CatalogueChanged();
 }
 
 void TForm1::tbImportClick() {
   const std::optional<std::string> file =
       Dialogs().OpenFile(SystemText("サイトリストのインポート"), kImportFilters, std::size(kImportFilters));
   if (!file) return;
-  AfterLoad(catalogue_.LoadSiteData(*file));
+  const SiteDataLoadResult loaded = catalogue_.LoadSiteData(*file);
+  if (loaded.Loaded()) CatalogueChanged();
+  AfterLoad(loaded);
   RefreshCategoryChoices();
   SaveDialog1FileName_ = *file;
 }
@@ -162,6 +171,7 @@ void TForm1::tbAboutClick() {
 std::string TForm1::CloseUnattended() {
   frBrowserBase1Widget->Pump().SetTerminating(true);
   SaveSettingsForClose();
+  autosave_->BeforeCloseSave();
   if (catalogue_.SaveSiteData()) return catalogue_.DataFilePath();
   const std::string path = catalogue_.DataFilePath();
   const std::string rescue = TimeStampedName(path, std::chrono::system_clock::now());

@@ -55,7 +55,6 @@ void SiteListView::BuildPopupMenu() {
 
 void SiteListView::SetupColumns(std::string_view columnList) {
   view_.remove_all_columns();
-  view_.set_headers_clickable(false);
   std::string columns = SystemText(columnList);
   int index = 0;
   while (!columns.empty() && index < SiteListModel::kColumns) {
@@ -72,7 +71,8 @@ void SiteListView::SetupColumns(std::string_view columnList) {
     column->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
     column->set_fixed_width(width.value_or(100));
     column->set_resizable(true);
-    column->set_clickable(false);
+    column->set_clickable(true);
+    column->signal_clicked().connect([this, index = index - 1] { headerClicked_.emit(index); });
     view_.append_column(*column);
   }
   view_.set_fixed_height_mode(true);
@@ -83,6 +83,19 @@ std::vector<SiteListView::ColumnLook> SiteListView::Columns() const {
   for (const Gtk::TreeViewColumn* column : const_cast<Gtk::TreeView&>(view_).get_columns())
     looks.push_back({column->get_title().raw(), column->get_fixed_width()});
   return looks;
+}
+
+void SiteListView::ShowSortIndicator(int column, bool descending) {
+  int index = 0;
+  for (Gtk::TreeViewColumn* c : view_.get_columns()) {
+    c->set_sort_indicator(index == column && column > 0);
+    c->set_sort_order(descending ? Gtk::SORT_DESCENDING : Gtk::SORT_ASCENDING);
+    ++index;
+  }
+}
+
+void SiteListView::ClickHeader(int column) {
+  if (Gtk::TreeViewColumn* c = view_.get_column(column)) c->clicked();
 }
 
 void SiteListView::Refresh() {

@@ -41,6 +41,12 @@ class SiteListView : public ScrolledTreeView {
 
   SiteListModel& Model() { return *model_.operator->(); }
 
+  // A click on a column's header gives the column's number.
+  sigc::signal<void(int)>& signal_header_clicked() { return headerClicked_; }
+  // The arrow on the column the list is sorted by; column 0: none.
+  void ShowSortIndicator(int column, bool descending);
+  void ClickHeader(int column);  // as the user clicks it
+
   // The context menu; it acts on the row under the pointer.
   Gtk::Menu PopupMenu1;
   Gtk::MenuItem miDisplaySite, miRenewsSite, miDeleteSite;
@@ -50,6 +56,7 @@ class SiteListView : public ScrolledTreeView {
   void BuildPopupMenu();
 
   Glib::RefPtr<SiteListModel> model_;
+  sigc::signal<void(int)> headerClicked_;
 };
 
 }  // namespace morvane

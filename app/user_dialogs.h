@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvane {
 
@@ -33,6 +34,25 @@ class UserDialogs {
                                                    std::size_t filterCount, std::string_view defaultExt,
                                                    std::string_view /*proposedName*/) {
     return SaveFile(title, filters, filterCount, defaultExt);
+  }
+  // A save dialog with one check box, unticked when it opens; gives the file
+  // and whether the box was ticked.
+  struct SaveChoice {
+    std::string file;
+    bool optionTicked = false;
+  };
+  virtual std::optional<SaveChoice> SaveFileWithOption(std::string_view title, const FileFilter* filters,
+                                                       std::size_t filterCount, std::string_view defaultExt,
+                                                       std::string_view /*optionCaption*/) {
+    std::optional<std::string> file = SaveFile(title, filters, filterCount, defaultExt);
+    if (!file) return std::nullopt;
+    return SaveChoice{std::move(*file), false};
+  }
+  // A small box with a list to pick one item from; its index, nullopt when
+  // cancelled. The first item is chosen when the box opens.
+  virtual std::optional<std::size_t> ChooseItem(std::string_view /*caption*/, std::string_view /*prompt*/,
+                                                const std::vector<std::string>& /*items*/) {
+    return std::nullopt;
   }
 };
 

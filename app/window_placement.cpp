@@ -1,6 +1,27 @@
 #include "app/window_placement.h"
 
+#include <gdkmm/display.h>
+#include <gdkmm/monitor.h>
+
+#include <algorithm>
+
 namespace morvane {
+
+WindowSize FirstStartSize(WindowSize designed, WindowSize roomy, WindowSize workArea) {
+  const auto fit = [](int wanted, int area, int least) { return std::max(least, std::min(wanted, area * 9 / 10)); };
+  return {fit(roomy.width, workArea.width, designed.width), fit(roomy.height, workArea.height, designed.height)};
+}
+
+WindowSize WorkAreaOf(Gtk::Window& window) {
+  Glib::RefPtr<Gdk::Display> display = window.get_display();
+  Glib::RefPtr<Gdk::Monitor> monitor = display->get_primary_monitor();
+  if (!monitor) monitor = display->get_monitor(0);
+  if (!monitor) return {0, 0};
+  Gdk::Rectangle area;
+  monitor->get_workarea(area);
+  return {area.get_width(), area.get_height()};
+}
+
 
 WindowPlacement::WindowPlacement(Gtk::Window& window, std::string formName)
     : window_(window), name_(std::move(formName)) {

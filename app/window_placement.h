@@ -10,6 +10,16 @@
 
 namespace morvane {
 
+// A first start's size: roomy enough for the list and the page together,
+// within 90% of the screen's work area, never below the designed size.
+struct WindowSize {
+  int width;
+  int height;
+};
+WindowSize FirstStartSize(WindowSize designed, WindowSize roomy, WindowSize workArea);
+// The work area of the window's monitor (or the first one).
+WindowSize WorkAreaOf(Gtk::Window& window);
+
 class WindowPlacement final : public PlacedForm {
  public:
   WindowPlacement(Gtk::Window& window, std::string formName);

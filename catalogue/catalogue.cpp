@@ -5,6 +5,7 @@
 
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
+#include "catalogue/site_sort.h"
 #include "util/container_file.h"
 #include "util/cp932.h"
 #include "util/text_file.h"
@@ -110,6 +111,9 @@ bool SiteDataSnapshot::Write() && {
   }
 }
 
-void SiteCatalogue::ShowEntry(std::string_view entryName) { BuildShownList(siteList_, shownList_, entryName); }
+void SiteCatalogue::ShowEntry(std::string_view entryName) {
+  shownEntryTotal_ = BuildShownList(siteList_, shownList_, entryName, shownFilter_);
+  SortSiteLines(shownList_, shownOrderColumn_, shownOrderDescending_);
+}
 
 }  // namespace morvane

@@ -11,6 +11,7 @@
 #include "catalogue/category_tree.h"
 #include "catalogue/line_list.h"
 #include "catalogue/site_data_file.h"
+#include "catalogue/site_filter.h"
 
 namespace morvane {
 
@@ -97,8 +98,21 @@ class SiteCatalogue {
   // The same save, to be copied and written in steps.
   SiteDataSnapshot Snapshot(const std::optional<std::string>& path = std::nullopt) const;
 
-  // Rebuilds the shown list for a tree entry's name.
+  // Rebuilds the shown list for a tree entry's name, through the filter and
+  // in the order chosen below.
   void ShowEntry(std::string_view entryName);
+  // What the filter box holds; takes effect at the next ShowEntry.
+  void SetShownFilter(SiteFilter filter) { shownFilter_ = std::move(filter); }
+  const SiteFilter& ShownFilter() const { return shownFilter_; }
+  // A list column to sort the shown list by (0: the site list's own order).
+  void SetShownOrder(int column, bool descending) {
+    shownOrderColumn_ = column;
+    shownOrderDescending_ = descending;
+  }
+  int ShownOrderColumn() const { return shownOrderColumn_; }
+  // Sites of the entry last shown, before the filter.
+  long long ShownEntryTotal() const { return shownEntryTotal_; }
+  bool ShownOrderDescending() const { return shownOrderDescending_; }
 
  private:
   std::string dataFolder_;
@@ -108,6 +122,10 @@ class SiteCatalogue {
   CategoryTree tree_;
   std::string masterID_;
   std::string masterPass_;
+  SiteFilter shownFilter_;
+  int shownOrderColumn_ = 0;
+  bool shownOrderDescending_ = false;
+  long long shownEntryTotal_ = 0;
   // The data file could not be read nor moved aside: saving over it would
   // destroy what may still be recovered, so saves to it are refused.
   bool dataFileGuarded_ = false;

@@ -73,7 +73,7 @@ bool SiteFilter::Matches(std::string_view siteLine) const {
   folded.clear();
   unsigned field = 0;
   char16_t c;
-  for (std::size_t off = 0, width; off < siteLine.size() && field < 5; off += width) {
+  for (std::size_t off = 0, width = 0; off < siteLine.size() && field < 5; off += width) {
     width = FoldCharAt(siteLine, off, c);
     // Fields end at a tab of its own, as the line is cut into them.
     if (width == 1 && c == '\t') {

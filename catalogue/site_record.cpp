@@ -118,8 +118,9 @@ void BuildShownList(const LineList& sites, LineList& shown, std::string_view ent
   BuildShownList(sites, shown, entryName, SiteFilter());
 }
 
-void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter) {
+long long BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter) {
   shown.Clear();
+  long long inEntry = 0;
   const bool all = entryName == AllSitesEntryName();
   const bool uncategorised = entryName == UncategorisedEntryName();
   for (const std::string& line : sites.Lines()) {
@@ -127,9 +128,11 @@ void BuildShownList(const LineList& sites, LineList& shown, std::string_view ent
     std::string_view rest = line;
     for (int i = 0; i < 2; ++i) CutToken(rest, "\t");
     const std::string_view category = CutToken(rest, "\t");
-    if ((all || category == entryName || (category.empty() && uncategorised)) && filter.Matches(line))
-      shown.Add(NormalisedSiteLine(line));
+    if (!all && category != entryName && !(category.empty() && uncategorised)) continue;
+    ++inEntry;
+    if (filter.Matches(line)) shown.Add(NormalisedSiteLine(line));
   }
+  return inEntry;
 }
 
 }  // namespace morvane

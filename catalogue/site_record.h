@@ -54,9 +54,10 @@ void DeleteSiteByURL(LineList& sites, std::string_view url);
 void MoveSiteToEntry(LineList& sites, SiteRecord rec, std::string_view entryName);
 void UncategoriseSites(LineList& sites, std::string_view category);
 void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName);
-// The same, keeping only the sites the filter lets through.
+// The same, keeping only the sites the filter lets through; gives how many
+// sites the entry has, filtered or not.
 class SiteFilter;
-void BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter);
+long long BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter);
 
 // The two system entries of the category tree, in CP932.
 const std::string& AllSitesEntryName();       // "すべてのサイト"

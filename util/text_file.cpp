@@ -30,8 +30,8 @@ bool OnlyCrLfBreaks(std::string_view text) {
 
 bool EndsLastLine(std::string_view text) { return text.empty() || text.ends_with("\r\n"); }
 
-// Reads the whole file; false on any failure. Only regular files are read,
-// so a FIFO or device under the name cannot block the program.
+}  // namespace
+
 bool ReadWholeFile(const std::string& name, std::string& bytes) {
   FileOps& ops = CurrentFileOps();
   const int fd = ops.Open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0);
@@ -60,8 +60,6 @@ bool ReadWholeFile(const std::string& name, std::string& bytes) {
   ops.Close(fd);
   return ok;
 }
-
-}  // namespace
 
 std::string ToCrLfLines(std::string_view text) {
   const std::size_t nul = text.find('\0');

@@ -31,6 +31,10 @@ bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode = 
 bool SaveTextFile(const std::string& name, std::initializer_list<std::string_view> pieces,
                   mode_t mode = kPrivateFileMode);
 
+// The file's bytes as stored; false on any failure. Only regular files are
+// read, so a FIFO or device under the name cannot block the program.
+bool ReadWholeFile(const std::string& name, std::string& bytes);
+
 // True when name is an existing regular file (following links).
 bool RegularFileExists(const std::string& name);
 

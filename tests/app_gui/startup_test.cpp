@@ -35,6 +35,19 @@ TEST_F(StartupTest, FirstRunInEmptyFolderShowsDesignedTreeAndWritesBothFiles) {
   EXPECT_NE(ReadBytes(folder / "morvane.ini").find("SiteDataFileName=VexaSiteData.dat"), std::string::npos);
 }
 
+TEST_F(StartupTest, FirstStartOpensRoomyWithinTheScreenAndASavedSizeWins) {
+  // Small screens get 90% of their work area, never less than the designed size.
+  EXPECT_EQ(FirstStartSize({725, 540}, {1100, 760}, {1000, 700}).width, 900);
+  EXPECT_EQ(FirstStartSize({725, 540}, {1100, 760}, {1000, 700}).height, 630);
+  EXPECT_EQ(FirstStartSize({725, 540}, {1100, 760}, {640, 480}).width, 725);
+  EXPECT_EQ(FirstStartSize({725, 540}, {1100, 760}, {0, 0}).height, 540);
+  OpenForms();  // the test screen is 1280 x 1024
+  int w = 0, h = 0;
+  W().get_size(w, h);
+  EXPECT_EQ(w, 1100);
+  EXPECT_EQ(h, 760);
+}
+
 TEST_F(StartupTest, ReopeningRestoresCatalogueWindowPlaceAndPaneSizes) {
   OpenForms();
   AddCategory("ニュース");

@@ -54,6 +54,25 @@ class FakeDialogs final : public UserDialogs {
     return Take(fileAnswers, std::optional<std::string>());
   }
 
+  // The check box of a save dialog and the item boxes.
+  std::vector<std::string> optionCaptions, chooseCaptions;
+  std::vector<std::vector<std::string>> chooseItems;
+  std::deque<bool> optionAnswers;
+  std::deque<std::optional<std::size_t>> chooseAnswers;
+  std::optional<SaveChoice> SaveFileWithOption(std::string_view t, const FileFilter* f, std::size_t n,
+                                               std::string_view ext, std::string_view option) override {
+    optionCaptions.emplace_back(option);
+    std::optional<std::string> file = SaveFileNamed(t, f, n, ext, "");
+    if (!file) return std::nullopt;
+    return SaveChoice{*file, Take(optionAnswers, false)};
+  }
+  std::optional<std::size_t> ChooseItem(std::string_view caption, std::string_view,
+                                        const std::vector<std::string>& items) override {
+    chooseCaptions.emplace_back(caption);
+    chooseItems.push_back(items);
+    return Take(chooseAnswers, std::optional<std::size_t>());
+  }
+
   std::size_t BoxCount() const { return errors.size() + questions.size() + messages.size(); }
 
  private:

@@ -1,0 +1,117 @@
+// Finding, sorting and exchanging sites in large catalogues (10,000 to
+// 1,000,000 sites): one filter keystroke (the shown list rebuilt), a sort by
+// name, and CSV export and import next to saving and loading the data file.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/site_csv.h"
+#include "catalogue/site_exchange.h"
+#include "catalogue/site_record.h"
+#include "catalogue/site_sort.h"
+#include "util/cp932.h"
+
+namespace {
+
+using morvane::SiteCatalogue;
+
+std::string BenchFolder() {
+  static const std::string folder = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "morvane-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) std::abort();
+    return pattern + "/";
+  }();
+  return folder;
+}
+
+// n sites of about 150 bytes a line, as the save benchmark has them.
+SiteCatalogue& Catalogue(long long n) {
+  static std::unique_ptr<SiteCatalogue> c;
+  static long long filled = -1;
+  if (filled != n) {
+    c = std::make_unique<SiteCatalogue>(BenchFolder());
+    const std::string name = morvane::Utf8ToCp932("サイト");
+    c->SiteList().SetCapacity(n);
+    for (long long i = 0; i < n; ++i) {
+      const std::string k = std::to_string((i * 7919) % n);  // names out of order
+      c->SiteList().Add(morvane::FormatSiteLine({name + k, "http://site" + k + ".example.jp/", "",
+                                                 "2026/12/08 04:37:29", "http://vexa.example/analysis/" + k,
+                                                 "user" + k, "pw" + k}));
+    }
+    filled = n;
+  }
+  return *c;
+}
+
+// One keystroke in the filter box: the shown list rebuilt through the filter
+// (painting adds only the rows on screen).
+void BM_FilterKeystroke(benchmark::State& state) {
+  SiteCatalogue& c = Catalogue(state.range(0));
+  c.SetShownFilter(morvane::SiteFilter("site12"));
+  for (auto _ : state) c.ShowEntry(morvane::AllSitesEntryName());
+  state.counters["shown"] = static_cast<double>(c.ShownList().Count());
+  c.SetShownFilter(morvane::SiteFilter());
+}
+
+void BM_SortByName(benchmark::State& state) {
+  SiteCatalogue& c = Catalogue(state.range(0));
+  c.ShowEntry(morvane::AllSitesEntryName());
+  bool descending = false;
+  for (auto _ : state) {
+    morvane::SortSiteLines(c.ShownList(), 1, descending);
+    descending = !descending;
+  }
+}
+
+void BM_CsvExport(benchmark::State& state) {
+  const SiteCatalogue& c = Catalogue(state.range(0));
+  for (auto _ : state) benchmark::DoNotOptimize(morvane::SitesToCsv(c.SiteList(), true));
+}
+
+// Reading the file and adding every site to an empty catalogue.
+void BM_CsvImport(benchmark::State& state) {
+  const std::string csv = morvane::SitesToCsv(Catalogue(state.range(0)).SiteList(), true);
+  for (auto _ : state) {
+    morvane::LineList sites;
+    morvane::CategoryTree tree;
+    const morvane::CsvSites read = morvane::ParseSitesCsv(csv);
+    morvane::MergeSites(sites, tree, read.sites, true);
+    benchmark::DoNotOptimize(sites.Count());
+  }
+}
+
+void BM_SaveSiteData(benchmark::State& state) {
+  const SiteCatalogue& c = Catalogue(state.range(0));
+  for (auto _ : state)
+    if (!c.SaveSiteData()) state.SkipWithError("save failed");
+}
+
+void BM_LoadSiteData(benchmark::State& state) {
+  if (!Catalogue(state.range(0)).SaveSiteData()) state.SkipWithError("save failed");
+  SiteCatalogue c(BenchFolder());
+  for (auto _ : state)
+    if (!c.LoadSiteData().Loaded()) state.SkipWithError("load failed");
+}
+
+#define SIZES ->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_FilterKeystroke) SIZES;
+BENCHMARK(BM_SortByName) SIZES;
+BENCHMARK(BM_CsvExport) SIZES;
+BENCHMARK(BM_SaveSiteData) SIZES;
+BENCHMARK(BM_CsvImport) SIZES;
+BENCHMARK(BM_LoadSiteData) SIZES;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::filesystem::remove_all(BenchFolder());
+  return 0;
+}
