@@ -1,6 +1,7 @@
 // The filter box and the sortable columns: the list shows fewer sites or
 // another order, and every action on the selected row still reaches the site
 // that row shows.
+#include "support/window_picture.h"
 #include <gdk/gdkkeysyms.h>
 
 #include "catalogue/site_record.h"
@@ -115,12 +116,7 @@ TEST_F(FindTest, Screenshot) {
   W().lvSiteList.SelectRow(1);
   W().move(0, 0);
   PumpFor(1500);
-  GdkWindow* shown = gtk_widget_get_window(GTK_WIDGET(W().gobj()));
-  GdkPixbuf* picture =
-      gdk_pixbuf_get_from_window(shown, 0, 0, gdk_window_get_width(shown), gdk_window_get_height(shown));
-  ASSERT_NE(picture, nullptr);
-  EXPECT_TRUE(gdk_pixbuf_save(picture, file, "png", nullptr, nullptr));
-  g_object_unref(picture);
+  EXPECT_TRUE(SaveWindowPicture(GTK_WIDGET(W().gobj()), file));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The link check strip over a real browser: results come back through the
 // main loop into the shown page, stop ends the check, and the CSV button
 // writes what the page shows.
+#include "support/window_picture.h"
 #include <fstream>
 #include <sstream>
 
@@ -91,12 +92,7 @@ TEST_F(LinkCheckTest, Screenshot) {
   ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 30000));
   ASSERT_TRUE(PumpUntil([&] { return SourceHas("[200]"); }));
   PumpUntil([] { return false; }, 1500);  // let it paint
-  GdkWindow* shown = gtk_widget_get_window(window_);
-  GdkPixbuf* picture =
-      gdk_pixbuf_get_from_window(shown, 0, 0, gdk_window_get_width(shown), gdk_window_get_height(shown));
-  ASSERT_NE(picture, nullptr);
-  EXPECT_TRUE(gdk_pixbuf_save(picture, file, "png", nullptr, nullptr));
-  g_object_unref(picture);
+  EXPECT_TRUE(SaveWindowPicture(window_, file));
 }
 
 }  // namespace
