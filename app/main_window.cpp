@@ -2,6 +2,8 @@
 
 #include <gtkmm/label.h>
 
+#include <algorithm>
+
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
@@ -19,6 +21,8 @@ constexpr WindowSize kDesignedSize{725, 540};
 constexpr WindowSize kRoomySize{1100, 760};
 constexpr int kDesignedTreeWidth = 161;
 constexpr int kDesignedListHeight = 150;
+// The panes never close: a splitter stops where a pane would be smaller.
+constexpr int kSmallestPane = 48;
 constexpr std::string_view kSiteListColumns =
     "No:40 サイト名:150 URL:150 カテゴリ:100 登録日付:120 解析URL:120 LoginID:80 LoginPass:80";
 
@@ -70,11 +74,15 @@ void TForm1::BuildLayout() {
   PageControl1.set_show_border(false);
   ListPane.pack_start(edFilter, Gtk::PACK_SHRINK);
   ListPane.pack_start(lvSiteList, Gtk::PACK_EXPAND_WIDGET);
-  Panel1.pack1(ListPane, Gtk::SHRINK);
-  Panel1.pack2(PageControl1, Gtk::EXPAND);
+  ListPane.set_size_request(-1, kSmallestPane);
+  PageControl1.set_size_request(-1, kSmallestPane);
+  ftSiteCategory.set_size_request(kSmallestPane, -1);
+  Panel1.set_size_request(kSmallestPane, -1);
+  Panel1.pack1(ListPane, /*resize=*/false, /*shrink=*/false);
+  Panel1.pack2(PageControl1, /*resize=*/true, /*shrink=*/false);
   Panel1.set_position(kDesignedListHeight);
-  Splitter2.pack1(ftSiteCategory, Gtk::SHRINK);
-  Splitter2.pack2(Panel1, Gtk::EXPAND);
+  Splitter2.pack1(ftSiteCategory, /*resize=*/false, /*shrink=*/false);
+  Splitter2.pack2(Panel1, /*resize=*/true, /*shrink=*/false);
   Splitter2.set_position(kDesignedTreeWidth);
   statusContext_ = StatusBar1.get_context_id("status");
   StatusBar1.set_margin_top(0);
@@ -147,9 +155,9 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
   ComponentStocker& stocker = IniFile_->Stocker();
   stocker.DefineIntProperty(
       "ftSiteCategory", "width", [this] { return Splitter2.get_position(); },
-      [this](int v) { Splitter2.set_position(v); });
+      [this](int v) { Splitter2.set_position(std::max(v, kSmallestPane)); });
   stocker.DefineIntProperty(
-      "lvSiteList", "height", [this] { return Panel1.get_position(); }, [this](int v) { Panel1.set_position(v); });
+      "lvSiteList", "height", [this] { return Panel1.get_position(); }, [this](int v) { Panel1.set_position(std::max(v, kSmallestPane)); });
   IniFile_->StockComponent("ftSiteCategory", "width");
   IniFile_->StockComponent("lvSiteList", "height");
   IniFile_->LoadSettings();

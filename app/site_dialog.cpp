@@ -81,10 +81,12 @@ TForm2::TForm2() {
   BitBtn1.set_label("OK");
   BitBtn2.set_label("Cancel");
   BitBtn1.set_can_default(true);
-  add_action_widget(BitBtn1, Gtk::RESPONSE_NONE);
+  // OK is no action widget: a dialog's action widget answers (and ends the
+  // run) before its own click handler could refuse. It answers after the
+  // input passed its checks.
+  get_action_area()->pack_end(BitBtn1, Gtk::PACK_SHRINK);
   add_action_widget(BitBtn2, Gtk::RESPONSE_CANCEL);
   BitBtn1.grab_default();
-  // OK answers only after the input passed its checks.
   BitBtn1.signal_clicked().connect(sigc::mem_fun(*this, &TForm2::BitBtn1Click));
   get_content_area()->show_all();
   get_action_area()->show_all();

@@ -41,6 +41,7 @@ bool SiteCatalogue::ChooseDataFileName(std::string_view settingValue) {
   const bool taken = IsPlainFileName(name) && RegularFileExists(dataFolder_ + Cp932ToUtf8(name));
   dataFileName_ = taken ? name : std::string(kDefaultDataFileName);
   dataFileGuarded_ = false;
+  backupBeforeSave_ = false;
   return taken;
 }
 
@@ -65,9 +66,11 @@ SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>&
   std::optional<CategoryTree> tree;
   if (!blocks.treeText.empty()) {
     tree.emplace();
+    // A damaged tree text still gives every name; the data file keeps its
+    // own bytes in a backup before it is first written over.
     if (!tree->FromText(blocks.treeText)) {
-      tree.reset();
       result.treeTextBad = true;
+      if (!path) backupBeforeSave_ = true;
     }
   }
 
@@ -87,6 +90,10 @@ SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>&
 
 bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
   if (!path && dataFileGuarded_) return false;
+  if (!path && backupBeforeSave_) {
+    if (!KeepCopy(DataFilePath(), std::chrono::system_clock::now())) return false;
+    backupBeforeSave_ = false;
+  }
   try {
     SiteDataSnapshot snapshot = Snapshot(path);
     snapshot.Copy(std::chrono::steady_clock::duration::max());

@@ -23,8 +23,9 @@ enum class SiteDataLoadStatus {
 
 struct SiteDataLoadResult {
   SiteDataLoadStatus status = SiteDataLoadStatus::Missing;
-  // Loaded, but the tree text was bad: the tree stayed as it was and the
-  // window shows "I/O Error:QZLoadTreeFromStrings".
+  // Loaded, but the tree text was bad: every entry was still read (a line
+  // too deep one level under the entry before it) and the window shows
+  // "I/O Error:QZLoadTreeFromStrings".
   bool treeTextBad = false;
   // Loaded with a master login: the settings dialog's fields take it.
   bool masterLoginLoaded = false;
@@ -129,6 +130,8 @@ class SiteCatalogue {
   // The data file could not be read nor moved aside: saving over it would
   // destroy what may still be recovered, so saves to it are refused.
   bool dataFileGuarded_ = false;
+  // The data file's tree text was damaged: keep a copy before saving over it.
+  mutable bool backupBeforeSave_ = false;
 };
 
 }  // namespace morvane

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_map>
 
 #include "catalogue/site_record.h"
 #include "util/text_routines.h"
@@ -214,41 +213,32 @@ bool CategoryTree::FromText(std::string_view text) {
   selected_ = nullptr;
   if (lines.Count() == 0) return true;
 
-  struct Placed {
-    TreeEntry* entry;
-    std::size_t depth;
-  };
-  // The depth each entry was read at, which the climb back compares against.
-  std::unordered_map<const TreeEntry*, std::size_t> readDepth;
-
+  // A line's indent is compared with the depth of the entry before it (a
+  // root has depth 0). A line more than one level deeper is an error, but it
+  // is read one level under that entry, so no name is lost.
   bool ok = true;
-  Placed previous{nullptr, 0};
+  TreeEntry* previous = nullptr;
+  std::size_t previousDepth = 0;
   for (long long i = 1; i < lines.Count(); ++i) {
     const std::string& line = lines.Get(i);
-    const std::size_t depth = std::min(line.find_first_not_of("\t "), line.size());
-    std::string name = line.substr(depth);
+    const std::size_t indent = std::min(line.find_first_not_of("\t "), line.size());
     TreeEntry* parent = nullptr;
-    if (previous.entry) {
-      if (depth == previous.depth) {
-        parent = previous.entry->parent;
-      } else if (depth == previous.depth + 1) {
-        parent = previous.entry;
-      } else if (depth > previous.depth) {
-        ok = false;
-        break;
+    std::size_t depth = 0;
+    if (previous) {
+      if (indent > previousDepth + 1) ok = false;
+      if (indent > previousDepth) {
+        parent = previous;
+        depth = previousDepth + 1;
       } else {
-        TreeEntry* a = previous.entry->parent;
-        while (a && readDepth[a] > depth) a = a->parent;
-        parent = a ? a->parent : nullptr;
+        // Beside the ancestor of the previous entry that has the line's depth.
+        TreeEntry* beside = previous;
+        for (depth = previousDepth; depth > indent; --depth) beside = beside->parent;
+        parent = beside->parent;
       }
     }
     const std::size_t end = parent ? parent->children.size() : roots_.size();
-    previous = {AddChild(parent, std::move(name), end), depth};
-    readDepth[previous.entry] = depth;
-  }
-  if (!ok) {
-    selected_ = FirstRoot();
-    return false;
+    previous = AddChild(parent, line.substr(indent), end);
+    previousDepth = depth;
   }
 
   std::string_view state = lines.Get(0);
@@ -259,7 +249,7 @@ bool CategoryTree::FromText(std::string_view text) {
     e->stateImage = WholeNumberOr(CutToken(state, " "), -1);
   }
   selected_ = FirstRoot();
-  return true;
+  return ok;
 }
 
 }  // namespace morvane

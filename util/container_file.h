@@ -38,6 +38,11 @@ std::string TimeStampedName(std::string_view name, std::chrono::system_clock::ti
 // The time-stamped name with the extension changed to ".bak".
 std::string BackupName(std::string_view name, std::chrono::system_clock::time_point when);
 
+// Copies the file to its backup name for when; never replaces an existing
+// file. False when nothing was copied.
+bool KeepCopy(const std::string& name, std::chrono::system_clock::time_point when,
+              std::string* backupName = nullptr);
+
 // Renames the file to its backup name for now (or for when). Never replaces
 // an existing file: when the backup name is taken the rename fails and the
 // file stays where it was.

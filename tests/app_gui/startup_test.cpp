@@ -80,6 +80,25 @@ TEST_F(StartupTest, ReopeningRestoresCatalogueWindowPlaceAndPaneSizes) {
   EXPECT_EQ(y, 30);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
+  // A pane stored shut (an older program let it close) opens again.
+  ASSERT_TRUE(CloseByButton());
+  std::string ini = ReadBytes(folder / "morvane.ini");
+  for (const std::string size : {"-->210<", "-->180<"}) {
+    const std::size_t at = ini.find(size);
+    ASSERT_NE(at, std::string::npos) << size;
+    ini.replace(at, size.size(), "-->0<");
+  }
+  WriteBytes(folder / "morvane.ini", ini);
+  OpenForms();
+  PumpFor(100);
+  EXPECT_GE(W().ftSiteCategory.get_allocated_width(), 48);
+  EXPECT_GE(W().lvSiteList.get_allocated_height(), 48);
+  // Nor can the user drag them shut.
+  W().Splitter2.set_position(0);
+  W().Panel1.set_position(0);
+  PumpFor(100);
+  EXPECT_GE(W().ftSiteCategory.get_allocated_width(), 48);
+  EXPECT_GE(W().lvSiteList.get_allocated_height(), 48);
   // The site dialog's category box offers the reopened categories.
   ChooseCategory("ニュース");
   EXPECT_EQ(SiteDialog().cbCategory.get_active_text(), "ニュース");

@@ -227,14 +227,18 @@ TEST(TreeText, DepthComesFromLeadingTabsAndSpaces) {
   EXPECT_EQ(Shape(Loaded("R\r\n A\r\n").Roots()), "R(A)");
   EXPECT_EQ(Shape(Loaded("R\r\n\tA\r\n\t\tA1\r\n\t\t\tA2\r\n\tB\r\nS\r\n\tT\r\n").Roots()), "R(A(A1(A2)),B),S(T)");
   EXPECT_EQ(Shape(Loaded("\t\tX\r\nY\r\n").Roots()), "X,Y");
+  // Indents count against the entry before, whose depth is its place in the
+  // tree: an indented first line is a root like any other.
+  EXPECT_EQ(Shape(Loaded("\tA\r\n\tB\r\n").Roots()), "A(B)");
+  EXPECT_EQ(Shape(Loaded("\t\tA\r\n\tB\r\n\t\tC\r\nD\r\n").Roots()), "A(B(C)),D");
 }
 
-TEST(TreeText, TooDeepALineStopsAndKeepsTheEntriesBefore) {
+TEST(TreeText, TooDeepALineIsAnErrorButEveryNameIsKept) {
   CategoryTree tree;
-  EXPECT_FALSE(tree.FromText("6 7 -1 5 0 -1 \r\nR\r\n\tA\r\n\t\t\tB\r\n\tC\r\n"));
-  EXPECT_EQ(Shape(tree.Roots()), "R(A)");
-  EXPECT_EQ(tree.FirstRoot()->image, 0);  // the state line is not applied
-  EXPECT_EQ(tree.FirstRoot()->stateImage, -1);
+  EXPECT_FALSE(tree.FromText("6 7 -1 5 0 -1 1 2 -1 \r\nR\r\n\tA\r\n\t\t\tB\r\n\t\t\t\t\tB1\r\n\tC\r\n"));
+  EXPECT_EQ(Shape(tree.Roots()), "R(A(B(B1)),C)");
+  EXPECT_EQ(tree.FindByName("B")->image, 1);  // the state line follows the lines' order
+  EXPECT_EQ(tree.Selected(), tree.FirstRoot());
 }
 
 }  // namespace

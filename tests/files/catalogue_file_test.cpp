@@ -179,18 +179,33 @@ TEST_F(CatalogueFile, BlocksInAnyOrderOrMissingStillLoad) {
   EXPECT_EQ(c.MasterID(), "m");
 }
 
-TEST_F(CatalogueFile, BadTreeTextKeepsTheTreeButLoadsTheRest) {
-  WriteBytes(DataPath(), DataFile(Identity("VexaSiteData.dat"), "6 7 -1 \r\nA\r\n\t\t\tToo deep\r\n",
-                                  "s\thttp://s/\t\t\t\t\t\r\n", MasterLoginBlock("m", "p")));
+TEST_F(CatalogueFile, BadTreeTextLoadsEveryNameAndTheFileIsKeptBeforeItIsSavedOver) {
+  const std::string original =
+      DataFile(Identity("VexaSiteData.dat"), "6 7 -1 \r\nA\r\n\tB\r\n\t\t\t\tToo deep\r\n\tC\r\n",
+               "s\thttp://s/\tC\t\t\t\t\r\n", MasterLoginBlock("m", "p"));
+  WriteBytes(DataPath(), original);
   SiteCatalogue c(dir.Path());
-  ASSERT_EQ(c.Tree().AddCategory("Mine"), AddCategoryResult::Added);
-  const std::string before = c.Tree().ToText();
   const SiteDataLoadResult r = c.LoadSiteData();
   EXPECT_TRUE(r.Loaded());
   EXPECT_TRUE(r.treeTextBad);
-  EXPECT_EQ(c.Tree().ToText(), before);
+  for (const char* name : {"A", "B", "Too deep", "C"}) EXPECT_NE(c.Tree().FindByName(name), nullptr) << name;
   EXPECT_EQ(c.SiteList().Count(), 1);
   EXPECT_EQ(c.MasterID(), "m");
+
+  ASSERT_TRUE(c.SaveSiteData());
+  ASSERT_TRUE(c.SaveSiteData());
+  // One backup, holding the damaged file as it was.
+  std::vector<std::string> backups;
+  for (const std::string& name : dir.Names())
+    if (name.ends_with(".bak")) backups.push_back(name);
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_EQ(ReadBytes(dir / backups[0]), original);
+  EXPECT_NE(ReadBytes(DataPath()), original);
+  // An import with a damaged tree leaves its file alone.
+  WriteBytes(dir / "import.dat", original);
+  EXPECT_TRUE(c.LoadSiteData(dir / "import.dat").treeTextBad);
+  ASSERT_TRUE(c.SaveSiteData());
+  EXPECT_EQ(ReadBytes(dir / "import.dat"), original);
 }
 
 TEST_F(CatalogueFile, FailedSaveLeavesThePreviousFile) {

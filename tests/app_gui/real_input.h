@@ -1,0 +1,37 @@
+#pragma once
+// Input through the X server, as a user gives it.
+#include <gtkmm/widget.h>
+
+#include "window_test_support.h"
+
+// After the program's and the test framework's headers: X11 defines macros
+// such as Button1 and None.
+#include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
+
+namespace morvane::testing {
+
+inline Display* XDisplayOf(Gtk::Widget& w) { return GDK_WINDOW_XDISPLAY(w.get_window()->gobj()); }
+
+// A press and release of the first button on the widget's centre.
+inline void ClickWithPointer(Gtk::Widget& widget) {
+  int x = 0, y = 0;
+  widget.get_window()->get_origin(x, y);
+  const Gtk::Allocation a = widget.get_allocation();
+  if (!widget.get_has_window()) {
+    x += a.get_x();
+    y += a.get_y();
+  }
+  Display* d = XDisplayOf(widget);
+  XTestFakeMotionEvent(d, -1, x + a.get_width() / 2, y + a.get_height() / 2, 0);
+  XFlush(d);
+  PumpFor(60);
+  XTestFakeButtonEvent(d, 1, True, 0);
+  XFlush(d);
+  PumpFor(40);
+  XTestFakeButtonEvent(d, 1, False, 0);
+  XFlush(d);
+  PumpFor(150);
+}
+
+}  // namespace morvane::testing
