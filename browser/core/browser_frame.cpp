@@ -100,6 +100,7 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
   stopRequest_ = false;
   pageComplete_ = false;
   skipRequest_ = false;
+  loadError_.clear();
   busy_ = true;
   RefreshSkipAction();
   try {

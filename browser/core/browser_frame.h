@@ -55,6 +55,10 @@ class TfrBrowserBase : public BrowserEvents {
   bool SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
                      int passOver);
   bool ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait);
+  // Whether some form holds a field of that name, and whether an element
+  // matches as ClickElement would choose it; neither touches the page.
+  bool HasField(std::string_view name);
+  bool HasElement(std::string_view kind, std::string_view matchText, bool exact);
 
   // What the toolbar's stop button and skip action do to the frame.
   void StopNavigation();
@@ -78,6 +82,9 @@ class TfrBrowserBase : public BrowserEvents {
   bool PageComplete() const { return pageComplete_; }
   bool SkipRequest() const { return skipRequest_; }
   bool StopRequest() const { return stopRequest_; }
+  // Why the last navigation (or click) did not load: an HTTP status or the
+  // engine's failure number as text; empty while nothing failed.
+  const std::string& LoadError() const { return loadError_; }
   bool BackFlag() const { return back_; }
   bool ForwardFlag() const { return forward_; }
 
@@ -118,6 +125,8 @@ class TfrBrowserBase : public BrowserEvents {
   // it failed, timed out, or a new stop or skip request or the application's
   // end gave it up.
   std::optional<PageValue> CallPage(PageScript script, std::vector<PageArgument> args);
+  // Page indices and kind of the elements ClickElement would click, in order.
+  std::vector<double> MatchingElements(std::string_view kind, std::string_view matchText, bool exact);
 
   // A failed navigation: the server is asked away from the GUI thread and
   // the failure is settled when it answers, unless a newer navigation began.
@@ -155,6 +164,7 @@ class TfrBrowserBase : public BrowserEvents {
   unsigned long navigation_ = 0;
   // The input of the user that last sent an address to the desktop's browser.
   unsigned long launchGesture_ = 0;
+  std::string loadError_;
 };
 
 }  // namespace morvane

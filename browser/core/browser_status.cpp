@@ -41,6 +41,7 @@ void TfrBrowserBase::OnCommandStateChange(BrowserCommand command, bool enable) {
 }
 
 void TfrBrowserBase::OnNavigateError(std::string_view url, long long status, bool& cancel) {
+  loadError_ = std::to_string(status);
   if (status == 404) {
     EndAsComplete();
     return;
@@ -87,6 +88,8 @@ void TfrBrowserBase::AskStatus(std::string url) {
 }
 
 void TfrBrowserBase::SettleFailure(std::string_view status) {
+  // The page still did not load, whatever the server says now.
+  if (!status.empty()) loadError_ = std::string(status);
   if (status == "404" || status == "200")
     EndAsComplete();  // the server is there after all
   else

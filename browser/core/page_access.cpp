@@ -22,8 +22,8 @@ struct ElementKind {
   std::string_view match;
 };
 constexpr std::array<ElementKind, 4> kElementKinds{{
-    {"submit", false, "value"},
-    {"button", false, "value"},
+    {"submit", false, "caption"},
+    {"button", false, "caption"},
     {"image", false, "src"},
     {"a", true, "href"},
 }};
@@ -115,13 +115,13 @@ bool TfrBrowserBase::SetFieldValue(std::string_view name, std::string_view value
   return false;
 }
 
-bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait) {
-  bool result = false;
-  if (!engine_.HasDocument()) return false;
+std::vector<double> TfrBrowserBase::MatchingElements(std::string_view kind, std::string_view matchText, bool exact) {
+  std::vector<double> indices;
+  if (!engine_.HasDocument()) return indices;
   const ElementKind* k = FindKind(kind);
-  if (!k) return false;
+  if (!k) return indices;
   const std::optional<PageValue> found = CallPage(PageScript::FindElements, KindArguments(*k));
-  if (!found || !found->Items()) return false;
+  if (!found || !found->Items()) return indices;
   for (const PageValue& candidate : *found->Items()) {
     const PageValue::List* pair = candidate.Items();
     if (!pair || pair->size() < 2) continue;
@@ -130,14 +130,40 @@ bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchT
     if (!index || !matchValue) continue;
     if (CharPos(matchText, *matchValue) == 0) continue;
     if (exact && matchText != *matchValue) continue;
+    indices.push_back(*index);
+  }
+  return indices;
+}
+
+bool TfrBrowserBase::HasElement(std::string_view kind, std::string_view matchText, bool exact) {
+  return !MatchingElements(kind, matchText, exact).empty();
+}
+
+bool TfrBrowserBase::HasField(std::string_view name) {
+  if (name.empty() || !engine_.HasDocument()) return false;
+  const std::optional<PageValue> forms = CallPage(PageScript::Forms, {});
+  if (!forms || !forms->Items()) return false;
+  for (const PageValue& form : *forms->Items()) {
+    const PageValue::List* parts = form.Items();
+    if (!parts || parts->size() < 2 || !(*parts)[1].Items()) continue;
+    for (const PageValue& field : *(*parts)[1].Items())
+      if (field.Text() && *field.Text() == name) return true;
+  }
+  return false;
+}
+
+bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait) {
+  bool result = false;
+  for (double index : MatchingElements(kind, matchText, exact)) {
     if (!engine_.HasDocument()) continue;
     pageComplete_ = false;
     stopRequest_ = false;
     skipRequest_ = false;  // cleared before the click, so an error page that answers it quickly is not lost
+    loadError_.clear();
     if (engine_.Busy())
       PumpWhile([] { return true; }, kBusyClickPauseMilliseconds / kPassMilliseconds, GiveWay::Never);
-    std::vector<PageArgument> args = KindArguments(*k);
-    args.push_back({"index", *index});
+    std::vector<PageArgument> args = KindArguments(*FindKind(kind));
+    args.push_back({"index", index});
     const std::optional<PageValue> clicked = CallPage(PageScript::ClickElement, std::move(args));
     if (!clicked || !clicked->Boolean() || !*clicked->Boolean()) continue;
     busy_ = true;

@@ -30,3 +30,11 @@ function kindOf(element, byTag) {
   const kind = byTag ? read(element, 'tagName') : textOf(element, 'type');
   return typeof kind === 'string' ? kind.toLowerCase() : '';
 }
+// The caption the user reads on a button: a <button>'s text, an input's value.
+function captionOf(element) {
+  if (read(element, 'tagName') === 'BUTTON') {
+    const text = read(element, 'innerText');
+    return typeof text === 'string' ? text.trim() : '';
+  }
+  return textOf(element, 'value');
+}

@@ -1,0 +1,80 @@
+#pragma once
+// Opening a site's analysis page and logging into the service's management
+// page for the user, over the browser frame's public operations. The window
+// only picks the site and shows the status text this gives back.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "browser/core/browser_frame.h"
+#include "browser/core/message_pump.h"
+#include "catalogue/site_record.h"
+
+namespace morvane {
+
+// All texts CP932.
+struct SiteLoginRequest {
+  std::string accessURL;   // the site's page at the service
+  std::string loginID;     // after the fall-back on the master login
+  std::string password;
+  std::string serviceURL;  // pages on its host count as the service's own too
+};
+
+// The site's own ID and password, each falling back on the master login by itself.
+SiteLoginRequest LoginRequestFor(const SiteRecord& site, std::string_view masterID, std::string_view masterPass,
+                                 std::string_view serviceURL);
+
+enum class LoginOutcome {
+  Succeeded,
+  Failed,
+  Superseded,  // a newer attempt started during a wait and took the browser over
+};
+
+enum class LoginFailure {
+  None,
+  PageNotReached,  // load failed, or another site's page is shown
+  NoLoginForm,
+  NoLoginID,
+  Refused,       // the form is still there after submitting
+  NotConfirmed,  // neither the ID nor the form on the page after submitting
+  Stopped,
+};
+
+struct LoginResult {
+  LoginOutcome outcome = LoginOutcome::Failed;
+  LoginFailure failure = LoginFailure::None;
+  std::string detail;  // the status code or failure behind PageNotReached
+};
+
+// The status line's text: success, or failure with its reason in brackets;
+// empty for a superseded attempt, which leaves the newer one's text alone.
+std::string LoginStatusText(const LoginResult& result);
+
+// Same scheme, host and port (default ports filled in); false for anything
+// that is not an absolute address with a host.
+bool SameOrigin(std::string_view a, std::string_view b);
+
+class SiteLogin {
+ public:
+  // Login fields and the submit caption of the service's form.
+  static constexpr std::string_view kIDField = "catname_d";
+  static constexpr std::string_view kPasswordField = "pw_d";
+  // A form built by a script after the page completed is looked for this
+  // many 10 ms passes (5 s).
+  static constexpr int kLateFormPasses = 500;
+
+  SiteLogin(TfrBrowserBase& frame, MessagePump& pump) : frame_(frame), pump_(pump) {}
+
+  // Navigates to the site's page, waits, and logs in when the page asks for
+  // it; then shows the analysis page once more, without waiting.
+  LoginResult Run(const SiteLoginRequest& request);
+
+ private:
+  class Attempt;
+
+  TfrBrowserBase& frame_;
+  MessagePump& pump_;
+  int attempts_ = 0;
+};
+
+}  // namespace morvane
