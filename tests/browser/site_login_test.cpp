@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "browser/core/service_address.h"
 #include "fake_browser.h"
 #include "util/cp932.h"
 
@@ -141,6 +142,16 @@ TEST(LoginRequestTest, OriginsCompareSchemeHostAndPortOnly) {
   EXPECT_FALSE(SameOrigin("about:blank", "about:blank"));
   EXPECT_FALSE(SameOrigin("", ""));
   EXPECT_FALSE(SameOrigin("vexa.test/site", "vexa.test/site"));
+}
+
+TEST(LoginRequestTest, ServiceAddressComesFromTheRunThenTheSettingsThenTheProgram) {
+  EXPECT_EQ(ServiceURLInForce("http://run.test", "http://stored.test"), "http://run.test");
+  EXPECT_EQ(ServiceURLInForce(" ", " http://stored.test "), "http://stored.test");
+  EXPECT_EQ(ServiceURLInForce("", ""), kBuiltInServiceURL);
+  EXPECT_EQ(ManagementPageURL("http://127.0.0.1:8080/some/page?x=1"), "http://127.0.0.1:8080/admin2/");
+  EXPECT_EQ(ManagementPageURL("vexa.test"), "http://vexa.test/admin2/");
+  EXPECT_EQ(ManagementPageURL("https://Vexa.test/"), "https://Vexa.test/admin2/");
+  EXPECT_EQ(ManagementPageURL("http://"), "");
 }
 
 TEST(LoginRequestTest, StatusTextsAreExactAndFailuresSayWhy) {

@@ -2,6 +2,7 @@
 // Runs the stand-in analysis service (tests/fixtures/service/service.py) on
 // 127.0.0.1 for as long as the object lives.
 #include <arpa/inet.h>
+#include <curl/curl.h>
 #include <glib.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -75,6 +76,24 @@ class FakeService {
   // The same service as the extra host i, 0-based.
   std::string HostURL(std::size_t i, std::string_view path) const {
     return "http://127.0.0.1:" + std::to_string(hostPorts_.at(i)) + std::string(path);
+  }
+  // The body of a page of the service, fetched past the browser (empty on failure).
+  std::string Fetch(std::string_view path) const {
+    std::string body;
+    CURL* curl = curl_easy_init();
+    if (!curl) return body;
+    const std::string url = URL(path);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t size, size_t count, void* out) {
+      static_cast<std::string*>(out)->append(data, size * count);
+      return size * count;
+    });
+    curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    return body;
   }
   std::string SecureURL(std::string_view path) const {
     return "https://127.0.0.1:" + std::to_string(tlsPort_) + std::string(path);
