@@ -97,11 +97,12 @@ class SiteLogin::Attempt {
     if (Superseded()) return Gone();
     if (loggedIn) return Succeeded();
 
-    if (std::optional<LoginResult> noForm = WaitForLoginForm()) return *noForm;
-    if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
-    if (!frame_.SetFieldValue(kIDField, request_.loginID, "", 0) ||
-        !frame_.SetFieldValue(kPasswordField, request_.password, "", 0)) {
-      return Superseded() ? Gone() : Failed(LoginFailure::NoLoginForm);
+    // Usually the form is there at once; only when it is not is it looked for.
+    if (!Fill()) {
+      if (Superseded()) return Gone();
+      if (std::optional<LoginResult> noForm = WaitForLoginForm()) return *noForm;
+      if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
+      if (!Fill()) return Superseded() ? Gone() : Failed(LoginFailure::NoLoginForm);
     }
     if (Superseded()) return Gone();
     // The page may have moved on while the fields were filled.
@@ -140,22 +141,31 @@ class SiteLogin::Attempt {
     return Failed(LoginFailure::PageNotReached);
   }
 
+  bool Fill() {
+    return frame_.SetFieldValue(kIDField, request_.loginID, "", 0) &&
+           frame_.SetFieldValue(kPasswordField, request_.password, "", 0);
+  }
+
   bool FormPresent() {
     return frame_.HasField(kIDField) && frame_.HasField(kPasswordField) &&
            frame_.HasElement("submit", SystemText(kSubmitCaption), false);
   }
 
   // A script may build the form after the page completed: look for it a
-  // while, as long as nobody stops or skips.
+  // while, as long as nobody stops or skips. Each look runs page scripts
+  // that wait themselves, so the limit is kept by the clock; the passes only
+  // bound it where no time passes (a scripted pump).
   std::optional<LoginResult> WaitForLoginForm() {
     const bool stopBefore = frame_.StopRequest();
     const bool skipBefore = frame_.SkipRequest();
+    const gint64 end = g_get_monotonic_time() + gint64{kLateFormPasses} * kPassMilliseconds * 1000;
     for (int pass = 0;; ++pass) {
       const bool present = FormPresent();
       if (Superseded()) return Gone();
       if (present) return std::nullopt;
       if (frame_.StopRequest() && !stopBefore) return Failed(LoginFailure::Stopped);
-      if (pass >= kLateFormPasses || (frame_.SkipRequest() && !skipBefore) || owner_.pump_.Terminating())
+      if (pass >= kLateFormPasses || g_get_monotonic_time() >= end || (frame_.SkipRequest() && !skipBefore) ||
+          owner_.pump_.Terminating())
         return Failed(LoginFailure::NoLoginForm);
       owner_.pump_.Sleep(kPassMilliseconds);
       owner_.pump_.ProcessMessages();
