@@ -13,12 +13,6 @@
 #include "util/data_paths.h"
 
 namespace morvane {
-namespace {
-
-// Built into the program; --service-url replaces it.
-constexpr const char* kDefaultServiceUrl = "http://vexa-access.jp";
-
-}  // namespace
 
 int RunApplication(int argc, char** argv) {
   // All of this before GTK starts: a mistyped option never opens a window.
@@ -29,7 +23,8 @@ int RunApplication(int argc, char** argv) {
   }
   MainWindowOptions windowOptions;
   windowOptions.paths = ResolveDataPaths(options);
-  windowOptions.serviceUrl = options.serviceUrl ? *options.serviceUrl : kDefaultServiceUrl;
+  // Without one, the window takes the settings file's address or its own.
+  windowOptions.serviceUrl = options.serviceUrl.value_or("");
   if (options.help || options.version) {
     const std::string text = options.help ? HelpText(windowOptions.paths.folder, DescribeRule(windowOptions.paths.rule))
                                           : VersionText() + "\n";

@@ -7,6 +7,7 @@
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
+#include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "navi/gtk/browser_navi.h"
 #include "catalogue/site_data_file.h"
@@ -56,6 +57,7 @@ TForm1::TForm1(MainWindowOptions options)
   frBrowserBase1().SetStatusBar(this);
   frBrowserNavi1 = std::make_unique<TfrBrowserNavi>();
   frBrowserNavi1->AttachBrowser(*frBrowserBase1Widget);
+  siteLogin_ = std::make_unique<SiteLogin>(frBrowserBase1(), frBrowserBase1Widget->Pump());
 }
 
 TForm1::~TForm1() {
@@ -109,7 +111,7 @@ void TForm1::BuildToolBar() {
       {tbAddSite, "新規サイト追加", "list-add-symbolic", &TForm1::tbAddSiteClick},
       {tbRenewsSite, "サイトの修正", "document-edit-symbolic", &TForm1::tbRenewsSiteClick},
       {tbDeleteSite, "選択したサイトの削除", "list-remove-symbolic", &TForm1::tbDeleteSiteClick},
-      {tbGoToVexaAccess, "Vexaアクセス解析を表示", "web-browser-symbolic", nullptr},
+      {tbGoToVexaAccess, "Vexaアクセス解析を表示", "web-browser-symbolic", &TForm1::tbGoToVexaAccessClick},
       {tbSetIDPW, "マスターID/PWの設定", "dialog-password-symbolic", &TForm1::tbSetIDPWClick},
       {tbImport, "サイトリストのインポート", "document-open-symbolic", &TForm1::tbImportClick},
       {tbExport, "サイトリストのエクスポート", "document-save-as-symbolic", &TForm1::tbExportClick},
@@ -138,6 +140,7 @@ void TForm1::ConnectViews() {
   ftSiteCategory.AcceptSitesFrom(lvSiteList);
   ftSiteCategory.signal_entry_selected().connect(sigc::mem_fun(*this, &TForm1::ftSiteCategoryClick));
   ftSiteCategory.signal_dropped().connect(sigc::mem_fun(*this, &TForm1::ftSiteCategoryDragDrop));
+  lvSiteList.signal_row_double_clicked().connect(sigc::mem_fun(*this, &TForm1::lvSiteListDblClick));
   lvSiteList.miDisplaySite.signal_activate().connect(sigc::mem_fun(*this, &TForm1::miDisplaySiteClick));
   lvSiteList.miRenewsSite.signal_activate().connect(sigc::mem_fun(*this, &TForm1::tbRenewsSiteClick));
   lvSiteList.miDeleteSite.signal_activate().connect(sigc::mem_fun(*this, &TForm1::tbDeleteSiteClick));

@@ -32,11 +32,12 @@ class BrowserFrameWidget;
 class TfrBrowserNavi;
 class TForm2;
 class TForm3;
+class SiteLogin;
 class TfrBrowserBase;
 
 struct MainWindowOptions {
   DataPaths paths;         // data folder and settings file
-  std::string serviceUrl;  // the analysis service's address
+  std::string serviceUrl;  // --service-url: the analysis service's address for this run
 };
 
 class TForm1 : public Gtk::Window, public StatusBar {
@@ -65,6 +66,11 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void tbRenewsSiteClick();
   void tbDeleteSiteClick();
   void miDisplaySiteClick();
+  void lvSiteListDblClick();
+  void tbGoToVexaAccessClick();
+  // The analysis service's address for this run: --service-url, else the
+  // settings file's, else the program's own.
+  std::string ServiceURL() const;
 
   // Filter box and column headers: they change only what the list shows.
   void edFilterChange();
@@ -136,6 +142,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void ShowMasterLogin();
   void AfterLoad(const SiteDataLoadResult& result);
   std::optional<SiteRecord> SelectedSite();
+  std::unique_ptr<SiteLogin> siteLogin_;
   // Shows the site dialog; on OK stores its site and shows the list again.
   void StoreFromSiteDialog();
   void SaveSettingsForClose();

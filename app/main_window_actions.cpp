@@ -5,12 +5,15 @@
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
+#include "browser/core/service_address.h"
+#include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
 #include "util/container_file.h"
 #include "util/cp932.h"
 #include "util/safe_file_writer.h"
+#include "util/text_routines.h"
 
 namespace morvane {
 namespace {
@@ -129,17 +132,40 @@ void TForm1::tbDeleteSiteClick() {
 }
 
 void TForm1::miDisplaySiteClick() {
-  // Opening the page itself comes with the browser frame.
-  SelectedSite();
+  const std::optional<SiteRecord> site = SelectedSite();
+  if (site) frBrowserBase1().NavigateTo(site->SiteURL, false);
+}
+
+void TForm1::lvSiteListDblClick() {
+  // Without a selected row nothing happens, not even a message.
+  const int row = lvSiteList.SelectedRow();
+  if (row < 0 || row >= catalogue_.ShownList().Count()) return;
+  const SiteRecord site = SiteFromLine(catalogue_.ShownList().Get(row));
+  const LoginResult result =
+      siteLogin_->Run(LoginRequestFor(site, catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL()));
+  const std::string text = LoginStatusText(result);
+  if (!text.empty()) SetStatusText(text);
+}
+
+std::string TForm1::ServiceURL() const {
+  return ServiceURLInForce(options_.serviceUrl, IniFile_->ReadString(kServiceURLKey));
+}
+
+void TForm1::tbGoToVexaAccessClick() {
+  frBrowserBase1().NavigateTo(ManagementPageURL(ServiceURL()), true);
+  PageControl1.set_current_page(PageControl1.page_num(tsBrowser));
 }
 
 // ---- Master login, import, export, about ----
 
 void TForm1::tbSetIDPWClick() {
   ShowMasterLogin();
+  Form3_->edServiceURL.set_text(Cp932ToUtf8(IniFile_->ReadString(kServiceURLKey)));
   if (!Form3_->ShowModal()) return;
   catalogue_.SetMasterLogin(Form3_->TypedLoginID(), Form3_->TypedLoginPW());
   CatalogueChanged();
+  IniFile_->WriteString(kServiceURLKey, TrimSpaces(Utf8ToCp932(Form3_->edServiceURL.get_text().raw())));
+  IniFile_->SaveSettings();
 }
 
 void TForm1::tbImportClick() {

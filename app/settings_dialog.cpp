@@ -3,11 +3,17 @@
 #include "app/modal_runner.h"
 #include "app/user_dialogs.h"
 #include "catalogue/site_record.h"
+#include "browser/core/service_address.h"
 #include "util/cp932.h"
 
 namespace morvane {
 
-TForm3::TForm3() : GroupBox1("ログインID・Pass"), lbLoginID_("ログインID"), lbLoginPW_("パスワード") {
+TForm3::TForm3()
+    : GroupBox1("ログインID・Pass"),
+      GroupBox2("アクセス解析サービス"),
+      lbLoginID_("ログインID"),
+      lbLoginPW_("パスワード"),
+      lbServiceURL_("サービスURL") {
   set_title("設定画面");
   set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
   set_resizable(false);
@@ -32,6 +38,16 @@ TForm3::TForm3() : GroupBox1("ログインID・Pass"), lbLoginID_("ログインI
   grid_.attach(edLoginPW, 1, 1);
   GroupBox1.add(grid_);
 
+  edServiceURL.set_width_chars(30);
+  edServiceURL.set_activates_default(true);
+  edServiceURL.set_placeholder_text(std::string(kBuiltInServiceURL));
+  lbServiceURL_.set_xalign(0.0f);
+  serviceGrid_.set_column_spacing(6);
+  serviceGrid_.set_border_width(6);
+  serviceGrid_.attach(lbServiceURL_, 0, 0);
+  serviceGrid_.attach(edServiceURL, 1, 0);
+  GroupBox2.add(serviceGrid_);
+
   Button1.set_label("パスワード表示");
   Button1.signal_clicked().connect(sigc::mem_fun(*this, &TForm3::Button1Click));
   row_.set_spacing(6);
@@ -41,6 +57,7 @@ TForm3::TForm3() : GroupBox1("ログインID・Pass"), lbLoginID_("ログインI
   area->set_border_width(8);
   area->set_spacing(6);
   area->pack_start(GroupBox1, Gtk::PACK_EXPAND_WIDGET);
+  area->pack_start(GroupBox2, Gtk::PACK_SHRINK);
   area->pack_start(row_, Gtk::PACK_SHRINK);
   BitBtn1.set_label("OK");
   BitBtn1.set_can_default(true);

@@ -1,5 +1,6 @@
 #pragma once
-// The settings dialog: the master login used for sites without their own.
+// The settings dialog: the master login used for sites without their own,
+// and the analysis service's address.
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/dialog.h>
@@ -27,12 +28,14 @@ class TForm3 : public Gtk::Dialog {
   Gtk::Frame GroupBox1;
   Gtk::Entry edLoginID;
   Gtk::Entry edLoginPW;
+  Gtk::Frame GroupBox2;
+  Gtk::Entry edServiceURL;
   Gtk::Button Button1;
   Gtk::Button BitBtn1;
 
  private:
-  Gtk::Grid grid_;
-  Gtk::Label lbLoginID_, lbLoginPW_;
+  Gtk::Grid grid_, serviceGrid_;
+  Gtk::Label lbLoginID_, lbLoginPW_, lbServiceURL_;
   Gtk::Box row_;
 };
 

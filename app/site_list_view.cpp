@@ -1,5 +1,6 @@
 #include "app/site_list_view.h"
 
+#include <glibmm/main.h>
 #include <gtkmm/adjustment.h>
 #include <gtkmm/cellrenderertext.h>
 
@@ -26,6 +27,13 @@ SiteListView::SiteListView(const LineList* shown) : model_(SiteListModel::create
   BuildPopupMenu();
   view_.signal_button_press_event().connect(
       [this](GdkEventButton* event) {
+        Gtk::TreeModel::Path row;
+        if (event->type == GDK_2BUTTON_PRESS && event->button == 1 &&
+            view_.get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y), row)) {
+          // Opening a site waits for pages: not inside the view's own press handling.
+          Glib::signal_idle().connect_once(sigc::mem_fun(*this, &SiteListView::EmitRowDoubleClicked));
+          return false;
+        }
         if (event->type != GDK_BUTTON_PRESS || event->button != 3) return false;
         // The menu acts on the row under the pointer, as a right click selects it.
         Gtk::TreeModel::Path path;

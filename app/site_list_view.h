@@ -40,6 +40,8 @@ class SiteListView : public ScrolledTreeView {
   void Repaint() { view_.queue_draw(); }
 
   SiteListModel& Model() { return *model_.operator->(); }
+  // A double-click on a row, told once the click's own handling is over.
+  sigc::signal<void()>& signal_row_double_clicked() { return rowDoubleClicked_; }
 
   // A click on a column's header gives the column's number.
   sigc::signal<void(int)>& signal_header_clicked() { return headerClicked_; }
@@ -55,8 +57,11 @@ class SiteListView : public ScrolledTreeView {
  private:
   void BuildPopupMenu();
 
+  void EmitRowDoubleClicked() { rowDoubleClicked_.emit(); }
+
   Glib::RefPtr<SiteListModel> model_;
   sigc::signal<void(int)> headerClicked_;
+  sigc::signal<void()> rowDoubleClicked_;
 };
 
 }  // namespace morvane

@@ -29,7 +29,9 @@ void GlibMessagePump::ProcessMessages() {
 }
 
 void GlibMessagePump::Sleep(int milliseconds) {
-  if (milliseconds > 0) g_usleep(static_cast<gulong>(milliseconds) * 1000);
+  if (milliseconds <= 0) return;
+  g_usleep(static_cast<gulong>(milliseconds) * 1000);
+  slept_ += milliseconds;
 }
 
 void GlibMessagePump::RunAside(std::function<void()> work) { std::thread(std::move(work)).detach(); }

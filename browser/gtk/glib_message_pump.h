@@ -13,9 +13,12 @@ class GlibMessagePump final : public MessagePump {
   void Post(std::function<void()> task) override;
   // The window sets this when it starts to close, so running waits end.
   void SetTerminating(bool terminating) { terminating_ = terminating; }
+  // Time spent in Sleep so far, for benchmarks that ask where a wait went.
+  long long SleptMilliseconds() const { return slept_; }
 
  private:
   bool terminating_ = false;
+  long long slept_ = 0;
 };
 
 }  // namespace morvane

@@ -81,7 +81,7 @@ class WindowTest : public ::testing::Test {
   void OpenForms(bool show = true) {
     MainWindowOptions options;
     options.paths = DataPathsFor(folder.Path(), "morvane");
-    options.serviceUrl = "http://127.0.0.1:1";
+    options.serviceUrl = serviceUrl;
     forms = std::make_unique<MorvaneForms>(options);
     if (show) {
       forms->Form1.show();
@@ -155,6 +155,7 @@ class WindowTest : public ::testing::Test {
     SiteDialog().cbCategory.set_active(found == items.end() ? -1 : static_cast<int>(found - items.begin()));
   }
 
+  std::string serviceUrl = "http://127.0.0.1:1";  // empty: none given for the run
   TempDir folder;
   FakeDialogs dialogs;
   ScriptedForms forms_;

@@ -1,0 +1,169 @@
+// The automatic login against the local stand-in service: from the
+// double-click to the status text, beside loading the same pages without
+// logging in (the same web view), and how much of a login is spent in fixed
+// sleeps rather than waiting for events. Needs a display (run it under
+// xvfb-run). Prints the medians of 20 runs and their ratio at the end.
+#include <benchmark/benchmark.h>
+#include <glib.h>
+#include <gtkmm/application.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/forms.h"
+#include "app/gtk_dialogs.h"
+#include "browser/gtk/browser_frame_widget.h"
+#include "catalogue/site_record.h"
+#include "support/fake_service.h"
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+constexpr int kRuns = 20;
+
+void Pump() {
+  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+}
+
+template <typename Done>
+bool PumpUntil(Done done, int timeoutMs = 20000) {
+  const gint64 end = g_get_monotonic_time() + timeoutMs * 1000LL;
+  while (!done() && g_get_monotonic_time() < end) {
+    Pump();
+    g_usleep(500);
+  }
+  return done();
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// One window over a catalogue of one site at the stand-in service.
+class LoginWindow {
+ public:
+  LoginWindow() {
+    folder_ = (std::filesystem::temp_directory_path() / "morvane-bench-login").string() + "/";
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    siteURL = service_.URL("/site/bench");
+    {
+      SiteCatalogue catalogue(folder_);
+      SiteRecord r;
+      r.SiteName = Utf8ToCp932("ベンチのサイト");
+      r.SiteURL = "http://bench.example/";
+      r.RegistDate = "2026/12/09 00:00:00";
+      r.AccessURL = siteURL;
+      r.LoginID = "bench-1";
+      r.LoginPass = "secret";
+      catalogue.SiteList().Add(FormatSiteLine(r));
+      catalogue.SaveSiteData();
+    }
+    MainWindowOptions options;
+    options.paths = DataPathsFor(folder_, "morvane-bench");
+    options.serviceUrl = service_.URL("/");
+    forms_ = std::make_unique<MorvaneForms>(options);
+    W().show();
+    PumpUntil([this] { return W().get_mapped(); });
+    W().lvSiteList.SelectRow(0);
+  }
+  ~LoginWindow() {
+    forms_.reset();
+    Pump();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  TForm1& W() { return forms_->Form1; }
+  TfrBrowserBase& Frame() { return W().frBrowserBase1(); }
+  long long Slept() { return W().frBrowserBase1Widget->Pump().SleptMilliseconds(); }
+  // Logged out, and nothing of the last run still loading.
+  void Settle() {
+    PumpUntil([this] { return !Frame().Engine().Busy(); });
+    Frame().NavigateTo(service_.URL("/logout"), true);
+    PumpUntil([this] { return !Frame().Engine().Busy(); });
+  }
+
+  std::string siteURL;
+
+ private:
+  testing::FakeService service_;
+  std::string folder_;
+  std::unique_ptr<MorvaneForms> forms_;
+};
+
+LoginWindow* window = nullptr;
+std::vector<double> loginSeconds, loadSeconds, sleptShares;
+
+void BM_DoubleClickToStatusText(benchmark::State& state) {
+  for (auto _ : state) {
+    window->Settle();
+    const long long sleptBefore = window->Slept();
+    const gint64 start = g_get_monotonic_time();
+    window->W().lvSiteListDblClick();
+    const double seconds = (g_get_monotonic_time() - start) / 1e6;
+    state.SetIterationTime(seconds);
+    if (window->W().StatusText() != Utf8ToCp932("管理画面ログイン完了しました")) state.SkipWithError("no login");
+    loginSeconds.push_back(seconds);
+    sleptShares.push_back((window->Slept() - sleptBefore) / 1000.0 / seconds);
+  }
+}
+BENCHMARK(BM_DoubleClickToStatusText)
+    ->Iterations(1)
+    ->Repetitions(kRuns)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The page loads a login needs, logged out: the site's page, and the site's
+// page once more (as the submitted form comes back to it).
+void BM_SamePagesWithoutLogin(benchmark::State& state) {
+  for (auto _ : state) {
+    window->Settle();
+    const gint64 start = g_get_monotonic_time();
+    window->Frame().NavigateTo(window->siteURL, true);
+    window->Frame().NavigateTo(window->siteURL, true);
+    const double seconds = (g_get_monotonic_time() - start) / 1e6;
+    state.SetIterationTime(seconds);
+    loadSeconds.push_back(seconds);
+  }
+}
+BENCHMARK(BM_SamePagesWithoutLogin)
+    ->Iterations(1)
+    ->Repetitions(kRuns)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace morvane
+
+int main(int argc, char** argv) {
+  auto app = Gtk::Application::create("org.morvane.BenchLogin", Gio::APPLICATION_NON_UNIQUE);
+  int gtkArgc = 1;
+  gtk_init(&gtkArgc, &argv);
+  morvane::GtkUserDialogs dialogs;
+  morvane::InstallDialogs(&dialogs);
+  benchmark::Initialize(&argc, argv);
+  {
+    morvane::LoginWindow window;
+    morvane::window = &window;
+    benchmark::RunSpecifiedBenchmarks();
+    morvane::window = nullptr;
+  }
+  benchmark::Shutdown();
+  morvane::InstallDialogs(nullptr);
+  using morvane::Median;
+  const double login = Median(morvane::loginSeconds), load = Median(morvane::loadSeconds);
+  if (login > 0 && load > 0)
+    std::printf("login median %.1f ms, same pages without login %.1f ms, ratio %.2f, fixed sleeps %.0f%% of a login\n",
+                login * 1000, load * 1000, login / load, Median(morvane::sleptShares) * 100);
+  return 0;
+}

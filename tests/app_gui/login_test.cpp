@@ -1,0 +1,286 @@
+// Opening a site from the list and the automatic login, against the
+// stand-in service: a real double-click on a row of the running window.
+#include <gio/gio.h>
+
+#include "browser/gtk/browser_frame_widget.h"
+#include "catalogue/site_record.h"
+#include "support/fake_service.h"
+#include "window_test_support.h"
+// X11 last: its macros clash with names in the headers above.
+#include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
+
+namespace morvane::testing {
+namespace {
+
+const std::string kDone = "管理画面ログイン完了しました";
+const std::string kFailed = "管理画面ログイン失敗しました";
+
+// Runs action on the event loop after delayMs, from inside whatever wait is running.
+class Later {
+ public:
+  Later(int delayMs, std::function<void()> action) : action_(std::move(action)) {
+    id_ = g_timeout_add(static_cast<guint>(delayMs), &Later::Fire, this);
+  }
+  ~Later() {
+    if (id_) g_source_remove(id_);
+  }
+  Later(const Later&) = delete;
+  Later& operator=(const Later&) = delete;
+
+ private:
+  static gboolean Fire(gpointer self) {
+    auto* later = static_cast<Later*>(self);
+    later->id_ = 0;
+    later->action_();
+    return G_SOURCE_REMOVE;
+  }
+  std::function<void()> action_;
+  guint id_ = 0;
+};
+
+// A port nothing listens on (and that the web engine does not refuse by itself).
+int ClosedPort() {
+  GSocket* s = g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr);
+  GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+  GSocketAddress* any = g_inet_socket_address_new(loopback, 0);
+  g_socket_bind(s, any, TRUE, nullptr);
+  GSocketAddress* bound = g_socket_get_local_address(s, nullptr);
+  const int port = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound));
+  g_object_unref(bound);
+  g_object_unref(any);
+  g_object_unref(loopback);
+  g_object_unref(s);
+  return port;
+}
+
+std::string Escaped(std::string_view utf8) {
+  gchar* e = g_uri_escape_string(std::string(utf8).c_str(), nullptr, FALSE);
+  std::string out = e;
+  g_free(e);
+  return out;
+}
+
+class LoginTest : public WindowTest {
+ protected:
+  static void SetUpTestSuite() { service = new FakeService(); }
+  static void TearDownTestSuite() {
+    delete service;
+    service = nullptr;
+  }
+
+  void SetUp() override {
+    serviceUrl = service->URL("/");
+    OpenForms();
+    W().Panel1.set_position(300);  // every row of a test on screen
+    W().StatusBar1.signal_text_pushed().connect(
+        [this](guint, const Glib::ustring& text) { statusTexts.push_back(text.raw()); });
+  }
+
+  // Sites as the list shows them under "すべてのサイト", in this order.
+  struct Site {
+    std::string name, page, id, pass;  // page: a path at the service, or a whole address
+  };
+  void ShowSites(const std::vector<Site>& sites) {
+    for (const Site& s : sites) {
+      SiteRecord r;
+      r.SiteName = J(s.name);
+      r.SiteURL = service->URL("/modified?" + s.name);
+      r.RegistDate = "2026/12/09 00:00:00";
+      r.AccessURL = s.page.rfind("http", 0) == 0 ? s.page : service->URL(s.page);
+      r.LoginID = J(s.id);
+      r.LoginPass = J(s.pass);
+      W().Catalogue().SiteList().Add(FormatSiteLine(r));
+    }
+    W().ShowEntry(J("すべてのサイト"));
+    PumpFor(100);
+  }
+  int Posts() {
+    const std::string posts = service->Fetch("/login-posts");
+    return static_cast<int>(std::count(posts.begin(), posts.end(), '\n'));
+  }
+  std::string LastPost() {
+    std::string posts = service->Fetch("/login-posts");
+    if (!posts.empty()) posts.pop_back();
+    return posts.substr(posts.rfind('\n') + 1);
+  }
+  void Logout() {
+    ASSERT_TRUE(W().frBrowserBase1().NavigateTo(service->URL("/logout"), true));
+  }
+
+  // Presses the row twice with the real pointer.
+  void DoubleClickRow(int row) {
+    int x = 0, y = 0;
+    Gtk::TreeModel::Path path;
+    path.push_back(row);
+    ASSERT_TRUE(PumpUntil([&] { return W().lvSiteList.RowCentreOnScreen(path, x, y); }));
+    Display* d = GDK_WINDOW_XDISPLAY(W().get_window()->gobj());
+    XTestFakeMotionEvent(d, -1, x, y, 0);
+    for (int i = 0; i < 2; ++i) {
+      XTestFakeButtonEvent(d, 1, True, 0);
+      XTestFakeButtonEvent(d, 1, False, 0);
+    }
+    XFlush(d);
+  }
+  // The login's status text after a double-click on the row (UTF-8).
+  std::string LoginOf(int row, int timeoutMs = 30000) {
+    statusTexts.clear();
+    DoubleClickRow(row);
+    if (::testing::Test::HasFatalFailure()) return "(not clicked)";
+    PumpUntil([this] { return !LoginTexts().empty(); }, timeoutMs);
+    return LoginTexts().empty() ? std::string("(none)") : LoginTexts().back();
+  }
+  std::vector<std::string> LoginTexts() const {
+    std::vector<std::string> texts;
+    for (const std::string& t : statusTexts)
+      if (t.rfind("管理画面ログイン", 0) == 0) texts.push_back(t);
+    return texts;
+  }
+  bool PageHas(std::string_view utf8) {
+    return W().frBrowserBase1().GetHTMLSource().find(J(utf8)) != std::string::npos;
+  }
+
+  static FakeService* service;
+  std::vector<std::string> statusTexts;
+};
+
+FakeService* LoginTest::service = nullptr;
+
+TEST_F(LoginTest, LogsInWithTheSitesOwnLoginOrTheMastersEachFallingBackByItself) {
+  W().Catalogue().SetMasterLogin(J("master-1"), J("secret"));
+  ShowSites({{"own", "/site/own", "own-1", "secret"},
+             {"master", "/site/master", "", ""},
+             {"ownid", "/site/ownid", "own-2", ""}});
+  EXPECT_EQ(LoginOf(0), kDone);
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fown&catname_d=own-1&pw_d=secret");
+  // The page is opened once more and shows the site as a logged-in user sees it.
+  EXPECT_TRUE(PumpUntil([this] { return PageHas("ログイン中: own-1") && !W().frBrowserBase1().BusyState(); }));
+
+  // The new-site defaults come from that page.
+  forms_.steps.push_back([](Gtk::Dialog& d) { d.response(Gtk::RESPONSE_CANCEL); });
+  W().tbAddSiteClick();
+  EXPECT_EQ(SiteDialog().edSiteName.get_text(), "own");
+  EXPECT_EQ(SiteDialog().edAccessURL.get_text(), service->URL("/site/own"));
+
+  // Still logged in: nothing is posted.
+  const int posts = Posts();
+  EXPECT_EQ(LoginOf(0), kDone);
+  EXPECT_EQ(Posts(), posts);
+
+  Logout();
+  EXPECT_EQ(LoginOf(1), kDone);
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fmaster&catname_d=master-1&pw_d=secret");
+  Logout();
+  EXPECT_EQ(LoginOf(2), kDone);
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fownid&catname_d=own-2&pw_d=secret");
+}
+
+TEST_F(LoginTest, AShortIdOnTheLoginPageIsNoLoginAndLateOrButtonFormsAreFilled) {
+  ShowSites({{"short", "/site/short", "a", "secret"},
+             {"late", "/site/late?form=late", "late-1", "secret"},
+             {"button", "/site/button?form=button", "button-1", "secret"}});
+  int posts = Posts();
+  EXPECT_EQ(LoginOf(0), kDone);
+  EXPECT_EQ(Posts(), ++posts);
+  Logout();
+  EXPECT_EQ(LoginOf(1), kDone);
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Flate%3Fform%3Dlate&catname_d=late-1&pw_d=secret");
+  Logout();
+  EXPECT_EQ(LoginOf(2), kDone);
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fbutton%3Fform%3Dbutton&catname_d=button-1&pw_d=secret");
+}
+
+TEST_F(LoginTest, FailuresSayWhyAndFillNothingThatWasNotAskedFor) {
+  ShowSites({{"wrong", "/site/wrong", "wrong-1", "wrong"},
+             {"noform", "/site/noform?form=none", "noform-1", "secret"},
+             {"noid", "/site/noid", "", ""},
+             {"unreachable", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/site/x", "u-1", "secret"},
+             {"failing", "/status/503", "f-1", "secret"},
+             {"slow", "/site/slow?form=slow", "slow-1", "secret"}});
+  // No row selected: nothing happens.
+  W().lvSiteList.SelectRow(-1);
+  W().lvSiteListDblClick();
+  EXPECT_TRUE(LoginTexts().empty());
+
+  int posts = Posts();
+  EXPECT_EQ(LoginOf(0), kFailed + " [ログインが拒否されました]");
+  EXPECT_EQ(Posts(), ++posts);
+  EXPECT_EQ(LoginOf(1), kFailed + " [ログインフォームがありません]");
+  EXPECT_EQ(LoginOf(2), kFailed + " [ログインIDがありません]");
+  EXPECT_EQ(LoginOf(3), kFailed + " [ページを開けません: 接続できません]");
+  EXPECT_EQ(Posts(), posts);
+
+  // A page of the same host with hidden fields of those names stays untouched.
+  ASSERT_TRUE(W().frBrowserBase1().NavigateTo(service->URL("/trap"), true));
+  EXPECT_EQ(LoginOf(4), kFailed + " [ページを開けません: 503]");
+  EXPECT_TRUE(PageHas("data-got=\"\""));
+  EXPECT_EQ(Posts(), posts);
+
+  // The stop button during the wait after submitting.
+  Later stop(1500, [this] { W().frBrowserBase1().StopNavigation(); });
+  EXPECT_EQ(LoginOf(5), kFailed + " [中止しました]");
+  EXPECT_EQ(Posts(), ++posts);
+}
+
+TEST_F(LoginTest, AwkwardValuesArriveExactlyAndASecondDoubleClickRunsItsOwnAttempt) {
+  const std::string id = "q\"'&%+\\日本 x", pass = "p\"'&%+\\日本";
+  ShowSites({{"awkward", "/site/awkward", id, pass},
+             {"slow", "/site/slow?form=slow", "slow-1", "secret"},
+             {"quick", "/site/quick", "quick-1", "secret"}});
+  EXPECT_EQ(LoginOf(0), kFailed + " [ログインが拒否されました]");
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fawkward&catname_d=" + Escaped(id) + "&pw_d=" + Escaped(pass));
+
+  // While the slow site's answer is awaited, the quick one is double-clicked.
+  Later second(1500, [this] { DoubleClickRow(2); });
+  EXPECT_EQ(LoginOf(1), kDone);
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fquick&catname_d=quick-1&pw_d=secret");
+  PumpFor(200);
+  // The first attempt gave way without a word of its own.
+  EXPECT_EQ(LoginTexts(), std::vector<std::string>{kDone});
+}
+
+TEST_F(LoginTest, DisplaySiteAndTheServicePageOpenWithoutLoggingIn) {
+  ShowSites({{"shown", "/site/shown", "shown-1", "secret"}});
+  W().lvSiteList.SelectRow(0);
+  const int posts = Posts();
+  W().miDisplaySiteClick();
+  EXPECT_TRUE(PumpUntil([this] { return W().frBrowserBase1().GetLocationURL() == service->URL("/modified?shown"); }));
+  W().PageControl1.set_current_page(-1);
+  g_signal_emit_by_name(W().tbGoToVexaAccess.gobj(), "clicked");
+  EXPECT_EQ(W().frBrowserBase1().GetLocationURL(), service->URL("/admin2/"));
+  EXPECT_TRUE(PageHas("管理画面ログイン"));
+  EXPECT_EQ(W().PageControl1.get_current_page(), W().PageControl1.page_num(W().tsBrowser));
+  EXPECT_EQ(Posts(), posts);
+  EXPECT_TRUE(LoginTexts().empty());
+}
+
+TEST_F(LoginTest, TheServiceAddressIsStoredFromTheSettingsDialogAndTheRunsAddressWins) {
+  CloseForms();
+  serviceUrl.clear();  // no --service-url
+  OpenForms();
+  forms_.steps.push_back([this](Gtk::Dialog& d) {
+    SettingsDialog().edServiceURL.set_text(service->URL("/"));
+    d.response(Gtk::RESPONSE_OK);
+  });
+  W().tbSetIDPWClick();
+  g_signal_emit_by_name(W().tbGoToVexaAccess.gobj(), "clicked");
+  EXPECT_EQ(W().frBrowserBase1().GetLocationURL(), service->URL("/admin2/"));
+
+  // The next start reads it back, unless the command line names another.
+  CloseForms();
+  OpenForms();
+  std::string shown;
+  forms_.steps.push_back([this, &shown](Gtk::Dialog&) { shown = SettingsDialog().edServiceURL.get_text(); });
+  W().tbSetIDPWClick();
+  EXPECT_EQ(shown, service->URL("/"));
+  g_signal_emit_by_name(W().tbGoToVexaAccess.gobj(), "clicked");
+  EXPECT_EQ(W().frBrowserBase1().GetLocationURL(), service->URL("/admin2/"));
+  CloseForms();
+  serviceUrl = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  OpenForms();
+  g_signal_emit_by_name(W().tbGoToVexaAccess.gobj(), "clicked");
+  EXPECT_FALSE(W().frBrowserBase1().LoadError().empty());
+}
+
+}  // namespace
+}  // namespace morvane::testing
