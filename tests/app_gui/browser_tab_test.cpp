@@ -61,8 +61,7 @@ TEST_F(WindowTest, DemoScreenshots) {
 
   SelectCategory("ショップ");
   W().lvSiteList.SelectRow(0);
-  navi.edURL.set_text(serviceURL + "/site/komorebi");
-  navi.edURL.activate();
+  W().lvSiteListDblClick();  // logs in, as a double-click on the row does
   ASSERT_TRUE(PumpUntil([&] { return !W().frBrowserBase1().BusyState(); }, 10000));
   shoot("demo-login.png");
 
