@@ -109,31 +109,12 @@ bool IsPlainReference(std::string_view r) {
   return true;
 }
 
-bool IsSimpleAuthority(std::string_view a) {
-  const std::string_view host = a.substr(0, a.find(':'));
-  if (host.empty()) return false;
-  for (char c : host)
-    if (!g_ascii_isalnum(c) && c != '.' && c != '-') return false;
-  if (host.size() == a.size()) return true;
-  const std::string_view port = a.substr(host.size() + 1);
-  // GLib writes the port as a number ("08" would come back as "8") and
-  // refuses one past 65535.
-  if (port.empty() || port.size() > 5 || port[0] == '0') return false;
-  if (port.find_first_not_of("0123456789") != std::string_view::npos) return false;
-  return std::stoi(std::string(port)) <= 65535;
-}
-
-// "http://host..." or "https://host..." with a plain host and port: what a
-// resolver makes of it is the reference with its scheme in lower case.
-std::optional<std::string> PlainWebAddress(std::string_view r) {
-  const std::size_t colon = r.find("://");
-  if (colon != 4 && colon != 5) return std::nullopt;
-  std::string scheme(r.substr(0, colon));
-  for (char& c : scheme) c = g_ascii_tolower(c);
-  if (scheme != "http" && scheme != "https") return std::nullopt;
-  const std::string_view rest = r.substr(colon + 3);
-  if (!IsSimpleAuthority(rest.substr(0, rest.find_first_of("/?#")))) return std::nullopt;
-  return scheme.append(r.substr(colon));
+// "http:" or "https:" in any case: the page wrote an absolute address, and
+// the list shows it as written.
+bool IsWebAddress(std::string_view r) {
+  const std::size_t colon = r.find(':');
+  if (colon != 4 && colon != 5) return false;
+  return g_ascii_strncasecmp(r.data(), "https", colon) == 0;
 }
 
 std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference) {
@@ -200,7 +181,7 @@ std::optional<std::string> LinkResolver::Shortcut(std::string_view r) const {
     case '#': prefix = &base_->page; break;
     default: {
       const std::size_t colon = r.find(':');
-      if (colon != std::string_view::npos && colon < r.find_first_of("/?#")) return PlainWebAddress(r);
+      if (colon != std::string_view::npos && colon < r.find_first_of("/?#")) return std::nullopt;
       prefix = &base_->folder;
     }
   }
@@ -212,14 +193,23 @@ std::string LinkResolver::Resolve(std::string_view reference) const {
   if (reference.empty()) return {};
   if (reference.size() >= 2 && reference.front() == '\'' && reference.back() == '\'')
     reference = reference.substr(1, reference.size() - 2);
-  if (reference.empty()) return {};
+  if (reference.empty()) return FolderOfBase();
   std::string clean = WithoutTabsAndBreaks(reference);
+  if (IsWebAddress(clean)) return clean;
   if (base_->quick) {
     if (auto quick = Shortcut(clean)) return std::move(*quick);
   }
   auto resolved = ResolveByGLib(base_->uri.get(), clean);
   return resolved ? std::move(*resolved) : clean;
 }
+
+// The folder the page lies in, with its "/": what a link of two single
+// quotes stands for.
+std::string LinkResolver::FolderOfBase() const {
+  if (!base_->uri) return {};
+  return PrefixFor(base_->uri.get(), "x").value_or(std::string());
+}
+
 std::string ResolveLinkURL(std::string_view pageURL, std::string_view reference) {
   return LinkResolver(pageURL).Resolve(reference);
 }

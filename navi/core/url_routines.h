@@ -25,13 +25,15 @@ class LinkResolver {
   LinkResolver(const LinkResolver&) = delete;
   LinkResolver& operator=(const LinkResolver&) = delete;
 
-  // Empty for an empty reference; one in single quotes loses them first. A
-  // reference that cannot be resolved (a relative one on about:blank, a broken
-  // address) is kept as written.
+  // Empty for an empty reference; one in single quotes loses them first, and
+  // "''" stands for the page's folder. An "http:" or "https:" address comes
+  // back as written (tabs and line breaks dropped). A reference that cannot be
+  // resolved (a relative one on about:blank, a broken address) is kept as written.
   std::string Resolve(std::string_view reference) const;
 
  private:
   std::optional<std::string> Shortcut(std::string_view reference) const;
+  std::string FolderOfBase() const;
 
   struct Base;
   std::unique_ptr<Base> base_;

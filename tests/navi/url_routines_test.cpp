@@ -38,6 +38,22 @@ TEST(ResolveLinkURL, ResolvesLikeABrowser) {
     EXPECT_EQ(ResolveLinkURL(c.page, c.reference), c.expected) << c.page << " + " << c.reference;
 }
 
+TEST(ResolveLinkURL, WebAddressesComeBackAsWrittenAndTwoQuotesMeanTheFolder) {
+  const Case cases[] = {
+      {"http://host/dir/page.html", "HTTP://Other/X", "HTTP://Other/X"},
+      {"http://host/dir/page.html", "Https://other/a/../b?q#f", "Https://other/a/../b?q#f"},
+      {"about:blank", "http:x.html", "http:x.html"},
+      // Only a scheme makes an address absolute: a file named "http..." is relative.
+      {"http://host/dir/page.html", "http-guide.html", "http://host/dir/http-guide.html"},
+      {"http://host/dir/page.html", "''", "http://host/dir/"},
+      {"http://host/dir/sub/?q=1", "''", "http://host/dir/sub/"},
+      {"http://host", "''", "http://host/"},
+      {"about:blank", "''", ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ResolveLinkURL(c.page, c.reference), c.expected) << c.page << " + " << c.reference;
+}
+
 TEST(ResolveLinkURL, KeepsBytesAsWritten) {
   // Japanese file names, spaces, "%" escapes and characters GLib would
   // rewrite come out exactly as the page wrote them.
