@@ -14,6 +14,7 @@
 #include <glibmm/convert.h>
 #include <glibmm/fileutils.h>
 
+#include "app/accessible_names.h"
 #include "util/cp932.h"
 
 namespace morvane {
@@ -105,6 +106,7 @@ std::optional<std::string> GtkUserDialogs::InputText(std::string_view caption, s
   box.set_resizable(false);
   Gtk::Label label(U8(prompt), Gtk::ALIGN_START, Gtk::ALIGN_CENTER);
   Gtk::Entry entry;
+  LabelFor(label, entry);
   entry.set_text(U8(initial));
   entry.set_activates_default(true);
   entry.set_width_chars(40);
@@ -187,6 +189,7 @@ std::optional<std::size_t> GtkUserDialogs::ChooseItem(std::string_view caption, 
   box.set_resizable(false);
   Gtk::Label label(U8(prompt), Gtk::ALIGN_START, Gtk::ALIGN_CENTER);
   Gtk::ComboBoxText list;
+  LabelFor(label, list);
   for (const std::string& item : items) list.append(U8(item));
   list.set_active(0);
   Gtk::Box* area = box.get_content_area();

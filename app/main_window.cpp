@@ -74,6 +74,8 @@ void TForm1::BuildLayout() {
 
   PageControl1.append_page(tsBrowser, "ブラウザ");
   PageControl1.set_show_border(false);
+  ftSiteCategory.SetAccessibleName("カテゴリ");
+  lvSiteList.SetAccessibleName("サイト一覧");
   ListPane.pack_start(edFilter, Gtk::PACK_SHRINK);
   ListPane.pack_start(lvSiteList, Gtk::PACK_EXPAND_WIDGET);
   ListPane.set_size_request(-1, kSmallestPane);

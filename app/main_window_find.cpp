@@ -1,6 +1,7 @@
 // The filter box and the sortable columns of the main window's site list.
 #include <gdk/gdkkeysyms.h>
 
+#include "app/accessible_names.h"
 #include "app/main_window.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
@@ -9,6 +10,7 @@ namespace morvane {
 
 void TForm1::ConnectFilter() {
   edFilter.set_placeholder_text("サイトを検索");
+  SetAccessibleName(edFilter, edFilter.get_placeholder_text());
   edFilter.signal_changed().connect(sigc::mem_fun(*this, &TForm1::edFilterChange));
   // Escape in the box clears it.
   edFilter.signal_key_press_event().connect(

@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include "app/accessible_names.h"
+
 namespace morvane {
 
 ScrolledTreeView::ScrolledTreeView() {
@@ -9,6 +11,8 @@ ScrolledTreeView::ScrolledTreeView() {
   set_shadow_type(Gtk::SHADOW_IN);
   add(view_);
 }
+
+void ScrolledTreeView::SetAccessibleName(const Glib::ustring& name) { morvane::SetAccessibleName(view_, name); }
 
 bool ScrolledTreeView::RowCentreOnScreen(const Gtk::TreeModel::Path& path, int& x, int& y) {
   Gtk::TreeViewColumn* column = view_.get_column(0);

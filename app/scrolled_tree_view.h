@@ -16,6 +16,8 @@ class ScrolledTreeView : public Gtk::ScrolledWindow {
   // True when the drag started in this view.
   bool StartedDrag(const Glib::RefPtr<Gdk::DragContext>& context) const;
   void GrabFocus() { view_.grab_focus(); }
+  // What a screen reader calls the view.
+  void SetAccessibleName(const Glib::ustring& name);
 
  protected:
   // Rows move between the views only within this program.

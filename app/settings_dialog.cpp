@@ -1,5 +1,6 @@
 #include "app/settings_dialog.h"
 
+#include "app/accessible_names.h"
 #include "app/modal_runner.h"
 #include "app/user_dialogs.h"
 #include "catalogue/site_record.h"
@@ -29,6 +30,8 @@ TForm3::TForm3()
   }
   lbLoginID_.set_xalign(0.0f);
   lbLoginPW_.set_xalign(0.0f);
+  LabelFor(lbLoginID_, edLoginID);
+  LabelFor(lbLoginPW_, edLoginPW);
   grid_.set_row_spacing(4);
   grid_.set_column_spacing(6);
   grid_.set_border_width(6);
@@ -42,6 +45,7 @@ TForm3::TForm3()
   edServiceURL.set_activates_default(true);
   edServiceURL.set_placeholder_text(std::string(kBuiltInServiceURL));
   lbServiceURL_.set_xalign(0.0f);
+  LabelFor(lbServiceURL_, edServiceURL);
   serviceGrid_.set_column_spacing(6);
   serviceGrid_.set_border_width(6);
   serviceGrid_.attach(lbServiceURL_, 0, 0);

@@ -3,6 +3,7 @@
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/image.h>
 
+#include "app/accessible_names.h"
 #include "app/modal_runner.h"
 #include "app/user_dialogs.h"
 #include "catalogue/site_defaults.h"
@@ -19,6 +20,7 @@ void Place(Gtk::Grid& grid, Gtk::Label& label, const char* caption, Gtk::Widget&
            int width) {
   label.set_text(caption);
   label.set_xalign(0.0f);
+  LabelFor(label, field);
   grid.attach(label, column, row);
   grid.attach(field, column + 1, row, width);
 }
@@ -65,6 +67,7 @@ TForm2::TForm2() {
 
   SpeedButton1.set_image_from_icon_name("go-down-symbolic", Gtk::ICON_SIZE_MENU);
   SpeedButton1.set_tooltip_text("ブラウザURLをVexa解析URLに転送");
+  SetAccessibleName(SpeedButton1, SpeedButton1.get_tooltip_text());  // not the arrow's "Down"
   SpeedButton1.set_can_focus(false);
   SpeedButton1.set_relief(Gtk::RELIEF_NONE);
   SpeedButton1.signal_clicked().connect(sigc::mem_fun(*this, &TForm2::SpeedButton1Click));

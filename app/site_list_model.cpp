@@ -1,5 +1,8 @@
 #include "app/site_list_model.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
 
@@ -21,22 +24,53 @@ Glib::RefPtr<SiteListModel> SiteListModel::create(const LineList* lines) {
 SiteListModel::SiteListModel(const LineList* lines)
     : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Gtk::TreeDragSource(), Glib::Object(), lines_(lines) {}
 
-void SiteListModel::Resize(int count) {
-  if (count < 0) count = 0;
+std::vector<std::size_t> SiteListModel::KeysOfLines(int count) const {
+  std::vector<std::size_t> keys(static_cast<std::size_t>(count), 0);
+  const std::hash<std::string> hash;
+  for (int i = 0; i < count && i < LineCount(); ++i) keys[i] = hash(lines_->Get(i));
+  return keys;
+}
+
+bool SiteListModel::Follow(int limit) {
+  std::vector<std::size_t> keys = KeysOfLines(static_cast<int>(LineCount()));
+  const int oldCount = count_, newCount = static_cast<int>(keys.size());
+  const int shorter = std::min(oldCount, newCount);
+  int head = 0;
+  while (head < shorter && keys_[head] == keys[head]) ++head;
+  int tail = 0;
+  while (tail < shorter - head && keys_[oldCount - 1 - tail] == keys[newCount - 1 - tail]) ++tail;
+  const int oldMiddle = oldCount - head - tail, newMiddle = newCount - head - tail;
+  const int renumbered = oldCount == newCount ? 0 : tail;
+  if (std::max(oldMiddle, newMiddle) + renumbered > limit) return false;
+
   Invalidate();
-  while (count_ > count) {
+  keys_ = std::move(keys);
+  const int rewritten = std::min(oldMiddle, newMiddle);
+  for (int row = head; row < head + rewritten; ++row) Changed(row);
+  const int at = head + rewritten;
+  for (int i = newMiddle; i < oldMiddle; ++i) {
     --count_;
-    row_deleted(RowPath(count_));
+    row_deleted(RowPath(at));
   }
-  while (count_ < count) {
+  for (int row = at; row < head + newMiddle; ++row) {
+    ++count_;
     iterator iter;
-    MakeIter(count_++, iter);
-    row_inserted(RowPath(count_ - 1), iter);
+    MakeIter(row, iter);
+    row_inserted(RowPath(row), iter);
   }
+  for (int row = head + newMiddle; row < head + newMiddle + renumbered; ++row) Changed(row);
+  return true;
+}
+
+void SiteListModel::Changed(int row) {
+  iterator iter;
+  MakeIter(row, iter);
+  row_changed(RowPath(row), iter);
 }
 
 void SiteListModel::SetCountDetached(int count) {
   count_ = count < 0 ? 0 : count;
+  keys_ = KeysOfLines(count_);
   ++stamp_;
   Invalidate();
 }
@@ -63,7 +97,8 @@ Glib::ustring SiteListModel::Cell(int row, int column) const {
 }
 
 Gtk::TreeModelFlags SiteListModel::get_flags_vfunc() const {
-  return Gtk::TREE_MODEL_LIST_ONLY | Gtk::TREE_MODEL_ITERS_PERSIST;
+  // An iterator names a place: after rows went or came it names another site.
+  return Gtk::TREE_MODEL_LIST_ONLY;
 }
 
 int SiteListModel::get_n_columns_vfunc() const { return kColumns; }

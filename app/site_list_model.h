@@ -9,6 +9,8 @@
 #include <gtkmm/treepath.h>
 
 #include <array>
+#include <cstddef>
+#include <vector>
 
 #include "catalogue/line_list.h"
 
@@ -23,12 +25,16 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
 
   static Glib::RefPtr<SiteListModel> create(const LineList* lines);
 
-  // Rows the view knows about; changed only through Resize, which tells the view.
+  // Rows the view knows about; changed only through Follow, which tells the view.
   int RowCount() const { return count_; }
-  // Lines the shown list holds now; RowCount catches up by Resize.
+  // Lines the shown list holds now; RowCount catches up by Follow.
   long long LineCount() const { return lines_ ? lines_->Count() : 0; }
-  // Adds or removes rows at the end, announcing each to the view.
-  void Resize(int count);
+  // Catches up with the shown list, telling the view (and so a screen reader)
+  // which rows went, came or changed, at their places; rows after a place
+  // where rows came or went changed too, as their number cell did. False, with
+  // nothing changed, when that takes more than `limit` notices: the caller
+  // then lets the view start over through SetCountDetached.
+  bool Follow(int limit);
   // Sets the count without telling anybody: only while no view holds the model.
   void SetCountDetached(int count);
   // The lines may have changed under the same rows: forget the parsed row.
@@ -67,8 +73,14 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   int RowOf(const iterator& iter) const;  // -1 for a foreign or stale iterator
   const std::array<Glib::ustring, kColumns>& CellsOf(int row) const;
 
+  std::vector<std::size_t> KeysOfLines(int count) const;
+  void Changed(int row);
+
   const LineList* lines_;
   int count_ = 0;
+  // A hash of each row's line as last told to the view: Follow compares
+  // them with the lines to find the rows that changed.
+  std::vector<std::size_t> keys_;
   int stamp_ = 1;
   mutable int cachedRow_ = -1;
   mutable std::array<Glib::ustring, kColumns> cells_;

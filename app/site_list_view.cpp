@@ -4,7 +4,6 @@
 #include <gtkmm/adjustment.h>
 #include <gtkmm/cellrenderertext.h>
 
-#include <cstdlib>
 #include <optional>
 
 #include "util/cp932.h"
@@ -107,11 +106,9 @@ void SiteListView::ClickHeader(int column) {
 }
 
 void SiteListView::Refresh() {
-  const int count = static_cast<int>(model_->LineCount());
-  model_->Invalidate();
-  const int change = std::abs(model_->RowCount() - count);
-  if (change > kRowsAnnouncedOneByOne) {
+  if (!model_->Follow(kRowsAnnouncedOneByOne)) {
     // Telling the view row by row costs more than letting it start over.
+    const int count = static_cast<int>(model_->LineCount());
     const int selected = SelectedRow();
     auto scroll = view_.get_vadjustment();
     const double top = scroll ? scroll->get_value() : 0.0;
@@ -120,8 +117,6 @@ void SiteListView::Refresh() {
     view_.set_model(model_);
     if (selected >= 0 && selected < count) SelectRow(selected);
     if (scroll) scroll->set_value(top);
-  } else if (change != 0) {
-    model_->Resize(count);
   }
   KeepSelectionVisible();
   view_.queue_draw();

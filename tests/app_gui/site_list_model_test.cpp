@@ -2,6 +2,10 @@
 // walking, iterators that stay valid or are refused after a refresh.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "app/site_list_model.h"
 #include "catalogue/site_record.h"
 
@@ -53,8 +57,7 @@ TEST(SiteListModel, RowsWalkAndStaleIteratorsAreRefusedAfterEveryKindOfRefresh) 
     if (step.detached) {
       model->SetCountDetached(step.lines);
     } else {
-      model->Invalidate();
-      model->Resize(step.lines);
+      EXPECT_TRUE(model->Follow(step.lines + before));
     }
     EXPECT_EQ(model->RowCount(), step.lines);
     ExpectWalk(model, step.lines);
@@ -71,6 +74,59 @@ TEST(SiteListModel, RowsWalkAndStaleIteratorsAreRefusedAfterEveryKindOfRefresh) 
   EXPECT_FALSE(model->get_iter(outside));
   outside.push_back(1);
   EXPECT_FALSE(model->get_iter(outside));
+}
+
+// What the view is told: "+row" inserted, "-row" deleted, "~row" changed.
+void Record(const Glib::RefPtr<SiteListModel>& model, std::vector<std::string>& seen) {
+  model->signal_row_inserted().connect(
+      [&seen](const Gtk::TreeModel::Path& p, const Gtk::TreeModel::iterator&) { seen.push_back("+" + p.to_string()); });
+  model->signal_row_deleted().connect([&seen](const Gtk::TreeModel::Path& p) { seen.push_back("-" + p.to_string()); });
+  model->signal_row_changed().connect(
+      [&seen](const Gtk::TreeModel::Path& p, const Gtk::TreeModel::iterator&) { seen.push_back("~" + p.to_string()); });
+}
+
+TEST(SiteListModel, TellsWhichRowsWentCameOrChangedAtTheirPlaces) {
+  LineList lines;
+  Fill(lines, 5);
+  auto model = SiteListModel::create(&lines);
+  std::vector<std::string> seen;
+  Record(model, seen);
+  using Seen = std::vector<std::string>;
+  ASSERT_TRUE(model->Follow(100));
+  EXPECT_EQ(seen, (Seen{"+0", "+1", "+2", "+3", "+4"}));
+
+  struct Change {
+    const char* what;
+    std::function<void()> make;
+    Seen told;
+  };
+  const Change changes[] = {
+      // The rows after a deleted one move up and show other numbers.
+      {"delete row 1", [&] { lines.Delete(1); }, {"-1", "~1", "~2", "~3"}},
+      {"edit row 2", [&] { lines.Put(2, lines.Get(2) + "x"); }, {"~2"}},
+      {"insert at the top", [&] { lines.Insert(0, "new\thttp://n/"); }, {"+0", "~1", "~2", "~3", "~4"}},
+      {"add at the end", [&] { lines.Add("last\thttp://l/"); }, {"+5"}},
+      {"swap two", [&] { lines.Exchange(1, 2); }, {"~1", "~2"}},
+      {"nothing", [] {}, {}},
+      {"two for one", [&] { lines.Delete(3); lines.Put(3, "other\thttp://o/"); }, {"~3", "-4", "~4"}},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.what);
+    seen.clear();
+    c.make();
+    ASSERT_TRUE(model->Follow(100));
+    EXPECT_EQ(seen, c.told);
+    ASSERT_EQ(model->RowCount(), lines.Count());
+    for (int row = 0; row < model->RowCount(); ++row)
+      EXPECT_EQ(model->Cell(row, 1).raw(), SiteFromLine(lines.Get(row)).SiteName);
+  }
+  // Too many notices: nothing told, nothing changed, the caller starts over.
+  seen.clear();
+  lines.Exchange(0, 4);
+  lines.Delete(2);
+  EXPECT_FALSE(model->Follow(3));
+  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(model->RowCount(), 5);
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+// The windows as a screen reader finds them: boxes named by their captions,
+// the views by what they show, the list's rows as they are after a change.
+#include <atk/atk.h>
+#include <glibmm/main.h>
+#include <gtkmm/dialog.h>
+
+#include "app/gtk_dialogs.h"
+#include "window_test_support.h"
+
+namespace morvane::testing {
+namespace {
+
+// The names of the accessible objects of one role under a widget, sorted.
+std::vector<std::string> NamesOfRole(Gtk::Widget& top, AtkRole role) {
+  std::vector<std::string> names;
+  std::function<void(AtkObject*)> walk = [&](AtkObject* object) {
+    if (atk_object_get_role(object) == role) {
+      const char* name = atk_object_get_name(object);
+      names.push_back(name ? name : "");
+    }
+    // A view's cells are its rows, not controls.
+    if (ATK_IS_TABLE(object)) return;
+    for (int i = 0; i < atk_object_get_n_accessible_children(object); ++i) {
+      AtkObject* child = atk_object_ref_accessible_child(object, i);
+      walk(child);
+      g_object_unref(child);
+    }
+  };
+  walk(gtk_widget_get_accessible(top.gobj()));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+using Names = std::vector<std::string>;
+
+TEST_F(WindowTest, EveryBoxIsReadOutUnderItsCaption) {
+  OpenForms();
+  EXPECT_EQ(NamesOfRole(SiteDialog(), ATK_ROLE_TEXT), (Names{"Vexa解析URL", "サイトURL", "サイト名", "ログインID", "登録日"}));
+  EXPECT_EQ(NamesOfRole(SiteDialog(), ATK_ROLE_PASSWORD_TEXT), Names{"パスワード"});
+  EXPECT_EQ(NamesOfRole(SiteDialog(), ATK_ROLE_COMBO_BOX), Names{"カテゴリ"});
+  const Names buttons = NamesOfRole(SiteDialog(), ATK_ROLE_PUSH_BUTTON);
+  EXPECT_NE(std::find(buttons.begin(), buttons.end(), "ブラウザURLをVexa解析URLに転送"), buttons.end());
+  EXPECT_EQ(std::find(buttons.begin(), buttons.end(), "Down"), buttons.end());
+
+  EXPECT_EQ(NamesOfRole(SettingsDialog(), ATK_ROLE_TEXT), (Names{"サービスURL", "ログインID"}));
+  EXPECT_EQ(NamesOfRole(SettingsDialog(), ATK_ROLE_PASSWORD_TEXT), Names{"パスワード"});
+
+  Names views = NamesOfRole(W(), ATK_ROLE_TREE_TABLE);
+  for (const std::string& name : NamesOfRole(W(), ATK_ROLE_TABLE)) views.push_back(name);
+  EXPECT_NE(std::find(views.begin(), views.end(), "カテゴリ"), views.end());
+  EXPECT_NE(std::find(views.begin(), views.end(), "サイト一覧"), views.end());
+  const Names boxes = NamesOfRole(W(), ATK_ROLE_TEXT);
+  EXPECT_NE(std::find(boxes.begin(), boxes.end(), "サイトを検索"), boxes.end());
+}
+
+// The one-line input and the choice boxes name their box by the prompt.
+TEST(GtkUserDialogsTest, InputBoxesAreNamedByTheirPrompt) {
+  GtkUserDialogs boxes;
+  Names seen;
+  const auto readThenCancel = [&seen](AtkRole role) {
+    Glib::signal_timeout().connect_once(
+        [&seen, role] {
+          for (Gtk::Window* w : Gtk::Window::list_toplevels()) {
+            auto* box = dynamic_cast<Gtk::Dialog*>(w);
+            if (!box || !box->get_visible()) continue;
+            for (const std::string& name : NamesOfRole(*box, role)) seen.push_back(name);
+            box->response(Gtk::RESPONSE_CANCEL);
+          }
+        },
+        200);
+  };
+  readThenCancel(ATK_ROLE_TEXT);
+  EXPECT_FALSE(boxes.InputText(J("新規カテゴリ作成"), J("カテゴリ名を入力してください"), ""));
+  readThenCancel(ATK_ROLE_COMBO_BOX);
+  EXPECT_FALSE(boxes.ChooseItem(J("移動"), J("移動先"), {J("A"), J("B")}));
+  EXPECT_EQ(seen, (Names{"カテゴリ名を入力してください", "移動先"}));
+}
+
+// A screen reader keeps what it was told about each row: after a site is
+// deleted every row must read as the screen shows it.
+TEST_F(WindowTest, ListRowsReadRightAfterADeletion) {
+  OpenForms();
+  for (const char* name : {"s0", "s1", "s2", "s3"}) AddSite(name, std::string("http://") + name + "/");
+  AtkObject* table = nullptr;
+  std::function<void(AtkObject*)> find = [&](AtkObject* object) {
+    const char* name = atk_object_get_name(object);
+    if (ATK_IS_TABLE(object) && name && std::string(name) == "サイト一覧") table = object;
+    for (int i = 0; !table && i < atk_object_get_n_accessible_children(object); ++i) {
+      AtkObject* child = atk_object_ref_accessible_child(object, i);
+      find(child);
+      g_object_unref(child);
+    }
+  };
+  find(gtk_widget_get_accessible(GTK_WIDGET(W().gobj())));
+  ASSERT_NE(table, nullptr);
+  PumpFor(100);
+  const auto rows = [table] {
+    Names read;
+    for (int row = 0; row < atk_table_get_n_rows(ATK_TABLE(table)); ++row) {
+      std::string line;
+      for (int column : {0, 1, 2}) {
+        AtkObject* cell = atk_table_ref_at(ATK_TABLE(table), row, column);
+        const char* text = cell ? atk_object_get_name(cell) : nullptr;
+        line += std::string(text ? text : "?") + (column < 2 ? " " : "");
+        if (cell) g_object_unref(cell);
+      }
+      read.push_back(line);
+    }
+    return read;
+  };
+  ASSERT_EQ(rows(), (Names{"1 s0 http://s0/", "2 s1 http://s1/", "3 s2 http://s2/", "4 s3 http://s3/"}));
+
+  W().lvSiteList.SelectRow(1);
+  dialogs.yesNoAnswers.push_back(true);
+  W().tbDeleteSiteClick();
+  PumpFor(100);
+  EXPECT_EQ(rows(), (Names{"1 s0 http://s0/", "2 s2 http://s2/", "3 s3 http://s3/"}));
+}
+
+}  // namespace
+}  // namespace morvane::testing
