@@ -1,14 +1,13 @@
 #include "app/data_folder_start.h"
 
 #include "app/user_dialogs.h"
-#include "util/cp932.h"
 
 namespace morvane {
 namespace {
 
 // message + the path on its own line, as the box shows it.
-std::string WithPath(std::string_view utf8Message, const std::string& path) {
-  return SystemText(utf8Message) + "\n" + Utf8ToCp932(path);
+std::string WithPath(std::string_view message, const std::string& path) {
+  return std::string(message) + "\n" + path;
 }
 
 }  // namespace
@@ -19,7 +18,7 @@ bool OpenDataFolder(DataPaths& paths, DataFolderLock& lock) {
     return false;
   }
   if (lock.Acquire(paths.folder) == DataFolderLock::Result::kInUse) {
-    Dialogs().ShowError(SystemText("このデータフォルダは別のウィンドウで使用中です"));
+    Dialogs().ShowError("このデータフォルダは別のウィンドウで使用中です");
     return false;
   }
   const DataFolderState state = InspectDataFolder(paths);
@@ -27,7 +26,7 @@ bool OpenDataFolder(DataPaths& paths, DataFolderLock& lock) {
   if (!state.writable &&
       Dialogs().AskYesNo(WithPath("データフォルダに書き込めません。このまま使っても変更は保存されません。",
                                   paths.folder) +
-                         SystemText("\n\n終了しますか?"))) {
+                         "\n\n終了しますか?")) {
     return false;
   }
   if (state.sharedWritable)

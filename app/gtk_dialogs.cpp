@@ -15,12 +15,11 @@
 #include <glibmm/fileutils.h>
 
 #include "app/accessible_names.h"
-#include "util/cp932.h"
 
 namespace morvane {
 namespace {
 
-Glib::ustring U8(std::string_view cp932) { return Cp932ToUtf8(cp932); }
+Glib::ustring U8(std::string_view utf8) { return Glib::ustring(std::string(utf8)); }
 
 void KeepAbove(Gtk::Window& box, Gtk::Window* parent) {
   if (parent) box.set_transient_for(*parent);
@@ -121,7 +120,7 @@ std::optional<std::string> GtkUserDialogs::InputText(std::string_view caption, s
   box.show_all();
   entry.grab_focus();
   if (box.run() != Gtk::RESPONSE_OK) return std::nullopt;
-  return Utf8ToCp932(entry.get_text().raw());
+  return entry.get_text().raw();
 }
 
 std::optional<std::string> GtkUserDialogs::OpenFile(std::string_view title, const FileFilter* filters,

@@ -42,7 +42,7 @@ TForm1::TForm1(MainWindowOptions options)
       tsBrowser(Gtk::ORIENTATION_VERTICAL),
       placement_(*this, "Form1") {
   autosave_ = std::make_unique<AutosaveRunner>(
-      catalogue_, [] { Dialogs().ShowError(SystemText("サイトデータ保存に失敗しました")); });
+      catalogue_, [] { Dialogs().ShowError("サイトデータ保存に失敗しました"); });
   set_title(Cp932ToUtf8(ProgramTitle()));
   // The designed size is the least; a first start gets room for the list
   // and the page side by side, and a saved size replaces both.
@@ -180,7 +180,7 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
 
 void TForm1::AfterLoad(const SiteDataLoadResult& result) {
   if (result.status == SiteDataLoadStatus::Foreign)
-    Dialogs().ShowError(SystemText("読み込みに失敗しました。ファイル形式が異なります"));
+    Dialogs().ShowError("読み込みに失敗しました。ファイル形式が異なります");
   if (!result.Loaded()) return;
   if (result.treeTextBad) Dialogs().ShowError(kTreeLoadErrorText);
   if (result.masterLoginLoaded) ShowMasterLogin();
@@ -235,7 +235,7 @@ bool TForm1::FormCloseQuery() {
   autosave_->BeforeCloseSave();
   const bool saved = catalogue_.SaveSiteData();
   autosave_->AfterCloseSave(saved);
-  const bool close = saved || !AskDeclined(SystemText("サイトデータ保存に失敗しました。このまま終了しますか？"));
+  const bool close = saved || !AskDeclined("サイトデータ保存に失敗しました。このまま終了しますか？");
   // Waits of the browser still on the stack end with the window.
   if (close) frBrowserBase1Widget->Pump().SetTerminating(true);
   return close;

@@ -19,9 +19,9 @@ namespace morvane {
 namespace {
 
 const FileFilter kImportFilters[] = {
-    {SystemText("データファイル(*.dat)"), "*.dat"},
-    {SystemText("テキストファイル(*.txt)"), "*.txt"},
-    {SystemText("すべてのファイル(*.*)"), "*"},
+    {"データファイル(*.dat)", "*.dat"},
+    {"テキストファイル(*.txt)", "*.txt"},
+    {"すべてのファイル(*.*)", "*"},
 };
 // The export box offers the first two only.
 constexpr std::size_t kExportFilterCount = 2;
@@ -34,14 +34,14 @@ void TForm1::ftSiteCategoryClick() { ShowSelectedEntry(); }
 
 void TForm1::tbAddCategoryClick() {
   const std::optional<std::string> typed =
-      Dialogs().InputText(SystemText("カテゴリの追加"), SystemText("カテゴリ名を入力してください"), "");
+      Dialogs().InputText("カテゴリの追加", "カテゴリ名を入力してください", "");
   if (!typed) return;
-  switch (catalogue_.Tree().AddCategory(*typed)) {
+  switch (catalogue_.Tree().AddCategory(Utf8ToCp932(*typed))) {
     case AddCategoryResult::Empty:
-      Dialogs().ShowError(SystemText("カテゴリ名が入力されていません"));
+      Dialogs().ShowError("カテゴリ名が入力されていません");
       return;
     case AddCategoryResult::Duplicate:
-      Dialogs().ShowError(SystemText("既に同じ名前のカテゴリが設定されています"));
+      Dialogs().ShowError("既に同じ名前のカテゴリが設定されています");
       return;
     case AddCategoryResult::Added:
       break;
@@ -58,15 +58,15 @@ void TForm1::tbDeleteCategoryClick() {
   TreeEntry* selected = tree.Selected();
   switch (tree.CheckDeletable(selected)) {
     case DeleteCategoryResult::NothingSelected:
-      Dialogs().ShowError(SystemText("カテゴリが選択されていません"));
+      Dialogs().ShowError("カテゴリが選択されていません");
       return;
     case DeleteCategoryResult::SystemEntry:
-      Dialogs().ShowError(SystemText("システムカテゴリは削除できません"));
+      Dialogs().ShowError("システムカテゴリは削除できません");
       return;
     case DeleteCategoryResult::Deleted:
       break;
   }
-  if (AskDeclined(SystemText("選択したカテゴリを削除しますか？") + "\r\n\r\n [" + selected->name + "]")) return;
+  if (AskDeclined("選択したカテゴリを削除しますか？\r\n\r\n [" + Cp932ToUtf8(selected->name) + "]")) return;
   tree.DeleteCategory(selected, catalogue_.SiteList());
   CatalogueChanged();
   ftSiteCategory.Rebuild(false);
@@ -97,7 +97,7 @@ void TForm1::ftSiteCategoryDragDrop(DragSource source, const Gtk::TreeModel::Pat
 std::optional<SiteRecord> TForm1::SelectedSite() {
   const int row = lvSiteList.SelectedRow();
   if (row < 0 || row >= catalogue_.ShownList().Count()) {
-    Dialogs().ShowError(SystemText("サイトが選択されていません"));
+    Dialogs().ShowError("サイトが選択されていません");
     return std::nullopt;
   }
   return SiteFromLine(catalogue_.ShownList().Get(row));
@@ -125,7 +125,7 @@ void TForm1::tbRenewsSiteClick() {
 void TForm1::tbDeleteSiteClick() {
   const std::optional<SiteRecord> site = SelectedSite();
   if (!site) return;
-  if (AskDeclined(SystemText("選択したサイトを削除しますか？") + "\r\n\r\n[" + site->SiteName + "]")) return;
+  if (AskDeclined("選択したサイトを削除しますか？\r\n\r\n[" + Cp932ToUtf8(site->SiteName) + "]")) return;
   DeleteSiteByURL(catalogue_.SiteList(), site->SiteURL);
   CatalogueChanged();
   ShowSelectedEntry();
@@ -170,7 +170,7 @@ void TForm1::tbSetIDPWClick() {
 
 void TForm1::tbImportClick() {
   const std::optional<std::string> file =
-      Dialogs().OpenFile(SystemText("サイトリストのインポート"), kImportFilters, std::size(kImportFilters));
+      Dialogs().OpenFile("サイトリストのインポート", kImportFilters, std::size(kImportFilters));
   if (!file) return;
   const SiteDataLoadResult loaded = catalogue_.LoadSiteData(*file);
   if (loaded.Loaded()) CatalogueChanged();
@@ -181,15 +181,15 @@ void TForm1::tbImportClick() {
 
 void TForm1::tbExportClick() {
   const std::optional<std::string> file = Dialogs().SaveFileNamed(
-      SystemText("サイトリストのエクスポート"), kImportFilters, kExportFilterCount, "dat", SaveDialog1FileName_);
+      "サイトリストのエクスポート", kImportFilters, kExportFilterCount, "dat", SaveDialog1FileName_);
   if (!file) return;
   SaveDialog1FileName_ = *file;
   // Said, since the user would otherwise take the export for done.
-  if (!catalogue_.SaveSiteData(*file)) Dialogs().ShowError(SystemText("エクスポートに失敗しました"));
+  if (!catalogue_.SaveSiteData(*file)) Dialogs().ShowError("エクスポートに失敗しました");
 }
 
 void TForm1::tbAboutClick() {
-  Dialogs().ShowMessage(ProgramTitle() + SystemText("\n\nデータフォルダ: ") + Utf8ToCp932(options_.paths.folder));
+  Dialogs().ShowMessage(Cp932ToUtf8(ProgramTitle()) + "\n\nデータフォルダ: " + options_.paths.folder);
 }
 
 // ---- Closing ----

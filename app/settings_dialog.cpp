@@ -77,6 +77,6 @@ std::string TForm3::TypedLoginID() const { return FlattenField(Utf8ToCp932(edLog
 
 std::string TForm3::TypedLoginPW() const { return FlattenField(Utf8ToCp932(edLoginPW.get_text().raw())); }
 
-void TForm3::Button1Click() { Dialogs().ShowMessage(Utf8ToCp932(edLoginPW.get_text().raw())); }
+void TForm3::Button1Click() { Dialogs().ShowMessage(edLoginPW.get_text().raw()); }
 
 }  // namespace morvane

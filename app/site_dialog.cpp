@@ -147,7 +147,7 @@ void TForm2::BitBtn1Click() {
                                                               : std::string();
   SiteRec.RegistDate = Text(edRegistDate);
   const std::string message = CheckSiteInput(SiteRec);
-  if (!ShowErrorUnless(message, message.empty())) return;
+  if (!ShowErrorUnless(Cp932ToUtf8(message), message.empty())) return;
   response(Gtk::RESPONSE_OK);
 }
 

@@ -6,14 +6,21 @@
 
 #include <optional>
 
-#include "util/cp932.h"
 #include "util/component_stocker.h"
-#include "util/text_routines.h"
 
 namespace morvane {
 namespace {
 
 constexpr int kRowsAnnouncedOneByOne = 1000;
+
+// Captions are UTF-8 window strings, where an ASCII byte never sits inside a
+// character, so a plain byte search splits them.
+std::string_view CutAt(std::string_view& rest, char delimiter) {
+  const std::size_t at = rest.find(delimiter);
+  const std::string_view token = rest.substr(0, at);
+  rest.remove_prefix(at == std::string_view::npos ? rest.size() : at + 1);
+  return token;
+}
 
 }  // namespace
 
@@ -62,16 +69,16 @@ void SiteListView::BuildPopupMenu() {
 
 void SiteListView::SetupColumns(std::string_view columnList) {
   view_.remove_all_columns();
-  std::string columns = SystemText(columnList);
+  std::string_view columns = columnList;
   int index = 0;
   while (!columns.empty() && index < SiteListModel::kColumns) {
-    std::string token = CutToken(columns, " ");
-    const std::string caption = CutToken(token, ":");
+    std::string_view token = CutAt(columns, ' ');
+    const Glib::ustring caption(std::string(CutAt(token, ':')));
     const std::optional<int> width = ParseDecimal(token);
     auto* renderer = Gtk::manage(new Gtk::CellRendererText());
     renderer->property_ellipsize() = Pango::ELLIPSIZE_END;
     renderer->property_single_paragraph_mode() = true;
-    auto* column = Gtk::manage(new Gtk::TreeViewColumn(Cp932ToUtf8(caption)));
+    auto* column = Gtk::manage(new Gtk::TreeViewColumn(caption));
     column->pack_start(*renderer, true);
     column->add_attribute(*renderer, "text", index++);
     // Fixed widths and heights let the view lay out rows it has not asked for.

@@ -1,8 +1,7 @@
 #include "app/user_dialogs.h"
 
 #include <cstdio>
-
-#include "util/cp932.h"
+#include <string>
 
 namespace morvane {
 namespace {
@@ -10,14 +9,14 @@ namespace {
 class StderrDialogs final : public UserDialogs {
  public:
   void ShowError(std::string_view message) override {
-    std::fprintf(stderr, "morvane: %s\n", Cp932ToUtf8(message).c_str());
+    std::fprintf(stderr, "morvane: %s\n", std::string(message).c_str());
   }
   bool AskYesNo(std::string_view message) override {
-    std::fprintf(stderr, "morvane: %s (declined)\n", Cp932ToUtf8(message).c_str());
+    std::fprintf(stderr, "morvane: %s (declined)\n", std::string(message).c_str());
     return false;
   }
   void ShowMessage(std::string_view message) override {
-    std::fprintf(stderr, "morvane: %s\n", Cp932ToUtf8(message).c_str());
+    std::fprintf(stderr, "morvane: %s\n", std::string(message).c_str());
   }
   std::optional<std::string> InputText(std::string_view, std::string_view, std::string_view) override {
     return std::nullopt;

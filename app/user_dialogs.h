@@ -1,6 +1,7 @@
 #pragma once
 // The modal interactions of the program behind one seam: the window installs
-// GTK dialogs, tests install a scripted fake. Texts are CP932 bytes.
+// GTK dialogs, tests install a scripted fake. Texts are UTF-8, as the window
+// shows them; catalogue data is converted once by whoever puts it in a box.
 #include <optional>
 #include <string>
 #include <string_view>

@@ -19,6 +19,21 @@ using IconvHandle = std::unique_ptr<void, IconvCloser>;
 
 // Width of the invalid or unconvertible character at the start of in.
 using CharWidth = std::size_t (*)(std::string_view in);
+// Writes what stands in for a character that cannot pass.
+using Stand = void (*)(std::string& out, std::string_view character);
+
+void Question(std::string& out, std::string_view) { out.push_back('?'); }
+
+// An address keeps such a character as its UTF-8 bytes, escaped: the engine
+// reads it back as the same address.
+void PercentEscaped(std::string& out, std::string_view character) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (const unsigned char c : character) {
+    out.push_back('%');
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 0xF]);
+  }
+}
 
 // A lead byte swallows the next byte only when that byte can close a
 // character, so a line break after a stray lead byte survives.
@@ -37,14 +52,16 @@ std::size_t Utf8Width(std::string_view in) {
   return w;
 }
 
-std::string Convert(const char* to, const char* from, std::string_view in, CharWidth width) {
+std::string Convert(const char* to, const char* from, std::string_view in, CharWidth width, Stand stand = Question) {
   std::string out;
   if (in.empty()) return out;
   IconvHandle cd(iconv_open(to, from));
   if (cd.get() == reinterpret_cast<void*>(-1)) {
     cd.release();
     // No converter at all: keep ASCII, mark the rest.
-    for (unsigned char c : in) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    for (std::size_t i = 0; i < in.size(); ++i)
+      if (static_cast<unsigned char>(in[i]) < 0x80) out.push_back(in[i]);
+      else stand(out, in.substr(i, 1));
     return out;
   }
   out.reserve(in.size() * 3 / 2 + 16);
@@ -60,9 +77,10 @@ std::string Convert(const char* to, const char* from, std::string_view in, CharW
     in.remove_prefix(in.size() - srcLeft);
     if (rc != static_cast<std::size_t>(-1) || in.empty()) continue;
     if (err == E2BIG) continue;
-    // EILSEQ or EINVAL: one character that cannot pass becomes "?".
-    out.push_back('?');
-    in.remove_prefix(std::min(in.size(), width(in)));
+    // EILSEQ or EINVAL: one character that cannot pass.
+    const std::size_t w = std::min(in.size(), width(in));
+    stand(out, in.substr(0, w));
+    in.remove_prefix(w);
     iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
   }
   return out;
@@ -73,6 +91,10 @@ std::string Convert(const char* to, const char* from, std::string_view in, CharW
 std::string Cp932ToUtf8(std::string_view cp932) { return Convert("UTF-8", "CP932", cp932, Cp932Width); }
 
 std::string Utf8ToCp932(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8, Utf8Width); }
+
+std::string Utf8URLToCp932(std::string_view utf8) {
+  return Convert("CP932", "UTF-8", utf8, Utf8Width, PercentEscaped);
+}
 
 const std::string& SystemText(std::string_view utf8) {
   static std::mutex guard;

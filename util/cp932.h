@@ -9,6 +9,10 @@ namespace morvane {
 
 std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
+// An address typed, pasted or reported by the web engine: a character with
+// no CP932 form is written as percent-escapes of its UTF-8 bytes instead of
+// "?", so the address still names the same page.
+std::string Utf8URLToCp932(std::string_view utf8);
 
 // The program's own texts are written in UTF-8 in the source and used as
 // CP932 inside the core; converted once and kept.

@@ -40,7 +40,6 @@ class BrowserEvents {
   // The hidden browser's navigation; the engine always cancels it.
   virtual void OnHiddenBeforeNavigate(std::string_view url) = 0;
   virtual void OnStatusTextChange(std::string_view text) = 0;
-  virtual void OnTitleChange(std::string_view text) = 0;
   virtual void OnCommandStateChange(BrowserCommand command, bool enable) = 0;
   // status is an HTTP status or a failure number (not three digits long).
   // Setting cancel keeps the control from showing an error page of its own.

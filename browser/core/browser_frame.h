@@ -98,7 +98,6 @@ class TfrBrowserBase : public BrowserEvents {
   void OnDocumentComplete(bool topLevel) override;
   void OnHiddenBeforeNavigate(std::string_view url) override;
   void OnStatusTextChange(std::string_view text) override;
-  void OnTitleChange(std::string_view text) override;
   void OnCommandStateChange(BrowserCommand command, bool enable) override;
   void OnNavigateError(std::string_view url, long long status, bool& cancel) override;
   void OnWindowClosing(bool& cancel) override;

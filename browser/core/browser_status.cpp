@@ -1,4 +1,4 @@
-// The frame's reporting events: status line, title, command state,
+// The frame's reporting events: status line, command state,
 // navigation errors and the page's request to close its window.
 #include "browser/core/browser_frame.h"
 #include "browser/core/status_text.h"
@@ -28,10 +28,6 @@ void TfrBrowserBase::ClearStatusLine() { WriteStatusLine(""); }
 void TfrBrowserBase::OnStatusTextChange(std::string_view text) {
   if (!statusBar_) return;
   WriteStatusLine(StatusPrefix() + StatusDisplayText(text));
-}
-
-void TfrBrowserBase::OnTitleChange(std::string_view) {
-  // The link tools read the title from the page source instead.
 }
 
 void TfrBrowserBase::OnCommandStateChange(BrowserCommand command, bool enable) {

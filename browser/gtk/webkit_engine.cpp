@@ -18,7 +18,9 @@ namespace {
 constexpr long long kFailureBase = -100000;
 constexpr long long kCertificateFailure = kFailureBase - 999;
 
-std::string FromUtf8(const char* text) { return text ? Utf8ToCp932(text) : std::string(); }
+// The engine gives addresses in their escaped form; one that is not still
+// keeps every character.
+std::string URLFromUtf8(const char* uri) { return uri ? Utf8URLToCp932(uri) : std::string(); }
 
 const char* RequestURI(WebKitNavigationAction* action) {
   WebKitURIRequest* request = action ? webkit_navigation_action_get_request(action) : nullptr;
@@ -72,7 +74,6 @@ struct WebKitEngine::Impl {
   gboolean LoadFailed(const char* uri, GError* error);
   gboolean CertificateFailed(const char* uri);
   void MouseTargetChanged(WebKitHitTestResult* hit);
-  void TitleChanged();
   void CloseRequested();
   void HistoryChanged();
 };
@@ -103,7 +104,6 @@ static gboolean EngineCertificateFailed(WebKitWebView*, gchar* uri, GTlsCertific
 static void EngineMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer self) {
   static_cast<WebKitEngine::Impl*>(self)->MouseTargetChanged(hit);
 }
-static void EngineTitle(GObject*, GParamSpec*, gpointer self) { static_cast<WebKitEngine::Impl*>(self)->TitleChanged(); }
 static void EngineClose(WebKitWebView*, gpointer self) { static_cast<WebKitEngine::Impl*>(self)->CloseRequested(); }
 static void EngineHistory(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer self) {
   static_cast<WebKitEngine::Impl*>(self)->HistoryChanged();
@@ -171,7 +171,6 @@ WebKitEngine::Impl::Impl(const std::string& profileFolder, std::string homeURL) 
   viewSignals.emplace_back(v, "load-failed", G_CALLBACK(EngineLoadFailed), this);
   viewSignals.emplace_back(v, "load-failed-with-tls-errors", G_CALLBACK(EngineCertificateFailed), this);
   viewSignals.emplace_back(v, "mouse-target-changed", G_CALLBACK(EngineMouseTarget), this);
-  viewSignals.emplace_back(v, "notify::title", G_CALLBACK(EngineTitle), this);
   viewSignals.emplace_back(v, "close", G_CALLBACK(EngineClose), this);
   viewSignals.emplace_back(v, "button-press-event", G_CALLBACK(EngineUserInput), this);
   viewSignals.emplace_back(v, "key-press-event", G_CALLBACK(EngineUserInput), this);
@@ -210,7 +209,7 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
         awaitedDecided = true;
       else if (webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_OTHER)
         awaited.clear();  // the page or the history moved on by itself
-      if (events) events->OnBeforeNavigate(FromUtf8(uri));
+      if (events) events->OnBeforeNavigate(URLFromUtf8(uri));
       webkit_policy_decision_use(decision);
       return TRUE;
     }
@@ -228,10 +227,10 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
       WebKitURIResponse* response = webkit_response_policy_decision_get_response(answer);
       const guint status = webkit_uri_response_get_status_code(response);
       if (events && status == 404 && webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
-        notFound.emplace(FromUtf8(webkit_uri_response_get_uri(response)), status);
+        notFound.emplace(URLFromUtf8(webkit_uri_response_get_uri(response)), status);
       } else if (events && IsHttpFailure(status)) {
         bool cancel = false;
-        events->OnNavigateError(FromUtf8(webkit_uri_response_get_uri(response)), status, cancel);
+        events->OnNavigateError(URLFromUtf8(webkit_uri_response_get_uri(response)), status, cancel);
         if (cancel) {
           suppressFinish = true;
           webkit_policy_decision_ignore(decision);
@@ -256,7 +255,7 @@ gboolean WebKitEngine::Impl::DecideHiddenPolicy(WebKitPolicyDecision* decision, 
   // to the visible browser instead.
   std::string url;
   if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION)
-    url = FromUtf8(RequestURI(
+    url = URLFromUtf8(RequestURI(
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision))));
   webkit_policy_decision_ignore(decision);
   if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && events) events->OnHiddenBeforeNavigate(url);
@@ -265,7 +264,7 @@ gboolean WebKitEngine::Impl::DecideHiddenPolicy(WebKitPolicyDecision* decision, 
 
 GtkWidget* WebKitEngine::Impl::CreateWindow(WebKitNavigationAction* action) {
   const char* uri = RequestURI(action);
-  const std::string url = FromUtf8(uri && *uri ? uri : newWindowURL.c_str());
+  const std::string url = URLFromUtf8(uri && *uri ? uri : newWindowURL.c_str());
   newWindowURL.clear();
   if (!events) return nullptr;
   const unsigned long gesture = action && webkit_navigation_action_is_user_gesture(action) ? gestures : 0;
@@ -319,7 +318,7 @@ gboolean WebKitEngine::Impl::LoadFailed(const char* uri, GError* error) {
   if (error->domain == WEBKIT_POLICY_ERROR || error->domain == WEBKIT_PLUGIN_ERROR) return TRUE;
   if (certificateReported || !events) return TRUE;
   bool cancel = false;
-  events->OnNavigateError(FromUtf8(uri), kFailureBase - error->code, cancel);
+  events->OnNavigateError(URLFromUtf8(uri), kFailureBase - error->code, cancel);
   if (!cancel) return FALSE;
   suppressFinish = true;  // the failed load completes nothing; the frame settles it
   return TRUE;
@@ -328,21 +327,17 @@ gboolean WebKitEngine::Impl::LoadFailed(const char* uri, GError* error) {
 gboolean WebKitEngine::Impl::CertificateFailed(const char* uri) {
   certificateReported = true;
   bool cancel = false;
-  if (events) events->OnNavigateError(FromUtf8(uri), kCertificateFailure, cancel);
+  if (events) events->OnNavigateError(URLFromUtf8(uri), kCertificateFailure, cancel);
   if (cancel) suppressFinish = true;
   return TRUE;  // the certificate is never accepted
 }
 
 void WebKitEngine::Impl::MouseTargetChanged(WebKitHitTestResult* hit) {
   std::string text;
-  if (webkit_hit_test_result_context_is_link(hit)) text = FromUtf8(webkit_hit_test_result_get_link_uri(hit));
+  if (webkit_hit_test_result_context_is_link(hit)) text = URLFromUtf8(webkit_hit_test_result_get_link_uri(hit));
   if (text == statusText) return;
   statusText = text;
   if (events) events->OnStatusTextChange(text);
-}
-
-void WebKitEngine::Impl::TitleChanged() {
-  if (events) events->OnTitleChange(FromUtf8(webkit_web_view_get_title(view.get())));
 }
 
 void WebKitEngine::Impl::CloseRequested() {
@@ -379,7 +374,7 @@ void WebKitEngine::Stop() {
 bool WebKitEngine::Busy() const { return webkit_web_view_is_loading(impl_->view.get()); }
 bool WebKitEngine::HasDocument() const { return impl_->committed; }
 bool WebKitEngine::ReadyStateComplete() const { return !webkit_web_view_is_loading(impl_->view.get()); }
-std::string WebKitEngine::LocationURL() const { return FromUtf8(webkit_web_view_get_uri(impl_->view.get())); }
+std::string WebKitEngine::LocationURL() const { return URLFromUtf8(webkit_web_view_get_uri(impl_->view.get())); }
 void WebKitEngine::GoBack() { webkit_web_view_go_back(impl_->view.get()); }
 void WebKitEngine::GoForward() { webkit_web_view_go_forward(impl_->view.get()); }
 void WebKitEngine::GoHome() { Navigate(impl_->home); }

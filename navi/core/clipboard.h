@@ -11,6 +11,8 @@ class Clipboard {
   virtual ~Clipboard() = default;
   // CP932; empty when the clipboard holds no text.
   virtual std::string GetText() = 0;
+  // The text as an address: characters with no CP932 form kept escaped.
+  virtual std::string GetURLText() { return GetText(); }
   virtual void SetText(std::string_view cp932) = 0;
 };
 

@@ -67,7 +67,7 @@ void ToolbarCommands::GoToTypedURL() {
 }
 
 void ToolbarCommands::GoToClipboardURL() {
-  view_.SetURLBoxText(clipboard_->GetText());
+  view_.SetURLBoxText(clipboard_->GetURLText());
   Stop();
   GoToTypedURL();
 }

@@ -37,7 +37,7 @@ void TfrBrowserNavi::Run(const Command& command) {
   try {
     command();
   } catch (const std::exception& e) {
-    Dialogs().ShowError(Utf8ToCp932(e.what()));
+    Dialogs().ShowError(e.what());
   }
 }
 
@@ -157,14 +157,16 @@ int TfrBrowserNavi::Tag(const Gtk::MenuItem& item) const {
   return it == tags_.end() ? 0 : it->second;
 }
 
-void TfrBrowserNavi::ShowError(std::string_view message) { Dialogs().ShowError(message); }
+void TfrBrowserNavi::ShowError(std::string_view message) { Dialogs().ShowError(Cp932ToUtf8(message)); }
 
 std::optional<std::string> TfrBrowserNavi::InputText(std::string_view caption, std::string_view prompt,
                                                      std::string_view initial) {
-  return Dialogs().InputText(caption, prompt, initial);
+  std::optional<std::string> typed = Dialogs().InputText(Cp932ToUtf8(caption), Cp932ToUtf8(prompt), Cp932ToUtf8(initial));
+  if (typed) *typed = Utf8ToCp932(*typed);
+  return typed;
 }
 
-std::string TfrBrowserNavi::URLBoxText() const { return Utf8ToCp932(edURL.get_text().raw()); }
+std::string TfrBrowserNavi::URLBoxText() const { return Utf8URLToCp932(edURL.get_text().raw()); }
 
 void TfrBrowserNavi::SetURLBoxText(std::string_view text) { edURL.set_text(Cp932ToUtf8(text)); }
 

@@ -24,6 +24,8 @@ std::string GtkClipboardText::GetText() {
   return Utf8ToCp932(Gtk::Clipboard::get()->wait_for_text().raw());
 }
 
+std::string GtkClipboardText::GetURLText() { return Utf8URLToCp932(Gtk::Clipboard::get()->wait_for_text().raw()); }
+
 void GtkClipboardText::SetText(std::string_view cp932) { Gtk::Clipboard::get()->set_text(Cp932ToUtf8(cp932)); }
 
 bool GtkKeyboard::ShiftDown() const { return ModifierDown(GDK_SHIFT_MASK); }

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/user_dialogs.h"
-#include "util/cp932.h"
 
 namespace morvane {
 
@@ -35,9 +34,9 @@ void LinkCheckBar::Start(PageLinkList list) {
 
 void LinkCheckBar::btLinkCheckCsvClick() {
   if (!check_.HasResult()) return;
-  const FileFilter filter{SystemText("CSVファイル(*.csv)"), "*.csv"};
-  const std::optional<std::string> path = Dialogs().SaveFile(SystemText("リンク一覧の保存"), &filter, 1, "csv");
-  if (path) ShowErrorUnless(SystemText("ファイルを保存できませんでした"), check_.SaveCsv(*path));
+  const FileFilter filter{"CSVファイル(*.csv)", "*.csv"};
+  const std::optional<std::string> path = Dialogs().SaveFile("リンク一覧の保存", &filter, 1, "csv");
+  if (path) ShowErrorUnless("ファイルを保存できませんでした", check_.SaveCsv(*path));
 }
 
 void LinkCheckBar::ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) {

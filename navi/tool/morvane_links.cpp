@@ -52,7 +52,7 @@ int RunIndexCheck(const std::vector<std::string_view>& args) {
   if (args.size() != 3) return UsageError("--index-check takes TAG and URL");
   const auto check = ParseCheck(args[1]);
   if (!check) return UsageError("unknown TAG '" + std::string(args[1]) + "'");
-  std::cout << morvane::IndexCheckURL(*check, morvane::Utf8ToCp932(args[2])) << '\n';
+  std::cout << morvane::IndexCheckURL(*check, morvane::Utf8URLToCp932(args[2])) << '\n';
   return kOk;
 }
 
@@ -113,7 +113,7 @@ int RunLinkList(const std::vector<std::string_view>& args) {
 
   // Arguments come from a UTF-8 terminal; the core works in CP932.
   const morvane::PageLinkList list =
-      morvane::BuildPageLinkList(source, morvane::Utf8ToCp932(o.baseURL), morvane::Utf8ToCp932(o.anchorKeyword),
+      morvane::BuildPageLinkList(source, morvane::Utf8URLToCp932(o.baseURL), morvane::Utf8ToCp932(o.anchorKeyword),
                                  morvane::Utf8ToCp932(o.urlKeyword));
   if (o.tsv) {
     // A page's link text could otherwise retitle the terminal, write to the

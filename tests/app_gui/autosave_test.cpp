@@ -68,7 +68,7 @@ TEST_F(AutosaveWindowTest, EachKindOfChangeIsSavedWithoutClosing) {
 }
 
 TEST_F(AutosaveWindowTest, AFailingDiskIsToldOncePerStreak) {
-  const std::string failed = J("サイトデータ保存に失敗しました");
+  const std::string failed = "サイトデータ保存に失敗しました";
   {
     FaultyFileOps full(FaultyFileOps::kWrite, ENOSPC);
     AddCategory("a");

@@ -24,8 +24,8 @@ TEST_F(CategoryTest, AddingSelectsTheNewEntryShowsItsSitesAndOffersIt) {
   StoreSite(W().Catalogue().SiteList(), r);
 
   AddCategory("  \tニュース　");
-  EXPECT_EQ(dialogs.inputCaptions.back(), J("カテゴリの追加"));
-  EXPECT_EQ(dialogs.prompts.back(), J("カテゴリ名を入力してください"));
+  EXPECT_EQ(dialogs.inputCaptions.back(), "カテゴリの追加");
+  EXPECT_EQ(dialogs.prompts.back(), "カテゴリ名を入力してください");
   EXPECT_TRUE(dialogs.errors.empty());
   EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "ニュース"}));
   EXPECT_EQ(SelectedCategory(), "ニュース");
@@ -44,9 +44,9 @@ TEST_F(CategoryTest, AddingRefusesEmptyAndDuplicateNamesAndCancelAddsNothing) {
   AddCategory("news");  // letter case makes another name
   EXPECT_EQ(dialogs.prompts.size(), 7u);  // asked once per click, never again after a refusal
   EXPECT_EQ(dialogs.errors,
-            (std::vector<std::string>{J("カテゴリ名が入力されていません"), J("既に同じ名前のカテゴリが設定されています"),
-                                      J("既に同じ名前のカテゴリが設定されています"),
-                                      J("既に同じ名前のカテゴリが設定されています")}));
+            (std::vector<std::string>{"カテゴリ名が入力されていません", "既に同じ名前のカテゴリが設定されています",
+                                      "既に同じ名前のカテゴリが設定されています",
+                                      "既に同じ名前のカテゴリが設定されています"}));
   EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "News", "news"}));
 }
 
@@ -61,7 +61,7 @@ TEST_F(CategoryTest, DeletingAsksThenUncategorisesItsSitesOnly) {
   dialogs.yesNoAnswers.push_back(false);
   W().tbDeleteCategoryClick();
   ASSERT_EQ(dialogs.questions.size(), 1u);
-  EXPECT_EQ(dialogs.questions[0], J("選択したカテゴリを削除しますか？\r\n\r\n [A]"));
+  EXPECT_EQ(dialogs.questions[0], "選択したカテゴリを削除しますか？\r\n\r\n [A]");
   EXPECT_EQ(TreeNames().size(), 4u);
 
   dialogs.yesNoAnswers.push_back(true);
@@ -87,11 +87,11 @@ TEST_F(CategoryTest, DeletingAsksThenUncategorisesItsSitesOnly) {
   W().tbDeleteCategoryClick();
   SelectCategory("未分類");
   W().tbDeleteCategoryClick();
-  EXPECT_EQ(dialogs.errors, std::vector<std::string>(2, J("システムカテゴリは削除できません")));
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>(2, "システムカテゴリは削除できません"));
   EXPECT_EQ(dialogs.questions.size(), 3u);
   W().Catalogue().Tree().Select(nullptr);
   W().tbDeleteCategoryClick();
-  EXPECT_EQ(dialogs.errors.back(), J("カテゴリが選択されていません"));
+  EXPECT_EQ(dialogs.errors.back(), "カテゴリが選択されていません");
   EXPECT_EQ(TreeNames().size(), 2u);
 }
 

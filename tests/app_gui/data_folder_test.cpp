@@ -33,7 +33,7 @@ TEST_F(DataFolderStartTest, ASecondStartOnTheFolderSaysSoAndTouchesNothing) {
   const auto before = std::filesystem::last_write_time(paths.folder);
 
   EXPECT_FALSE(OpenDataFolder(paths, lock));
-  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{J("このデータフォルダは別のウィンドウで使用中です")}));
+  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{"このデータフォルダは別のウィンドウで使用中です"}));
   EXPECT_EQ(TempDir::NamesOf(paths.folder), (std::vector<std::string>{"VexaSiteData.dat", "morvane.lock"}));
   EXPECT_EQ(std::filesystem::last_write_time(paths.folder), before);
 }
@@ -42,7 +42,7 @@ TEST_F(DataFolderStartTest, AFolderThatCannotBeMadeEndsTheStartWithABox) {
   WriteBytes(dir / "data", "a file where the folder should be");
   EXPECT_FALSE(OpenDataFolder(paths, lock));
   ASSERT_EQ(dialogs.errors.size(), 1u);
-  EXPECT_NE(dialogs.errors[0].find(J("データフォルダを作成できません")), std::string::npos);
+  EXPECT_NE(dialogs.errors[0].find("データフォルダを作成できません"), std::string::npos);
   EXPECT_NE(dialogs.errors[0].find(dir / "data/"), std::string::npos);
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"data"}));
 }
@@ -54,8 +54,8 @@ TEST_F(DataFolderStartTest, AnUnwritableFolderOffersToQuitAtOnce) {
     dialogs.yesNoAnswers = {true};
     EXPECT_FALSE(OpenDataFolder(paths, lock));
     ASSERT_EQ(dialogs.questions.size(), 1u);
-    EXPECT_NE(dialogs.questions[0].find(J("データフォルダに書き込めません")), std::string::npos);
-    EXPECT_NE(dialogs.questions[0].find(J("終了しますか?")), std::string::npos);
+    EXPECT_NE(dialogs.questions[0].find("データフォルダに書き込めません"), std::string::npos);
+    EXPECT_NE(dialogs.questions[0].find("終了しますか?"), std::string::npos);
   }
   lock.Release();
   {
@@ -75,8 +75,8 @@ TEST_F(DataFolderStartTest, SharedFoldersAreWarnedOfAndAForeignProfileIsNotUsed)
   ::chmod(paths.browserProfile.c_str(), 0777);
   ASSERT_TRUE(OpenDataFolder(paths, lock));
   ASSERT_EQ(dialogs.errors.size(), 2u);
-  EXPECT_NE(dialogs.errors[0].find(J("データフォルダは他のユーザーも書き込める")), std::string::npos);
-  EXPECT_NE(dialogs.errors[1].find(J("ログインのクッキー")), std::string::npos);
+  EXPECT_NE(dialogs.errors[0].find("データフォルダは他のユーザーも書き込める"), std::string::npos);
+  EXPECT_NE(dialogs.errors[1].find("ログインのクッキー"), std::string::npos);
   EXPECT_EQ(paths.browserProfile, dir / "data/browser/");
 
   if (::geteuid() != 0) GTEST_SKIP() << "giving the profile to another user needs root";
@@ -86,7 +86,7 @@ TEST_F(DataFolderStartTest, SharedFoldersAreWarnedOfAndAForeignProfileIsNotUsed)
   ASSERT_EQ(::chown(paths.browserProfile.c_str(), 65534, 65534), 0);
   ASSERT_TRUE(OpenDataFolder(paths, lock));
   ASSERT_EQ(dialogs.errors.size(), 1u);
-  EXPECT_NE(dialogs.errors[0].find(J("別のユーザーのもの")), std::string::npos);
+  EXPECT_NE(dialogs.errors[0].find("別のユーザーのもの"), std::string::npos);
   EXPECT_TRUE(paths.browserProfile.empty());
 }
 
@@ -96,8 +96,8 @@ TEST_F(AboutTest, AboutBoxNamesTheDataFolderInUse) {
   OpenForms();
   gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(W().tbAbout.gobj()))));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].rfind(J("Vexa アクセス解析セット - Morvane 8号"), 0), 0u);
-  EXPECT_NE(dialogs.messages[0].find(J("データフォルダ: ") + folder.Path()), std::string::npos);
+  EXPECT_EQ(dialogs.messages[0].rfind("Vexa アクセス解析セット - Morvane 8号", 0), 0u);
+  EXPECT_NE(dialogs.messages[0].find("データフォルダ: " + folder.Path()), std::string::npos);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(ExchangeTest, CatalogueToCsvAndBackAfterConfirming) {
   dialogs.fileAnswers.push_back(csv);
   dialogs.optionAnswers.push_back(false);
   W().tbExportCSVClick();
-  EXPECT_EQ(dialogs.optionCaptions, (std::vector<std::string>{J("パスワードも書き出す")}));
+  EXPECT_EQ(dialogs.optionCaptions, (std::vector<std::string>{"パスワードも書き出す"}));
   EXPECT_EQ(ModeOf(csv), 0600u);
   EXPECT_TRUE(ReadBytes(csv).starts_with("\xEF\xBB\xBF"));
   const std::vector<std::string> before = W().Catalogue().SiteList().Lines();
@@ -35,13 +35,13 @@ TEST_F(ExchangeTest, CatalogueToCsvAndBackAfterConfirming) {
   dialogs.fileAnswers.push_back(csv);
   W().tbImportCSVClick();
   EXPECT_TRUE(W().Catalogue().SiteList().Lines().empty());
-  EXPECT_NE(dialogs.questions.back().find(J("2 件のサイトを読み込みます")), std::string::npos);
+  EXPECT_NE(dialogs.questions.back().find("2 件のサイトを読み込みます"), std::string::npos);
 
   dialogs.fileAnswers.push_back(csv);
   dialogs.yesNoAnswers.push_back(true);
   W().tbImportCSVClick();
   EXPECT_EQ(W().Catalogue().SiteList().Lines(), before);
-  EXPECT_EQ(dialogs.messages.back(), J("2 件を追加、0 件を更新しました"));
+  EXPECT_EQ(dialogs.messages.back(), "2 件を追加、0 件を更新しました");
   EXPECT_EQ(Column(1), (std::vector<std::string>{"旅, \"夏\""}));  // 旅行 stays selected
   SelectCategory("すべてのサイト");
   EXPECT_EQ(Column(1), (std::vector<std::string>{"旅, \"夏\"", "料理"}));
@@ -53,8 +53,8 @@ TEST_F(ExchangeTest, BadCsvRowsAreNamedAndTheRestImported) {
   dialogs.fileAnswers.push_back(csv);
   dialogs.yesNoAnswers.push_back(true);
   W().tbImportCSVClick();
-  EXPECT_NE(dialogs.questions.back().find(J("2 行目: 列の数が正しくありません")), std::string::npos);
-  EXPECT_NE(dialogs.questions.back().find(J("3 行目")), std::string::npos);
+  EXPECT_NE(dialogs.questions.back().find("2 行目: 列の数が正しくありません"), std::string::npos);
+  EXPECT_NE(dialogs.questions.back().find("3 行目"), std::string::npos);
   EXPECT_EQ(Urls(), (std::vector<std::string>{"http://a/"}));
 }
 
@@ -67,13 +67,13 @@ TEST_F(ExchangeTest, BookmarksOfAFolderGoIntoTheChosenCategory) {
   dialogs.yesNoAnswers.push_back(true);
   W().tbImportBookmarksClick();
   ASSERT_EQ(dialogs.chooseItems.size(), 2u);
-  EXPECT_EQ(dialogs.chooseItems[0], (std::vector<std::string>{J("（すべて）"), "Bookmarks Toolbar", J("　仕事"), "Other"}));
-  EXPECT_EQ(dialogs.chooseItems[1], (std::vector<std::string>{J("未分類"), J("ニュース")}));
+  EXPECT_EQ(dialogs.chooseItems[0], (std::vector<std::string>{"（すべて）", "Bookmarks Toolbar", "　仕事", "Other"}));
+  EXPECT_EQ(dialogs.chooseItems[1], (std::vector<std::string>{"未分類", "ニュース"}));
   EXPECT_EQ(Urls(), (std::vector<std::string>{"https://news.example.jp/", "http://shop.example.com/?a=1&b=2",
                                               "https://work.example.jp/"}));
   EXPECT_EQ(SiteFromLine(W().Catalogue().SiteList().Get(2)).Category, J("ニュース"));
   EXPECT_EQ(dialogs.messages.back(),
-            J("2 件を追加しました。Vexa解析URL は未設定です\r\nURLが重複した 1 件は飛ばしました"));
+            "2 件を追加しました。Vexa解析URL は未設定です\r\nURLが重複した 1 件は飛ばしました");
 
   // Cancelled at the folder: nothing more.
   dialogs.fileAnswers.push_back(std::string(MORVANE_FIXTURES) + "/bookmarks.html");

@@ -53,7 +53,7 @@ TEST_F(FilesTest, MasterLoginTakesTheBoxesOnlyOnOk) {
   W().tbSetIDPWClick();
   EXPECT_EQ(W().Catalogue().MasterID(), J(" マス ター "));  // spaces as typed
   EXPECT_EQ(W().Catalogue().MasterPass(), J("秘密"));
-  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{J("秘\r\n密")}));
+  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"秘\r\n密"}));
   // And it comes back whole from the data file.
   ASSERT_TRUE(W().Catalogue().SaveSiteData());
   W().Catalogue().SetMasterLogin("", "");
@@ -73,9 +73,9 @@ TEST_F(FilesTest, ExportThenImportRestoresSitesTreeAndMasterLogin) {
   W().tbExportClick();
   ASSERT_EQ(dialogs.fileFilters.size(), 1u);
   ASSERT_EQ(dialogs.fileFilters[0].size(), 2u);
-  EXPECT_EQ(dialogs.fileFilters[0][0].name, J("データファイル(*.dat)"));
+  EXPECT_EQ(dialogs.fileFilters[0][0].name, "データファイル(*.dat)");
   EXPECT_EQ(dialogs.fileFilters[0][0].pattern, "*.dat");
-  EXPECT_EQ(dialogs.fileFilters[0][1].name, J("テキストファイル(*.txt)"));
+  EXPECT_EQ(dialogs.fileFilters[0][1].name, "テキストファイル(*.txt)");
   EXPECT_EQ(dialogs.defaultExts[0], "dat");
   EXPECT_TRUE(dialogs.errors.empty());
 
@@ -93,7 +93,7 @@ TEST_F(FilesTest, ExportThenImportRestoresSitesTreeAndMasterLogin) {
   ASSERT_EQ(dialogs.fileFilters.size(), 2u);
   ASSERT_EQ(dialogs.fileFilters[1].size(), 3u);
   EXPECT_EQ(dialogs.defaultExts[1], "");
-  EXPECT_EQ(dialogs.fileFilters[1][2].name, J("すべてのファイル(*.*)"));
+  EXPECT_EQ(dialogs.fileFilters[1][2].name, "すべてのファイル(*.*)");
   EXPECT_TRUE(dialogs.errors.empty());
   EXPECT_EQ(TreeNames(), (std::vector<std::string>{"すべてのサイト", "未分類", "旅行"}));
   EXPECT_EQ(SelectedCategory(), "すべてのサイト");
@@ -118,8 +118,8 @@ TEST_F(FilesTest, AForeignImportChangesNothingAndAFailedExportIsReported) {
   RefusingRename refuse(target);
   dialogs.fileAnswers.push_back(target);
   W().tbExportClick();
-  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{J("読み込みに失敗しました。ファイル形式が異なります"),
-                                                      J("エクスポートに失敗しました")}));
+  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{"読み込みに失敗しました。ファイル形式が異なります",
+                                                      "エクスポートに失敗しました"}));
   EXPECT_FALSE(std::filesystem::exists(target));
 }
 
@@ -130,7 +130,7 @@ TEST_F(FilesTest, FailedSaveAtCloseAnsweredNoKeepsWindowAndCatalogue) {
     dialogs.yesNoAnswers.push_back(false);
     EXPECT_FALSE(W().FormCloseQuery());
     ASSERT_EQ(dialogs.questions.size(), 1u);
-    EXPECT_EQ(dialogs.questions[0], J("サイトデータ保存に失敗しました。このまま終了しますか？"));
+    EXPECT_EQ(dialogs.questions[0], "サイトデータ保存に失敗しました。このまま終了しますか？");
     EXPECT_EQ(Column(1), (std::vector<std::string>{"unsaved"}));
     // The settings were written all the same.
     EXPECT_TRUE(std::filesystem::exists(folder / "morvane.ini"));

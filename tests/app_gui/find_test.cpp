@@ -66,7 +66,7 @@ TEST_F(FindTest, FilteredListEditsAndDeletesTheSiteItShows) {
   dialogs.yesNoAnswers.push_back(true);
   W().tbDeleteSiteClick();
   EXPECT_EQ(Urls(), (std::vector<std::string>{"http://b/", "http://c/"}));
-  EXPECT_EQ(dialogs.questions.back().find(J("[alpha]")) != std::string::npos, true);
+  EXPECT_EQ(dialogs.questions.back().find("[alpha]") != std::string::npos, true);
 }
 
 TEST_F(FindTest, SortedListEditsAndDeletesTheSiteItShows) {

@@ -59,8 +59,8 @@ TEST_F(SiteTest, OkChecksTheInputAndKeepsTheDialogOpenOnAMissingField) {
     SiteDialog().BitBtn1Click();
   });
   W().tbAddSiteClick();
-  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{J("アクセス解析URLが入力されていません"),
-                                                      J("アクセス解析URLが入力されていません")}));
+  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{"アクセス解析URLが入力されていません",
+                                                      "アクセス解析URLが入力されていません"}));
   ASSERT_EQ(W().Catalogue().SiteList().Count(), 1);
   EXPECT_EQ(Site(0).SiteName, J("名前"));
   EXPECT_EQ(Column(1), (std::vector<std::string>{"名前"}));
@@ -142,7 +142,7 @@ TEST_F(SiteTest, DeletingAsksWithTheSiteNameAndEmptiesTheCategory) {
   W().lvSiteList.SelectRow(0);
   dialogs.yesNoAnswers.push_back(false);
   W().tbDeleteSiteClick();
-  EXPECT_EQ(dialogs.questions.back(), J("選択したサイトを削除しますか？\r\n\r\n[唯一]"));
+  EXPECT_EQ(dialogs.questions.back(), "選択したサイトを削除しますか？\r\n\r\n[唯一]");
   EXPECT_EQ(W().Catalogue().SiteList().Count(), 2);
   dialogs.yesNoAnswers.push_back(true);
   W().tbDeleteSiteClick();
@@ -156,7 +156,7 @@ TEST_F(SiteTest, DeletingAsksWithTheSiteNameAndEmptiesTheCategory) {
   W().tbRenewsSiteClick();
   W().tbDeleteSiteClick();
   W().miDisplaySiteClick();
-  EXPECT_EQ(dialogs.errors, std::vector<std::string>(3, J("サイトが選択されていません")));
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>(3, "サイトが選択されていません"));
   EXPECT_EQ(forms_.shown, 2);  // only the adds
   EXPECT_EQ(dialogs.questions.size(), 2u);
 }

@@ -125,7 +125,7 @@ class WindowTest : public ::testing::Test {
     return cells;
   }
   void AddCategory(std::string_view utf8Name) {
-    dialogs.inputAnswers.push_back(J(utf8Name));
+    dialogs.inputAnswers.push_back(std::string(utf8Name));
     W().tbAddCategoryClick();
   }
   // A site through the site dialog, as typed.

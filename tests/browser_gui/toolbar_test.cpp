@@ -219,7 +219,7 @@ TEST_F(ToolbarTest, ClipboardCommands) {
   // Without a selection the command refuses; with one it goes there.
   webkit_web_view_execute_editing_command(view(), "Unselect");
   navi.URLS1.activate();
-  EXPECT_THAT(dialogs.errors, ElementsAre(J("選択部分がありません")));
+  EXPECT_THAT(dialogs.errors, ElementsAre("選択部分がありません"));
   Gtk::Clipboard::get()->set_text("<p>" + other + "</p>");
   navi.HTML1.activate();
   ASSERT_TRUE(PumpUntil([&] { return SourceHas(other); }));
@@ -247,15 +247,39 @@ TEST_F(ToolbarTest, LinkTagAndPageLinkListShownAndCopied) {
   Enter(page);
   ASSERT_TRUE(Shows(page));
   keys.shift = keys.ctrl = true;
-  dialogs.inputAnswers = {J("Target"), J("127.0.0.1:")};
+  dialogs.inputAnswers = {"Target", "127.0.0.1:"};
   navi.C1.activate();
   EXPECT_THAT(dialogs.inputCaptions,
-              ElementsAre(J("検索抽出語を設定(アンカーテキスト)"), J("検索抽出語を設定(URL)")));
+              ElementsAre("検索抽出語を設定(アンカーテキスト)", "検索抽出語を設定(URL)"));
   const std::string copied = ClipboardText();
   EXPECT_THAT(copied, HasSubstr(target + "\tTarget"));
   EXPECT_THAT(copied, Not(HasSubstr("Other")));
   EXPECT_THAT(copied, Not(HasSubstr("新しい窓")));
   EXPECT_EQ(frame().GetLocationURL(), J(page));
+
+}
+
+TEST_F(ToolbarTest, AnAddressOutsideCp932StaysWholeInTheBoxTheLinkListAndTheChecks) {
+  const std::string escaped = service->URL("/folder/%C3%BC%E2%82%AC%F0%9F%99%82/%ED%95%9C/");
+  Enter(service->URL("/folder/ü€🙂/한/"));
+  ASSERT_TRUE(Shows(escaped));
+  navi.C1.activate();
+  EXPECT_THAT(ClipboardText(), HasSubstr(escaped + "next.html\tNext"));
+  // Pasted, it goes to the same page.
+  ASSERT_TRUE(Navigate("about:blank"));
+  Gtk::Clipboard::get()->set_text(service->URL("/folder/ü€🙂/한/"));
+  navi.URLC1.activate();
+  ASSERT_TRUE(Shows(escaped));
+
+  std::string requested;
+  const auto started = g_signal_connect(view(), "notify::uri", G_CALLBACK(+[](WebKitWebView* v, GParamSpec*, gpointer to) {
+    *static_cast<std::string*>(to) = webkit_web_view_get_uri(v);
+  }), &requested);
+  navi.BingB2.activate();
+  EXPECT_TRUE(PumpUntil([&] { return !requested.empty(); }));
+  Click(navi.tbStop);
+  g_signal_handler_disconnect(view(), started);
+  EXPECT_THAT(requested, HasSubstr("link%3A" + service->URL("/folder/%25C3%25BC%25E2%2582%25AC%25F0%259F%2599%2582/")));
 }
 
 TEST_F(ToolbarTest, IndexChecksGoToTheSearchEngines) {

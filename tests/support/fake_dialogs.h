@@ -20,7 +20,7 @@ class FakeDialogs final : public UserDialogs {
   FakeDialogs(const FakeDialogs&) = delete;
   FakeDialogs& operator=(const FakeDialogs&) = delete;
 
-  // What was shown, in order (CP932 bytes as the program passed them).
+  // What was shown, in order (UTF-8, as the program passed them).
   std::vector<std::string> errors, questions, messages, inputCaptions, prompts, defaultExts, proposedNames;
   std::vector<std::vector<FileFilter>> fileFilters;
 

@@ -28,6 +28,15 @@ TEST(Cp932, CharactersWithoutACp932FormBecomeQuestionMarks) {
   EXPECT_EQ(cut.find_first_not_of('?', 1), std::string::npos);
 }
 
+TEST(Cp932, AddressesKeepCharactersWithoutACp932FormAsEscapes) {
+  // Japanese keeps its CP932 form; the rest names the same page escaped.
+  EXPECT_EQ(Utf8URLToCp932("https://example.test/ü€🙂/한/日本?q=a b#x"),
+            "https://example.test/%C3%BC%E2%82%AC%F0%9F%99%82/%ED%95%9C/" + Utf8ToCp932("日本") + "?q=a b#x");
+  EXPECT_EQ(Cp932ToUtf8(Utf8URLToCp932("http://h/日本")), "http://h/日本");
+  EXPECT_EQ(Utf8URLToCp932("a\x80" "b\xE3\x81"), "a%80b%E3%81");  // broken bytes too
+  EXPECT_EQ(Utf8URLToCp932(""), "");
+}
+
 TEST(Cp932, InvalidCp932BecomesQuestionMarksAndKeepsWhatFollows) {
   EXPECT_EQ(Cp932ToUtf8("\x85\x40" "a"), "?a");  // unassigned pair: one mark
   EXPECT_EQ(Cp932ToUtf8("a\xA0" "b\xFD"), "a?b?");
