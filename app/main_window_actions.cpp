@@ -164,7 +164,7 @@ void TForm1::tbSetIDPWClick() {
   if (!Form3_->ShowModal()) return;
   catalogue_.SetMasterLogin(Form3_->TypedLoginID(), Form3_->TypedLoginPW());
   CatalogueChanged();
-  IniFile_->WriteString(kServiceURLKey, TrimSpaces(Utf8ToCp932(Form3_->edServiceURL.get_text().raw())));
+  IniFile_->WriteString(kServiceURLKey, TrimSpaces(Utf8URLToCp932(Form3_->edServiceURL.get_text().raw())));
   IniFile_->SaveSettings();
 }
 

@@ -14,6 +14,7 @@ namespace morvane {
 namespace {
 
 std::string Text(const Gtk::Entry& e) { return Utf8ToCp932(e.get_text().raw()); }
+std::string URLText(const Gtk::Entry& e) { return Utf8URLToCp932(e.get_text().raw()); }
 void SetText(Gtk::Entry& e, std::string_view cp932) { e.set_text(Cp932ToUtf8(cp932)); }
 
 void Place(Gtk::Grid& grid, Gtk::Label& label, const char* caption, Gtk::Widget& field, int row, int column,
@@ -139,8 +140,8 @@ bool TForm2::ShowModal() { return RunModal(*this) == Gtk::RESPONSE_OK; }
 void TForm2::BitBtn1Click() {
   // Line breaks and tabs would break the site line; a pasted value loses them.
   SiteRec.SiteName = CleanSiteField(Text(edSiteName));
-  SiteRec.SiteURL = CleanSiteField(Text(edSiteURL));
-  SiteRec.AccessURL = CleanSiteField(Text(edAccessURL));
+  SiteRec.SiteURL = CleanSiteField(URLText(edSiteURL));
+  SiteRec.AccessURL = CleanSiteField(URLText(edAccessURL));
   SiteRec.LoginID = CleanSiteField(Text(edLoginID));
   SiteRec.LoginPass = CleanSiteField(Text(edLoginPass));
   SiteRec.Category = cbCategory.get_active_row_number() >= 0 ? Utf8ToCp932(cbCategory.get_active_text().raw())

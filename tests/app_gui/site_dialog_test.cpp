@@ -44,7 +44,7 @@ class RunningSiteDialogTest : public WindowTest {
     EXPECT_EQ(SiteDialog().edSiteURL.get_text(), url);
     EXPECT_EQ(SiteDialog().edAccessURL.get_text(), access);
     ASSERT_FALSE(dialogs.errors.empty());
-    EXPECT_EQ(dialogs.errors.back(), J(error));
+    EXPECT_EQ(dialogs.errors.back(), error);
   }
 };
 

@@ -70,7 +70,7 @@ TEST_F(SiteTest, PastedTabsAndLineBreaksNeverBreakTheSiteLine) {
   forms_.steps.push_back([this](Gtk::Dialog&) {
     SiteDialog().edSiteName.set_text(" Tab\there\r\nand there　");
     SiteDialog().edSiteURL.set_text("http://x/\n");
-    SiteDialog().edAccessURL.set_text("http://a/");
+    SiteDialog().edAccessURL.set_text("http://a/한🙂/");  // kept as the same address
     SiteDialog().edLoginID.set_text("id\t");
     SiteDialog().edLoginPass.set_text("p\tw");
     SiteDialog().BitBtn1Click();
@@ -82,6 +82,7 @@ TEST_F(SiteTest, PastedTabsAndLineBreaksNeverBreakTheSiteLine) {
   EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
   EXPECT_EQ(Site(0).SiteName, "Tab hereand there");
   EXPECT_EQ(Site(0).SiteURL, "http://x/");
+  EXPECT_EQ(Site(0).AccessURL, "http://a/%ED%95%9C%F0%9F%99%82/");
   EXPECT_EQ(Site(0).LoginID, "id");
   EXPECT_EQ(Site(0).LoginPass, "p w");
 }
