@@ -70,9 +70,9 @@ TEST(GtkUserDialogsTest, InputBoxesAreNamedByTheirPrompt) {
         200);
   };
   readThenCancel(ATK_ROLE_TEXT);
-  EXPECT_FALSE(boxes.InputText(J("新規カテゴリ作成"), J("カテゴリ名を入力してください"), ""));
+  EXPECT_FALSE(boxes.InputText("新規カテゴリ作成", "カテゴリ名を入力してください", ""));
   readThenCancel(ATK_ROLE_COMBO_BOX);
-  EXPECT_FALSE(boxes.ChooseItem(J("移動"), J("移動先"), {J("A"), J("B")}));
+  EXPECT_FALSE(boxes.ChooseItem("移動", "移動先", {"A", "B"}));
   EXPECT_EQ(seen, (Names{"カテゴリ名を入力してください", "移動先"}));
 }
 
