@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "navi/core/index_check.h"
-#include "navi/core/link_list.h"
 #include "navi/core/link_tag.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -122,13 +121,19 @@ std::string ToolbarCommands::KeywordFor(bool keyDown, std::string_view caption, 
   return remembered;
 }
 
-void ToolbarCommands::MakePageLinkList(bool copy) {
+PageLinkList ToolbarCommands::BuildLinkList() {
   const std::string source = frame().GetHTMLSource();
   const std::string baseURL = frame().GetLocationURL();
   const std::string anchorKeyword =
       KeywordFor(keyboard_->ShiftDown(), SystemText("検索抽出語を設定(アンカーテキスト)"), anchorKeyword_);
   const std::string urlKeyword = KeywordFor(keyboard_->CtrlDown(), SystemText("検索抽出語を設定(URL)"), urlKeyword_);
-  const std::string page = BuildPageLinkList(source, baseURL, anchorKeyword, urlKeyword).Page();
+  return BuildPageLinkList(source, baseURL, anchorKeyword, urlKeyword);
+}
+
+void ToolbarCommands::CheckPageLinks() { view_.StartLinkCheck(BuildLinkList()); }
+
+void ToolbarCommands::MakePageLinkList(bool copy) {
+  const std::string page = BuildLinkList().Page();
   if (copy)
     clipboard_->SetText(page);
   else

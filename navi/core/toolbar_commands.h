@@ -10,6 +10,7 @@
 #include "browser/core/browser_toolbar.h"
 #include "navi/core/clipboard.h"
 #include "navi/core/keyboard.h"
+#include "navi/core/link_list.h"
 
 namespace morvane {
 
@@ -27,6 +28,9 @@ class ToolbarView {
   virtual void SetSkipEnabled(bool enabled) = 0;
   // The entry shown in the browse-mode box.
   virtual std::string BrowseModeText() const = 0;
+  // Checks the links' statuses off the window's thread, shows the progress
+  // and, once done, the list with each status.
+  virtual void StartLinkCheck(PageLinkList list) = 0;
 };
 
 class ToolbarCommands final : public BrowserToolbar {
@@ -77,6 +81,8 @@ class ToolbarCommands final : public BrowserToolbar {
   // The page link list: shown as a page, or copied when copy is set. Shift
   // and Ctrl ask for the text and URL keywords first.
   void MakePageLinkList(bool copy);
+  // The same list, handed to the view to check every link's status.
+  void CheckPageLinks();
 
   // What the frame reaches here.
   void ClickStop() override { Stop(); }
@@ -88,6 +94,7 @@ class ToolbarCommands final : public BrowserToolbar {
   void RefreshBrowseMode(TfrBrowserBase& frame);
   TfrBrowserBase& frame();
   std::string LinkText();
+  PageLinkList BuildLinkList();
   // The keyword dialog when the key is down: the remembered keyword,
   // changed on OK; empty when the key is up.
   std::string KeywordFor(bool keyDown, std::string_view caption, std::string& remembered);

@@ -21,10 +21,15 @@ constexpr unsigned kSkipRefreshMilliseconds = 100;
 }  // namespace
 
 TfrBrowserNavi::TfrBrowserNavi()
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL), commands_(*this, clipboard_, keyboard_) {
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL),
+      linkCheckBar([this](std::string_view page) {
+        if (TfrBrowserBase* frame = commands_.Frame()) frame->ShowHTML(page);
+      }),
+      commands_(*this, clipboard_, keyboard_) {
   BuildToolBar();
   BuildMenus();
   pack_start(tbToolBar, Gtk::PACK_SHRINK);
+  pack_start(linkCheckBar, Gtk::PACK_SHRINK);  // shown once a check starts
   show_all();
 }
 
@@ -136,6 +141,7 @@ void TfrBrowserNavi::BuildMenus() {
   AddMenuItem(pmLinks, N4, nullptr, 0, nullptr);
   AddMenuItem(pmLinks, I1, "ページ内リンク集を作成する(&P)", 0, [&c] { c.MakePageLinkList(false); });
   AddMenuItem(pmLinks, C1, "ページ内リンク集をクリップボードにコピーする(&C)", 1, [&c] { c.MakePageLinkList(true); });
+  AddMenuItem(pmLinks, K1, "ページ内リンク集を作成してリンク切れを確認する(&K)", 2, [&c] { c.CheckPageLinks(); });
   pmLinks.show_all();
 }
 
@@ -178,6 +184,8 @@ void TfrBrowserNavi::SetHistoryButtons(bool backEnabled, bool forwardEnabled) {
 void TfrBrowserNavi::SetSkipEnabled(bool enabled) {
   if (ToolButton1.get_sensitive() != enabled) ToolButton1.set_sensitive(enabled);
 }
+
+void TfrBrowserNavi::StartLinkCheck(PageLinkList list) { linkCheckBar.Start(std::move(list)); }
 
 std::string TfrBrowserNavi::BrowseModeText() const { return Utf8ToCp932(cbBrowserTarget.get_active_text().raw()); }
 

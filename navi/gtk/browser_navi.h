@@ -1,8 +1,9 @@
 #pragma once
 // The navigation toolbar over the embedded browser: browser buttons, the URL
 // box, clipboard and link tools, index checks, the skip-wait button and the
-// browse-mode box. Clicks go to ToolbarCommands; this class only lays the
-// widgets out and shows what the commands say.
+// browse-mode box, and under them the link check's strip while it runs.
+// Clicks go to ToolbarCommands; this class only lays the widgets out and
+// shows what the commands say.
 #include <gtkmm/box.h>
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/entry.h>
@@ -20,6 +21,7 @@
 
 #include "navi/core/toolbar_commands.h"
 #include "navi/gtk/desktop_input.h"
+#include "navi/gtk/link_check_bar.h"
 
 namespace morvane {
 
@@ -55,8 +57,9 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   Gtk::MenuItem URLC1, URLS1, HTML1, YahooY1, GoogleG1, BingB1, YahooY2, GoogleG2, BingB2;
   Gtk::SeparatorMenuItem N2, N3, N5;
   Gtk::Menu pmLinks;
-  Gtk::MenuItem N1, T1, I1, C1;
+  Gtk::MenuItem N1, T1, I1, C1, K1;
   Gtk::SeparatorMenuItem N4;
+  LinkCheckBar linkCheckBar;
 
  private:
   using Command = std::function<void()>;
@@ -77,6 +80,7 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   void SetHistoryButtons(bool backEnabled, bool forwardEnabled) override;
   void SetSkipEnabled(bool enabled) override;
   std::string BrowseModeText() const override;
+  void StartLinkCheck(PageLinkList list) override;
 
   GtkClipboardText clipboard_;
   GtkKeyboard keyboard_;

@@ -257,6 +257,18 @@ TEST_F(ToolbarTest, LinkTagAndPageLinkListShownAndCopied) {
   EXPECT_THAT(copied, Not(HasSubstr("新しい窓")));
   EXPECT_EQ(frame().GetLocationURL(), J(page));
 
+  // The third entry checks the same list's links under the toolbar.
+  keys.shift = keys.ctrl = false;
+  EXPECT_EQ(navi.K1.get_label(), "ページ内リンク集を作成してリンク切れを確認する(_K)");
+  EXPECT_EQ(navi.Tag(navi.K1), 2);
+  EXPECT_FALSE(navi.linkCheckBar.get_visible());
+  navi.K1.activate();
+  EXPECT_TRUE(navi.linkCheckBar.get_visible());
+  EXPECT_EQ(navi.linkCheckBar.pbLinkCheck.get_text(), "0 / 3");
+  ASSERT_TRUE(PumpUntil([&] { return navi.linkCheckBar.pbLinkCheck.get_text() == "3 / 3 確認しました"; }, 30000));
+  ASSERT_TRUE(PumpUntil([&] { return SourceHas("[200]"); }));
+  const std::string checked = frame().GetHTMLSource();
+  EXPECT_LT(checked.find("other.html"), checked.find(target));  // the refused link first
 }
 
 TEST_F(ToolbarTest, AnAddressOutsideCp932StaysWholeInTheBoxTheLinkListAndTheChecks) {

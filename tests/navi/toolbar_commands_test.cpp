@@ -37,6 +37,7 @@ struct FakeView : ToolbarView, Clipboard, Keyboard {
   void SetHistoryButtons(bool back, bool forward) override { backEnabled = back, forwardEnabled = forward; }
   void SetSkipEnabled(bool enabled) override { skipEnabled = enabled; }
   std::string BrowseModeText() const override { return browseMode; }
+  void StartLinkCheck(PageLinkList list) override { checks.push_back(std::move(list)); }
   std::string GetText() override { return clipboard; }
   void SetText(std::string_view text) override { clipboard = text, ++copies; }
   bool ShiftDown() const override { return shift; }
@@ -45,6 +46,7 @@ struct FakeView : ToolbarView, Clipboard, Keyboard {
   std::string urlBox, browseMode, clipboard;
   std::vector<std::string> errors, inputCaptions, inputInitials;
   std::deque<std::optional<std::string>> inputAnswers;
+  std::vector<PageLinkList> checks;
   bool backEnabled = false, forwardEnabled = false, skipEnabled = false, shift = false, ctrl = false;
   int copies = 0;
 };
@@ -236,6 +238,16 @@ TEST_F(ToolbarTest, PageLinkListAsksForKeywordsOnlyWithShiftOrCtrl) {
   ASSERT_EQ(engine.loaded.size(), 1u);
   EXPECT_THAT(engine.loaded[0], HasSubstr("http://other/n\tNews two"));
   EXPECT_THAT(engine.loaded[0], Not(HasSubstr("x.html")));
+
+  // The link check takes the same list, keywords included, and leaves the
+  // page and the clipboard to the check.
+  view.shift = false;
+  const int copies = view.copies;
+  commands.CheckPageLinks();
+  ASSERT_EQ(view.checks.size(), 1u);
+  EXPECT_THAT(view.checks[0].entries, ElementsAre("http://other/n\tNews two"));
+  EXPECT_EQ(engine.loaded.size(), 1u);
+  EXPECT_EQ(view.copies, copies);
 }
 
 TEST_F(ToolbarTest, IndexChecksOpenTheSearchForTheShownPage) {
