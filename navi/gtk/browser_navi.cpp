@@ -167,7 +167,8 @@ void TfrBrowserNavi::ShowError(std::string_view message) { Dialogs().ShowError(C
 
 std::optional<std::string> TfrBrowserNavi::InputText(std::string_view caption, std::string_view prompt,
                                                      std::string_view initial) {
-  std::optional<std::string> typed = Dialogs().InputText(Cp932ToUtf8(caption), Cp932ToUtf8(prompt), Cp932ToUtf8(initial));
+  std::optional<std::string> typed =
+      Dialogs().InputText(Cp932ToUtf8(caption), Cp932ToUtf8(prompt), Cp932ToUtf8(initial));
   if (typed) *typed = Utf8ToCp932(*typed);
   return typed;
 }

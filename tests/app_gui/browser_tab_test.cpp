@@ -28,8 +28,8 @@ TEST_F(WindowTest, NavigationToolbarSitsAboveTheBrowserAndDrivesIt) {
   EXPECT_EQ(W().StatusText(), "");
 }
 
-// Leaves <dir>/demo-login.png and <dir>/link-list.png: the main window on the
-// demo catalogue, as `tools/run --demo` shows it.
+// Leaves <dir>/demo-login.png, <dir>/link-list.png and <dir>/link-check-window.png:
+// the main window on the demo catalogue, as `tools/run --demo` shows it.
 TEST_F(WindowTest, DemoScreenshots) {
   const char* dir = g_getenv("MORVANE_SCREENSHOT_DIR");
   if (!dir) GTEST_SKIP() << "MORVANE_SCREENSHOT_DIR not set";
@@ -73,6 +73,16 @@ TEST_F(WindowTest, DemoScreenshots) {
   ASSERT_TRUE(PumpUntil([&] { return !W().frBrowserBase1().BusyState(); }, 10000));
   navi.I1.activate();
   shoot("link-list.png");
+
+  // The same page's links checked from the link menu.
+  navi.edURL.set_text(service.URL("/pages/demo_links.html"));
+  navi.edURL.activate();
+  ASSERT_TRUE(PumpUntil([&] { return !W().frBrowserBase1().BusyState(); }, 10000));
+  navi.K1.activate();
+  const auto ended = [&] { return navi.linkCheckBar.pbLinkCheck.get_text().find("確認しました") != Glib::ustring::npos; };
+  ASSERT_TRUE(PumpUntil(ended, 30000));
+  ASSERT_TRUE(PumpUntil([&] { return W().frBrowserBase1().GetHTMLSource().find("[200]") != std::string::npos; }));
+  shoot("link-check-window.png");
 }
 
 }  // namespace
