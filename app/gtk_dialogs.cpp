@@ -13,11 +13,14 @@
 
 #include <glibmm/convert.h>
 #include <glibmm/fileutils.h>
+#include <glibmm/markup.h>
 
 #include "app/accessible_names.h"
 
 namespace morvane {
 namespace {
+
+constexpr int kPlainMessageWidth = 320;
 
 Glib::ustring U8(std::string_view utf8) { return Glib::ustring(std::string(utf8)); }
 
@@ -90,7 +93,10 @@ void GtkUserDialogs::ShowError(std::string_view message) {
 bool GtkUserDialogs::AskYesNo(std::string_view message) { return Ask(U8(message), parent_); }
 
 void GtkUserDialogs::ShowMessage(std::string_view message) {
-  Gtk::MessageDialog box(U8(message), false, Gtk::MESSAGE_OTHER, Gtk::BUTTONS_NONE, true);
+  // Given as markup, the text is drawn at the body's size, not as a bold
+  // heading; a short text (a password) still gets a box of a readable width.
+  Gtk::MessageDialog box(Glib::Markup::escape_text(U8(message)), true, Gtk::MESSAGE_OTHER, Gtk::BUTTONS_NONE, true);
+  box.set_size_request(kPlainMessageWidth, -1);
   box.set_title(parent_ ? parent_->get_title() : Glib::ustring());
   box.add_button("OK", Gtk::RESPONSE_OK);
   box.set_default_response(Gtk::RESPONSE_OK);

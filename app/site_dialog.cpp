@@ -1,5 +1,6 @@
 #include "app/site_dialog.h"
 
+#include <gtkmm/cellrenderertext.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/image.h>
 
@@ -55,6 +56,13 @@ TForm2::TForm2() {
     e->set_activates_default(true);
   }
   cbCategory.set_hexpand(true);
+  // A long category name ends in "…" rather than widening the dialog.
+  for (Gtk::CellRenderer* cell : cbCategory.get_cells()) {
+    if (auto* text = dynamic_cast<Gtk::CellRendererText*>(cell)) {
+      text->property_ellipsize() = Pango::ELLIPSIZE_END;
+      text->property_max_width_chars() = 14;
+    }
+  }
   edLoginPass.set_visibility(false);
   edLoginPass.set_invisible_char('*');
 

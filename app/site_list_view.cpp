@@ -4,6 +4,7 @@
 #include <gtkmm/adjustment.h>
 #include <gtkmm/cellrenderertext.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "util/component_stocker.h"
@@ -20,6 +21,26 @@ std::string_view CutAt(std::string_view& rest, char delimiter) {
   const std::string_view token = rest.substr(0, at);
   rest.remove_prefix(at == std::string_view::npos ? rest.size() : at + 1);
   return token;
+}
+
+// What a cell usually holds, written for the designed widths: in the design's
+// font each fills its column; where the font in use is wider the column grows.
+constexpr const char* kUsualCells[SiteListModel::kColumns] = {
+    "9999", "アクセス解析のサイト名", "http://www.example.com/", "カテゴリの名前",
+    "2024/01/01 10:00:00", "http://vexa.jp/a/1", "loginid12345", "*Password*"};
+
+// The designed width, or what the usual cell and the caption need when that is more.
+int FittingWidth(Gtk::TreeView& view, Gtk::TreeViewColumn& column, Gtk::CellRendererText& cell, int index,
+                 int designed) {
+  cell.property_text() = kUsualCells[index];
+  int minimum = 0, natural = 0;
+  cell.get_preferred_width(view, minimum, natural);
+  // The view keeps this much of a column's width free around its cells.
+  int separator = 0;
+  view.get_style_property("horizontal-separator", separator);
+  int caption = 0;
+  if (Gtk::Widget* header = column.get_button()) header->get_preferred_width(minimum, caption);
+  return std::max({designed, natural + separator, caption});
 }
 
 }  // namespace
@@ -83,11 +104,11 @@ void SiteListView::SetupColumns(std::string_view columnList) {
     column->add_attribute(*renderer, "text", index++);
     // Fixed widths and heights let the view lay out rows it has not asked for.
     column->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
-    column->set_fixed_width(width.value_or(100));
     column->set_resizable(true);
     column->set_clickable(true);
     column->signal_clicked().connect([this, index = index - 1] { headerClicked_.emit(index); });
     view_.append_column(*column);
+    column->set_fixed_width(FittingWidth(view_, *column, *renderer, index - 1, width.value_or(100)));
   }
   view_.set_fixed_height_mode(true);
 }

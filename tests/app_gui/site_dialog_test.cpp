@@ -1,12 +1,12 @@
 // The site dialog as a user meets it: the real modal run and the real OK
 // button clicked with the pointer.
-#include <gdkmm/pixbuf.h>
 #include <glibmm/main.h>
 
 #include <cstdlib>
 
 #include "catalogue/site_record.h"
 #include "real_input.h"
+#include "support/window_picture.h"
 
 namespace morvane::testing {
 namespace {
@@ -66,11 +66,8 @@ TEST_F(RunningSiteDialogTest, RefusedOkKeepsTheDialogAndItsInput) {
       ExpectStillOpenWith(r.name, r.url, r.access, r.error);
     }
     // For a look by eye: MORVANE_SHOTS names a folder for a picture of the refused form.
-    if (const char* folder = std::getenv("MORVANE_SHOTS")) {
-      Glib::RefPtr<Gdk::Window> window = SiteDialog().get_window();
-      Gdk::Pixbuf::create(window, 0, 0, window->get_width(), window->get_height())
-          ->save(std::string(folder) + "/site_dialog_refused_ok.png", "png");
-    }
+    if (const char* folder = std::getenv("MORVANE_SHOTS"))
+      SaveWindowPicture(GTK_WIDGET(SiteDialog().gobj()), (std::string(folder) + "/site_dialog_refused_ok.png").c_str());
     SiteDialog().edAccessURL.set_text("http://a/");
     ClickWithPointer(SiteDialog().BitBtn1);
   });
@@ -80,7 +77,6 @@ TEST_F(RunningSiteDialogTest, RefusedOkKeepsTheDialogAndItsInput) {
   const SiteRecord stored = SiteFromLine(W().Catalogue().SiteList().Get(0));
   EXPECT_EQ(stored.SiteName, J("名前"));
   EXPECT_EQ(stored.AccessURL, "http://a/");
-
 }
 
 }  // namespace
