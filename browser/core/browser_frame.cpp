@@ -60,16 +60,18 @@ TfrBrowserBase::WaitEnd TfrBrowserBase::PumpWhile(const std::function<bool()>& w
   const bool skipBefore = onlyNew && skipRequest_;
   const bool watchSkip = giveWay == GiveWay::ToStopOrSkip || onlyNew;
   const bool watchStop = watchSkip || giveWay == GiveWay::ToStop;
-  for (int pass = 0;; ++pass) {
+  // The limit is kept by the clock: a pass ends early when events arrive.
+  const long long end = pump_.NowMilliseconds() + static_cast<long long>(passes) * kPassMilliseconds;
+  for (;;) {
     if (!waiting()) return WaitEnd::Done;
     if (pump_.Terminating()) return WaitEnd::Terminated;
     if (watchSkip && skipRequest_ && !skipBefore) return WaitEnd::Skipped;
     if (watchStop && stopRequest_ && !stopBefore) return WaitEnd::Stopped;
-    if (pass >= passes) return WaitEnd::TimedOut;
+    if (pump_.NowMilliseconds() >= end) return WaitEnd::TimedOut;
     pump_.ProcessMessages();
-    // What was waited for may have arrived with these events: no sleep then.
+    // What was waited for may have arrived with these events: no wait then.
     if (!waiting()) return WaitEnd::Done;
-    pump_.Sleep(kPassMilliseconds);
+    pump_.AwaitMessages(kPassMilliseconds);
   }
 }
 

@@ -10,7 +10,19 @@ class MessagePump {
   virtual ~MessagePump() = default;
   // Handles the events that are pending now; never blocks.
   virtual void ProcessMessages() = 0;
-  virtual void Sleep(int milliseconds) = 0;
+  // Waits until events arrive, at most this long; events that arrive are
+  // handled. A wait so ends as soon as what it waits for can have happened.
+  virtual void AwaitMessages(int milliseconds) = 0;
+  // A steady clock for the waits' limits.
+  virtual long long NowMilliseconds() const = 0;
+  // Handles events for this long: a pause that leaves the window responsive.
+  void Pause(int milliseconds) {
+    const long long resume = NowMilliseconds() + milliseconds;
+    for (long long now = NowMilliseconds(); now < resume && !Terminating(); now = NowMilliseconds()) {
+      ProcessMessages();
+      AwaitMessages(static_cast<int>(resume - now));
+    }
+  }
   // The application is shutting down: every wait ends at once.
   virtual bool Terminating() const = 0;
   // Runs work on a thread of its own; work never touches the window.

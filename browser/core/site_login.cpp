@@ -153,22 +153,20 @@ class SiteLogin::Attempt {
 
   // A script may build the form after the page completed: look for it a
   // while, as long as nobody stops or skips. Each look runs page scripts
-  // that wait themselves, so the limit is kept by the clock; the passes only
-  // bound it where no time passes (a scripted pump).
+  // that wait themselves, so the limit is kept by the clock.
   std::optional<LoginResult> WaitForLoginForm() {
     const bool stopBefore = frame_.StopRequest();
     const bool skipBefore = frame_.SkipRequest();
-    const gint64 end = g_get_monotonic_time() + gint64{kLateFormPasses} * kPassMilliseconds * 1000;
-    for (int pass = 0;; ++pass) {
+    MessagePump& pump = owner_.pump_;
+    const long long end = pump.NowMilliseconds() + static_cast<long long>(kLateFormPasses) * kPassMilliseconds;
+    for (;;) {
       const bool present = FormPresent();
       if (Superseded()) return Gone();
       if (present) return std::nullopt;
       if (frame_.StopRequest() && !stopBefore) return Failed(LoginFailure::Stopped);
-      if (pass >= kLateFormPasses || g_get_monotonic_time() >= end || (frame_.SkipRequest() && !skipBefore) ||
-          owner_.pump_.Terminating())
+      if (pump.NowMilliseconds() >= end || (frame_.SkipRequest() && !skipBefore) || pump.Terminating())
         return Failed(LoginFailure::NoLoginForm);
-      owner_.pump_.Sleep(kPassMilliseconds);
-      owner_.pump_.ProcessMessages();
+      pump.Pause(kPassMilliseconds);
     }
   }
 

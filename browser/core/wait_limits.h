@@ -1,6 +1,6 @@
 #pragma once
-// How long the frame's waits may run. A wait is counted in passes: one round
-// of pending events, then a short sleep.
+// How long the frame's waits may run, counted in passes of 10 ms: one round
+// of pending events, then a wait for more that ends early when they come.
 namespace morvane::wait_limits {
 
 inline constexpr int kPassMilliseconds = 10;

@@ -20,6 +20,11 @@ gboolean RunPosted(gpointer task) {
 
 void DeletePosted(gpointer task) { std::unique_ptr<Task>(static_cast<Task*>(task)); }
 
+gboolean SetFlag(gpointer flag) {
+  *static_cast<bool*>(flag) = true;
+  return G_SOURCE_REMOVE;
+}
+
 }  // namespace
 
 void GlibMessagePump::ProcessMessages() {
@@ -28,11 +33,19 @@ void GlibMessagePump::ProcessMessages() {
     g_main_context_iteration(context, FALSE);
 }
 
-void GlibMessagePump::Sleep(int milliseconds) {
-  if (milliseconds <= 0) return;
-  g_usleep(static_cast<gulong>(milliseconds) * 1000);
-  slept_ += milliseconds;
+void GlibMessagePump::AwaitMessages(int milliseconds) {
+  GMainContext* context = g_main_context_default();
+  if (milliseconds <= 0 || g_main_context_pending(context)) return;
+  // The timer only bounds the wait: whatever source fires first ends it.
+  bool timedOut = false;
+  const guint timer = g_timeout_add(static_cast<guint>(milliseconds), SetFlag, &timedOut);
+  const long long start = NowMilliseconds();
+  g_main_context_iteration(context, TRUE);
+  awaited_ += NowMilliseconds() - start;
+  if (!timedOut) g_source_remove(timer);
 }
+
+long long GlibMessagePump::NowMilliseconds() const { return g_get_monotonic_time() / 1000; }
 
 void GlibMessagePump::RunAside(std::function<void()> work) { std::thread(std::move(work)).detach(); }
 

@@ -7,18 +7,20 @@ namespace morvane {
 class GlibMessagePump final : public MessagePump {
  public:
   void ProcessMessages() override;
-  void Sleep(int milliseconds) override;
+  void AwaitMessages(int milliseconds) override;
+  long long NowMilliseconds() const override;
   bool Terminating() const override { return terminating_; }
   void RunAside(std::function<void()> work) override;
   void Post(std::function<void()> task) override;
   // The window sets this when it starts to close, so running waits end.
   void SetTerminating(bool terminating) { terminating_ = terminating; }
-  // Time spent in Sleep so far, for benchmarks that ask where a wait went.
-  long long SleptMilliseconds() const { return slept_; }
+  // Time spent blocked in AwaitMessages so far, for benchmarks that ask where
+  // a wait went.
+  long long AwaitedMilliseconds() const { return awaited_; }
 
  private:
   bool terminating_ = false;
-  long long slept_ = 0;
+  long long awaited_ = 0;
 };
 
 }  // namespace morvane

@@ -68,7 +68,9 @@ struct FakePump : MessagePump {
     steps.pop_front();
     step();
   }
-  void Sleep(int ms) override { slept += ms; }
+  // No time passes but what the waits wait: each wait is its limit's worth.
+  void AwaitMessages(int ms) override { slept += ms, clock += ms; }
+  long long NowMilliseconds() const override { return clock; }
   bool Terminating() const override { return terminating; }
   void RunAside(std::function<void()> work) override { aside.push_back(std::move(work)); }
   void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
@@ -81,7 +83,7 @@ struct FakePump : MessagePump {
   std::function<void()> everyPass;
   bool terminating = false;
   int processed = 0;
-  long long slept = 0;
+  long long slept = 0, clock = 0;
 };
 
 // Behaves towards the frame as the real toolbar and status bar do.
