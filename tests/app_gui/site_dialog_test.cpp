@@ -3,6 +3,7 @@
 #include <glibmm/main.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "catalogue/site_record.h"
 #include "real_input.h"
@@ -18,17 +19,21 @@ class RunningSiteDialogTest : public WindowTest {
     InstallModalScript({});  // the dialog's own run loop, not the script
   }
   // Runs actions inside the running dialog, then cancels it if nothing answered it.
+  // It looks for the dialog until its own run shows it: the defaults read from
+  // the browser's page before that pump events too, and a single early shot
+  // could be spent there and leave the dialog running for ever.
   void WhileShown(const std::function<void()>& actions) {
-    Glib::signal_timeout().connect_once(
-        [this, actions] {
+    auto looks = std::make_shared<int>(0);
+    Glib::signal_timeout().connect(
+        [this, actions, looks] {
+          if (!SiteDialog().get_mapped()) return ++*looks < 600;
           bool answered = false;
           auto watch = SiteDialog().signal_response().connect([&answered](int) { answered = true; });
-          if (PumpUntil([this] { return SiteDialog().get_mapped(); })) {
-            PumpFor(100);
-            actions();
-          }
+          PumpFor(100);
+          actions();
           watch.disconnect();
           if (!answered) SiteDialog().response(Gtk::RESPONSE_CANCEL);
+          return false;
         },
         50);
   }
