@@ -7,6 +7,7 @@
 // After the program's and the test framework's headers: X11 defines macros
 // such as Button1 and None.
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <gdk/gdkx.h>
 
 namespace morvane::testing {
@@ -30,6 +31,22 @@ inline void ClickWithPointer(Gtk::Widget& widget) {
   XFlush(d);
   PumpFor(40);
   XTestFakeButtonEvent(d, 1, False, 0);
+  XFlush(d);
+  PumpFor(150);
+}
+
+// A press and release of a key in the widget's window. There is no window
+// manager on the test display to give a clicked window the keyboard, so the
+// test gives it, as that manager would.
+inline void PressKey(Gtk::Widget& widget, unsigned long keysym) {
+  Display* d = XDisplayOf(widget);
+  XSetInputFocus(d, GDK_WINDOW_XID(widget.get_toplevel()->get_window()->gobj()), RevertToParent, CurrentTime);
+  PumpFor(60);
+  const KeyCode code = XKeysymToKeycode(d, keysym);
+  XTestFakeKeyEvent(d, code, True, 0);
+  XFlush(d);
+  PumpFor(40);
+  XTestFakeKeyEvent(d, code, False, 0);
   XFlush(d);
   PumpFor(150);
 }

@@ -73,8 +73,15 @@ TEST_F(RunningSiteDialogTest, RefusedOkKeepsTheDialogAndItsInput) {
     // For a look by eye: MORVANE_SHOTS names a folder for a picture of the refused form.
     if (const char* folder = std::getenv("MORVANE_SHOTS"))
       SaveWindowPicture(GTK_WIDGET(SiteDialog().gobj()), (std::string(folder) + "/site_dialog_refused_ok.png").c_str());
+    // Enter in a box is the same OK: refused, the input stays; accepted, it is stored.
+    ClickWithPointer(SiteDialog().edSiteURL);
+    dialogs.errors.clear();
+    PressKey(SiteDialog().edSiteURL, XK_Return);
+    PumpUntil([this] { return !dialogs.errors.empty(); });
+    ExpectStillOpenWith("名前", "http://s/", "", "アクセス解析URLが入力されていません");
     SiteDialog().edAccessURL.set_text("http://a/");
-    ClickWithPointer(SiteDialog().BitBtn1);
+    PressKey(SiteDialog().edSiteURL, XK_Return);
+    PumpUntil([this] { return !SiteDialog().get_visible(); });
   });
   W().tbAddSiteClick();
   EXPECT_FALSE(SiteDialog().get_visible());
