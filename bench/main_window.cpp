@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_pump.h"
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "catalogue/site_record.h"
@@ -19,19 +20,6 @@
 namespace morvane {
 namespace {
 
-void Pump() {
-  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-}
-
-template <typename Done>
-bool PumpUntil(Done done, int timeoutMs = 20000) {
-  const gint64 end = g_get_monotonic_time() + timeoutMs * 1000LL;
-  while (!done() && g_get_monotonic_time() < end) {
-    Pump();
-    g_usleep(500);
-  }
-  return done();
-}
 
 // A data folder holding a catalogue of count sites in ten categories.
 std::string CatalogueFolder(int count) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_pump.h"
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "browser/gtk/browser_frame_widget.h"
@@ -26,19 +27,6 @@ namespace {
 
 constexpr int kRuns = 20;
 
-void Pump() {
-  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
-}
-
-template <typename Done>
-bool PumpUntil(Done done, int timeoutMs = 20000) {
-  const gint64 end = g_get_monotonic_time() + timeoutMs * 1000LL;
-  while (!done() && g_get_monotonic_time() < end) {
-    Pump();
-    g_usleep(500);
-  }
-  return done();
-}
 
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;

@@ -5,6 +5,7 @@
 #include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_record.h"
 #include "support/fake_service.h"
+#include "support/later.h"
 #include "window_test_support.h"
 // X11 last: its macros clash with names in the headers above.
 #include <X11/extensions/XTest.h>
@@ -15,29 +16,6 @@ namespace {
 
 const std::string kDone = "管理画面ログイン完了しました";
 const std::string kFailed = "管理画面ログイン失敗しました";
-
-// Runs action on the event loop after delayMs, from inside whatever wait is running.
-class Later {
- public:
-  Later(int delayMs, std::function<void()> action) : action_(std::move(action)) {
-    id_ = g_timeout_add(static_cast<guint>(delayMs), &Later::Fire, this);
-  }
-  ~Later() {
-    if (id_) g_source_remove(id_);
-  }
-  Later(const Later&) = delete;
-  Later& operator=(const Later&) = delete;
-
- private:
-  static gboolean Fire(gpointer self) {
-    auto* later = static_cast<Later*>(self);
-    later->id_ = 0;
-    later->action_();
-    return G_SOURCE_REMOVE;
-  }
-  std::function<void()> action_;
-  guint id_ = 0;
-};
 
 // A port nothing listens on (and that the web engine does not refuse by itself).
 int ClosedPort() {

@@ -14,6 +14,7 @@
 
 #include "browser/gtk/browser_frame_widget.h"
 #include "support/fake_service.h"
+#include "support/later.h"
 #include "util/cp932.h"
 // Last: the X11 headers define names that clash with the ones above.
 #include <X11/extensions/XTest.h>
@@ -71,30 +72,6 @@ class RecordingDesktop : public SystemBrowser {
     return true;
   }
   std::vector<std::string> opened;
-};
-
-// Runs action on the event loop after delayMs, from inside whatever wait is running.
-class Later {
- public:
-  Later(int delayMs, std::function<void()> action) : action_(std::move(action)) {
-    id_ = g_timeout_add(static_cast<guint>(delayMs), &Later::Fire, this);
-  }
-  ~Later() {
-    if (id_) g_source_remove(id_);
-  }
-  Later(const Later&) = delete;
-  Later& operator=(const Later&) = delete;
-  bool Fired() const { return id_ == 0; }
-
- private:
-  static gboolean Fire(gpointer self) {
-    auto* later = static_cast<Later*>(self);
-    later->id_ = 0;
-    later->action_();
-    return G_SOURCE_REMOVE;
-  }
-  std::function<void()> action_;
-  guint id_ = 0;
 };
 
 class BrowserTest : public ::testing::Test {
