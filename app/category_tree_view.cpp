@@ -27,6 +27,12 @@ CategoryTreeView::CategoryTreeView(CategoryTree& tree) : tree_(tree) {
     entrySelected_.emit();
   });
   ConnectDragAndDrop();
+  miCheckCategoryLogin.set_label("ログインを確認する");
+  PopupMenu2.append(miCheckCategoryLogin);
+  PopupMenu2.attach_to_widget(view_);
+  PopupMenu2.show_all();
+  view_.signal_button_press_event().connect([this](GdkEventButton* e) { return PopUpOnRightClick(e, PopupMenu2); },
+                                            false);
 }
 
 void CategoryTreeView::BuildColumn() {

@@ -2,6 +2,8 @@
 // The category tree control: mirrors the catalogue's tree, keeps which
 // entries the user folded across rebuilds, and takes drops of categories and
 // sites by the drop rules. The catalogue's selection follows the control's.
+#include <gtkmm/menu.h>
+#include <gtkmm/menuitem.h>
 #include <gtkmm/treestore.h>
 
 #include <string>
@@ -39,6 +41,10 @@ class CategoryTreeView : public ScrolledTreeView {
   // Moves the selected category beside or under the target entry; false
   // when the rules refuse it.
   bool MoveSelectedOnto(const Gtk::TreeModel::Path& target);
+
+  // The context menu; it acts on the entry under the pointer.
+  Gtk::Menu PopupMenu2;
+  Gtk::MenuItem miCheckCategoryLogin;
 
   // The user picked another entry.
   sigc::signal<void()>& signal_entry_selected() { return entrySelected_; }

@@ -1,9 +1,11 @@
 #include "app/main_window.h"
 
+#include <glibmm/main.h>
 #include <gtkmm/label.h>
 
 #include <algorithm>
 
+#include "app/login_check_progress.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
@@ -146,6 +148,11 @@ void TForm1::ConnectViews() {
   lvSiteList.miDisplaySite.signal_activate().connect(sigc::mem_fun(*this, &TForm1::miDisplaySiteClick));
   lvSiteList.miRenewsSite.signal_activate().connect(sigc::mem_fun(*this, &TForm1::tbRenewsSiteClick));
   lvSiteList.miDeleteSite.signal_activate().connect(sigc::mem_fun(*this, &TForm1::tbDeleteSiteClick));
+  // The check waits for pages: not inside the menu's own activation.
+  lvSiteList.miCheckLogin.signal_activate().connect(
+      [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckLoginClick)); });
+  ftSiteCategory.miCheckCategoryLogin.signal_activate().connect(
+      [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckCategoryLoginClick)); });
 }
 
 void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/autosave_runner.h"
 #include "app/category_tree_view.h"
@@ -34,6 +35,7 @@ class TForm2;
 class TForm3;
 class SiteLogin;
 class TfrBrowserBase;
+class LoginCheckProgress;
 
 struct MainWindowOptions {
   DataPaths paths;         // data folder and settings file
@@ -67,6 +69,12 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void tbDeleteSiteClick();
   void miDisplaySiteClick();
   void lvSiteListDblClick();
+  // The login check: of every site in the selected category, or of the
+  // selected site; the report is shown in the browser tab.
+  void miCheckCategoryLoginClick();
+  void miCheckLoginClick();
+  // The progress window of a login check under way; null without one.
+  LoginCheckProgress* LoginCheckShown() const { return loginCheckProgress_.get(); }
   void tbGoToVexaAccessClick();
   // The analysis service's address for this run: --service-url, else the
   // settings file's, else the program's own.
@@ -143,6 +151,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void AfterLoad(const SiteDataLoadResult& result);
   std::optional<SiteRecord> SelectedSite();
   std::unique_ptr<SiteLogin> siteLogin_;
+  void CheckLogins(std::vector<SiteRecord> sites);
+  std::unique_ptr<LoginCheckProgress> loginCheckProgress_;
   // Shows the site dialog; on OK stores its site and shows the list again.
   void StoreFromSiteDialog();
   void SaveSettingsForClose();

@@ -31,6 +31,14 @@ bool ScrolledTreeView::StartedDrag(const Glib::RefPtr<Gdk::DragContext>& context
   return gtk_drag_get_source_widget(context->gobj()) == GTK_WIDGET(view_.gobj());
 }
 
+bool ScrolledTreeView::PopUpOnRightClick(GdkEventButton* event, Gtk::Menu& menu) {
+  if (event->type != GDK_BUTTON_PRESS || event->button != 3) return false;
+  Gtk::TreeModel::Path path;
+  if (view_.get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y), path)) view_.set_cursor(path);
+  menu.popup_at_pointer(reinterpret_cast<GdkEvent*>(event));
+  return true;
+}
+
 std::vector<Gtk::TargetEntry> ScrolledTreeView::RowDragTargets() {
   return {Gtk::TargetEntry("application/x-morvane-row", Gtk::TARGET_SAME_APP)};
 }

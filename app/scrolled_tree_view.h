@@ -1,6 +1,7 @@
 #pragma once
 // A tree view in its scrolled window: what the category tree and the site
 // list have in common.
+#include <gtkmm/menu.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/treeview.h>
 
@@ -20,6 +21,10 @@ class ScrolledTreeView : public Gtk::ScrolledWindow {
   void SetAccessibleName(const Glib::ustring& name);
 
  protected:
+  // A right click selects the row under the pointer and opens menu there,
+  // so the menu acts on that row. False for any other press.
+  bool PopUpOnRightClick(GdkEventButton* event, Gtk::Menu& menu);
+
   // Rows move between the views only within this program.
   static std::vector<Gtk::TargetEntry> RowDragTargets();
 

@@ -61,13 +61,7 @@ SiteListView::SiteListView(const LineList* shown) : model_(SiteListModel::create
           Glib::signal_idle().connect_once(sigc::mem_fun(*this, &SiteListView::EmitRowDoubleClicked));
           return false;
         }
-        if (event->type != GDK_BUTTON_PRESS || event->button != 3) return false;
-        // The menu acts on the row under the pointer, as a right click selects it.
-        Gtk::TreeModel::Path path;
-        if (view_.get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y), path))
-          view_.set_cursor(path);
-        PopupMenu1.popup_at_pointer(reinterpret_cast<GdkEvent*>(event));
-        return true;
+        return PopUpOnRightClick(event, PopupMenu1);
       },
       false);
 }
@@ -82,6 +76,8 @@ void SiteListView::BuildPopupMenu() {
   for (Gtk::MenuItem* item : {&miDisplaySite, &miRenewsSite, &miDeleteSite}) item->set_use_underline(true);
   PopupMenu1.append(miDisplaySite);
   PopupMenu1.append(miRenewsSite);
+  miCheckLogin.set_label("ログインを確認する");
+  PopupMenu1.append(miCheckLogin);
   PopupMenu1.append(PopupSeparator1);
   PopupMenu1.append(miDeleteSite);
   PopupMenu1.attach_to_widget(view_);

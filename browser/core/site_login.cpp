@@ -39,7 +39,15 @@ LoginResult Failed(LoginFailure failure, std::string detail = {}) {
   return {LoginOutcome::Failed, failure, std::move(detail)};
 }
 
-std::string FailureText(const LoginResult& result) {
+}  // namespace
+
+SiteLoginRequest LoginRequestFor(const SiteRecord& site, std::string_view masterID, std::string_view masterPass,
+                                 std::string_view serviceURL) {
+  return {site.AccessURL, site.LoginID.empty() ? std::string(masterID) : site.LoginID,
+          site.LoginPass.empty() ? std::string(masterPass) : site.LoginPass, std::string(serviceURL)};
+}
+
+std::string LoginFailureText(const LoginResult& result) {
   switch (result.failure) {
     case LoginFailure::PageNotReached:
       if (result.detail.empty()) return SystemText("ページを開けません: 別のページが表示されています");
@@ -56,18 +64,10 @@ std::string FailureText(const LoginResult& result) {
   return {};
 }
 
-}  // namespace
-
-SiteLoginRequest LoginRequestFor(const SiteRecord& site, std::string_view masterID, std::string_view masterPass,
-                                 std::string_view serviceURL) {
-  return {site.AccessURL, site.LoginID.empty() ? std::string(masterID) : site.LoginID,
-          site.LoginPass.empty() ? std::string(masterPass) : site.LoginPass, std::string(serviceURL)};
-}
-
 std::string LoginStatusText(const LoginResult& result) {
   switch (result.outcome) {
     case LoginOutcome::Succeeded: return SystemText("管理画面ログイン完了しました");
-    case LoginOutcome::Failed: return SystemText("管理画面ログイン失敗しました") + " [" + FailureText(result) + "]";
+    case LoginOutcome::Failed: return SystemText("管理画面ログイン失敗しました") + " [" + LoginFailureText(result) + "]";
     case LoginOutcome::Superseded: break;
   }
   return {};

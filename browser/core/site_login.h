@@ -46,6 +46,9 @@ struct LoginResult {
   std::string detail;  // the status code or failure behind PageNotReached
 };
 
+// The reason of a failure as the user reads it; empty for no failure.
+std::string LoginFailureText(const LoginResult& result);
+
 // The status line's text: success, or failure with its reason in brackets;
 // empty for a superseded attempt, which leaves the newer one's text alone.
 std::string LoginStatusText(const LoginResult& result);

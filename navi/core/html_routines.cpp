@@ -103,4 +103,25 @@ std::string DecodeEntities(std::string_view text) {
   }
 }
 
+// Byte by byte on purpose: a stray lead byte before "<" must not hide it, as
+// the browser would read the "<" as markup after a broken character.
+void AppendHTMLEscaped(std::string& out, std::string_view text, bool quotesToo) {
+  std::size_t run = 0;  // start of the bytes not yet copied
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    // The five special bytes lie between '"' and '>'; the rest pass at once.
+    if (c > '>' || c < '"') continue;
+    std::string_view entity;
+    if (c == '&') entity = "&amp;";
+    else if (c == '<') entity = "&lt;";
+    else if (c == '>') entity = "&gt;";
+    else if (c == '"' && quotesToo) entity = "&quot;";
+    else if (c == '\'' && quotesToo) entity = "&#39;";
+    else continue;
+    out.append(text.substr(run, i - run)).append(entity);
+    run = i + 1;
+  }
+  out.append(text.substr(run));
+}
+
 }  // namespace morvane

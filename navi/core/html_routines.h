@@ -25,4 +25,8 @@ bool NextLink(std::string_view& html, std::string& href, std::string& text);
 // &amp; last, so &amp;lt; becomes &lt; and stays so.
 std::string DecodeEntities(std::string_view text);
 
+// Appends text with & < > escaped, and " ' too when quotesToo (for
+// attribute values), so nothing in it can add markup to a page.
+void AppendHTMLEscaped(std::string& out, std::string_view text, bool quotesToo);
+
 }  // namespace morvane

@@ -27,27 +27,6 @@ bool IsAdvertOrSearch(std::string_view href) {
   return false;
 }
 
-// Byte by byte on purpose: a stray lead byte before "<" must not hide it, as
-// the browser would read the "<" as markup after a broken character.
-void AppendEscaped(std::string& out, std::string_view text, bool quotesToo) {
-  std::size_t run = 0;  // start of the bytes not yet copied
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    // The five special bytes lie between '"' and '>'; the rest pass at once.
-    if (c > '>' || c < '"') continue;
-    std::string_view entity;
-    if (c == '&') entity = "&amp;";
-    else if (c == '<') entity = "&lt;";
-    else if (c == '>') entity = "&gt;";
-    else if (c == '"' && quotesToo) entity = "&quot;";
-    else if (c == '\'' && quotesToo) entity = "&#39;";
-    else continue;
-    out.append(text.substr(run, i - run)).append(entity);
-    run = i + 1;
-  }
-  out.append(text.substr(run));
-}
-
 // Link texts hold no tags; a "<" can only come from a broken double-byte
 // character, and must not open one.
 void AppendLinkText(std::string& out, std::string_view text) {
@@ -67,7 +46,7 @@ bool IsClickable(std::string_view url) {
 void AppendAnchor(std::string& out, std::string_view url, std::string_view text, bool withHref) {
   if (withHref) {
     out.append("<a href=\"");
-    AppendEscaped(out, url, true);
+    AppendHTMLEscaped(out, url, true);
     out.append("\">");
   } else {
     out.append("<a>");
@@ -86,7 +65,7 @@ std::pair<std::string_view, std::string_view> SplitEntry(std::string_view entry)
 void AppendStatus(std::string& out, const LinkStatus& status) {
   const bool failing = status.health == LinkHealth::Failing;
   out.append(failing ? "<b style=\"color:#c00000\">[" : "[");
-  AppendEscaped(out, status.text, true);
+  AppendHTMLEscaped(out, status.text, true);
   out.append(failing ? "]</b> " : "] ");
 }
 
@@ -155,9 +134,9 @@ std::string PageLinkList::Page() const {
     page.append("<br>");
   }
   page.append("<br><br>").append(kTextBoxOpen);
-  AppendEscaped(page, LinkLines(), false);
+  AppendHTMLEscaped(page, LinkLines(), false);
   page.append(kTextBoxClose).append("<br><br>").append(kTextBoxOpen);
-  AppendEscaped(page, ListText(), false);
+  AppendHTMLEscaped(page, ListText(), false);
   page.append(kTextBoxClose);
   return page;
 }

@@ -1,0 +1,52 @@
+// The login check of a category's sites or of the selected site: each site
+// logs in as on a double-click, but in a hidden browser of its own, and the
+// report takes the browser tab's place once all are done (or stopped).
+#include <memory>
+#include <vector>
+
+#include "app/login_check_progress.h"
+#include "app/main_window.h"
+#include "app/user_dialogs.h"
+#include "browser/core/login_check.h"
+#include "browser/gtk/browser_frame_widget.h"
+#include "browser/gtk/hidden_browser.h"
+#include "catalogue/site_record.h"
+#include "util/cp932.h"
+
+namespace morvane {
+
+void TForm1::miCheckCategoryLoginClick() {
+  const TreeEntry* entry = catalogue_.Tree().Selected();
+  if (!entry) return;
+  // Every site of the entry, whatever the filter box hides.
+  LineList lines;
+  BuildShownList(catalogue_.SiteList(), lines, entry->name);
+  std::vector<SiteRecord> sites;
+  for (const std::string& line : lines.Lines()) sites.push_back(SiteFromLine(line));
+  CheckLogins(std::move(sites));
+}
+
+void TForm1::miCheckLoginClick() {
+  if (std::optional<SiteRecord> site = SelectedSite()) CheckLogins({std::move(*site)});
+}
+
+void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
+  if (sites.empty()) {
+    Dialogs().ShowMessage(SystemText("確認するサイトがありません"));
+    return;
+  }
+  // One check at a time; the progress window takes the input meanwhile.
+  if (loginCheckProgress_) return;
+  GlibMessagePump& pump = frBrowserBase1Widget->Pump();
+  LoginCheck check(std::move(sites), catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL(),
+                   [&pump] { return std::make_unique<HiddenBrowser>(pump); });
+  loginCheckProgress_ = std::make_unique<LoginCheckProgress>(*this, [&check] { check.Stop(); });
+  loginCheckProgress_->ShowDone(0, check.Total());
+  check.Run([this](std::size_t done, std::size_t total) { loginCheckProgress_->ShowDone(done, total); });
+  loginCheckProgress_.reset();
+  if (pump.Terminating()) return;
+  frBrowserBase1().ShowHTML(check.ReportPage());
+  PageControl1.set_current_page(PageControl1.page_num(tsBrowser));
+}
+
+}  // namespace morvane

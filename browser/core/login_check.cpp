@@ -1,0 +1,98 @@
+#include "browser/core/login_check.h"
+
+#include <cstdio>
+
+#include "navi/core/html_routines.h"
+#include "util/cp932.h"
+
+namespace morvane {
+namespace {
+
+void AppendCell(std::string& out, std::string_view text) {
+  out += "<td>";
+  AppendHTMLEscaped(out, text, true);
+  out += "</td>";
+}
+
+std::string IDText(const LoginCheckRow& row) {
+  switch (row.idSource) {
+    case LoginIDSource::Site: return row.loginID + SystemText(" (サイトのID)");
+    case LoginIDSource::Master: return row.loginID + SystemText(" (マスターID)");
+    case LoginIDSource::None: break;
+  }
+  return SystemText("なし");
+}
+
+std::string OutcomeText(const LoginResult& result) {
+  return SystemText(result.outcome == LoginOutcome::Succeeded ? "成功" : "失敗");
+}
+
+std::string Seconds(std::chrono::milliseconds took) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", static_cast<double>(took.count()) / 1000.0);
+  return text + SystemText(" 秒");
+}
+
+}  // namespace
+
+LoginCheck::LoginCheck(std::vector<SiteRecord> sites, std::string masterID, std::string masterPass,
+                       std::string serviceURL, PrivateBrowserFactory browsers)
+    : sites_(std::move(sites)),
+      masterID_(std::move(masterID)),
+      masterPass_(std::move(masterPass)),
+      serviceURL_(std::move(serviceURL)),
+      browsers_(std::move(browsers)) {}
+
+LoginCheckRow LoginCheck::Check(const SiteRecord& site) {
+  LoginCheckRow row;
+  row.siteName = site.SiteName;
+  row.accessURL = site.AccessURL;
+  const SiteLoginRequest request = LoginRequestFor(site, masterID_, masterPass_, serviceURL_);
+  row.loginID = request.loginID;
+  row.idSource = !site.LoginID.empty() ? LoginIDSource::Site
+                 : !masterID_.empty()  ? LoginIDSource::Master
+                                       : LoginIDSource::None;
+  const auto start = std::chrono::steady_clock::now();
+  std::unique_ptr<PrivateBrowser> browser = browsers_();
+  SiteLogin login(browser->Frame(), browser->Pump());
+  row.result = login.Run(request);
+  // A closing window ends every wait at once: the rest would only fail.
+  if (browser->Pump().Terminating()) stopRequested_ = true;
+  browser.reset();
+  row.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  return row;
+}
+
+void LoginCheck::Run(const Progress& progress) {
+  for (const SiteRecord& site : sites_) {
+    if (stopRequested_) break;
+    rows_.push_back(Check(site));
+    if (progress) progress(rows_.size(), sites_.size());
+  }
+}
+
+std::string LoginCheck::ReportPage() const {
+  const std::string title = SystemText("ログイン確認");
+  std::string page = "<html><head><meta charset=\"Shift_JIS\"><title>" + title + "</title></head><body><h1>" +
+                     title + "</h1><p>";
+  page += std::to_string(rows_.size()) + " / " + std::to_string(sites_.size()) + SystemText(" サイトを確認しました");
+  if (Stopped()) page += SystemText("（中止しました）");
+  page += "</p><table border=\"1\" cellpadding=\"4\"><tr>";
+  for (std::string_view head : {"サイト名", "解析URL", "結果", "理由", "時間", "ID"})
+    page += "<th>" + SystemText(head) + "</th>";
+  page += "</tr>";
+  for (const LoginCheckRow& row : rows_) {
+    page += "<tr>";
+    AppendCell(page, row.siteName);
+    AppendCell(page, row.accessURL);
+    AppendCell(page, OutcomeText(row.result));
+    AppendCell(page, LoginFailureText(row.result));
+    AppendCell(page, Seconds(row.took));
+    AppendCell(page, IDText(row));
+    page += "</tr>";
+  }
+  page += "</table></body></html>";
+  return page;
+}
+
+}  // namespace morvane

@@ -1,0 +1,29 @@
+#pragma once
+// A browser the user never sees, for checks that must not touch the user's
+// own session: a web view with a profile of its own that lives in memory and
+// goes with it, on a window drawn off the screen (so pages run as they would
+// in a shown view). Its waits share the window's message pump, so they end
+// when the window closes.
+#include <gtkmm/offscreenwindow.h>
+
+#include "browser/core/login_check.h"
+#include "browser/gtk/webkit_engine.h"
+
+namespace morvane {
+
+class HiddenBrowser final : public PrivateBrowser {
+ public:
+  explicit HiddenBrowser(MessagePump& pump);
+  ~HiddenBrowser() override;
+
+  TfrBrowserBase& Frame() override { return frame_; }
+  MessagePump& Pump() override { return pump_; }
+
+ private:
+  Gtk::OffscreenWindow window_;
+  WebKitEngine engine_;
+  MessagePump& pump_;
+  TfrBrowserBase frame_;
+};
+
+}  // namespace morvane
