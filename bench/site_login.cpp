@@ -1,8 +1,10 @@
 // The automatic login against the local stand-in service: from the
 // double-click to the status text, beside loading the same pages without
 // logging in (the same web view), and how much of a login is spent in fixed
-// sleeps rather than waiting for events. Needs a display (run it under
-// xvfb-run). Prints the medians of 20 runs and their ratio at the end.
+// sleeps rather than waiting for events; and the login check of a category
+// of 20 sites (each in a hidden browser of its own, then the report) beside
+// 20 single logins in the user's browser. Needs a display (run it under
+// xvfb-run). Prints the medians and their ratios at the end.
 #include <benchmark/benchmark.h>
 #include <glib.h>
 #include <gtkmm/application.h>
@@ -26,6 +28,9 @@ namespace morvane {
 namespace {
 
 constexpr int kRuns = 20;
+constexpr int kCheckedSites = 20;
+constexpr int kCheckRuns = 5;
+constexpr std::string_view kCheckedCategory = "ベンチのカテゴリ";
 
 
 double Median(std::vector<double> values) {
@@ -53,6 +58,15 @@ class LoginWindow {
       r.LoginID = "bench-1";
       r.LoginPass = "secret";
       catalogue.SiteList().Add(FormatSiteLine(r));
+      // A category of sites for the login check, each with a login of its own.
+      catalogue.Tree().AddCategory(Utf8ToCp932(kCheckedCategory));
+      r.Category = Utf8ToCp932(kCheckedCategory);
+      for (int i = 0; i < kCheckedSites; ++i) {
+        r.SiteName = "bench-site-" + std::to_string(i);
+        r.AccessURL = service_.URL("/site/check-" + std::to_string(i));
+        r.LoginID = "check-" + std::to_string(i);
+        catalogue.SiteList().Add(FormatSiteLine(r));
+      }
       catalogue.SaveSiteData();
     }
     MainWindowOptions options;
@@ -79,6 +93,13 @@ class LoginWindow {
     PumpUntil([this] { return !Frame().Engine().Busy(); });
   }
 
+  // The check as the tree's menu entry runs it; true when the report is shown.
+  bool CheckCategory() {
+    W().ftSiteCategory.Click(W().Catalogue().Tree().FindByName(Utf8ToCp932(kCheckedCategory)));
+    W().miCheckCategoryLoginClick();
+    return Frame().GetPageTitle() == Utf8ToCp932("ログイン確認");
+  }
+
   std::string siteURL;
 
  private:
@@ -88,7 +109,7 @@ class LoginWindow {
 };
 
 LoginWindow* window = nullptr;
-std::vector<double> loginSeconds, loadSeconds, awaitedShares;
+std::vector<double> loginSeconds, loadSeconds, awaitedShares, checkSeconds, singlesSeconds;
 
 void BM_DoubleClickToStatusText(benchmark::State& state) {
   for (auto _ : state) {
@@ -130,6 +151,51 @@ BENCHMARK(BM_SamePagesWithoutLogin)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// The whole check: 20 hidden browsers one after another, and the report.
+void BM_LoginCheckOf20Sites(benchmark::State& state) {
+  for (auto _ : state) {
+    window->Settle();
+    const gint64 start = g_get_monotonic_time();
+    const bool shown = window->CheckCategory();
+    const double seconds = (g_get_monotonic_time() - start) / 1e6;
+    state.SetIterationTime(seconds);
+    if (!shown) state.SkipWithError("no report");
+    checkSeconds.push_back(seconds);
+  }
+}
+BENCHMARK(BM_LoginCheckOf20Sites)
+    ->Iterations(1)
+    ->Repetitions(kCheckRuns)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The same 20 logins one by one in the user's browser, each from logged out
+// (the logouts between are not counted).
+void BM_20SingleLogins(benchmark::State& state) {
+  for (auto _ : state) {
+    window->W().ftSiteCategory.Click(
+        window->W().Catalogue().Tree().FindByName(Utf8ToCp932(kCheckedCategory)));
+    double seconds = 0;
+    for (int row = 0; row < kCheckedSites; ++row) {
+      window->Settle();
+      window->W().lvSiteList.SelectRow(row);
+      const gint64 start = g_get_monotonic_time();
+      window->W().lvSiteListDblClick();
+      seconds += (g_get_monotonic_time() - start) / 1e6;
+      if (window->W().StatusText() != Utf8ToCp932("管理画面ログイン完了しました")) state.SkipWithError("no login");
+    }
+    state.SetIterationTime(seconds);
+    singlesSeconds.push_back(seconds);
+  }
+}
+BENCHMARK(BM_20SingleLogins)
+    ->Iterations(1)
+    ->Repetitions(kCheckRuns)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace morvane
 
@@ -153,5 +219,10 @@ int main(int argc, char** argv) {
   if (login > 0 && load > 0)
     std::printf("login median %.1f ms, same pages without login %.1f ms, ratio %.2f, idle waiting for events %.0f%% of a login (no fixed sleeps)\n",
                 login * 1000, load * 1000, login / load, Median(morvane::awaitedShares) * 100);
+  const double check = Median(morvane::checkSeconds), singles = Median(morvane::singlesSeconds);
+  if (check > 0 && singles > 0)
+    std::printf("login check of %d sites median %.0f ms, %d single logins %.0f ms, overhead %+.1f%%\n",
+                morvane::kCheckedSites, check * 1000, morvane::kCheckedSites, singles * 1000,
+                (check / singles - 1) * 100);
   return 0;
 }

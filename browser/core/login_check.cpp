@@ -1,5 +1,6 @@
 #include "browser/core/login_check.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "navi/core/html_routines.h"
@@ -73,11 +74,18 @@ void LoginCheck::Run(const Progress& progress) {
 
 std::string LoginCheck::ReportPage() const {
   const std::string title = SystemText("ログイン確認");
-  std::string page = "<html><head><meta charset=\"Shift_JIS\"><title>" + title + "</title></head><body><h1>" +
+  // Outcome, time and ID never break inside, so the table stays readable when narrow.
+  std::string page = "<html><head><meta charset=\"Shift_JIS\"><title>" + title +
+                     "</title><style>table{border-collapse:collapse}th,td{border:1px solid #999;padding:4px 8px}"
+                     "td:nth-child(3),td:nth-child(5),td:nth-child(6){white-space:nowrap}</style></head><body><h1>" +
                      title + "</h1><p>";
+  const auto failed = std::count_if(rows_.begin(), rows_.end(), [](const LoginCheckRow& row) {
+    return row.result.outcome != LoginOutcome::Succeeded;
+  });
   page += std::to_string(rows_.size()) + " / " + std::to_string(sites_.size()) + SystemText(" サイトを確認しました");
+  if (failed) page += SystemText("（失敗 ") + std::to_string(failed) + SystemText("）");
   if (Stopped()) page += SystemText("（中止しました）");
-  page += "</p><table border=\"1\" cellpadding=\"4\"><tr>";
+  page += "</p><table><tr>";
   for (std::string_view head : {"サイト名", "解析URL", "結果", "理由", "時間", "ID"})
     page += "<th>" + SystemText(head) + "</th>";
   page += "</tr>";
