@@ -11,7 +11,6 @@
 #include "browser/gtk/browser_frame_widget.h"
 #include "browser/gtk/hidden_browser.h"
 #include "catalogue/site_record.h"
-#include "util/cp932.h"
 
 namespace morvane {
 
@@ -32,7 +31,7 @@ void TForm1::miCheckLoginClick() {
 
 void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
   if (sites.empty()) {
-    Dialogs().ShowMessage(SystemText("確認するサイトがありません"));
+    Dialogs().ShowMessage("確認するサイトがありません");
     return;
   }
   // One check at a time; the progress window takes the input meanwhile.
