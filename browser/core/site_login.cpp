@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "browser/core/wait_limits.h"
+#include "navi/core/html_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 
@@ -128,8 +129,12 @@ class SiteLogin::Attempt {
 
   // The ID on the page is not enough: a page that still asks for it is the
   // login page itself, which may well show a short ID somewhere.
+  // A page shows an ID holding "&", "<" or ">" in its escaped form.
   bool LoggedIn() {
-    if (CharPos(request_.loginID, frame_.GetHTMLSource()) == 0) return false;
+    const std::string source = frame_.GetHTMLSource();
+    std::string escapedID;
+    AppendHTMLEscaped(escapedID, request_.loginID, false);
+    if (CharPos(request_.loginID, source) == 0 && CharPos(escapedID, source) == 0) return false;
     return !frame_.HasField(kIDField);
   }
 

@@ -182,6 +182,10 @@ TEST_F(LoginTest, AlreadyLoggedInTouchesNothingButAnIdOnTheLoginPageDoesNotCount
   EXPECT_EQ(Run().outcome, LoginOutcome::Succeeded);
   EXPECT_TRUE(filled.empty());
   EXPECT_EQ(engine.navigated.size(), 1u);
+  // The page shows an ID with markup characters escaped.
+  site[kSite] = LoggedIn("a&amp;b&lt;c&gt;");
+  EXPECT_EQ(Run("a&b<c>").outcome, LoginOutcome::Succeeded);
+  EXPECT_TRUE(filled.empty());
 
   // "t" occurs in the login page's own markup.
   site[kSite] = LoginForm("<p>t</p>");
