@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "util/cp932.h"
+#include "util/text_routines.h"
 
 namespace morvane {
 namespace {
@@ -142,6 +143,17 @@ std::string SitesToCsv(const LineList& sites, bool withPasswords) {
   return out;
 }
 
+// A field that ends in half a double-byte character would take the tab after
+// it in the site line as its second byte: that half is dropped.
+static void DropHalfCharacterAtEnd(std::string& field) {
+  std::size_t at = 0, last = 0;
+  while (at < field.size()) {
+    last = at;
+    at += CharWidthAt(field, at);
+  }
+  if (!field.empty() && last == field.size() - 1 && IsLeadByte(field[last])) field.pop_back();
+}
+
 CsvSites ParseSitesCsv(std::string_view bytes) {
   CsvSites result;
   const bool marked = bytes.starts_with(kByteOrderMark);
@@ -165,7 +177,10 @@ CsvSites ParseSitesCsv(std::string_view bytes) {
       problem("列の数が正しくありません");
       continue;
     }
-    for (std::string& field : fields) field = CleanSiteField(toCp932(field));
+    for (std::string& field : fields) {
+      field = CleanSiteField(toCp932(field));
+      DropHalfCharacterAtEnd(field);
+    }
     if (wasFirst && IsHeader(fields)) continue;
     SiteRecord r;
     std::string* targets[] = {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate,

@@ -47,6 +47,12 @@ TEST(SiteCsv, ReadsWhatOtherToolsWrite) {
   const CsvSites cp932 = ParseSitesCsv(J("サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n表\t示,http://x/,,,,\r\n"));
   ASSERT_EQ(cp932.sites.size(), 1u);
   EXPECT_EQ(cp932.sites[0].SiteName, J("表 示"));
+  // A field ending in half a double-byte character loses that half: stored,
+  // it would swallow the tab after it and merge two fields.
+  const CsvSites half = ParseSitesCsv("name\x85,http://h/\x81,cat,,,\r\n");
+  ASSERT_EQ(half.sites.size(), 1u);
+  EXPECT_EQ(half.sites[0].SiteName, "name");
+  EXPECT_EQ(SiteFromLine(FormatSiteLine(half.sites[0])).SiteURL, "http://h/");
 }
 
 TEST(SiteCsv, BadRowsAreReportedByLineAndTheRestIsRead) {
