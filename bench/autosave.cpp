@@ -3,21 +3,16 @@
 // whole save including the write on the other thread, and the two ways of
 // taking the copy that were weighed against each other.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench_catalogue.h"
 #include "catalogue/autosave.h"
-#include "catalogue/catalogue.h"
-#include "catalogue/site_record.h"
-#include "util/cp932.h"
 
 namespace {
 
@@ -25,37 +20,9 @@ using morvane::SiteCatalogue;
 using Clock = std::chrono::steady_clock;
 constexpr auto kSliceBudget = std::chrono::milliseconds(10);  // what the window gives one slice
 
-std::string BenchFolder() {
-  static const std::string folder = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "morvane-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    return pattern + "/";
-  }();
-  return folder;
-}
-
-// A catalogue of n sites of about 150 bytes a line, as the save benchmark has.
-SiteCatalogue& Catalogue(long long n) {
-  static std::unique_ptr<SiteCatalogue> c;
-  static long long filled = -1;
-  if (filled != n) {
-    c = std::make_unique<SiteCatalogue>(BenchFolder());
-    const std::string name = morvane::Utf8ToCp932("サイト");
-    c->SiteList().SetCapacity(n);
-    for (long long i = 0; i < n; ++i) {
-      const std::string k = std::to_string(i);
-      c->SiteList().Add(morvane::FormatSiteLine({name + k, "http://site" + k + ".example.jp/", "",
-                                                 "2026/12/08 04:37:29", "http://vexa.example/analysis/" + k,
-                                                 "user" + k, "pw" + k}));
-    }
-    filled = n;
-  }
-  return *c;
-}
-
 // The copy as separate lines, to be joined on the other thread.
 void BM_CopyOfLines(benchmark::State& state) {
-  const SiteCatalogue& c = Catalogue(state.range(0));
+  const SiteCatalogue& c = morvane::SharedCatalogue(state.range(0));
   for (auto _ : state) {
     std::vector<std::string> copy = c.SiteList().Lines();
     benchmark::DoNotOptimize(copy.data());
@@ -64,7 +31,7 @@ void BM_CopyOfLines(benchmark::State& state) {
 
 // The copy as the file's bytes (the one taken).
 void BM_CopyAsFileBytes(benchmark::State& state) {
-  const SiteCatalogue& c = Catalogue(state.range(0));
+  const SiteCatalogue& c = morvane::SharedCatalogue(state.range(0));
   for (auto _ : state) {
     morvane::SiteDataSnapshot snapshot = c.Snapshot();
     snapshot.Copy(Clock::duration::max());
@@ -76,7 +43,7 @@ void BM_CopyAsFileBytes(benchmark::State& state) {
 // is handed over, then the write on its own thread. The timed part is this
 // thread's share; the counters give the longest slice and the whole save.
 void BM_AutosaveWindowThread(benchmark::State& state) {
-  const SiteCatalogue& c = Catalogue(state.range(0));
+  const SiteCatalogue& c = morvane::SharedCatalogue(state.range(0));
   std::atomic<bool> ended{false};
   morvane::CatalogueAutosave autosave([&] { ended = true; });
   double longest = 0, whole = 0, slices = 0;
@@ -107,10 +74,4 @@ BENCHMARK(BM_AutosaveWindowThread)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::filesystem::remove_all(BenchFolder());
-  return 0;
-}
+int main(int argc, char** argv) { return morvane::RunCatalogueBenchmarks(argc, argv); }

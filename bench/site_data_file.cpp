@@ -8,32 +8,16 @@
 #include <filesystem>
 #include <string>
 
-#include "catalogue/catalogue.h"
-#include "catalogue/site_record.h"
-#include "util/cp932.h"
+#include "bench_catalogue.h"
 
 namespace {
 
 using morvane::SiteCatalogue;
 
-std::string BenchFolder() {
-  static const std::string folder = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "morvane-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    return pattern + "/";
-  }();
-  return folder;
-}
+using morvane::BenchFolder;
 
-// A catalogue of n sites of about 150 bytes a line, Japanese names included.
 void Fill(SiteCatalogue& c, long long n) {
-  c.SiteList().SetCapacity(n);
-  const std::string name = morvane::Utf8ToCp932("サイト");
-  for (long long i = 0; i < n; ++i) {
-    const std::string k = std::to_string(i);
-    c.SiteList().Add(morvane::FormatSiteLine({name + k, "http://site" + k + ".example.jp/", "", "2026/12/08 04:37:29",
-                                              "http://vexa.example/analysis/" + k, "user" + k, "pw" + k}));
-  }
+  morvane::FillSites(c, n);
   c.SetMasterLogin("master", "secret");
 }
 
@@ -117,10 +101,4 @@ BENCHMARK(BM_PlainRead)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::filesystem::remove_all(BenchFolder());
-  return 0;
-}
+int main(int argc, char** argv) { return morvane::RunCatalogueBenchmarks(argc, argv); }

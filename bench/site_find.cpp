@@ -2,51 +2,22 @@
 // 1,000,000 sites): one filter keystroke (the shown list rebuilt), a sort by
 // name, and CSV export and import next to saving and loading the data file.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
 #include <string>
 
-#include "catalogue/catalogue.h"
+#include "bench_catalogue.h"
 #include "catalogue/site_csv.h"
 #include "catalogue/site_exchange.h"
-#include "catalogue/site_record.h"
 #include "catalogue/site_sort.h"
-#include "util/cp932.h"
 
 namespace {
 
 using morvane::SiteCatalogue;
 
-std::string BenchFolder() {
-  static const std::string folder = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "morvane-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    return pattern + "/";
-  }();
-  return folder;
-}
+using morvane::BenchFolder;
 
-// n sites of about 150 bytes a line, as the save benchmark has them.
-SiteCatalogue& Catalogue(long long n) {
-  static std::unique_ptr<SiteCatalogue> c;
-  static long long filled = -1;
-  if (filled != n) {
-    c = std::make_unique<SiteCatalogue>(BenchFolder());
-    const std::string name = morvane::Utf8ToCp932("サイト");
-    c->SiteList().SetCapacity(n);
-    for (long long i = 0; i < n; ++i) {
-      const std::string k = std::to_string((i * 7919) % n);  // names out of order
-      c->SiteList().Add(morvane::FormatSiteLine({name + k, "http://site" + k + ".example.jp/", "",
-                                                 "2026/12/08 04:37:29", "http://vexa.example/analysis/" + k,
-                                                 "user" + k, "pw" + k}));
-    }
-    filled = n;
-  }
-  return *c;
-}
+// The names out of order, for the sort.
+SiteCatalogue& Catalogue(long long n) { return morvane::SharedCatalogue(n, true); }
 
 // One keystroke in the filter box: the shown list rebuilt through the filter
 // (painting adds only the rows on screen).
@@ -108,10 +79,4 @@ BENCHMARK(BM_LoadSiteData) SIZES;
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::filesystem::remove_all(BenchFolder());
-  return 0;
-}
+int main(int argc, char** argv) { return morvane::RunCatalogueBenchmarks(argc, argv); }
