@@ -111,90 +111,87 @@ class LoginWindow {
 LoginWindow* window = nullptr;
 std::vector<double> loginSeconds, loadSeconds, awaitedShares, checkSeconds, singlesSeconds;
 
-void BM_DoubleClickToStatusText(benchmark::State& state) {
+double SecondsSince(gint64 start) { return (g_get_monotonic_time() - start) / 1e6; }
+
+// Seconds from the double-click on the selected site to the status text; sets
+// `ok` false when the text does not say the login ended well.
+double TimedLogin(bool& ok) {
+  const gint64 start = g_get_monotonic_time();
+  window->W().lvSiteListDblClick();
+  const double seconds = SecondsSince(start);
+  if (window->W().StatusText() != Utf8ToCp932("管理画面ログイン完了しました")) ok = false;
+  return seconds;
+}
+
+// Each repetition is one run of `timedRun`, which returns its seconds and sets
+// `failed` when the run did not end as it should; the seconds go into `into`.
+template <typename TimedRun>
+void TimeRuns(benchmark::State& state, std::vector<double>& into, const char* failed, TimedRun timedRun) {
   for (auto _ : state) {
-    window->Settle();
-    const long long awaitedBefore = window->Awaited();
-    const gint64 start = g_get_monotonic_time();
-    window->W().lvSiteListDblClick();
-    const double seconds = (g_get_monotonic_time() - start) / 1e6;
+    bool ok = true;
+    const double seconds = timedRun(ok);
     state.SetIterationTime(seconds);
-    if (window->W().StatusText() != Utf8ToCp932("管理画面ログイン完了しました")) state.SkipWithError("no login");
-    loginSeconds.push_back(seconds);
-    awaitedShares.push_back((window->Awaited() - awaitedBefore) / 1000.0 / seconds);
+    if (!ok) state.SkipWithError(failed);
+    into.push_back(seconds);
   }
 }
-BENCHMARK(BM_DoubleClickToStatusText)
-    ->Iterations(1)
-    ->Repetitions(kRuns)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+
+template <int runs>
+void TimedRuns(benchmark::internal::Benchmark* b) {
+  b->Iterations(1)->Repetitions(runs)->ReportAggregatesOnly(true)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
+void BM_DoubleClickToStatusText(benchmark::State& state) {
+  TimeRuns(state, loginSeconds, "no login", [](bool& ok) {
+    window->Settle();
+    const long long awaitedBefore = window->Awaited();
+    const double seconds = TimedLogin(ok);
+    awaitedShares.push_back((window->Awaited() - awaitedBefore) / 1000.0 / seconds);
+    return seconds;
+  });
+}
+BENCHMARK(BM_DoubleClickToStatusText)->Apply(TimedRuns<kRuns>);
 
 // The page loads a login needs, logged out: the site's page, and the site's
 // page once more (as the submitted form comes back to it).
 void BM_SamePagesWithoutLogin(benchmark::State& state) {
-  for (auto _ : state) {
+  TimeRuns(state, loadSeconds, "", [](bool&) {
     window->Settle();
     const gint64 start = g_get_monotonic_time();
     window->Frame().NavigateTo(window->siteURL, true);
     window->Frame().NavigateTo(window->siteURL, true);
-    const double seconds = (g_get_monotonic_time() - start) / 1e6;
-    state.SetIterationTime(seconds);
-    loadSeconds.push_back(seconds);
-  }
+    return SecondsSince(start);
+  });
 }
-BENCHMARK(BM_SamePagesWithoutLogin)
-    ->Iterations(1)
-    ->Repetitions(kRuns)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SamePagesWithoutLogin)->Apply(TimedRuns<kRuns>);
 
 // The whole check: 20 hidden browsers one after another, and the report.
 void BM_LoginCheckOf20Sites(benchmark::State& state) {
-  for (auto _ : state) {
+  TimeRuns(state, checkSeconds, "no report", [](bool& ok) {
     window->Settle();
     const gint64 start = g_get_monotonic_time();
-    const bool shown = window->CheckCategory();
-    const double seconds = (g_get_monotonic_time() - start) / 1e6;
-    state.SetIterationTime(seconds);
-    if (!shown) state.SkipWithError("no report");
-    checkSeconds.push_back(seconds);
-  }
+    ok = window->CheckCategory();
+    return SecondsSince(start);
+  });
 }
-BENCHMARK(BM_LoginCheckOf20Sites)
-    ->Iterations(1)
-    ->Repetitions(kCheckRuns)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoginCheckOf20Sites)->Apply(TimedRuns<kCheckRuns>);
 
 // The same 20 logins one by one in the user's browser, each from logged out
 // (the logouts between are not counted).
 void BM_20SingleLogins(benchmark::State& state) {
-  for (auto _ : state) {
+  TimeRuns(state, singlesSeconds, "no login", [](bool& ok) {
     window->W().ftSiteCategory.Click(
         window->W().Catalogue().Tree().FindByName(Utf8ToCp932(kCheckedCategory)));
     double seconds = 0;
     for (int row = 0; row < kCheckedSites; ++row) {
       window->Settle();
       window->W().lvSiteList.SelectRow(row);
-      const gint64 start = g_get_monotonic_time();
-      window->W().lvSiteListDblClick();
-      seconds += (g_get_monotonic_time() - start) / 1e6;
-      if (window->W().StatusText() != Utf8ToCp932("管理画面ログイン完了しました")) state.SkipWithError("no login");
+      seconds += TimedLogin(ok);
     }
-    state.SetIterationTime(seconds);
-    singlesSeconds.push_back(seconds);
-  }
+    return seconds;
+  });
 }
-BENCHMARK(BM_20SingleLogins)
-    ->Iterations(1)
-    ->Repetitions(kCheckRuns)
-    ->ReportAggregatesOnly(true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_20SingleLogins)->Apply(TimedRuns<kCheckRuns>);
 
 }  // namespace
 }  // namespace morvane
