@@ -1,6 +1,7 @@
 # libFuzzer targets: fuzz/<name>.cpp becomes fuzz_<name>. Seeds live in
-# fuzz/corpus/<name>/. Each target also runs briefly as a CTest test so a
-# regression shows in an ordinary test run of this build.
+# fuzz/corpus/<name>/ and, copied from the test fixtures, in corpus/<name>/ of
+# this build. Each target also runs briefly as a CTest test so a regression
+# shows in an ordinary test run of this build.
 if(MORVANE_FUZZ)
   file(GLOB fuzz_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
   set(MORVANE_FUZZ_SECONDS 5 CACHE STRING "Seconds each fuzzer runs under CTest")
@@ -17,4 +18,7 @@ if(MORVANE_FUZZ)
               -rss_limit_mb=4096 ${corpus} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
     file(MAKE_DIRECTORY ${corpus} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
   endforeach()
+  # Test fixtures that seed a fuzzer too, kept once and copied into its corpus.
+  file(COPY ${PROJECT_SOURCE_DIR}/tests/fixtures/bookmarks.html DESTINATION ${CMAKE_BINARY_DIR}/corpus/bookmark_file)
+  file(COPY ${PROJECT_SOURCE_DIR}/tests/fixtures/links_page.html DESTINATION ${CMAKE_BINARY_DIR}/corpus/html_scanners)
 endif()
