@@ -10,8 +10,6 @@ namespace {
 
 // Field numbers of the site line the filter looks into.
 constexpr unsigned kSearchedFields = (1u << 0) | (1u << 1) | (1u << 2) | (1u << 4);
-// Stands between fields in the folded text; no typed character folds to it.
-constexpr char16_t kFieldBreak = 0xFFFF;
 
 // CP932 code of each full-width form of printable ASCII (U+FF01-U+FF5E) and
 // the full-width space, mapped to its ASCII form; taken from the converter
@@ -51,6 +49,44 @@ std::size_t FoldCharAt(std::string_view text, std::size_t off, char16_t& folded)
   return 1;
 }
 
+// The matching form as bytes: a letter, digit or sign as its lower-case
+// ASCII byte, every other character as its own bytes. The fields whose bit
+// is set in `fields` are written to out, a tab after each, and the size
+// written is given (never more than text.size()). Fields end at a tab of
+// its own, as the line is cut into them; a lead byte takes the byte after it,
+// so the folded text falls into characters just as CP932 text does.
+std::size_t FoldFields(std::string_view text, unsigned fields, char* out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  const auto& wide = Wide().ascii;
+  char* const start = out;
+  unsigned field = 0;
+  bool kept = fields & 1u;
+  while (p != end) {
+    const unsigned char b = *p;
+    if (b == '\t') {
+      if (kept) *out++ = '\t';
+      if (++field >= 32) break;
+      kept = (fields >> field) & 1u;
+      if (!(fields >> field)) break;  // no searched field after this one
+      ++p;
+    } else if (IsLeadByte(b) && p + 1 != end) {
+      if (kept) {
+        if (const char narrow = wide[b * 256u + p[1]]) *out++ = static_cast<char>(FoldAscii(static_cast<unsigned char>(narrow)));
+        else {
+          *out++ = static_cast<char>(b);
+          *out++ = static_cast<char>(p[1]);
+        }
+      }
+      p += 2;
+    } else {
+      if (kept) *out++ = static_cast<char>(FoldAscii(b));
+      ++p;
+    }
+  }
+  return static_cast<std::size_t>(out - start);
+}
+
 }  // namespace
 
 std::u16string FoldForMatching(std::string_view cp932) {
@@ -64,28 +100,35 @@ std::u16string FoldForMatching(std::string_view cp932) {
   return out;
 }
 
-SiteFilter::SiteFilter(std::string_view typed) : needle_(FoldForMatching(TrimSpaces(typed))) {}
+SiteFilter::SiteFilter(std::string_view typed) {
+  const std::string trimmed = TrimSpaces(typed);
+  needle_.resize(trimmed.size());
+  needle_.resize(FoldFields(trimmed, ~0u, needle_.data()));
+  // The folded line holds a tab only between fields: such a text finds nothing.
+  impossible_ = needle_.find('\t') != std::string::npos;
+  // A lead byte at the very end is a character alone, found only at the end
+  // of a folded line, where it is one too.
+  endsInLoneLead_ = !needle_.empty() && IsLeadByte(needle_.back()) && StartsCharacter(needle_, 0, needle_.size() - 1);
+}
+
+bool SiteFilter::FoundIn(std::string_view folded) const {
+  if (impossible_) return false;
+  if (!endsInLoneLead_) return FindAtCharacter(folded, needle_) != std::string_view::npos;
+  return folded.ends_with(needle_) && StartsCharacter(folded, 0, folded.size() - needle_.size());
+}
 
 bool SiteFilter::Matches(std::string_view siteLine) const {
   if (needle_.empty()) return true;
   // One buffer per thread: filtering a large list must not allocate per line.
-  thread_local std::u16string folded;
-  folded.clear();
-  unsigned field = 0;
-  char16_t c;
-  for (std::size_t off = 0, width = 0; off < siteLine.size() && field < 5; off += width) {
-    width = FoldCharAt(siteLine, off, c);
-    // Fields end at a tab of its own, as the line is cut into them.
-    if (width == 1 && c == '\t') {
-      if ((kSearchedFields >> field) & 1u) folded.push_back(kFieldBreak);
-      ++field;
-    } else if ((kSearchedFields >> field) & 1u) {
-      folded.push_back(c);
-    }
-  }
-  return folded.find(needle_) != std::u16string::npos;
+  thread_local std::string folded;
+  if (folded.size() < siteLine.size()) folded.resize(siteLine.size());
+  const std::size_t size = FoldFields(siteLine, kSearchedFields, folded.data());
+  return FoundIn(std::string_view(folded.data(), size));
 }
 
-bool SiteFilter::Narrows(const SiteFilter& other) const { return needle_.find(other.needle_) != std::u16string::npos; }
+bool SiteFilter::Narrows(const SiteFilter& other) const {
+  if (impossible_ || other.needle_.empty()) return true;
+  return other.FoundIn(needle_);
+}
 
 }  // namespace morvane

@@ -29,7 +29,12 @@ class SiteFilter {
   bool Narrows(const SiteFilter& other) const;
 
  private:
-  std::u16string needle_;
+  // Whether the folded text of a line holds the needle, character for character.
+  bool FoundIn(std::string_view folded) const;
+
+  std::string needle_;  // the typed text folded as bytes (see site_filter.cpp)
+  bool impossible_ = false;
+  bool endsInLoneLead_ = false;
 };
 
 }  // namespace morvane

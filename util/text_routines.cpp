@@ -20,8 +20,6 @@ long long CharLength(std::string_view s) {
   return n;
 }
 
-namespace {
-
 // Whether byte offset p starts a character, given that offset known (<= p)
 // does. A byte that is not a lead byte always ends a character, so only the
 // run of lead bytes just before p decides, and never further back than known.
@@ -43,6 +41,8 @@ std::size_t FindAtCharacter(std::string_view s, std::string_view pattern) {
   }
   return std::string_view::npos;
 }
+
+namespace {
 
 std::size_t FindSeparator(std::string_view s, std::string_view separators, std::size_t from) {
   return separators.size() == 1 ? s.find(separators[0], from) : s.find_first_of(separators, from);

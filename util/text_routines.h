@@ -19,6 +19,11 @@ inline std::size_t CharWidthAt(std::string_view s, std::size_t off) {
   return (off + 1 < s.size() && IsLeadByte(s[off])) ? 2 : 1;
 }
 
+// Whether byte offset p starts a character, given that offset known (<= p) does.
+bool StartsCharacter(std::string_view s, std::size_t known, std::size_t p);
+// Byte offset of the first occurrence of pattern that starts a character, or npos.
+std::size_t FindAtCharacter(std::string_view s, std::string_view pattern);
+
 long long CharLength(std::string_view s);
 long long CharPos(std::string_view pattern, std::string_view s);
 std::string CharCopy(std::string_view s, long long start, long long count);

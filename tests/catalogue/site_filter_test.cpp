@@ -51,6 +51,9 @@ TEST(SiteFilter, TrailBytesNeverMatchAsLetters) {
   const std::string line = Line("アイ", "http://x/", "", "http://x/");
   EXPECT_FALSE(Finds("a", line));
   EXPECT_FALSE(Finds("A", line));
+  // Nor does a text whose bytes run from the middle of one character into the next.
+  EXPECT_FALSE(Finds("[ア", Line("ーア", "http://x/")));  // "ー" is 0x81 0x5B, "[" is 0x5B
+  EXPECT_FALSE(SiteFilter(J("ーア")).Narrows(SiteFilter(J("[ア"))));
   // A name ending in a lone lead byte takes the tab after it, as the line is read.
   // Fields: name "\x83\tA", URL "B", category "C", date "D", analysis URL "E".
   const std::string broken = "\x83\tA\tB\tC\tD\tE\tF";
