@@ -7,9 +7,15 @@
 #include <gtkmm/adjustment.h>
 #include <gtkmm/application.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench_pump.h"
 #include "app/forms.h"
@@ -57,17 +63,34 @@ int VisibleRows(TForm1& w) {
   return w.lvSiteList.VisibleRows(first, last) ? last - first + 1 : 0;
 }
 
-// From creating the forms (which loads the data file) to the first painted rows.
+// Resident memory of this process in MiB.
+double ResidentMiB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+double FileMiB(const std::string& folder) {
+  return static_cast<double>(std::filesystem::file_size(folder + "VexaSiteData.dat")) / (1024.0 * 1024.0);
+}
+
+// From creating the forms (which loads the data file) to the first painted
+// rows; the memory the window took for the catalogue is from the first time.
 void BM_StartToFirstPaint(benchmark::State& state) {
   const std::string folder = CatalogueFolder(static_cast<int>(state.range(0)));
   long long parsed = 0;
   int visible = 0;
+  double before = ResidentMiB(), taken = -1;
   for (auto _ : state) {
     auto forms = std::make_unique<MorvaneForms>(OptionsFor(folder));
     forms->Form1.show();
     if (!PumpUntil([&] { return forms->Form1.lvSiteList.Model().LinesParsed() > 0 && VisibleRows(forms->Form1) > 0; }))
       state.SkipWithError("the list was never painted");
     state.PauseTiming();
+    if (taken < 0) taken = ResidentMiB() - before;
     PumpUntil([] { return false; }, 200);  // let every pending paint happen
     parsed = forms->Form1.lvSiteList.Model().LinesParsed();
     visible = VisibleRows(forms->Form1);
@@ -78,8 +101,39 @@ void BM_StartToFirstPaint(benchmark::State& state) {
   state.counters["sites"] = static_cast<double>(state.range(0));
   state.counters["lines_parsed"] = static_cast<double>(parsed);
   state.counters["rows_on_screen"] = visible;
+  state.counters["file_MiB"] = FileMiB(folder);
+  state.counters["memory_MiB"] = taken;
 }
-BENCHMARK(BM_StartToFirstPaint)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Closing the window as the user does (the data file saved) until it is gone.
+void BM_CloseWithSave(benchmark::State& state) {
+  const std::string folder = CatalogueFolder(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto forms = std::make_unique<MorvaneForms>(OptionsFor(folder));
+    forms->Form1.show();
+    PumpUntil([&] { return VisibleRows(forms->Form1) > 0; });
+    state.ResumeTiming();
+    if (!forms->Form1.FormCloseQuery()) state.SkipWithError("the window would not close");
+    forms.reset();
+    Pump();
+  }
+}
+BENCHMARK(BM_CloseWithSave)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_StartToFirstPaint)
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 class OpenWindow {
  public:
@@ -145,6 +199,30 @@ void BM_SwitchCategoryShownListOnly(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SwitchCategoryShownListOnly)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// Typing "site12" into the filter box letter by letter, then clearing it:
+// each keystroke timed until the rows it brings are painted.
+void BM_FilterKeystroke(benchmark::State& state) {
+  OpenWindow window(static_cast<int>(state.range(0)));
+  const std::string typed = "site12";
+  std::vector<double> times;
+  const auto keystroke = [&](const std::string& text) {
+    const auto start = std::chrono::steady_clock::now();
+    const long long before = window.W().lvSiteList.Model().LinesParsed();
+    window.W().edFilter.set_text(text);
+    window.W().lvSiteList.Repaint();
+    PumpUntil([&] { return window.W().lvSiteList.Model().LinesParsed() > before; }, 2000);
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  };
+  for (auto _ : state) {
+    for (std::size_t n = 1; n <= typed.size(); ++n) keystroke(typed.substr(0, n));
+    keystroke("");
+  }
+  std::nth_element(times.begin(), times.begin() + static_cast<long>(times.size() / 2), times.end());
+  state.counters["median_ms"] = times[times.size() / 2];
+  state.counters["shown_at_end"] = window.W().lvSiteList.Model().RowCount();
+}
+BENCHMARK(BM_FilterKeystroke)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 
 }  // namespace

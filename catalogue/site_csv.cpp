@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "util/cp932.h"
+#include "util/scrambler.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -128,16 +129,15 @@ std::string SitesToCsv(const LineList& sites, bool withPasswords) {
   std::string out(kByteOrderMark);
   out.reserve(static_cast<std::size_t>(sites.Count()) * 160 + 64);
   AppendRow(out, std::vector<std::string_view>(kHeader.begin(), kHeader.begin() + static_cast<long>(columns)));
+  // The fields are cut from the line as it stands, not parsed into a record.
   std::vector<std::string> cells(columns);
   std::vector<std::string_view> views(columns);
+  std::string password;
   for (const std::string& line : sites.Lines()) {
-    const SiteRecord r = SiteFromLine(line);
-    const std::string* fields[] = {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate,
-                                   &r.AccessURL, &r.LoginID, &r.LoginPass};
-    for (std::size_t i = 0; i < columns; ++i) {
-      cells[i] = Cp932ToUtf8(*fields[i]);
-      views[i] = cells[i];
-    }
+    std::string_view rest = line;
+    for (std::size_t i = 0; i < 6; ++i) views[i] = CutToken(rest, "\t");
+    if (withPasswords) views[6] = password = UnscrambleField(CutToken(rest, "\t"), kSitePasswordKey);
+    for (std::size_t i = 0; i < columns; ++i) views[i] = cells[i] = Cp932ToUtf8(views[i]);
     AppendRow(out, views);
   }
   return out;

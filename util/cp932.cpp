@@ -3,9 +3,11 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "util/text_routines.h"
 
@@ -52,18 +54,42 @@ std::size_t Utf8Width(std::string_view in) {
   return w;
 }
 
+bool IsAscii(std::string_view in) {
+  for (const char c : in)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Opening a converter costs far more than converting a field: each thread
+// keeps one per direction. Nullptr when the system has none.
+iconv_t ConverterFor(const char* to, const char* from) {
+  struct Kept {
+    const char* to;
+    const char* from;
+    IconvHandle cd;
+  };
+  thread_local std::vector<Kept> kept;
+  for (const Kept& k : kept)
+    if (std::strcmp(k.to, to) == 0 && std::strcmp(k.from, from) == 0) return static_cast<iconv_t>(k.cd.get());
+  void* cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<void*>(-1)) return nullptr;
+  kept.push_back({to, from, IconvHandle(cd)});
+  return static_cast<iconv_t>(cd);
+}
+
 std::string Convert(const char* to, const char* from, std::string_view in, CharWidth width, Stand stand = Question) {
+  // Both encodings write ASCII as it is, which most fields are.
+  if (IsAscii(in)) return std::string(in);
   std::string out;
-  if (in.empty()) return out;
-  IconvHandle cd(iconv_open(to, from));
-  if (cd.get() == reinterpret_cast<void*>(-1)) {
-    cd.release();
+  const iconv_t cd = ConverterFor(to, from);
+  if (!cd) {
     // No converter at all: keep ASCII, mark the rest.
     for (std::size_t i = 0; i < in.size(); ++i)
       if (static_cast<unsigned char>(in[i]) < 0x80) out.push_back(in[i]);
       else stand(out, in.substr(i, 1));
     return out;
   }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a kept converter starts afresh
   out.reserve(in.size() * 3 / 2 + 16);
   char buffer[16384];
   while (!in.empty()) {
@@ -71,7 +97,7 @@ std::string Convert(const char* to, const char* from, std::string_view in, CharW
     std::size_t srcLeft = in.size();
     char* dst = buffer;
     std::size_t dstLeft = sizeof buffer;
-    const std::size_t rc = iconv(static_cast<iconv_t>(cd.get()), &src, &srcLeft, &dst, &dstLeft);
+    const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
     const int err = errno;
     out.append(buffer, dst - buffer);
     in.remove_prefix(in.size() - srcLeft);
@@ -81,7 +107,7 @@ std::string Convert(const char* to, const char* from, std::string_view in, CharW
     const std::size_t w = std::min(in.size(), width(in));
     stand(out, in.substr(0, w));
     in.remove_prefix(w);
-    iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
   return out;
 }
