@@ -5,10 +5,8 @@
 
 #include "app/login_check_progress.h"
 #include "browser/gtk/browser_frame_widget.h"
-#include "catalogue/site_record.h"
-#include "support/fake_service.h"
+#include "service_window_test.h"
 #include "support/window_picture.h"
-#include "window_test_support.h"
 
 namespace morvane::testing {
 namespace {
@@ -16,35 +14,16 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-class LoginCheckTest : public WindowTest {
+class LoginCheckTest : public ServiceWindowTest {
  protected:
-  static void SetUpTestSuite() { service = new FakeService(); }
-  static void TearDownTestSuite() {
-    delete service;
-    service = nullptr;
-  }
-
   void SetUp() override {
-    serviceUrl = service->URL("/");
-    OpenForms();
+    ServiceWindowTest::SetUp();
     AddCategory("確認");
   }
 
-  struct Site {
-    std::string name, page, id, pass;  // page: a path at the service, or a whole address
-  };
   void AddSites(const std::vector<Site>& sites, std::string_view category = "確認") {
-    for (const Site& s : sites) {
-      SiteRecord r;
-      r.SiteName = J(s.name);
-      r.SiteURL = "http://www" + std::to_string(++sitesAdded) + ".example.jp/";
-      r.Category = J(category);
-      r.RegistDate = "2026/12/09 00:00:00";
-      r.AccessURL = s.page.rfind("http", 0) == 0 ? s.page : service->URL(s.page);
-      r.LoginID = J(s.id);
-      r.LoginPass = J(s.pass);
-      W().Catalogue().SiteList().Add(FormatSiteLine(r));
-    }
+    for (const Site& s : sites)
+      AddToCatalogue(s, "http://www" + std::to_string(++sitesAdded) + ".example.jp/", category);
     W().CatalogueChanged();
   }
   // The menu entry on the tree, as the user picks it; gives once the check ended.
@@ -82,13 +61,10 @@ class LoginCheckTest : public WindowTest {
     return G_SOURCE_REMOVE;
   }
 
-  static FakeService* service;
   std::string shownAtStop;
   guint stopWatch = 0;
   int sitesAdded = 0;
 };
-
-FakeService* LoginCheckTest::service = nullptr;
 
 TEST_F(LoginCheckTest, EverySiteOfTheCategoryGetsItsRowAndNothingOfTheUsersChanges) {
   AddSites({{"good", "/site/good", "good-1", "secret"},

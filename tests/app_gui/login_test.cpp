@@ -3,10 +3,8 @@
 #include <gio/gio.h>
 
 #include "browser/gtk/browser_frame_widget.h"
-#include "catalogue/site_record.h"
-#include "support/fake_service.h"
+#include "service_window_test.h"
 #include "support/later.h"
-#include "window_test_support.h"
 // X11 last: its macros clash with names in the headers above.
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
@@ -39,37 +37,18 @@ std::string Escaped(std::string_view utf8) {
   return out;
 }
 
-class LoginTest : public WindowTest {
+class LoginTest : public ServiceWindowTest {
  protected:
-  static void SetUpTestSuite() { service = new FakeService(); }
-  static void TearDownTestSuite() {
-    delete service;
-    service = nullptr;
-  }
-
   void SetUp() override {
-    serviceUrl = service->URL("/");
-    OpenForms();
+    ServiceWindowTest::SetUp();
     W().Panel1.set_position(300);  // every row of a test on screen
     W().StatusBar1.signal_text_pushed().connect(
         [this](guint, const Glib::ustring& text) { statusTexts.push_back(text.raw()); });
   }
 
   // Sites as the list shows them under "すべてのサイト", in this order.
-  struct Site {
-    std::string name, page, id, pass;  // page: a path at the service, or a whole address
-  };
   void ShowSites(const std::vector<Site>& sites) {
-    for (const Site& s : sites) {
-      SiteRecord r;
-      r.SiteName = J(s.name);
-      r.SiteURL = service->URL("/modified?" + s.name);
-      r.RegistDate = "2026/12/09 00:00:00";
-      r.AccessURL = s.page.rfind("http", 0) == 0 ? s.page : service->URL(s.page);
-      r.LoginID = J(s.id);
-      r.LoginPass = J(s.pass);
-      W().Catalogue().SiteList().Add(FormatSiteLine(r));
-    }
+    for (const Site& s : sites) AddToCatalogue(s, service->URL("/modified?" + s.name));
     W().ShowEntry(J("すべてのサイト"));
     PumpFor(100);
   }
@@ -127,12 +106,9 @@ class LoginTest : public WindowTest {
     return W().frBrowserBase1().GetHTMLSource().find(J(utf8)) != std::string::npos;
   }
 
-  static FakeService* service;
   std::vector<std::string> statusTexts;
   gint64 lastClick_ = 0;
 };
-
-FakeService* LoginTest::service = nullptr;
 
 TEST_F(LoginTest, LogsInWithTheSitesOwnLoginOrTheMastersEachFallingBackByItself) {
   W().Catalogue().SetMasterLogin(J("master-1"), J("secret"));
