@@ -11,15 +11,11 @@
 namespace morvane {
 namespace {
 
-using testing::FakeEngine;
 using testing::FakePump;
 using testing::FakeToolbar;
 
-class FrameTest : public ::testing::Test {
+class FrameTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
-  FakeEngine engine;
-  FakePump pump;
-  TfrBrowserBase frame{engine, pump};
   FakeToolbar bar{frame};
 
   // The control starts each navigation at once and completes it some passes later.

@@ -86,6 +86,20 @@ struct FakePump : MessagePump {
   long long slept = 0, clock = 0;
 };
 
+// A frame over the fake control and event loop, for test fixtures to build on.
+struct FakeFrame {
+  FakeEngine engine;
+  FakePump pump;
+  TfrBrowserBase frame{engine, pump};
+};
+
+// The argument of a page call by its name; null without one.
+inline const PageValue* Arg(const std::vector<PageArgument>& args, std::string_view name) {
+  for (const PageArgument& a : args)
+    if (a.name == name) return &a.value;
+  return nullptr;
+}
+
 // Behaves towards the frame as the real toolbar and status bar do.
 struct FakeToolbar : BrowserToolbar, StatusBar, SystemBrowser {
   explicit FakeToolbar(TfrBrowserBase& f) : frame(f) {}

@@ -11,21 +11,11 @@
 namespace morvane {
 namespace {
 
-using testing::FakeEngine;
-using testing::FakePump;
+using testing::Arg;
 using L = PageValue::List;
 
-const PageValue* Arg(const std::vector<PageArgument>& args, std::string_view name) {
-  for (const PageArgument& a : args)
-    if (a.name == name) return &a.value;
-  return nullptr;
-}
-
-class PageTest : public ::testing::Test {
+class PageTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
-  FakeEngine engine;
-  FakePump pump;
-  TfrBrowserBase frame{engine, pump};
   PageValue forms, elements;
   std::vector<std::pair<int, int>> set;  // form, field
   std::vector<int> clicked;

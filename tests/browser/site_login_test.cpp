@@ -13,16 +13,9 @@
 namespace morvane {
 namespace {
 
-using testing::FakeEngine;
-using testing::FakePump;
+using testing::Arg;
 using testing::FakeToolbar;
 using L = PageValue::List;
-
-const PageValue* Arg(const std::vector<PageArgument>& args, std::string_view name) {
-  for (const PageArgument& a : args)
-    if (a.name == name) return &a.value;
-  return nullptr;
-}
 
 // What the fake control shows: its source, the fields of its one form, and
 // the submit captions on it.
@@ -35,11 +28,8 @@ struct Page {
 const std::string kSite = "http://vexa.test/site/1";
 const std::string kService = "http://vexa.test";
 
-class LoginTest : public ::testing::Test {
+class LoginTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
-  FakeEngine engine;
-  FakePump pump;
-  TfrBrowserBase frame{engine, pump};
   FakeToolbar bar{frame};
   SiteLogin login{frame, pump};
 

@@ -18,7 +18,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using testing::FakeEngine;
-using testing::FakePump;
 
 // The toolbar's widgets, boxes, clipboard and keys: what was shown is
 // recorded, inputs are answered from a queue (cancelled when it is empty).
@@ -52,7 +51,7 @@ struct FakeView : ToolbarView, Clipboard, Keyboard {
 };
 
 // Page scripts answer from a page held by the test: its source and selection.
-class ToolbarTest : public ::testing::Test {
+class ToolbarTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
   void SetUp() override {
     // The control completes each navigation on the next pass.
@@ -75,9 +74,6 @@ class ToolbarTest : public ::testing::Test {
     source = std::move(html);
   }
 
-  FakeEngine engine;
-  FakePump pump;
-  TfrBrowserBase frame{engine, pump};
   FakeView view;
   ToolbarCommands commands{view, view, view};
   std::string source, selection;
