@@ -40,10 +40,6 @@ class MainLoop {
 
 class LinkCheckSessionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-      unsetenv(name);
-  }
   PageLinkList ListOf(const std::vector<std::string>& hrefs) {
     std::string page;
     for (const std::string& href : hrefs) page += "<a href=\"" + href + "\">link</a>";

@@ -74,10 +74,6 @@ class Results {
 
 class LinkCheckerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-      unsetenv(name);
-  }
   // The most requests the service answered at once since the last reset.
   int MostAtOnce(bool reset = false) {
     int open = 0, busy = 0;

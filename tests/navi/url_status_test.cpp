@@ -14,10 +14,6 @@ using namespace std::chrono_literals;
 
 class QueryURLStatusTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-      unsetenv(name);
-  }
   testing::FakeService server_;
   std::string status_ = "stale", modified_ = "stale";
 };

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,6 +37,9 @@ class FakeService {
  public:
   // extraHosts more plain ports, each a server of its own to a client.
   explicit FakeService(int extraHosts = 0) {
+    // Its clients reach it directly, whatever proxy the environment names.
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+      unsetenv(name);
     const std::string dir = std::string(MORVANE_FIXTURES) + "/service";
     const std::string script = dir + "/service.py";
     const std::string cert = dir + "/untrusted-cert.pem";
