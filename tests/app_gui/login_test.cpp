@@ -1,6 +1,6 @@
 // Opening a site from the list and the automatic login, against the
 // stand-in service: a real double-click on a row of the running window.
-#include <gio/gio.h>
+#include <glib.h>
 
 #include "browser/gtk/browser_frame_widget.h"
 #include "service_window_test.h"
@@ -14,21 +14,6 @@ namespace {
 
 const std::string kDone = "管理画面ログイン完了しました";
 const std::string kFailed = "管理画面ログイン失敗しました";
-
-// A port nothing listens on (and that the web engine does not refuse by itself).
-int ClosedPort() {
-  GSocket* s = g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr);
-  GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
-  GSocketAddress* any = g_inet_socket_address_new(loopback, 0);
-  g_socket_bind(s, any, TRUE, nullptr);
-  GSocketAddress* bound = g_socket_get_local_address(s, nullptr);
-  const int port = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound));
-  g_object_unref(bound);
-  g_object_unref(any);
-  g_object_unref(loopback);
-  g_object_unref(s);
-  return port;
-}
 
 std::string Escaped(std::string_view utf8) {
   gchar* e = g_uri_escape_string(std::string(utf8).c_str(), nullptr, FALSE);
@@ -158,7 +143,7 @@ TEST_F(LoginTest, FailuresSayWhyAndFillNothingThatWasNotAskedFor) {
   ShowSites({{"wrong", "/site/wrong", "wrong-1", "wrong"},
              {"noform", "/site/noform?form=none", "noform-1", "secret"},
              {"noid", "/site/noid", "", ""},
-             {"unreachable", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/site/x", "u-1", "secret"},
+             {"unreachable", ClosedPortURL() + "site/x", "u-1", "secret"},
              {"failing", "/status/503", "f-1", "secret"},
              {"slow", "/site/slow?form=slow", "slow-1", "secret"}});
   // No row selected: nothing happens.
@@ -240,7 +225,7 @@ TEST_F(LoginTest, TheServiceAddressIsStoredFromTheSettingsDialogAndTheRunsAddres
   g_signal_emit_by_name(W().tbGoToVexaAccess.gobj(), "clicked");
   EXPECT_EQ(W().frBrowserBase1().GetLocationURL(), service->URL("/admin2/"));
   CloseForms();
-  serviceUrl = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  serviceUrl = ClosedPortURL();
   OpenForms();
   g_signal_emit_by_name(W().tbGoToVexaAccess.gobj(), "clicked");
   EXPECT_FALSE(W().frBrowserBase1().LoadError().empty());
