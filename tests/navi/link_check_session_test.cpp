@@ -3,40 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <cstdlib>
-
 #include "support/fake_service.h"
+#include "support/wake_loop.h"
 
 namespace morvane {
 namespace {
-
-
-// Stands in for the main loop: a wake makes the next Pump() take.
-class MainLoop {
- public:
-  std::function<void()> Wake() {
-    return [this] {
-      std::lock_guard lock(mutex_);
-      ++wakes_;
-      woken_.notify_all();
-    };
-  }
-  void PumpUntilFinished(LinkCheckSession& session) {
-    while (!session.Finished()) {
-      std::unique_lock lock(mutex_);
-      woken_.wait(lock, [&] { return wakes_ > taken_; });
-      taken_ = wakes_;
-      lock.unlock();
-      session.Take();
-    }
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable woken_;
-  int wakes_ = 0, taken_ = 0;
-};
 
 class LinkCheckSessionTest : public ::testing::Test {
  protected:
@@ -45,15 +16,21 @@ class LinkCheckSessionTest : public ::testing::Test {
     for (const std::string& href : hrefs) page += "<a href=\"" + href + "\">link</a>";
     return BuildPageLinkList(page, service_.URL("/"), {}, {});
   }
+  void PumpUntilFinished(LinkCheckSession& session) {
+    loop_.TakeWhile([&] { return !session.Finished(); }, [&] { session.Take(); });
+  }
+  std::function<void()> Waker() {
+    return [this] { loop_.Wake(); };
+  }
   testing::FakeService service_;
-  MainLoop loop_;
+  testing::WakeLoop loop_;
 };
 
 TEST_F(LinkCheckSessionTest, ResultsReachTheListThroughTheMainLoop) {
   const std::string refused = testing::ClosedPortURL() + "gone";
-  LinkCheckSession session(ListOf({"/modified", "/status/404", "mailto:a@b", refused}), loop_.Wake());
+  LinkCheckSession session(ListOf({"/modified", "/status/404", "mailto:a@b", refused}), Waker());
   EXPECT_EQ(session.Total(), 4u);
-  loop_.PumpUntilFinished(session);
+  PumpUntilFinished(session);
   EXPECT_EQ(session.Checked(), 4u);
   EXPECT_FALSE(session.Stopped());
   const PageLinkList result = session.Result();
@@ -71,13 +48,13 @@ TEST_F(LinkCheckSessionTest, ResultsReachTheListThroughTheMainLoop) {
 TEST_F(LinkCheckSessionTest, StopLeavesTheRestNotCheckedAndEnds) {
   std::vector<std::string> hrefs = {"/missing"};  // sorts before the slow ones
   for (int i = 0; i < 20; ++i) hrefs.push_back("/slow?s=30&n=" + std::to_string(i));
-  LinkCheckSession session(ListOf(hrefs), loop_.Wake());
+  LinkCheckSession session(ListOf(hrefs), Waker());
   while (session.Checked() == 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     session.Take();
   }
   session.Stop();
-  loop_.PumpUntilFinished(session);
+  PumpUntilFinished(session);
   EXPECT_TRUE(session.Stopped());
   EXPECT_EQ(session.Checked(), 1u);
   const PageLinkList result = session.Result();

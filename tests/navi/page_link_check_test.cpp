@@ -4,11 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <fstream>
 #include <sstream>
 
 #include "support/fake_service.h"
+#include "support/wake_loop.h"
 
 namespace morvane {
 namespace {
@@ -19,22 +19,12 @@ using ::testing::HasSubstr;
 // the "main loop" (the test's thread).
 class FakeView : public LinkCheckView {
  public:
-  void WakeMainLoop() override {
-    std::lock_guard lock(mutex_);
-    ++wakes_;
-    woken_.notify_all();
-  }
+  void WakeMainLoop() override { loop_.Wake(); }
   void ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) override {
     progress.push_back({done, total, running});
   }
   void RunUntilEnded(PageLinkCheck& check) {
-    while (check.Running()) {
-      std::unique_lock lock(mutex_);
-      woken_.wait(lock, [&] { return wakes_ > taken_; });
-      taken_ = wakes_;
-      lock.unlock();
-      check.Take();
-    }
+    loop_.TakeWhile([&] { return check.Running(); }, [&] { check.Take(); });
   }
   struct Progress {
     std::size_t done, total;
@@ -43,9 +33,7 @@ class FakeView : public LinkCheckView {
   std::vector<Progress> progress;
 
  private:
-  std::mutex mutex_;
-  std::condition_variable woken_;
-  int wakes_ = 0, taken_ = 0;
+  testing::WakeLoop loop_;
 };
 
 std::string ReadFile(const std::string& path) {
