@@ -54,14 +54,21 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site) {
                  : !masterID_.empty()  ? LoginIDSource::Master
                                        : LoginIDSource::None;
   const auto start = std::chrono::steady_clock::now();
-  std::unique_ptr<PrivateBrowser> browser = browsers_();
-  SiteLogin login(browser->Frame(), browser->Pump());
+  PrivateBrowser& browser = FreshBrowser();
+  SiteLogin login(browser.Frame(), browser.Pump());
   row.result = login.Run(request);
   // A closing window ends every wait at once: the rest would only fail.
-  if (browser->Pump().Terminating()) stopRequested_ = true;
-  browser.reset();
+  if (browser.Pump().Terminating()) stopRequested_ = true;
   row.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   return row;
+}
+
+PrivateBrowser& LoginCheck::FreshBrowser() {
+  if (!browser_ || !browser_->Forget()) {
+    browser_.reset();  // the old profile goes before the new one comes
+    browser_ = browsers_();
+  }
+  return *browser_;
 }
 
 void LoginCheck::Run(const Progress& progress) {
@@ -70,6 +77,7 @@ void LoginCheck::Run(const Progress& progress) {
     rows_.push_back(Check(site));
     if (progress) progress(rows_.size(), sites_.size());
   }
+  browser_.reset();
 }
 
 std::string LoginCheck::ReportPage() const {

@@ -1,9 +1,9 @@
 #pragma once
 // The login check of many sites: each site runs the same login sequence as a
-// double-click, one after another, every one in a private browser of its own
-// (no cookies shared with the user's browser or with the site before), and
-// the outcomes become a report page. The sites are copies: nothing of the
-// catalogue is changed.
+// double-click, one after another, in a private browser that shares nothing
+// with the user's browser and forgets everything between sites (no cookie of
+// the site before is left), and the outcomes become a report page. The sites
+// are copies: nothing of the catalogue is changed.
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -25,6 +25,9 @@ class PrivateBrowser {
   virtual ~PrivateBrowser() = default;
   virtual TfrBrowserBase& Frame() = 0;
   virtual MessagePump& Pump() = 0;
+  // Leaves the page and forgets every cookie and stored item, so the next
+  // site starts as in a fresh profile; false when that could not be made sure.
+  virtual bool Forget() = 0;
 };
 using PrivateBrowserFactory = std::function<std::unique_ptr<PrivateBrowser>()>;
 
@@ -63,10 +66,14 @@ class LoginCheck {
 
  private:
   LoginCheckRow Check(const SiteRecord& site);
+  // The browser for the next site: the last one once it has forgotten that
+  // site (starting a browser costs far more than a login), else a new one.
+  PrivateBrowser& FreshBrowser();
 
   std::vector<SiteRecord> sites_;
   std::string masterID_, masterPass_, serviceURL_;
   PrivateBrowserFactory browsers_;
+  std::unique_ptr<PrivateBrowser> browser_;
   std::vector<LoginCheckRow> rows_;
   bool stopRequested_ = false;
 };

@@ -15,14 +15,19 @@ class MessagePump {
   virtual void AwaitMessages(int milliseconds) = 0;
   // A steady clock for the waits' limits.
   virtual long long NowMilliseconds() const = 0;
-  // Handles events for this long: a pause that leaves the window responsive.
-  void Pause(int milliseconds) {
-    const long long resume = NowMilliseconds() + milliseconds;
-    for (long long now = NowMilliseconds(); now < resume && !Terminating(); now = NowMilliseconds()) {
+  // Handles events until done() holds, at most this long, and says whether
+  // it held; the window stays responsive meanwhile.
+  bool AwaitUntil(const std::function<bool()>& done, int milliseconds) {
+    const long long end = NowMilliseconds() + milliseconds;
+    for (long long now = NowMilliseconds(); now < end && !Terminating(); now = NowMilliseconds()) {
       ProcessMessages();
-      AwaitMessages(static_cast<int>(resume - now));
+      if (done()) return true;
+      AwaitMessages(static_cast<int>(end - now));
     }
+    return done();
   }
+  // Handles events for this long: a pause that leaves the window responsive.
+  void Pause(int milliseconds) { AwaitUntil([] { return false; }, milliseconds); }
   // The application is shutting down: every wait ends at once.
   virtual bool Terminating() const = 0;
   // Runs work on a thread of its own; work never touches the window.

@@ -18,6 +18,7 @@ class HiddenBrowser final : public PrivateBrowser {
 
   TfrBrowserBase& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
+  bool Forget() override;
 
  private:
   Gtk::OffscreenWindow window_;

@@ -1,5 +1,5 @@
-// The login check over scripted private browsers: one fresh browser per
-// site, the right row for each kind of site, a stop after the site under way,
+// The login check over scripted private browsers: nothing of one site's
+// login left for the next, the right row for each kind of site, a stop after the site under way,
 // and a report that carries no password and no markup from the catalogue.
 #include "browser/core/login_check.h"
 
@@ -19,11 +19,12 @@ using ::testing::Not;
 using L = PageValue::List;
 
 // The stand-in service as one private browser sees it: the login it holds
-// is its own cookie, gone with the browser.
+// is its own cookie, gone when the browser forgets (if it can) or goes.
 class ScriptedBrowser : public PrivateBrowser {
  public:
-  ScriptedBrowser(const std::vector<std::string>& unreachable, std::function<void()> onSite)
-      : unreachable_(unreachable), onSite_(std::move(onSite)) {
+  ScriptedBrowser(const std::vector<std::string>& unreachable, std::function<void()> onSite, int& forgets,
+                  bool canForget)
+      : unreachable_(unreachable), onSite_(std::move(onSite)), forgets_(forgets), canForget_(canForget) {
     engine_.onNavigate = [this](std::string_view url) { Load(std::string(url)); };
     engine_.page = [this](PageScript script, const std::vector<PageArgument>& args) -> std::optional<PageValue> {
       const bool form = loggedInAs_.empty();
@@ -48,6 +49,11 @@ class ScriptedBrowser : public PrivateBrowser {
   }
   TfrBrowserBase& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
+  bool Forget() override {
+    ++forgets_;
+    if (canForget_) loggedInAs_.clear();
+    return canForget_;
+  }
 
  private:
   void Load(std::string url) {
@@ -68,6 +74,8 @@ class ScriptedBrowser : public PrivateBrowser {
 
   const std::vector<std::string>& unreachable_;
   std::function<void()> onSite_;
+  int& forgets_;
+  bool canForget_;
   testing::FakeEngine engine_;
   testing::FakePump pump_;
   TfrBrowserBase frame_{engine_, pump_};
@@ -90,15 +98,17 @@ class LoginCheckTest : public ::testing::Test {
     return LoginCheck(std::move(sites), std::move(masterID), std::move(masterPass), "http://vexa.test",
                       [this]() -> std::unique_ptr<PrivateBrowser> {
                         ++browsers;
-                        return std::make_unique<ScriptedBrowser>(unreachable, onSite);
+                        return std::make_unique<ScriptedBrowser>(unreachable, onSite, forgets, canForget);
                       });
   }
   std::vector<std::string> unreachable = {"http://vexa.test/site/down"};
   std::function<void()> onSite;
   int browsers = 0;
+  int forgets = 0;
+  bool canForget = true;
 };
 
-TEST_F(LoginCheckTest, EachSiteGetsItsOwnBrowserAndItsOwnRow) {
+TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
   LoginCheck check = Make({Site("good", "http://vexa.test/site/1", "taro", "secret"),
                            Site("wrong", "http://vexa.test/site/2", "jiro", "bad"),  // would pass with taro's cookie
                            Site("master", "http://vexa.test/site/3", "", ""),
@@ -108,7 +118,8 @@ TEST_F(LoginCheckTest, EachSiteGetsItsOwnBrowserAndItsOwnRow) {
     EXPECT_EQ(total, 4u);
     progress.push_back(done);
   });
-  EXPECT_EQ(browsers, 4);
+  EXPECT_EQ(browsers, 1);
+  EXPECT_EQ(forgets, 3);
   EXPECT_EQ(progress, (std::vector<std::size_t>{1, 2, 3, 4}));
   const std::vector<LoginCheckRow>& rows = check.Rows();
   ASSERT_EQ(rows.size(), 4u);
@@ -127,12 +138,20 @@ TEST_F(LoginCheckTest, EachSiteGetsItsOwnBrowserAndItsOwnRow) {
   EXPECT_THAT(page, HasSubstr("<td>" + SystemText("ページを開けません: 503") + "</td>"));
   EXPECT_THAT(page, Not(HasSubstr(SystemText("中止しました"))));
 
-  // No ID anywhere: the row says so.
-  LoginCheck noID = Make({Site("none", "http://vexa.test/site/4", "", "")}, "", "");
+  // No ID anywhere: the row says so. A browser that cannot forget is
+  // replaced, so the wrong password still fails after a good login.
+  canForget = false;
+  browsers = 0;
+  LoginCheck noID = Make({Site("none", "http://vexa.test/site/4", "", ""),
+                          Site("good", "http://vexa.test/site/1", "taro", "secret"),
+                          Site("wrong", "http://vexa.test/site/2", "jiro", "bad")},
+                         "", "");
   noID.Run(nullptr);
-  ASSERT_EQ(noID.Rows().size(), 1u);
+  ASSERT_EQ(noID.Rows().size(), 3u);
   EXPECT_EQ(noID.Rows()[0].result.failure, LoginFailure::NoLoginID);
   EXPECT_EQ(noID.Rows()[0].idSource, LoginIDSource::None);
+  EXPECT_EQ(noID.Rows()[2].result.failure, LoginFailure::Refused);
+  EXPECT_EQ(browsers, 3);
 }
 
 TEST_F(LoginCheckTest, StopEndsAfterTheSiteUnderWayAndTheReportSaysSo) {
