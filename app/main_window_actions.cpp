@@ -95,12 +95,12 @@ void TForm1::ftSiteCategoryDragDrop(DragSource source, const Gtk::TreeModel::Pat
 // ---- Sites ----
 
 std::optional<SiteRecord> TForm1::SelectedSite() {
-  const int row = lvSiteList.SelectedRow();
-  if (row < 0 || row >= catalogue_.ShownList().Count()) {
+  const std::string* line = catalogue_.ShownList().Find(lvSiteList.SelectedRow());
+  if (!line) {
     Dialogs().ShowError("サイトが選択されていません");
     return std::nullopt;
   }
-  return SiteFromLine(catalogue_.ShownList().Get(row));
+  return SiteFromLine(*line);
 }
 
 void TForm1::StoreFromSiteDialog() {
@@ -138,9 +138,9 @@ void TForm1::miDisplaySiteClick() {
 
 void TForm1::lvSiteListDblClick() {
   // Without a selected row nothing happens, not even a message.
-  const int row = lvSiteList.SelectedRow();
-  if (row < 0 || row >= catalogue_.ShownList().Count()) return;
-  const SiteRecord site = SiteFromLine(catalogue_.ShownList().Get(row));
+  const std::string* line = catalogue_.ShownList().Find(lvSiteList.SelectedRow());
+  if (!line) return;
+  const SiteRecord site = SiteFromLine(*line);
   const LoginResult result =
       siteLogin_->Run(LoginRequestFor(site, catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL()));
   const std::string text = LoginStatusText(result);

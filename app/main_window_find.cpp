@@ -49,8 +49,9 @@ void TForm1::lvSiteListColumnClick(int column) {
 
 void TForm1::ReshowKeepingSelection() {
   const int row = lvSiteList.SelectedRow();
-  const LineList& shown = catalogue_.ShownList();
-  const std::string url = row >= 0 && row < shown.Count() ? std::string(SiteURLOfLine(shown.Get(row))) : std::string();
+  const ShownSites& shown = catalogue_.ShownList();
+  const std::string* selected = shown.Find(row);
+  const std::string url = selected ? std::string(SiteURLOfLine(*selected)) : std::string();
   ShowSelectedEntry();
   int found = -1;
   if (!url.empty())

@@ -17,17 +17,18 @@ Gtk::TreeModel::Path RowPath(int row) {
 
 }  // namespace
 
-Glib::RefPtr<SiteListModel> SiteListModel::create(const LineList* lines) {
+Glib::RefPtr<SiteListModel> SiteListModel::create(const ShownSites* lines) {
   return Glib::RefPtr<SiteListModel>(new SiteListModel(lines));
 }
 
-SiteListModel::SiteListModel(const LineList* lines)
+SiteListModel::SiteListModel(const ShownSites* lines)
     : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Gtk::TreeDragSource(), Glib::Object(), lines_(lines) {}
 
 std::vector<std::size_t> SiteListModel::KeysOfLines(int count) const {
   std::vector<std::size_t> keys(static_cast<std::size_t>(count), 0);
   const std::hash<std::string> hash;
-  for (int i = 0; i < count && i < LineCount(); ++i) keys[i] = hash(lines_->Get(i));
+  for (int i = 0; i < count; ++i)
+    if (const std::string* line = lines_ ? lines_->Find(i) : nullptr) keys[i] = hash(*line);
   return keys;
 }
 
@@ -78,15 +79,16 @@ void SiteListModel::SetCountDetached(int count) {
 void SiteListModel::Invalidate() { cachedRow_ = -1; }
 
 const std::array<Glib::ustring, SiteListModel::kColumns>& SiteListModel::CellsOf(int row) const {
-  if (row != cachedRow_) {
+  // Rows that no longer name their sites show nothing until the list is rebuilt.
+  const std::string* line = lines_ ? lines_->Find(row) : nullptr;
+  if (!line) {
+    cachedRow_ = -1;
+    cells_.fill({});
+  } else if (row != cachedRow_) {
     cachedRow_ = row;
-    if (lines_ && row >= 0 && row < lines_->Count()) {
-      ++linesParsed_;
-      const auto cells = SiteRowCells(lines_->Get(row), row);
-      for (int c = 0; c < kColumns; ++c) cells_[c] = Cp932ToUtf8(cells[c]);
-    } else {
-      cells_.fill({});
-    }
+    ++linesParsed_;
+    const auto cells = SiteRowCells(*line, row);
+    for (int c = 0; c < kColumns; ++c) cells_[c] = Cp932ToUtf8(cells[c]);
   }
   return cells_;
 }

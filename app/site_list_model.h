@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "catalogue/line_list.h"
+#include "catalogue/shown_sites.h"
 
 namespace morvane {
 
@@ -23,7 +23,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
  public:
   static constexpr int kColumns = 8;
 
-  static Glib::RefPtr<SiteListModel> create(const LineList* lines);
+  static Glib::RefPtr<SiteListModel> create(const ShownSites* lines);
 
   // Rows the view knows about; changed only through Follow, which tells the view.
   int RowCount() const { return count_; }
@@ -48,7 +48,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   Glib::ustring Cell(int row, int column) const;
 
  protected:
-  explicit SiteListModel(const LineList* lines);
+  explicit SiteListModel(const ShownSites* lines);
 
   Gtk::TreeModelFlags get_flags_vfunc() const override;
   int get_n_columns_vfunc() const override;
@@ -76,7 +76,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   std::vector<std::size_t> KeysOfLines(int count) const;
   void Changed(int row);
 
-  const LineList* lines_;
+  const ShownSites* lines_;
   int count_ = 0;
   // A hash of each row's line as last told to the view: Follow compares
   // them with the lines to find the rows that changed.

@@ -45,7 +45,7 @@ int FittingWidth(Gtk::TreeView& view, Gtk::TreeViewColumn& column, Gtk::CellRend
 
 }  // namespace
 
-SiteListView::SiteListView(const LineList* shown) : model_(SiteListModel::create(shown)) {
+SiteListView::SiteListView(const ShownSites* shown) : model_(SiteListModel::create(shown)) {
   view_.set_model(model_);
   view_.set_enable_search(false);  // a type-ahead search would parse every row
   view_.set_rubber_banding(false);

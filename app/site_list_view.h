@@ -16,7 +16,7 @@ namespace morvane {
 
 class SiteListView : public ScrolledTreeView {
  public:
-  explicit SiteListView(const LineList* shown);
+  explicit SiteListView(const ShownSites* shown);
   ~SiteListView() override;
 
   // columnList: "caption:width" items separated by spaces.

@@ -27,6 +27,22 @@ SiteCatalogue::SiteCatalogue(std::string dataFolder)
   if (!dataFolder_.empty() && dataFolder_.back() != '/') dataFolder_.push_back('/');
 }
 
+SiteCatalogue::SiteCatalogue(SiteCatalogue&& other)
+    : dataFolder_(std::move(other.dataFolder_)),
+      dataFileName_(std::move(other.dataFileName_)),
+      siteList_(std::move(other.siteList_)),
+      tree_(std::move(other.tree_)),
+      masterID_(std::move(other.masterID_)),
+      masterPass_(std::move(other.masterPass_)),
+      shownFilter_(std::move(other.shownFilter_)),
+      shownOrderColumn_(other.shownOrderColumn_),
+      shownOrderDescending_(other.shownOrderDescending_),
+      shownEntryTotal_(other.shownEntryTotal_),
+      dataFileGuarded_(other.dataFileGuarded_),
+      backupBeforeSave_(other.backupBeforeSave_) {
+  if (other.shownList_.Current()) shownList_.Assign(other.shownList_.Rows());
+}
+
 void SiteCatalogue::SetMasterLogin(std::string id, std::string pass) {
   masterID_ = std::move(id);
   masterPass_ = std::move(pass);
@@ -119,7 +135,7 @@ bool SiteDataSnapshot::Write() && {
 }
 
 void SiteCatalogue::ShowEntry(std::string_view entryName) {
-  shownEntryTotal_ = BuildShownList(siteList_, shownList_, entryName, shownFilter_);
+  shownEntryTotal_ = BuildShownList(shownList_, entryName, shownFilter_);
   SortSiteLines(shownList_, shownOrderColumn_, shownOrderDescending_);
 }
 

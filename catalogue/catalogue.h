@@ -10,6 +10,7 @@
 
 #include "catalogue/category_tree.h"
 #include "catalogue/line_list.h"
+#include "catalogue/shown_sites.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_filter.h"
 
@@ -64,11 +65,13 @@ class SiteCatalogue {
  public:
   // dataFolder holds the data file and its backups; a trailing '/' is added.
   explicit SiteCatalogue(std::string dataFolder);
+  // The shown rows move along, referring to the moved site list.
+  SiteCatalogue(SiteCatalogue&& other);
 
   LineList& SiteList() { return siteList_; }
   const LineList& SiteList() const { return siteList_; }
-  LineList& ShownList() { return shownList_; }
-  const LineList& ShownList() const { return shownList_; }
+  ShownSites& ShownList() { return shownList_; }
+  const ShownSites& ShownList() const { return shownList_; }
   CategoryTree& Tree() { return tree_; }
   const CategoryTree& Tree() const { return tree_; }
 
@@ -119,7 +122,7 @@ class SiteCatalogue {
   std::string dataFolder_;
   std::string dataFileName_;
   LineList siteList_;
-  LineList shownList_;
+  ShownSites shownList_{siteList_};
   CategoryTree tree_;
   std::string masterID_;
   std::string masterPass_;

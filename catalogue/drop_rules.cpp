@@ -26,9 +26,10 @@ bool CategoryDropAccepted(const CategoryTree& tree, DragSource source, const Tre
   return false;
 }
 
-bool DropSiteOnEntry(LineList& sites, const LineList& shown, long long shownRow, const TreeEntry* target) {
-  if (!target || shownRow < 0 || shownRow >= shown.Count()) return false;
-  MoveSiteToEntry(sites, SiteFromLine(shown.Get(shownRow)), target->name);
+bool DropSiteOnEntry(LineList& sites, const ShownSites& shown, long long shownRow, const TreeEntry* target) {
+  const std::string* line = shown.Find(shownRow);
+  if (!target || !line) return false;
+  MoveSiteToEntry(sites, SiteFromLine(*line), target->name);
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "catalogue/category_tree.h"
 #include "catalogue/line_list.h"
+#include "catalogue/shown_sites.h"
 
 namespace morvane {
 
@@ -17,6 +18,6 @@ bool CategoryDropAccepted(const CategoryTree& tree, DragSource source, const Tre
 // The site of row shownRow of the shown list takes the category the target
 // entry stands for, in its place in the site list. False when there is no
 // such row or no target.
-bool DropSiteOnEntry(LineList& sites, const LineList& shown, long long shownRow, const TreeEntry* target);
+bool DropSiteOnEntry(LineList& sites, const ShownSites& shown, long long shownRow, const TreeEntry* target);
 
 }  // namespace morvane

@@ -33,10 +33,12 @@ const std::string& LineList::Get(long long i) const {
 
 void LineList::Put(long long i, std::string s) {
   CheckIndex(i);
+  ++revision_;
   lines_[i] = std::move(s);
 }
 
 long long LineList::Add(std::string s) {
+  ++revision_;
   Grow();
   lines_.push_back(std::move(s));
   return Count() - 1;
@@ -44,22 +46,26 @@ long long LineList::Add(std::string s) {
 
 void LineList::Insert(long long i, std::string s) {
   if (i < 0 || i > Count()) Error();
+  ++revision_;
   Grow();
   lines_.insert(lines_.begin() + i, std::move(s));
 }
 
 void LineList::Delete(long long i) {
   CheckIndex(i);
+  ++revision_;
   lines_.erase(lines_.begin() + i);
 }
 
 void LineList::Exchange(long long i, long long j) {
   CheckIndex(i);
   CheckIndex(j);
+  ++revision_;
   std::swap(lines_[i], lines_[j]);
 }
 
 void LineList::Clear() {
+  ++revision_;
   lines_.clear();
   lines_.shrink_to_fit();
   capacity_ = 0;
@@ -67,6 +73,7 @@ void LineList::Clear() {
 
 void LineList::SetCount(long long n) {
   if (n < 0 || n > kMaxCapacity) Error();
+  ++revision_;
   if (n > capacity_) capacity_ = n;
   lines_.resize(n);
 }
@@ -205,6 +212,7 @@ void LineList::QuickSort(long long l, long long r, const Compare& compare, int d
 }
 
 void LineList::CustomSort(const Compare& compare) {
+  ++revision_;
   if (Count() <= 1) return;
   int depth = 0;
   for (long long n = Count(); n > 1; n >>= 1) depth += 2;

@@ -1,6 +1,7 @@
 #pragma once
 // A plain list of CP932 lines: the site list, the shown list, the tree's text
 // form, the settings' name=value lines and the page link list.
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <stdexcept>
@@ -58,6 +59,9 @@ class LineList {
 
   // For loops over the lines without index checks.
   const std::vector<std::string>& Lines() const { return lines_; }
+  // Counts every change of the lines: a list that refers to them by index
+  // can tell that it no longer names the lines it was made from.
+  std::uint64_t Revision() const { return revision_; }
 
  private:
   void CheckIndex(long long i) const;
@@ -66,7 +70,8 @@ class LineList {
 
   std::string separator_;
   std::vector<std::string> lines_;
-  long long capacity_ = 0;  // the list's own slot count (grows by 32); storage itself grows geometrically
+  long long capacity_ = 0;
+  std::uint64_t revision_ = 0;  // the list's own slot count (grows by 32); storage itself grows geometrically
 };
 
 // Byte-wise comparison: negative, zero or positive.

@@ -1,5 +1,6 @@
 #include "catalogue/site_record.h"
 
+#include "catalogue/shown_sites.h"
 #include "catalogue/site_filter.h"
 #include "util/cp932.h"
 #include "util/scrambler.h"
@@ -119,19 +120,30 @@ void BuildShownList(const LineList& sites, LineList& shown, std::string_view ent
 }
 
 long long BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter) {
+  ShownSites rows(sites);
+  const long long inEntry = BuildShownList(rows, entryName, filter);
   shown.Clear();
+  // The line is re-formatted as the list shows it.
+  for (const std::uint32_t i : rows.Rows()) shown.Add(NormalisedSiteLine(sites.Lines()[i]));
+  return inEntry;
+}
+
+long long BuildShownList(ShownSites& shown, std::string_view entryName, const SiteFilter& filter) {
+  const std::vector<std::string>& lines = shown.Sites().Lines();
+  std::vector<std::uint32_t> rows;
   long long inEntry = 0;
   const bool all = entryName == AllSitesEntryName();
   const bool uncategorised = entryName == UncategorisedEntryName();
-  for (const std::string& line : sites.Lines()) {
-    // Only the category decides; the line is re-formatted as the list shows it.
-    std::string_view rest = line;
-    for (int i = 0; i < 2; ++i) CutToken(rest, "\t");
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    // Only the category decides.
+    std::string_view rest = lines[i];
+    for (int f = 0; f < 2; ++f) CutToken(rest, "\t");
     const std::string_view category = CutToken(rest, "\t");
     if (!all && category != entryName && !(category.empty() && uncategorised)) continue;
     ++inEntry;
-    if (filter.Matches(line)) shown.Add(NormalisedSiteLine(line));
+    if (filter.Matches(lines[i])) rows.push_back(static_cast<std::uint32_t>(i));
   }
+  shown.Assign(std::move(rows));
   return inEntry;
 }
 

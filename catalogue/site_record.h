@@ -58,6 +58,9 @@ void BuildShownList(const LineList& sites, LineList& shown, std::string_view ent
 // sites the entry has, filtered or not.
 class SiteFilter;
 long long BuildShownList(const LineList& sites, LineList& shown, std::string_view entryName, const SiteFilter& filter);
+// The same as rows that refer to the lines of the site list shown is made for.
+class ShownSites;
+long long BuildShownList(ShownSites& shown, std::string_view entryName, const SiteFilter& filter);
 
 // The two system entries of the category tree, in CP932.
 const std::string& AllSitesEntryName();       // "すべてのサイト"

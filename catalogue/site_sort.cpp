@@ -1,6 +1,7 @@
 #include "catalogue/site_sort.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -52,23 +53,47 @@ int NaturalCompare(std::string_view a, std::string_view b) {
   return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
 }
 
-void SortSiteLines(LineList& lines, int column, bool descending) {
-  if (column < 1 || column > 6) return;
-  const long long n = lines.Count();
+namespace {
+
+// Sorts rows (indexes into lines) by the column of the lines they name.
+void SortRows(const LineList& lines, std::vector<std::uint32_t>& rows, int column, bool descending) {
+  const std::vector<std::string>& all = lines.Lines();
   // Each key is folded once; the sort then compares the folded keys.
-  std::vector<std::u16string> keys(static_cast<std::size_t>(n));
-  for (long long i = 0; i < n; ++i) keys[static_cast<std::size_t>(i)] = FoldForMatching(Field(lines.Get(i), column));
-  std::vector<std::size_t> order(static_cast<std::size_t>(n));
+  std::vector<std::u16string> keys(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) keys[i] = FoldForMatching(Field(all[rows[i]], column));
+  std::vector<std::size_t> order(rows.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
     int c = NaturalCompareFolded(keys[x], keys[y]);
-    if (c == 0) c = Field(lines.Get(static_cast<long long>(x)), column).compare(Field(lines.Get(static_cast<long long>(y)), column));
+    if (c == 0) c = Field(all[rows[x]], column).compare(Field(all[rows[y]], column));
     return descending ? c > 0 : c < 0;
   });
+  std::vector<std::uint32_t> sorted(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) sorted[i] = rows[order[i]];
+  rows = std::move(sorted);
+}
+
+bool IsSortColumn(int column) { return column >= 1 && column <= 6; }
+
+}  // namespace
+
+void SortSiteLines(LineList& lines, int column, bool descending) {
+  if (!IsSortColumn(column)) return;
+  std::vector<std::uint32_t> rows(static_cast<std::size_t>(lines.Count()));
+  std::iota(rows.begin(), rows.end(), std::uint32_t{0});
+  SortRows(lines, rows, column, descending);
   std::vector<std::string> sorted;
-  sorted.reserve(order.size());
-  for (std::size_t i : order) sorted.push_back(lines.Get(static_cast<long long>(i)));
-  for (long long i = 0; i < n; ++i) lines.Put(i, std::move(sorted[static_cast<std::size_t>(i)]));
+  sorted.reserve(rows.size());
+  for (const std::uint32_t i : rows) sorted.push_back(lines.Get(i));
+  for (std::size_t i = 0; i < rows.size(); ++i) lines.Put(static_cast<long long>(i), std::move(sorted[i]));
+}
+
+void SortSiteLines(ShownSites& shown, int column, bool descending) {
+  // Rows made before the site list changed may name lines it no longer has.
+  if (!IsSortColumn(column) || !shown.Current()) return;
+  std::vector<std::uint32_t> rows = shown.Rows();
+  SortRows(shown.Sites(), rows, column, descending);
+  shown.Assign(std::move(rows));
 }
 
 }  // namespace morvane

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "catalogue/line_list.h"
+#include "catalogue/shown_sites.h"
 
 namespace morvane {
 
@@ -18,5 +19,7 @@ int NaturalCompare(std::string_view a, std::string_view b);
 // 4 date, 5 analysis URL, 6 login ID); lines that compare equal keep their
 // order. Other columns leave the lines as they are.
 void SortSiteLines(LineList& lines, int column, bool descending);
+// The same over the rows of the shown list; the site list keeps its order.
+void SortSiteLines(ShownSites& shown, int column, bool descending);
 
 }  // namespace morvane
