@@ -91,6 +91,7 @@ void TForm1::BuildLayout() {
   Splitter2.pack2(Panel1, /*resize=*/true, /*shrink=*/false);
   Splitter2.set_position(kDesignedTreeWidth);
   statusContext_ = StatusBar1.get_context_id("status");
+  windowStatusContext_ = StatusBar1.get_context_id("window");
   StatusBar1.set_margin_top(0);
   StatusBar1.set_margin_bottom(0);
 
@@ -209,7 +210,14 @@ void TForm1::ShowSelectedEntry() {
 
 void TForm1::SetStatusText(std::string_view cp932) {
   StatusBar1.remove_all_messages(statusContext_);
-  StatusBar1.push(Cp932ToUtf8(cp932), statusContext_);
+  if (!cp932.empty()) StatusBar1.push(Cp932ToUtf8(cp932), statusContext_);
+}
+
+void TForm1::ShowWindowStatus(std::string_view cp932) {
+  // Over whatever the frame shows now: the newest message is the one in view.
+  StatusBar1.remove_all_messages(statusContext_);
+  StatusBar1.remove_all_messages(windowStatusContext_);
+  StatusBar1.push(Cp932ToUtf8(cp932), windowStatusContext_);
 }
 
 std::string TForm1::StatusText() const {

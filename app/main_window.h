@@ -106,8 +106,11 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // runs again: the change is then saved within a second.
   void CatalogueChanged();
   const AutosaveRunner& Autosave() const { return *autosave_; }
-  // The status line the browser frame and the window write to.
+  // The status line. The browser frame's texts come and go; an empty one
+  // uncovers the window's own last message (a login's outcome, the filter's
+  // count), which stays until the window has another.
   void SetStatusText(std::string_view cp932) override;
+  void ShowWindowStatus(std::string_view cp932);
 
   SiteCatalogue& Catalogue() { return catalogue_; }
   SettingsFile& IniFile() { return *IniFile_; }
@@ -159,6 +162,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
 
   std::unique_ptr<AutosaveRunner> autosave_;
   guint statusContext_ = 0;
+  guint windowStatusContext_ = 0;
   WindowPlacement placement_;
   std::unique_ptr<WindowPlacement> siteDialogPlacement_;
   TForm2* Form2_ = nullptr;

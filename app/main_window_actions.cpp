@@ -144,7 +144,7 @@ void TForm1::lvSiteListDblClick() {
   const LoginResult result =
       siteLogin_->Run(LoginRequestFor(site, catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL()));
   const std::string text = LoginStatusText(result);
-  if (!text.empty()) SetStatusText(text);
+  if (!text.empty()) ShowWindowStatus(text);
 }
 
 std::string TForm1::ServiceURL() const {

@@ -104,6 +104,7 @@ TEST_F(LoginTest, LogsInWithTheSitesOwnLoginOrTheMastersEachFallingBackByItself)
   EXPECT_EQ(LastPost(), "back=%2Fsite%2Fown&catname_d=own-1&pw_d=secret");
   // The page is opened once more and shows the site as a logged-in user sees it.
   EXPECT_TRUE(PumpUntil([this] { return PageHas("ログイン中: own-1") && !W().frBrowserBase1().BusyState(); }));
+  EXPECT_EQ(W().StatusText(), J(kDone));  // that page's completion leaves the outcome in view
 
   // The new-site defaults come from that page.
   forms_.steps.push_back([](Gtk::Dialog& d) { d.response(Gtk::RESPONSE_CANCEL); });
