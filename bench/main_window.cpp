@@ -119,21 +119,13 @@ void BM_CloseWithSave(benchmark::State& state) {
     Pump();
   }
 }
-BENCHMARK(BM_CloseWithSave)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
-BENCHMARK(BM_StartToFirstPaint)
-    ->Arg(0)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
+// Three real-time runs on each catalogue size.
+void AtEverySize(benchmark::internal::Benchmark* b) {
+  for (int sites : {10000, 100000, 1000000}) b->Arg(sites);
+  b->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+}
+BENCHMARK(BM_CloseWithSave)->Apply(AtEverySize);
+BENCHMARK(BM_StartToFirstPaint)->Arg(0)->Apply(AtEverySize);
 
 class OpenWindow {
  public:
