@@ -48,7 +48,8 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site) {
   LoginCheckRow row;
   row.siteName = site.SiteName;
   row.accessURL = site.AccessURL;
-  const SiteLoginRequest request = LoginRequestFor(site, masterID_, masterPass_, serviceURL_);
+  SiteLoginRequest request = LoginRequestFor(site, masterID_, masterPass_, serviceURL_);
+  request.reopenAfterLogin = false;
   row.loginID = request.loginID;
   row.idSource = !site.LoginID.empty() ? LoginIDSource::Site
                  : !masterID_.empty()  ? LoginIDSource::Master

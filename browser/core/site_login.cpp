@@ -116,7 +116,7 @@ class SiteLogin::Attempt {
     const bool confirmed = LoggedIn();
     if (Superseded()) return Gone();
     if (confirmed) {
-      frame_.NavigateTo(request_.accessURL, false);
+      if (request_.reopenAfterLogin) frame_.NavigateTo(request_.accessURL, false);
       return Succeeded();
     }
     return Failed(frame_.HasField(kIDField) ? LoginFailure::Refused : LoginFailure::NotConfirmed);

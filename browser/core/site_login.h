@@ -18,6 +18,9 @@ struct SiteLoginRequest {
   std::string loginID;     // after the fall-back on the master login
   std::string password;
   std::string serviceURL;  // pages on its host count as the service's own too
+  // After a login the site's page is opened once more, as a logged-in user
+  // sees it; a check nobody looks at goes without.
+  bool reopenAfterLogin = true;
 };
 
 // The site's own ID and password, each falling back on the master login by itself.
