@@ -23,8 +23,8 @@ HiddenBrowser::HiddenBrowser(MessagePump& pump) : engine_(std::string()), pump_(
 }
 
 bool HiddenBrowser::Forget() {
-  // The last page's load ends on its own within moments of the login; a
-  // stop in those moments would leave the view busy for seconds.
+  // Whatever the last page still loads may finish (it takes moments): the
+  // engine stays busy for seconds after a stop just as a load starts.
   pump_.AwaitUntil([this] { return !engine_.Busy(); }, kSettleMilliseconds);
   // Nothing of the last page may run on and store anything after the clear.
   if (!frame_.NavigateTo("about:blank", true)) return false;
