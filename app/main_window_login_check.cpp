@@ -1,6 +1,7 @@
 // The login check of a category's sites or of the selected site: each site
-// logs in as on a double-click, but in a hidden browser of its own, and the
-// report takes the browser tab's place once all are done (or stopped).
+// logs in as on a double-click, but in a hidden browser that shares nothing
+// with the user's, and the report takes the browser tab's place once all are
+// done (or stopped).
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "browser/core/login_check.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "browser/gtk/hidden_browser.h"
+#include "catalogue/shown_sites.h"
+#include "catalogue/site_filter.h"
 #include "catalogue/site_record.h"
 
 namespace morvane {
@@ -17,11 +20,12 @@ namespace morvane {
 void TForm1::miCheckCategoryLoginClick() {
   const TreeEntry* entry = catalogue_.Tree().Selected();
   if (!entry) return;
-  // Every site of the entry, whatever the filter box hides.
-  LineList lines;
-  BuildShownList(catalogue_.SiteList(), lines, entry->name);
+  // Every site of the entry, whatever the filter box hides, read straight
+  // from its line.
+  ShownSites rows(catalogue_.SiteList());
+  BuildShownList(rows, entry->name, SiteFilter());
   std::vector<SiteRecord> sites;
-  for (const std::string& line : lines.Lines()) sites.push_back(SiteFromLine(line));
+  for (long long row = 0; row < rows.Count(); ++row) sites.push_back(SiteFromLine(rows.Get(row)));
   CheckLogins(std::move(sites));
 }
 

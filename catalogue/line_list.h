@@ -70,8 +70,8 @@ class LineList {
 
   std::string separator_;
   std::vector<std::string> lines_;
-  long long capacity_ = 0;
-  std::uint64_t revision_ = 0;  // the list's own slot count (grows by 32); storage itself grows geometrically
+  long long capacity_ = 0;  // the list's own slot count (grows by 32); storage itself grows geometrically
+  std::uint64_t revision_ = 0;
 };
 
 // Byte-wise comparison: negative, zero or positive.
