@@ -199,6 +199,7 @@ void TForm1::AfterLoad(const SiteDataLoadResult& result) {
 void TForm1::ShowEntry(std::string_view entryName) {
   catalogue_.ShowEntry(entryName);
   lvSiteList.Refresh();
+  if (shownCountInView_) ShowShownCount();
 }
 
 void TForm1::CatalogueChanged() { autosave_->Changed(); }
@@ -218,6 +219,12 @@ void TForm1::ShowWindowStatus(std::string_view cp932) {
   StatusBar1.remove_all_messages(statusContext_);
   StatusBar1.remove_all_messages(windowStatusContext_);
   StatusBar1.push(Cp932ToUtf8(cp932), windowStatusContext_);
+  shownCountInView_ = false;
+}
+
+void TForm1::ShowShownCount() {
+  ShowWindowStatus(std::to_string(catalogue_.ShownList().Count()) + " / " + std::to_string(catalogue_.ShownEntryTotal()));
+  shownCountInView_ = true;
 }
 
 std::string TForm1::StatusText() const {

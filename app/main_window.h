@@ -111,6 +111,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // count), which stays until the window has another.
   void SetStatusText(std::string_view cp932) override;
   void ShowWindowStatus(std::string_view cp932);
+  // "shown / total" of the list; once shown, kept true as the list changes.
+  void ShowShownCount();
 
   SiteCatalogue& Catalogue() { return catalogue_; }
   SettingsFile& IniFile() { return *IniFile_; }
@@ -163,6 +165,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::unique_ptr<AutosaveRunner> autosave_;
   guint statusContext_ = 0;
   guint windowStatusContext_ = 0;
+  bool shownCountInView_ = false;
   WindowPlacement placement_;
   std::unique_ptr<WindowPlacement> siteDialogPlacement_;
   TForm2* Form2_ = nullptr;

@@ -35,7 +35,7 @@ void TForm1::ConnectFilter() {
 void TForm1::edFilterChange() {
   catalogue_.SetShownFilter(SiteFilter(Utf8ToCp932(edFilter.get_text().raw())));
   ReshowKeepingSelection();
-  ShowWindowStatus(std::to_string(catalogue_.ShownList().Count()) + " / " + std::to_string(catalogue_.ShownEntryTotal()));
+  ShowShownCount();
 }
 
 void TForm1::lvSiteListColumnClick(int column) {

@@ -99,6 +99,10 @@ TEST_F(FindTest, KeysFocusAndClearTheBoxKeepingTheSelectedSite) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"alpha", "beta", "Alphabet"}));
   EXPECT_EQ(W().lvSiteList.SelectedRow(), 2);
   EXPECT_EQ(W().StatusText(), "3 / 3");
+  // The count follows the list to another entry.
+  W().Catalogue().Tree().AddCategory(J("空"));
+  W().ShowEntry(J("空"));
+  EXPECT_EQ(W().StatusText(), "0 / 0");
 }
 
 // Not a check: with MORVANE_LIST_SCREENSHOT=<file.png> set, leaves a picture
