@@ -112,7 +112,7 @@ TreeEntry* CategoryTreeView::EntryAt(const Gtk::TreeModel::Path& path) const {
 }
 
 Gtk::TreeModel::Path CategoryTreeView::SelectedPath() const {
-  const auto rows = const_cast<Gtk::TreeView&>(view_).get_selection()->get_selected_rows();
+  const auto rows = const_cast<NamedTreeView&>(view_).get_selection()->get_selected_rows();
   return rows.empty() ? Gtk::TreeModel::Path() : rows.front();
 }
 

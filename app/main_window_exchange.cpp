@@ -64,7 +64,7 @@ void TForm1::tbImportCSVClick() {
   const std::optional<std::string> bytes =
       ReadChosen("CSVファイルから読み込む", kCsvFilters, std::size(kCsvFilters));
   if (!bytes) return;
-  const CsvSites read = ParseSitesCsv(*bytes);
+  CsvSites read = ParseSitesCsv(*bytes);
   std::string question = Count(static_cast<long long>(read.sites.size())) + "のサイトを読み込みます。";
   if (!read.problems.empty()) {
     question += "\r\n読み込めない行: " + Count(static_cast<long long>(read.problems.size()));
@@ -77,7 +77,7 @@ void TForm1::tbImportCSVClick() {
   }
   // Same URL: the file's site replaces the catalogue's, as an import does.
   if (AskDeclined(question + "\r\n\r\n同じURLのサイトは上書きされます。よろしいですか？")) return;
-  const SiteMergeCount count = MergeSites(catalogue_.SiteList(), catalogue_.Tree(), read.sites, true);
+  const SiteMergeCount count = MergeSites(catalogue_.SiteList(), catalogue_.Tree(), std::move(read.sites), true);
   AfterSitesMerged();
   Dialogs().ShowMessage(Count(count.added) + "を追加、" + Count(count.updated) + "を更新しました");
 }

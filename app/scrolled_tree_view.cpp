@@ -2,9 +2,24 @@
 
 #include <gtk/gtk.h>
 
+#include <utility>
+
 #include "app/accessible_names.h"
 
 namespace morvane {
+
+NamedTreeView::NamedTreeView() : Glib::ObjectBase("MorvaneNamedTreeView"), Gtk::TreeView() {}
+
+void NamedTreeView::SetAccessibleName(const Glib::ustring& name) {
+  name_ = name;
+  if (accessibleMade_) morvane::SetAccessibleName(*this, name_);
+}
+
+Glib::RefPtr<Atk::Object> NamedTreeView::get_accessible_vfunc() {
+  Glib::RefPtr<Atk::Object> accessible = Gtk::TreeView::get_accessible_vfunc();
+  if (accessible && !std::exchange(accessibleMade_, true) && !name_.empty()) accessible->set_name(name_);
+  return accessible;
+}
 
 ScrolledTreeView::ScrolledTreeView() {
   set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
@@ -12,7 +27,7 @@ ScrolledTreeView::ScrolledTreeView() {
   add(view_);
 }
 
-void ScrolledTreeView::SetAccessibleName(const Glib::ustring& name) { morvane::SetAccessibleName(view_, name); }
+void ScrolledTreeView::SetAccessibleName(const Glib::ustring& name) { view_.SetAccessibleName(name); }
 
 bool ScrolledTreeView::RowCentreOnScreen(const Gtk::TreeModel::Path& path, int& x, int& y) {
   Gtk::TreeViewColumn* column = view_.get_column(0);

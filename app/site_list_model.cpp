@@ -22,7 +22,34 @@ Glib::RefPtr<SiteListModel> SiteListModel::create(const ShownSites* lines) {
 }
 
 SiteListModel::SiteListModel(const ShownSites* lines)
-    : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Gtk::TreeDragSource(), Glib::Object(), lines_(lines) {}
+    : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Gtk::TreeDragSource(), Glib::Object(), lines_(lines) {
+  Live().push_back(this);
+  // The view calls these once per row whenever it takes the model on: with
+  // a million rows the way through the C++ wrappers (a look-up of the
+  // wrapper object per call) cost half a second. Nothing is kept per row,
+  // so there is nothing to reference; the next row is found directly.
+  auto* iface = static_cast<GtkTreeModelIface*>(g_type_interface_peek(G_OBJECT_GET_CLASS(Glib::Object::gobj()), GTK_TYPE_TREE_MODEL));
+  iface->ref_node = nullptr;
+  iface->unref_node = nullptr;
+  iface->iter_next = &SiteListModel::NextRow;
+}
+
+SiteListModel::~SiteListModel() { std::erase(Live(), this); }
+
+std::vector<SiteListModel*>& SiteListModel::Live() {
+  static std::vector<SiteListModel*> models;
+  return models;
+}
+
+gboolean SiteListModel::NextRow(GtkTreeModel* model, GtkTreeIter* iter) {
+  for (const SiteListModel* self : Live()) {
+    if (GTK_TREE_MODEL(self->Glib::Object::gobj()) != model) continue;
+    const int row = self->RowOf(iter);
+    return self->MakeIter(row < 0 ? -1 : row + 1, iter);
+  }
+  iter->stamp = 0;
+  return FALSE;
+}
 
 std::vector<std::size_t> SiteListModel::KeysOfLines(int count) const {
   std::vector<std::size_t> keys(static_cast<std::size_t>(count), 0);
@@ -114,8 +141,9 @@ void SiteListModel::get_value_vfunc(const iterator& iter, int column, Glib::Valu
   g_value_set_string(value.gobj(), CellsOf(row)[column].c_str());
 }
 
-bool SiteListModel::MakeIter(int row, iterator& iter) const {
-  GtkTreeIter* it = iter.gobj();
+bool SiteListModel::MakeIter(int row, iterator& iter) const { return MakeIter(row, iter.gobj()); }
+
+bool SiteListModel::MakeIter(int row, GtkTreeIter* it) const {
   if (row < 0 || row >= count_) {
     it->stamp = 0;
     return false;
@@ -127,8 +155,9 @@ bool SiteListModel::MakeIter(int row, iterator& iter) const {
   return true;
 }
 
-int SiteListModel::RowOf(const iterator& iter) const {
-  const GtkTreeIter* it = iter.gobj();
+int SiteListModel::RowOf(const iterator& iter) const { return RowOf(iter.gobj()); }
+
+int SiteListModel::RowOf(const GtkTreeIter* it) const {
   if (!it || it->stamp != stamp_) return -1;
   const int row = GPOINTER_TO_INT(it->user_data);
   return row < count_ ? row : -1;

@@ -24,6 +24,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   static constexpr int kColumns = 8;
 
   static Glib::RefPtr<SiteListModel> create(const ShownSites* lines);
+  ~SiteListModel() override;
 
   // Rows the view knows about; changed only through Follow, which tells the view.
   int RowCount() const { return count_; }
@@ -70,7 +71,11 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
 
  private:
   bool MakeIter(int row, iterator& iter) const;
+  bool MakeIter(int row, GtkTreeIter* iter) const;
   int RowOf(const iterator& iter) const;  // -1 for a foreign or stale iterator
+  int RowOf(const GtkTreeIter* iter) const;
+  static std::vector<SiteListModel*>& Live();
+  static gboolean NextRow(GtkTreeModel* model, GtkTreeIter* iter);
   const std::array<Glib::ustring, kColumns>& CellsOf(int row) const;
 
   std::vector<std::size_t> KeysOfLines(int count) const;

@@ -111,7 +111,7 @@ void SiteListView::SetupColumns(std::string_view columnList) {
 
 std::vector<SiteListView::ColumnLook> SiteListView::Columns() const {
   std::vector<ColumnLook> looks;
-  for (const Gtk::TreeViewColumn* column : const_cast<Gtk::TreeView&>(view_).get_columns())
+  for (const Gtk::TreeViewColumn* column : const_cast<NamedTreeView&>(view_).get_columns())
     looks.push_back({column->get_title().raw(), column->get_fixed_width()});
   return looks;
 }
@@ -156,7 +156,7 @@ void SiteListView::KeepSelectionVisible() {
 
 bool SiteListView::VisibleRows(int& first, int& last) const {
   Gtk::TreeModel::Path start, end;
-  if (!const_cast<Gtk::TreeView&>(view_).get_visible_range(start, end) || start.empty() || end.empty())
+  if (!const_cast<NamedTreeView&>(view_).get_visible_range(start, end) || start.empty() || end.empty())
     return false;
   first = start[0];
   last = end[0];
@@ -164,7 +164,7 @@ bool SiteListView::VisibleRows(int& first, int& last) const {
 }
 
 int SiteListView::SelectedRow() const {
-  const auto rows = const_cast<Gtk::TreeView&>(view_).get_selection()->get_selected_rows();
+  const auto rows = const_cast<NamedTreeView&>(view_).get_selection()->get_selected_rows();
   return rows.empty() || rows.front().empty() ? -1 : rows.front()[0];
 }
 

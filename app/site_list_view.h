@@ -26,7 +26,7 @@ class SiteListView : public ScrolledTreeView {
     int width;
   };
   std::vector<ColumnLook> Columns() const;
-  bool FixedRowHeights() const { return const_cast<Gtk::TreeView&>(view_).get_fixed_height_mode(); }
+  bool FixedRowHeights() const { return const_cast<NamedTreeView&>(view_).get_fixed_height_mode(); }
 
   // Shows as many rows as the shown list has lines, painted again.
   void Refresh();

@@ -21,7 +21,9 @@ struct CsvRowProblem {
 };
 
 struct CsvSites {
-  std::vector<SiteRecord> sites;  // fields cleaned as the site dialog cleans them
+  // Site lines as FormatSiteLine writes them, fields cleaned as the site
+  // dialog cleans them.
+  std::vector<std::string> sites;
   std::vector<CsvRowProblem> problems;
 };
 

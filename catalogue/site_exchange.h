@@ -22,5 +22,8 @@ struct SiteMergeCount {
 // readers: one-line fields, a URL.
 SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector<SiteRecord>& incoming,
                           bool updateExisting);
+// The same for sites as FormatSiteLine writes them; the lines are moved in.
+SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming,
+                          bool updateExisting);
 
 }  // namespace morvane

@@ -25,12 +25,16 @@ ParsedSiteLine ParseSiteLine(std::string_view line) {
 SiteRecord SiteFromLine(std::string_view line) { return ParseSiteLine(line).record; }
 
 std::string FormatSiteLine(const SiteRecord& r) {
+  return FormatSiteFields({r.SiteName, r.SiteURL, r.Category, r.RegistDate, r.AccessURL, r.LoginID, r.LoginPass});
+}
+
+std::string FormatSiteFields(const std::array<std::string_view, 7>& fields) {
+  std::size_t size = 8 + 4 * fields[6].size();
+  for (std::size_t i = 0; i < 6; ++i) size += fields[i].size();
   std::string line;
-  line.reserve(r.SiteName.size() + r.SiteURL.size() + r.Category.size() + r.RegistDate.size() +
-               r.AccessURL.size() + r.LoginID.size() + 4 * r.LoginPass.size() + 8);
-  for (const std::string* field : {&r.SiteName, &r.SiteURL, &r.Category, &r.RegistDate, &r.AccessURL, &r.LoginID})
-    line.append(*field).push_back('\t');
-  line.append(ScrambleField(r.LoginPass, kSitePasswordKey));
+  line.reserve(size);
+  for (std::size_t i = 0; i < 6; ++i) line.append(fields[i]).push_back('\t');
+  AppendScrambledField(line, fields[6], kSitePasswordKey);
   return line;
 }
 
@@ -38,6 +42,11 @@ std::string_view SiteURLOfLine(std::string_view line) {
   std::string_view rest = line;
   CutToken(rest, "\t");
   return CutToken(rest, "\t");
+}
+
+std::string_view SiteCategoryOfLine(std::string_view line) {
+  for (int f = 0; f < 2; ++f) CutToken(line, "\t");
+  return CutToken(line, "\t");
 }
 
 std::array<std::string, 8> SiteRowCells(std::string_view line, long long row) {
@@ -136,9 +145,7 @@ long long BuildShownList(ShownSites& shown, std::string_view entryName, const Si
   const bool uncategorised = entryName == UncategorisedEntryName();
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // Only the category decides.
-    std::string_view rest = lines[i];
-    for (int f = 0; f < 2; ++f) CutToken(rest, "\t");
-    const std::string_view category = CutToken(rest, "\t");
+    const std::string_view category = SiteCategoryOfLine(lines[i]);
     if (!all && category != entryName && !(category.empty() && uncategorised)) continue;
     ++inEntry;
     if (filter.Matches(lines[i])) rows.push_back(static_cast<std::uint32_t>(i));

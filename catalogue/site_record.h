@@ -31,9 +31,13 @@ struct ParsedSiteLine {
 ParsedSiteLine ParseSiteLine(std::string_view line);
 SiteRecord SiteFromLine(std::string_view line);  // ParseSiteLine without the leftover
 std::string FormatSiteLine(const SiteRecord& rec);
+// The same from the record's fields in their order, the password plain.
+std::string FormatSiteFields(const std::array<std::string_view, 7>& fields);
 
 // Only the URL field of a line, without unscrambling anything.
 std::string_view SiteURLOfLine(std::string_view line);
+// Only the category field of a line.
+std::string_view SiteCategoryOfLine(std::string_view line);
 
 // "No", the six shown fields and "*Password*"; row counts from 0.
 std::array<std::string, 8> SiteRowCells(std::string_view line, long long row);

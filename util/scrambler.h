@@ -15,6 +15,8 @@ std::string ScrambleText(std::string_view text, std::string_view key);
 // with "_" survives a round trip: ScrambleField always scrambles (empty stays
 // empty); UnscrambleField unscrambles a "_" field and takes any other as plain.
 std::string ScrambleField(std::string_view plain, std::string_view key);
+// ScrambleField appended to out.
+void AppendScrambledField(std::string& out, std::string_view plain, std::string_view key);
 std::string UnscrambleField(std::string_view stored, std::string_view key);
 
 // True when stored is exactly what ScrambleField writes for some text, so

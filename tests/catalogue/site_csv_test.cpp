@@ -33,26 +33,26 @@ TEST(SiteCsv, CatalogueToCsvAndBackGivesTheSameSites) {
   const CsvSites back = ParseSitesCsv(SitesToCsv(sites, true));
   EXPECT_TRUE(back.problems.empty());
   ASSERT_EQ(back.sites.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(back.sites[i], SiteFromLine(sites.Get(static_cast<long long>(i))));
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(back.sites[i], sites.Get(static_cast<long long>(i)));
 }
 
 TEST(SiteCsv, ReadsWhatOtherToolsWrite) {
   // No mark, LF rows, no header, a quoted line break, no password column.
   const CsvSites lf = ParseSitesCsv("\"two\nlines\",http://a/,,,,\nb,http://b/,cat,d,e,f\n");
   ASSERT_EQ(lf.sites.size(), 2u);
-  EXPECT_EQ(lf.sites[0].SiteName, "twolines");  // cleaned as the site dialog cleans
-  EXPECT_EQ(lf.sites[1].LoginID, "f");
+  EXPECT_EQ(SiteFromLine(lf.sites[0]).SiteName, "twolines");  // cleaned as the site dialog cleans
+  EXPECT_EQ(SiteFromLine(lf.sites[1]).LoginID, "f");
   EXPECT_TRUE(lf.problems.empty());
   // A spreadsheet on a Japanese system saves CP932 without a mark.
   const CsvSites cp932 = ParseSitesCsv(J("サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n表\t示,http://x/,,,,\r\n"));
   ASSERT_EQ(cp932.sites.size(), 1u);
-  EXPECT_EQ(cp932.sites[0].SiteName, J("表 示"));
+  EXPECT_EQ(SiteFromLine(cp932.sites[0]).SiteName, J("表 示"));
   // A field ending in half a double-byte character loses that half: stored,
   // it would swallow the tab after it and merge two fields.
   const CsvSites half = ParseSitesCsv("name\x85,http://h/\x81,cat,,,\r\n");
   ASSERT_EQ(half.sites.size(), 1u);
-  EXPECT_EQ(half.sites[0].SiteName, "name");
-  EXPECT_EQ(SiteFromLine(FormatSiteLine(half.sites[0])).SiteURL, "http://h/");
+  EXPECT_EQ(SiteFromLine(half.sites[0]).SiteName, "name");
+  EXPECT_EQ(SiteFromLine(half.sites[0]).SiteURL, "http://h/");
 }
 
 TEST(SiteCsv, BadRowsAreReportedByLineAndTheRestIsRead) {
@@ -67,9 +67,9 @@ TEST(SiteCsv, BadRowsAreReportedByLineAndTheRestIsRead) {
       "h,http://h/,,,,";               // 9 good, no final break
   const CsvSites read = ParseSitesCsv(text);
   ASSERT_EQ(read.sites.size(), 3u);
-  EXPECT_EQ(read.sites[0].SiteName, "a");
-  EXPECT_EQ(read.sites[1].SiteName, "dd");
-  EXPECT_EQ(read.sites[2].SiteName, "h");
+  EXPECT_EQ(SiteFromLine(read.sites[0]).SiteName, "a");
+  EXPECT_EQ(SiteFromLine(read.sites[1]).SiteName, "dd");
+  EXPECT_EQ(SiteFromLine(read.sites[2]).SiteName, "h");
   std::vector<long long> lines;
   for (const CsvRowProblem& p : read.problems) lines.push_back(p.line);
   EXPECT_EQ(lines, (std::vector<long long>{2, 3, 6, 7, 8}));
@@ -96,6 +96,12 @@ TEST(MergeSites, AddsOrUpdatesByUrlAndAddsMissingCategories) {
   EXPECT_EQ(sites.Count(), 2);
   EXPECT_EQ(SiteFromLine(sites.Get(0)).SiteName, "new");
   EXPECT_EQ(SiteFromLine(sites.Get(1)).SiteName, "b again");
+
+  // A URL twice among new sites: the later keeps the earlier's place.
+  LineList fresh;
+  MergeSites(fresh, tree, {Site("c", "http://c/"), Site("d", "http://d/"), Site("c again", "http://c/")}, true);
+  ASSERT_EQ(fresh.Count(), 2);
+  EXPECT_EQ(SiteFromLine(fresh.Get(0)).SiteName, "c again");
 }
 
 }  // namespace
