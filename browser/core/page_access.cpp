@@ -1,6 +1,6 @@
-// Reading and filling the shown page. The page scripts only report what the
-// document holds and act on one element; which element is chosen is decided
-// here.
+// Reading and filling the shown page. The page scripts report what the
+// document holds and act on one element; which element is clicked is decided
+// here, which field is filled by the script that fills it.
 #include <array>
 
 #include "browser/core/browser_frame.h"
@@ -86,33 +86,12 @@ void TfrBrowserBase::ShowHTML(std::string_view text) {
 
 bool TfrBrowserBase::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
                                    int passOver) {
-  if (!WaitForDocument(kDocumentMilliseconds)) return false;
-  const std::optional<PageValue> forms = CallPage(PageScript::Forms, {});
-  if (!forms || !forms->Items() || forms->Items()->empty()) return false;
-  if (name.empty()) return false;
-  const PageValue::List& formList = *forms->Items();
-  for (std::size_t f = 0; f < formList.size(); ++f) {
-    const PageValue::List* form = formList[f].Items();
-    if (!form || form->size() < 2 || !(*form)[1].Items()) continue;
-    if (!formName.empty()) {
-      const std::string* thisName = (*form)[0].Text();
-      if (!thisName || *thisName != formName) continue;
-    }
-    const PageValue::List& fields = *(*form)[1].Items();
-    for (std::size_t e = 0; e < fields.size(); ++e) {
-      const std::string* fieldName = fields[e].Text();
-      if (!fieldName || *fieldName != name) continue;
-      // The count passes over forms that hold the field, not fields.
-      if (--passOver >= 0) break;
-      const std::optional<PageValue> set =
-          CallPage(PageScript::SetField, {{"form", static_cast<double>(f)},
-                                          {"field", static_cast<double>(e)},
-                                          {"name", std::string(name)},
-                                          {"value", std::string(value)}});
-      if (set && set->Boolean() && *set->Boolean()) return true;
-    }
-  }
-  return false;
+  if (!WaitForDocument(kDocumentMilliseconds) || name.empty()) return false;
+  const std::optional<PageValue> set = CallPage(PageScript::SetField, {{"name", std::string(name)},
+                                                                       {"value", std::string(value)},
+                                                                       {"formName", std::string(formName)},
+                                                                       {"passOver", static_cast<double>(passOver)}});
+  return set && set->Boolean() && *set->Boolean();
 }
 
 std::vector<double> TfrBrowserBase::MatchingElements(std::string_view kind, std::string_view matchText, bool exact) {

@@ -32,7 +32,7 @@ enum class PageScript {
   Source,        // markup inside the root element, or null without one
   Selection,     // text of the selection, or null without a document
   Forms,         // [[form name|null, [field name|null, ...]], ...]
-  SetField,      // form, field, name, value -> true when set
+  SetField,      // name, value, formName ('' for any), passOver -> true when set
   FindElements,  // kind, byTag, match -> [[index, match value], ...]
   ClickElement,  // index, kind, byTag, match, expected -> true when clicked
 };

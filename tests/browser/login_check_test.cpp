@@ -36,6 +36,7 @@ class ScriptedBrowser : public PrivateBrowser {
         case PageScript::FindElements:
           return form ? L{L{0, SystemText("管理画面ログイン")}} : L{};
         case PageScript::SetField:
+          if (!form) return false;
           for (const PageArgument& a : args)
             if (a.name == "value") filled_.push_back(*a.value.Text());
           return true;

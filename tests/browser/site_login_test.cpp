@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "browser/core/service_address.h"
@@ -62,9 +63,12 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
           for (std::size_t i = 0; i < shown.captions.size(); ++i) found.push_back(L{static_cast<int>(i), shown.captions[i]});
           return found;
         }
-        case PageScript::SetField:
-          filled.emplace_back(*Arg(a, "name")->Text(), *Arg(a, "value")->Text());
+        case PageScript::SetField: {
+          const std::string& name = *Arg(a, "name")->Text();
+          if (std::find(shown.fields.begin(), shown.fields.end(), name) == shown.fields.end()) return false;
+          filled.emplace_back(name, *Arg(a, "value")->Text());
           return true;
+        }
         case PageScript::ClickElement:
           ++clicks;
           if (afterSubmit) Load(afterSubmit());
