@@ -42,9 +42,9 @@ LoginCheck::LoginCheck(std::vector<SiteRecord> sites, std::string masterID, std:
       masterID_(std::move(masterID)),
       masterPass_(std::move(masterPass)),
       serviceURL_(std::move(serviceURL)),
-      browsers_(std::move(browsers)) {}
+      newBrowser_(std::move(browsers)) {}
 
-LoginCheckRow LoginCheck::Check(const SiteRecord& site) {
+LoginCheckRow LoginCheck::Check(const SiteRecord& site, PrivateBrowser& browser) {
   LoginCheckRow row;
   row.siteName = site.SiteName;
   row.accessURL = site.AccessURL;
@@ -55,7 +55,6 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site) {
                  : !masterID_.empty()  ? LoginIDSource::Master
                                        : LoginIDSource::None;
   const auto start = std::chrono::steady_clock::now();
-  PrivateBrowser& browser = FreshBrowser();
   SiteLogin login(browser.Frame(), browser.Pump());
   row.result = login.Run(request);
   // A closing window ends every wait at once: the rest would only fail.
@@ -64,21 +63,23 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site) {
   return row;
 }
 
-PrivateBrowser& LoginCheck::FreshBrowser() {
-  if (!browser_ || !browser_->Forget()) {
-    browser_.reset();  // the old profile goes before the new one comes
-    browser_ = browsers_();
-  }
-  return *browser_;
+PrivateBrowser& LoginCheck::FreshBrowser(std::size_t index) {
+  std::unique_ptr<PrivateBrowser>& browser = browsers_[index % browsers_.size()];
+  if (browser && !browser->Forgotten()) browser.reset();  // the old profile goes before the new one comes
+  if (!browser) browser = newBrowser_();
+  return *browser;
 }
 
 void LoginCheck::Run(const Progress& progress) {
-  for (const SiteRecord& site : sites_) {
-    if (stopRequested_) break;
-    rows_.push_back(Check(site));
+  for (std::size_t index = 0; index < sites_.size() && !stopRequested_; ++index) {
+    PrivateBrowser& browser = FreshBrowser(index);
+    // The second browser starts while the first site logs in.
+    if (index == 0 && sites_.size() > 1) FreshBrowser(1).BeginForgetting();
+    rows_.push_back(Check(sites_[index], browser));
+    browser.BeginForgetting();
     if (progress) progress(rows_.size(), sites_.size());
   }
-  browser_.reset();
+  for (std::unique_ptr<PrivateBrowser>& browser : browsers_) browser.reset();
 }
 
 std::string LoginCheck::ReportPage() const {

@@ -1,9 +1,10 @@
 #pragma once
 // The login check of many sites: each site runs the same login sequence as a
 // double-click, one after another, in a private browser that shares nothing
-// with the user's browser and forgets everything between sites (no cookie of
-// the site before is left), and the outcomes become a report page. The sites
+// with the user's browser and has forgotten everything of the sites before
+// (no cookie of theirs is left), and the outcomes become a report page. The sites
 // are copies: nothing of the catalogue is changed.
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -25,9 +26,13 @@ class PrivateBrowser {
   virtual ~PrivateBrowser() = default;
   virtual TfrBrowserBase& Frame() = 0;
   virtual MessagePump& Pump() = 0;
-  // Leaves the page and forgets every cookie and stored item, so the next
-  // site starts as in a fresh profile; false when that could not be made sure.
-  virtual bool Forget() = 0;
+  // Starts leaving the page and forgetting every cookie and stored item, so
+  // the next site starts as in a fresh profile; returns at once. On a new
+  // browser it starts the engine.
+  virtual void BeginForgetting() = 0;
+  // Waits, processing events, until what BeginForgetting started has ended;
+  // false when the browser could not be made to forget.
+  virtual bool Forgotten() = 0;
 };
 using PrivateBrowserFactory = std::function<std::unique_ptr<PrivateBrowser>()>;
 
@@ -65,15 +70,16 @@ class LoginCheck {
   std::string ReportPage() const;
 
  private:
-  LoginCheckRow Check(const SiteRecord& site);
-  // The browser for the next site: the last one once it has forgotten that
-  // site (starting a browser costs far more than a login), else a new one.
-  PrivateBrowser& FreshBrowser();
+  LoginCheckRow Check(const SiteRecord& site, PrivateBrowser& browser);
+  // The browser for the site at index: of two browsers taking turns, the one
+  // that has forgotten its last site while the other logged in (starting a
+  // browser costs far more than a login); a new one if it could not forget.
+  PrivateBrowser& FreshBrowser(std::size_t index);
 
   std::vector<SiteRecord> sites_;
   std::string masterID_, masterPass_, serviceURL_;
-  PrivateBrowserFactory browsers_;
-  std::unique_ptr<PrivateBrowser> browser_;
+  PrivateBrowserFactory newBrowser_;
+  std::array<std::unique_ptr<PrivateBrowser>, 2> browsers_;
   std::vector<LoginCheckRow> rows_;
   bool stopRequested_ = false;
 };

@@ -1,16 +1,22 @@
 #include "browser/gtk/hidden_browser.h"
 
+#include <glibmm/main.h>
 #include <gtk/gtk.h>
 
 #include <memory>
-#include <optional>
 
 namespace morvane {
 namespace {
 
-// Clearing a profile in memory takes milliseconds; past this, start afresh.
-constexpr int kForgetMilliseconds = 5000;
+// Whatever the last page still loads may finish (it takes moments): the
+// engine stays busy for seconds after a stop just as a load starts.
 constexpr int kSettleMilliseconds = 1000;
+// Leaving the page and clearing a profile in memory take milliseconds; past
+// these, start afresh.
+constexpr int kLeaveMilliseconds = 5000;
+constexpr int kClearMilliseconds = 5000;
+constexpr int kTickMilliseconds = 5;
+constexpr char kBlank[] = "about:blank";
 
 }  // namespace
 
@@ -22,18 +28,48 @@ HiddenBrowser::HiddenBrowser(MessagePump& pump) : engine_(std::string()), pump_(
   window_.show_all();
 }
 
-bool HiddenBrowser::Forget() {
-  // Whatever the last page still loads may finish (it takes moments): the
-  // engine stays busy for seconds after a stop just as a load starts.
-  pump_.AwaitUntil([this] { return !engine_.Busy(); }, kSettleMilliseconds);
-  // Nothing of the last page may run on and store anything after the clear.
-  if (!frame_.NavigateTo("about:blank", true)) return false;
-  auto cleared = std::make_shared<std::optional<bool>>();
-  engine_.ForgetWebsiteData([cleared](bool done) { *cleared = done; });
-  return pump_.AwaitUntil([&cleared] { return cleared->has_value(); }, kForgetMilliseconds) && **cleared;
+// Runs from the main loop while the other browser logs in: settle, leave the
+// page (nothing of it may run on and store anything after the clear), clear.
+void HiddenBrowser::BeginForgetting() {
+  tick_.disconnect();
+  forgetting_ = std::make_shared<Forgetting>();
+  deadline_ = pump_.NowMilliseconds() + kSettleMilliseconds;
+  tick_ = Glib::signal_timeout().connect(sigc::mem_fun(*this, &HiddenBrowser::ForgetStep), kTickMilliseconds);
+}
+
+bool HiddenBrowser::ForgetStep() {
+  const long long now = pump_.NowMilliseconds();
+  Forgetting& state = *forgetting_;
+  if (state.step == Forgetting::Settling) {
+    if (engine_.Busy() && now < deadline_) return true;
+    engine_.Navigate(kBlank);
+    state.step = Forgetting::Leaving;
+    deadline_ = now + kLeaveMilliseconds;
+    return true;
+  }
+  if (engine_.Busy() || engine_.LocationURL() != kBlank) {
+    if (now < deadline_) return true;
+    state.step = Forgetting::Failed;
+    return false;
+  }
+  state.step = Forgetting::Clearing;
+  // The answer may come after this browser is gone: it holds only the state.
+  engine_.ForgetWebsiteData([shared = forgetting_](bool cleared) {
+    shared->step = cleared ? Forgetting::Done : Forgetting::Failed;
+  });
+  return false;
+}
+
+bool HiddenBrowser::Forgotten() {
+  if (!forgetting_) return false;
+  const std::shared_ptr<Forgetting> state = forgetting_;
+  pump_.AwaitUntil([&state] { return state->step == Forgetting::Done || state->step == Forgetting::Failed; },
+                   kSettleMilliseconds + kLeaveMilliseconds + kClearMilliseconds);
+  return state->step == Forgetting::Done;
 }
 
 HiddenBrowser::~HiddenBrowser() {
+  tick_.disconnect();
   frame_.CloseBrowser();
   gtk_container_remove(GTK_CONTAINER(window_.gobj()), engine_.Widget());
 }

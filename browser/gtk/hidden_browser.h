@@ -5,6 +5,9 @@
 // in a shown view). Its waits share the window's message pump, so they end
 // when the window closes.
 #include <gtkmm/offscreenwindow.h>
+#include <sigc++/connection.h>
+
+#include <memory>
 
 #include "browser/core/login_check.h"
 #include "browser/gtk/webkit_engine.h"
@@ -18,13 +21,22 @@ class HiddenBrowser final : public PrivateBrowser {
 
   TfrBrowserBase& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
-  bool Forget() override;
+  void BeginForgetting() override;
+  bool Forgotten() override;
 
  private:
+  struct Forgetting {
+    enum Step { Settling, Leaving, Clearing, Done, Failed } step = Settling;
+  };
+  bool ForgetStep();
+
   Gtk::OffscreenWindow window_;
   WebKitEngine engine_;
   MessagePump& pump_;
   TfrBrowserBase frame_;
+  std::shared_ptr<Forgetting> forgetting_;
+  long long deadline_ = 0;
+  sigc::connection tick_;
 };
 
 }  // namespace morvane

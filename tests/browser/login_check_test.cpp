@@ -50,11 +50,11 @@ class ScriptedBrowser : public PrivateBrowser {
   }
   TfrBrowserBase& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
-  bool Forget() override {
+  void BeginForgetting() override {
     ++forgets_;
     if (canForget_) loggedInAs_.clear();
-    return canForget_;
   }
+  bool Forgotten() override { return canForget_; }
 
  private:
   void Load(std::string url) {
@@ -110,26 +110,27 @@ class LoginCheckTest : public ::testing::Test {
 };
 
 TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
+  // Two browsers take turns: the third site is the first one's browser's next.
   LoginCheck check = Make({Site("good", "http://vexa.test/site/1", "taro", "secret"),
-                           Site("wrong", "http://vexa.test/site/2", "jiro", "bad"),  // would pass with taro's cookie
                            Site("master", "http://vexa.test/site/3", "", ""),
+                           Site("wrong", "http://vexa.test/site/2", "jiro", "bad"),  // would pass with taro's cookie
                            Site("down", "http://vexa.test/site/down", "saburo", "secret")});
   std::vector<std::size_t> progress;
   check.Run([&](std::size_t done, std::size_t total) {
     EXPECT_EQ(total, 4u);
     progress.push_back(done);
   });
-  EXPECT_EQ(browsers, 1);
-  EXPECT_EQ(forgets, 3);
+  EXPECT_EQ(browsers, 2);
+  EXPECT_EQ(forgets, 5);  // after each site, and the second browser's start
   EXPECT_EQ(progress, (std::vector<std::size_t>{1, 2, 3, 4}));
   const std::vector<LoginCheckRow>& rows = check.Rows();
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].result.outcome, LoginOutcome::Succeeded);
   EXPECT_EQ(rows[0].idSource, LoginIDSource::Site);
-  EXPECT_EQ(rows[1].result.failure, LoginFailure::Refused);
-  EXPECT_EQ(rows[2].result.outcome, LoginOutcome::Succeeded);
-  EXPECT_EQ(rows[2].idSource, LoginIDSource::Master);
-  EXPECT_EQ(rows[2].loginID, "master");
+  EXPECT_EQ(rows[1].result.outcome, LoginOutcome::Succeeded);
+  EXPECT_EQ(rows[1].idSource, LoginIDSource::Master);
+  EXPECT_EQ(rows[1].loginID, "master");
+  EXPECT_EQ(rows[2].result.failure, LoginFailure::Refused);
   EXPECT_EQ(rows[3].result.failure, LoginFailure::PageNotReached);
   EXPECT_FALSE(check.Stopped());
   const std::string page = check.ReportPage();
@@ -143,16 +144,16 @@ TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
   // replaced, so the wrong password still fails after a good login.
   canForget = false;
   browsers = 0;
-  LoginCheck noID = Make({Site("none", "http://vexa.test/site/4", "", ""),
-                          Site("good", "http://vexa.test/site/1", "taro", "secret"),
+  LoginCheck noID = Make({Site("good", "http://vexa.test/site/1", "taro", "secret"),
+                          Site("none", "http://vexa.test/site/4", "", ""),
                           Site("wrong", "http://vexa.test/site/2", "jiro", "bad")},
                          "", "");
   noID.Run(nullptr);
   ASSERT_EQ(noID.Rows().size(), 3u);
-  EXPECT_EQ(noID.Rows()[0].result.failure, LoginFailure::NoLoginID);
-  EXPECT_EQ(noID.Rows()[0].idSource, LoginIDSource::None);
+  EXPECT_EQ(noID.Rows()[1].result.failure, LoginFailure::NoLoginID);
+  EXPECT_EQ(noID.Rows()[1].idSource, LoginIDSource::None);
   EXPECT_EQ(noID.Rows()[2].result.failure, LoginFailure::Refused);
-  EXPECT_EQ(browsers, 3);
+  EXPECT_EQ(browsers, 4);  // the second one did not forget its start either
 }
 
 TEST_F(LoginCheckTest, StopEndsAfterTheSiteUnderWayAndTheReportSaysSo) {
