@@ -9,6 +9,7 @@
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
+#include "browser/core/login_check.h"
 #include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "navi/gtk/browser_navi.h"
@@ -63,6 +64,8 @@ TForm1::TForm1(MainWindowOptions options)
 }
 
 TForm1::~TForm1() {
+  warmExpiry_.disconnect();
+  warmBrowser_.reset();
   frBrowserBase1().SetStatusBar(nullptr);
   frBrowserBase1().CloseBrowser();
 }
@@ -154,6 +157,8 @@ void TForm1::ConnectViews() {
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckLoginClick)); });
   ftSiteCategory.miCheckCategoryLogin.signal_activate().connect(
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckCategoryLoginClick)); });
+  lvSiteList.miCheckLogin.signal_select().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
+  ftSiteCategory.miCheckCategoryLogin.signal_select().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
 }
 
 void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {

@@ -36,6 +36,7 @@ class TForm3;
 class SiteLogin;
 class TfrBrowserBase;
 class LoginCheckProgress;
+class PrivateBrowser;
 
 struct MainWindowOptions {
   DataPaths paths;         // data folder and settings file
@@ -158,6 +159,11 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::unique_ptr<SiteLogin> siteLogin_;
   void CheckLogins(std::vector<SiteRecord> sites);
   std::unique_ptr<LoginCheckProgress> loginCheckProgress_;
+  // Pointing at a login check's menu entry starts a private browser, so the
+  // check finds its engine running; unused, it goes after a while.
+  void WarmLoginCheck();
+  std::unique_ptr<PrivateBrowser> warmBrowser_;
+  sigc::connection warmExpiry_;
   // Shows the site dialog; on OK stores its site and shows the list again.
   void StoreFromSiteDialog();
   void SaveSettingsForClose();

@@ -2,6 +2,8 @@
 // logs in as on a double-click, but in a hidden browser that shares nothing
 // with the user's, and the report takes the browser tab's place once all are
 // done (or stopped).
+#include <glibmm/main.h>
+
 #include <memory>
 #include <vector>
 
@@ -41,8 +43,14 @@ void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
   // One check at a time; the progress window takes the input meanwhile.
   if (loginCheckProgress_) return;
   GlibMessagePump& pump = frBrowserBase1Widget->Pump();
+  warmExpiry_.disconnect();
   LoginCheck check(std::move(sites), catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL(),
-                   [&pump] { return std::make_unique<HiddenBrowser>(pump); });
+                   [this, &pump]() -> std::unique_ptr<PrivateBrowser> {
+                     // The warm browser has done nothing but start; it is taken once it has.
+                     if (warmBrowser_ && warmBrowser_->Forgotten()) return std::move(warmBrowser_);
+                     warmBrowser_.reset();
+                     return std::make_unique<HiddenBrowser>(pump);
+                   });
   loginCheckProgress_ = std::make_unique<LoginCheckProgress>(*this, [&check] { check.Stop(); });
   loginCheckProgress_->ShowDone(0, check.Total());
   check.Run([this](std::size_t done, std::size_t total) { loginCheckProgress_->ShowDone(done, total); });
@@ -50,6 +58,24 @@ void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
   if (pump.Terminating()) return;
   frBrowserBase1().ShowHTML(check.ReportPage());
   PageControl1.set_current_page(PageControl1.page_num(tsBrowser));
+}
+
+void TForm1::WarmLoginCheck() {
+  // Starting a browser's engine takes longer than a login; the user takes
+  // about as long to reach the entry, and memory is held only for a while.
+  constexpr unsigned kKeepSeconds = 30;
+  if (loginCheckProgress_) return;
+  if (!warmBrowser_) {
+    warmBrowser_ = std::make_unique<HiddenBrowser>(frBrowserBase1Widget->Pump());
+    warmBrowser_->BeginForgetting();
+  }
+  warmExpiry_.disconnect();
+  warmExpiry_ = Glib::signal_timeout().connect_seconds(
+      [this] {
+        warmBrowser_.reset();
+        return false;
+      },
+      kKeepSeconds);
 }
 
 }  // namespace morvane
