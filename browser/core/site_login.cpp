@@ -94,13 +94,15 @@ class SiteLogin::Attempt {
     if (Superseded()) return Gone();
     if (request_.loginID.empty()) return Failed(LoginFailure::NoLoginID);
     if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
-    const bool loggedIn = LoggedIn();
-    if (Superseded()) return Gone();
-    if (loggedIn) return Succeeded();
 
-    // Usually the form is there at once; only when it is not is it looked for.
+    // A page that holds the login form is not logged in, whatever it shows,
+    // so where the form is it is filled at once; only a page without it is
+    // looked at for the login, and then for a form a script builds later.
     if (!Fill()) {
       if (Superseded()) return Gone();
+      const bool loggedIn = LoggedIn();
+      if (Superseded()) return Gone();
+      if (loggedIn) return Succeeded();
       if (std::optional<LoginResult> noForm = WaitForLoginForm()) return *noForm;
       if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
       if (!Fill()) return Superseded() ? Gone() : Failed(LoginFailure::NoLoginForm);
@@ -146,8 +148,10 @@ class SiteLogin::Attempt {
     return Failed(LoginFailure::PageNotReached);
   }
 
+  // A newer attempt may take the browser over while the ID goes in: the
+  // password then stays out of its page.
   bool Fill() {
-    return frame_.SetFieldValue(kIDField, request_.loginID, "", 0) &&
+    return frame_.SetFieldValue(kIDField, request_.loginID, "", 0) && !Superseded() &&
            frame_.SetFieldValue(kPasswordField, request_.password, "", 0);
   }
 
