@@ -25,6 +25,7 @@ constexpr WindowSize kDesignedSize{725, 540};
 constexpr WindowSize kRoomySize{1100, 760};
 constexpr int kDesignedTreeWidth = 161;
 constexpr int kDesignedListHeight = 150;
+constexpr int kFirstListSharePercent = 40;
 // The panes never close: a splitter stops where a pane would be smaller.
 constexpr int kSmallestPane = 48;
 constexpr std::string_view kSiteListColumns =
@@ -53,6 +54,10 @@ TForm1::TForm1(MainWindowOptions options)
   const WindowSize first = FirstStartSize(kDesignedSize, kRoomySize, WorkAreaOf(*this));
   set_default_size(first.width, first.height);
   BuildLayout();
+  // The designed list height shows four rows: at the roomier first size the
+  // list takes a share of the height that reads as a list (a saved height
+  // still replaces it).
+  Panel1.set_position(std::max(kDesignedListHeight, first.height * kFirstListSharePercent / 100));
   frBrowserBase1Widget = std::make_unique<BrowserFrameWidget>(options_.paths.browserProfile);
   tsBrowser.pack_start(*frBrowserBase1Widget, Gtk::PACK_EXPAND_WIDGET);
   frBrowserBase1Widget->show();
@@ -89,7 +94,6 @@ void TForm1::BuildLayout() {
   Panel1.set_size_request(kSmallestPane, -1);
   Panel1.pack1(ListPane, /*resize=*/false, /*shrink=*/false);
   Panel1.pack2(PageControl1, /*resize=*/true, /*shrink=*/false);
-  Panel1.set_position(kDesignedListHeight);
   Splitter2.pack1(ftSiteCategory, /*resize=*/false, /*shrink=*/false);
   Splitter2.pack2(Panel1, /*resize=*/true, /*shrink=*/false);
   Splitter2.set_position(kDesignedTreeWidth);

@@ -111,6 +111,10 @@ bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
     backupBeforeSave_ = false;
   }
   try {
+    if (const std::optional<bool> written = WriteSiteDataFile(path ? *path : DataFilePath(), IdentityText(),
+                                                              tree_.ToText(), siteList_,
+                                                              MasterLoginBlock(masterID_, masterPass_)))
+      return *written;
     SiteDataSnapshot snapshot = Snapshot(path);
     snapshot.Copy(std::chrono::steady_clock::duration::max());
     return std::move(snapshot).Write();

@@ -1,8 +1,10 @@
 #include "catalogue/site_data_file.h"
 
 #include "catalogue/site_record.h"
+#include "util/container_file.h"
 #include "util/cp932.h"
 #include "util/scrambler.h"
+#include "util/text_file.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -51,8 +53,12 @@ SiteDataContentsBuilder::SiteDataContentsBuilder(std::string_view treeText, cons
                                                  std::string masterBlock)
     : sites_(&sites), masterBlock_(std::move(masterBlock)) {
   treeFits_ = !Holds(treeText, ClosingMark(kCategoryTreeTag));
-  // Sizes only: reading them costs far less than one slice of copying.
-  std::size_t size = treeText.size() + masterBlock_.size() + 128;
+  // Sizes only: reading them costs far less than one slice of copying. The
+  // room must hold the marks too: growing the buffer at the end would copy
+  // the whole text once more.
+  std::size_t size = treeText.size() + masterBlock_.size();
+  for (std::string_view tag : {kCategoryTreeTag, kSiteListTag, kSerialNumberTag})
+    size += OpeningMark(tag).size() + ClosingMark(tag).size();
   for (const std::string& line : sites.Lines()) size += line.size() + 2;
   contents_.reserve(size);
   contents_.append(WrapTagBlock(kCategoryTreeTag, treeText)).append(OpeningMark(kSiteListTag));
@@ -82,8 +88,38 @@ std::optional<std::string> SiteDataContentsBuilder::Finish() && {
   const std::string_view siteText = std::string_view(contents_).substr(siteListStart_);
   if (!treeFits_ || Holds(siteText, siteListClosing) || Holds(masterBlock_, ClosingMark(kSerialNumberTag)))
     return std::nullopt;
-  contents_.append(siteListClosing).append(WrapTagBlock(kSerialNumberTag, masterBlock_));
+  contents_.append(siteListClosing).append(OpeningMark(kSerialNumberTag)).append(masterBlock_);
+  contents_.append(ClosingMark(kSerialNumberTag));
   return std::move(contents_);
+}
+
+std::optional<bool> WriteSiteDataFile(const std::string& path, std::string_view identity, std::string_view treeText,
+                                      const LineList& sites, std::string_view masterBlock) {
+  const std::string contentsClosing = ClosingMark(kContentsTag), siteListClosing = ClosingMark(kSiteListTag);
+  // Each text starts a character here, as it does in the joined file: the
+  // bytes before it (a mark's ">", a CR LF) are never the first of a pair.
+  const auto holdsMark = [&](std::string_view text, const std::string& mark) {
+    return text.find('<') != std::string_view::npos && (Holds(text, mark) || Holds(text, contentsClosing));
+  };
+  const std::string head = WrapTagBlock(kIdentityTag, identity) + OpeningMark(kContentsTag);
+  const std::string treeBlock = WrapTagBlock(kCategoryTreeTag, treeText) + OpeningMark(kSiteListTag);
+  const std::string tail = siteListClosing + WrapTagBlock(kSerialNumberTag, masterBlock);
+  if (!OnlyCrLfBreaks(head) || !OnlyCrLfBreaks(treeBlock) || !OnlyCrLfBreaks(tail) ||
+      Holds(identity, ClosingMark(kIdentityTag)) || holdsMark(treeText, ClosingMark(kCategoryTreeTag)) ||
+      holdsMark(masterBlock, ClosingMark(kSerialNumberTag)))
+    return std::nullopt;
+  std::vector<std::string_view> pieces;
+  pieces.reserve(2 * sites.Lines().size() + 4);
+  pieces.insert(pieces.end(), {head, treeBlock});
+  for (const std::string& line : sites.Lines()) {
+    for (const char c : {'\r', '\n', '\0'})
+      if (line.find(c) != std::string::npos) return std::nullopt;
+    if (holdsMark(line, siteListClosing)) return std::nullopt;
+    pieces.insert(pieces.end(), {line, "\r\n"});
+  }
+  const std::string end = contentsClosing + "\r\n";
+  pieces.insert(pieces.end(), {tail, end});
+  return WriteFileReplacing(path, pieces, kPrivateFileMode);
 }
 
 // Each block is cut out once read, in the order they are written: a site
@@ -92,7 +128,7 @@ std::optional<std::string> SiteDataContentsBuilder::Finish() && {
 SiteDataBlocks ParseSiteDataContents(std::string contents) {
   SiteDataBlocks blocks;
   blocks.treeText = ExtractTagBlock(contents, kCategoryTreeTag, true);
-  blocks.siteListText = ExtractTagBlock(contents, kSiteListTag, true);
+  blocks.siteListText = ExtractLargeTagBlock(contents, kSiteListTag);
   blocks.masterBlock = ExtractTagBlock(contents, kSerialNumberTag, true);
   return blocks;
 }

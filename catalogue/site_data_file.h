@@ -66,6 +66,15 @@ class SiteDataContentsBuilder {
   bool treeFits_ = true;
 };
 
+// The whole data file written, as WriteContainer writes the identity and the
+// contents BuildSiteDataContents gives, straight from the site lines: with a
+// million sites joining them into one text first cost more than the disk.
+// nullopt, with nothing written, where a text could not go as it stands (a
+// line break or NUL byte inside a text, a closing mark in one): the joined
+// text then takes the general way.
+std::optional<bool> WriteSiteDataFile(const std::string& path, std::string_view identity, std::string_view treeText,
+                                      const LineList& sites, std::string_view masterBlock);
+
 // Blocks are found by their tags in any order; a missing one reads as empty.
 SiteDataBlocks ParseSiteDataContents(std::string contents);
 

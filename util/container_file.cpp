@@ -38,7 +38,7 @@ ContainerText ParseContainer(std::string text, std::string_view expectedIdentity
   const std::string identity = ExtractTagBlock(text, kIdentityTag, true);
   // The block is cut out of the text only when both its marks are there.
   const std::size_t before = text.size();
-  result.contents = ExtractTagBlock(text, kContentsTag, true);
+  result.contents = ExtractLargeTagBlock(text, kContentsTag);
   result.contentsFound = text.size() != before;
   result.identityMatches = identity == expectedIdentity;
   return result;

@@ -103,8 +103,21 @@ bool WriteFileReplacing(const std::string& path, std::span<const std::string_vie
   std::string tempPath;
   const int fd = CreateTemp(path, mode, tempPath);
   if (fd < 0) return false;
+  // Small pieces (the lines of a large file) go out together: one write per
+  // piece would cost more than the disk.
+  constexpr std::size_t kBlock = 1 << 20;
+  std::string block;
   bool ok = true;
-  for (std::string_view piece : pieces) ok = ok && WriteAll(fd, piece);
+  for (std::string_view piece : pieces) {
+    if (!ok) break;
+    if (block.size() + piece.size() > kBlock && !block.empty()) {
+      ok = WriteAll(fd, block);
+      block.clear();
+    }
+    if (piece.size() >= kBlock) ok = ok && WriteAll(fd, piece);
+    else block.append(piece);
+  }
+  ok = ok && WriteAll(fd, block);
   ok = ok && ops.Fsync(fd) == 0;
   ok = ops.Close(fd) == 0 && ok;
   ok = ok && ops.Rename(tempPath.c_str(), path.c_str()) == 0;

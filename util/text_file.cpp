@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <vector>
@@ -12,25 +13,20 @@
 namespace morvane {
 namespace {
 
-// No NUL byte and no line break other than CR LF: such a text needs at most
-// a last CR LF, and most texts of our files are like that.
-bool OnlyCrLfBreaks(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p != end) {
-    const char c = *p++;
-    if (c == '\n' || c == '\0') return false;
-    if (c == '\r') {
-      if (p == end || *p != '\n') return false;
-      ++p;
-    }
-  }
-  return true;
-}
-
 bool EndsLastLine(std::string_view text) { return text.empty() || text.ends_with("\r\n"); }
 
 }  // namespace
+
+// Searched a byte value at a time, at memchr speed, since whole data files
+// pass through here: when every LF follows a CR and there are as many CRs as
+// LFs, every CR is followed by its LF.
+bool OnlyCrLfBreaks(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return false;
+  std::size_t breaks = 0;
+  for (std::size_t p = text.find('\n'); p != std::string_view::npos; p = text.find('\n', p + 1), ++breaks)
+    if (p == 0 || text[p - 1] != '\r') return false;
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) == breaks;
+}
 
 bool ReadWholeFile(const std::string& name, std::string& bytes) {
   FileOps& ops = CurrentFileOps();

@@ -18,6 +18,9 @@ inline constexpr std::string_view kFileLoadError = "#FileLoadError#";
 // Lines end at CR LF, a lone CR or a lone LF, and a NUL byte ends the text;
 // every line comes out followed by CR LF, the last one included.
 std::string ToCrLfLines(std::string_view text);
+// True when the text has no NUL byte and no line break but CR LF: ToCrLfLines
+// then changes nothing but a missing last CR LF.
+bool OnlyCrLfBreaks(std::string_view text);
 
 // The file's text with the line handling above, or kFileLoadError when it is
 // missing, not a regular file, or cannot be read.

@@ -135,13 +135,15 @@ std::string TrimSpaces(std::string_view s) {
   return std::string(s.substr(from, end - from));
 }
 
-std::string TrimLineBreaks(std::string_view s) {
+std::string TrimLineBreaks(std::string_view s) { return std::string(LineBreaksTrimmed(s)); }
+
+std::string_view LineBreaksTrimmed(std::string_view s) {
   while (s.size() >= 2 && s[0] == '\r' && s[1] == '\n') s.remove_prefix(2);
   // After the front is clean a text ending in CR LF is longer than the pair;
   // the CR must start a character of its own to count.
   while (s.size() > 2 && s.ends_with("\r\n") && !IsTrailByte(s, static_cast<long long>(s.size()) - 1))
     s.remove_suffix(2);
-  return std::string(s);
+  return s;
 }
 
 std::string CutBefore(std::string& source, std::string_view delimiter) {
@@ -167,7 +169,7 @@ struct MarkedStretch {
   bool found = false;
   std::size_t from = 0;
   std::size_t to = 0;
-  std::string text;
+  std::string_view text;  // into the source
 };
 
 MarkedStretch FindMarked(std::string_view source, std::string_view startMark, std::string_view endMark) {
@@ -179,7 +181,7 @@ MarkedStretch FindMarked(std::string_view source, std::string_view startMark, st
   if (b == std::string_view::npos || b < a) return m;
   const std::size_t textFrom = a + startMark.size();
   // The end mark may overlap the start mark; then the text between is empty.
-  if (b > textFrom) m.text = TrimLineBreaks(source.substr(textFrom, b - textFrom));
+  if (b > textFrom) m.text = LineBreaksTrimmed(source.substr(textFrom, b - textFrom));
   m.found = true;
   m.from = a;
   m.to = std::min(std::max(b + endMark.size(), a), source.size());
@@ -189,19 +191,43 @@ MarkedStretch FindMarked(std::string_view source, std::string_view startMark, st
 }  // namespace
 
 std::string ExtractBetween(std::string& source, std::string_view startMark, std::string_view endMark) {
-  MarkedStretch m = FindMarked(source, startMark, endMark);
+  const MarkedStretch m = FindMarked(source, startMark, endMark);
+  std::string text(m.text);
   if (m.found) source.erase(m.from, m.to - m.from);
-  return std::move(m.text);
+  return text;
 }
 
-std::string ExtractTagBlock(std::string& source, std::string_view tag, bool remove) {
+namespace {
+MarkedStretch FindTagBlock(std::string_view source, std::string_view tag) {
   std::string start = "<!--";
   start.append(tag).append("-->");
   std::string end = "<!--/";
   end.append(tag).append("-->");
-  MarkedStretch m = FindMarked(source, start, end);
+  return FindMarked(source, start, end);
+}
+}  // namespace
+
+std::string ExtractTagBlock(std::string& source, std::string_view tag, bool remove) {
+  const MarkedStretch m = FindTagBlock(source, tag);
+  std::string text(m.text);
   if (remove && m.found) source.erase(m.from, m.to - m.from);
-  return std::move(m.text);
+  return text;
+}
+
+std::string ExtractLargeTagBlock(std::string& source, std::string_view tag) {
+  const MarkedStretch m = FindTagBlock(source, tag);
+  if (!m.found) return {};
+  if (m.text.empty()) {
+    source.erase(m.from, m.to - m.from);
+    return {};
+  }
+  std::string around = source.substr(0, m.from) + source.substr(m.to);
+  const std::size_t textFrom = static_cast<std::size_t>(m.text.data() - source.data()), textSize = m.text.size();
+  std::string text = std::move(source);
+  text.resize(textFrom + textSize);
+  text.erase(0, textFrom);
+  source = std::move(around);
+  return text;
 }
 
 std::string RemoveAll(std::string_view s, std::string_view pattern) {

@@ -38,11 +38,17 @@ std::string_view CutToken(std::string_view& source, std::string_view separators)
 
 std::string TrimSpaces(std::string_view s);
 std::string TrimLineBreaks(std::string_view s);
+// The same as a part of s.
+std::string_view LineBreaksTrimmed(std::string_view s);
 std::string CutBefore(std::string& source, std::string_view delimiter);
 
 std::string WrapTagBlock(std::string_view tag, std::string_view text);
 std::string ExtractBetween(std::string& source, std::string_view startMark, std::string_view endMark);
 std::string ExtractTagBlock(std::string& source, std::string_view tag, bool remove);
+// ExtractTagBlock removing the block, for a block that holds most of a large
+// source (a data file's site list): the text keeps the source's memory, moved
+// within it rather than copied to new memory.
+std::string ExtractLargeTagBlock(std::string& source, std::string_view tag);
 
 // Removes every occurrence of pattern (byte-exact).
 std::string RemoveAll(std::string_view s, std::string_view pattern);

@@ -46,6 +46,9 @@ TEST_F(StartupTest, FirstStartOpensRoomyWithinTheScreenAndASavedSizeWins) {
   W().get_size(w, h);
   EXPECT_EQ(w, 1100);
   EXPECT_EQ(h, 760);
+  // The list gets a share that shows rows enough, not the designed four.
+  PumpFor(100);
+  EXPECT_GE(W().lvSiteList.get_allocated_height(), h / 3);
 }
 
 TEST_F(StartupTest, ReopeningRestoresCatalogueWindowPlaceAndPaneSizes) {

@@ -64,6 +64,30 @@ TEST_F(CatalogueFile, SavedFileIsByteExact) {
   EXPECT_EQ(ReadBytes(dir / "empty.dat"), DataFile(Identity("VexaSiteData.dat"), kDesignedTree, "", ""));
 }
 
+// A save writes the lines as they stand where it can; the stepwise save of
+// the autosave joins them first. Both must give the same bytes, also for
+// lines that only the joined text can handle.
+TEST_F(CatalogueFile, SaveAndStepwiseSaveWriteTheSameBytes) {
+  const std::vector<std::string> oddLines = {"", "lone\rCR", "lone\nLF", std::string("nul\0byte", 8),
+                                             "a<!--/\t_SITELIST_\t-->b", "<!--/\t\t@__QZ_CONTENTS_BLOCK_TAG__@\t\t-->",
+                                             J("表") + "<!--/\t_SITELIST_\t-->", "\x81"};
+  for (const std::string& odd : oddLines) {
+    SCOPED_TRACE(::testing::PrintToString(odd));
+    SiteCatalogue c(dir.Path());
+    c.Tree().AddCategory(J("旅行"));
+    StoreSite(c.SiteList(), Site(J("日本語のサイト"), "http://a.example/", J("旅行"), "user", "secret"));
+    c.SiteList().Add(odd);
+    c.SetMasterLogin("master", "pw");
+    const bool saved = c.SaveSiteData(dir / "whole.dat");
+    SiteDataSnapshot stepwise = c.Snapshot(dir / "stepwise.dat");
+    ASSERT_TRUE(stepwise.Copy(std::chrono::steady_clock::duration::max()));
+    EXPECT_EQ(std::move(stepwise).Write(), saved);
+    if (saved) {
+      EXPECT_EQ(ReadBytes(dir / "whole.dat"), ReadBytes(dir / "stepwise.dat"));
+    }
+  }
+}
+
 TEST_F(CatalogueFile, RoundTripKeepsEveryField) {
   SiteCatalogue c(dir.Path());
   ASSERT_EQ(c.Tree().AddCategory(J("ブログ")), AddCategoryResult::Added);

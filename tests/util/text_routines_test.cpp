@@ -189,6 +189,15 @@ TEST(TagBlocks, WrapAndExtractTheFirstBlock) {
   src = kA + WrapTagBlock("T", kA + "z") + kA;
   EXPECT_EQ(ExtractTagBlock(src, "T", true), kA + "z");
   EXPECT_EQ(src, kA + kA);
+
+  // Taking a large block's text by moving it gives what copying gives.
+  for (const std::string& source : {"head" + WrapTagBlock(tag, "\r\none\r\n") + "tail", WrapTagBlock(tag, ""),
+                                    "<!--" + tag + "-->x", "<!--/" + tag + "--><!--" + tag + "-->", std::string("x"),
+                                    kA + WrapTagBlock(tag, kA + "\r\n") + WrapTagBlock(tag, "2")}) {
+    std::string copied = source, moved = source;
+    EXPECT_EQ(ExtractLargeTagBlock(moved, tag), ExtractTagBlock(copied, tag, true));
+    EXPECT_EQ(moved, copied);
+  }
 }
 
 TEST(ExtractBetween, MissingOrMisorderedMarksLeaveTheSourceAlone) {
