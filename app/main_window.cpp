@@ -161,8 +161,8 @@ void TForm1::ConnectViews() {
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckLoginClick)); });
   ftSiteCategory.miCheckCategoryLogin.signal_activate().connect(
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckCategoryLoginClick)); });
-  lvSiteList.miCheckLogin.signal_select().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
-  ftSiteCategory.miCheckCategoryLogin.signal_select().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
+  lvSiteList.PopupMenu1.signal_map().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
+  ftSiteCategory.PopupMenu2.signal_map().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
 }
 
 void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {

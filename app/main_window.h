@@ -159,8 +159,9 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::unique_ptr<SiteLogin> siteLogin_;
   void CheckLogins(std::vector<SiteRecord> sites);
   std::unique_ptr<LoginCheckProgress> loginCheckProgress_;
-  // Pointing at a login check's menu entry starts a private browser, so the
-  // check finds its engine running; unused, it goes after a while.
+  // A context menu that offers the login check starts a private browser as
+  // it opens, so the check finds its engine running; unused, it goes after a
+  // while.
   void WarmLoginCheck();
   std::unique_ptr<PrivateBrowser> warmBrowser_;
   sigc::connection warmExpiry_;

@@ -62,7 +62,7 @@ void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
 
 void TForm1::WarmLoginCheck() {
   // Starting a browser's engine takes longer than a login; the user takes
-  // about as long to reach the entry, and memory is held only for a while.
+  // about as long to pick the entry, and memory is held only for a while.
   constexpr unsigned kKeepSeconds = 30;
   if (loginCheckProgress_) return;
   if (!warmBrowser_) {

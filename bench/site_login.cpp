@@ -30,7 +30,7 @@ namespace {
 constexpr int kRuns = 20;
 constexpr int kCheckedSites = 20;
 constexpr int kCheckRuns = 5;
-constexpr int kPointingMilliseconds = 400;  // from pointing at a menu entry to clicking it
+constexpr int kPointingMilliseconds = 400;  // from opening a menu to clicking an entry
 constexpr std::string_view kCheckedCategory = "ベンチのカテゴリ";
 
 
@@ -96,12 +96,14 @@ class LoginWindow {
   }
 
   // The check as the tree's menu entry runs it, timed from the click; true
-  // when the report is shown. A user points at the entry before clicking it.
-  bool CheckCategory(double& seconds, bool pointedAtFirst) {
+  // when the report is shown. A user opens the menu before clicking the entry.
+  bool CheckCategory(double& seconds, bool fromTheMenu) {
     W().ftSiteCategory.Click(W().Catalogue().Tree().FindByName(Utf8ToCp932(kCheckedCategory)));
-    if (pointedAtFirst) {
-      W().ftSiteCategory.miCheckCategoryLogin.select();
+    if (fromTheMenu) {
+      W().ftSiteCategory.PopupMenu2.popup_at_widget(&W().ftSiteCategory, Gdk::GRAVITY_CENTER, Gdk::GRAVITY_NORTH_WEST,
+                                                   nullptr);
       PumpUntil([] { return false; }, kPointingMilliseconds);
+      W().ftSiteCategory.PopupMenu2.popdown();
     }
     const gint64 start = g_get_monotonic_time();
     W().miCheckCategoryLoginClick();
@@ -180,13 +182,13 @@ BENCHMARK(BM_SamePagesWithoutLogin<true>)->Apply(TimedRuns<kRuns>);
 BENCHMARK(BM_SamePagesWithoutLogin<false>)->Apply(TimedRuns<kRuns>);
 
 // The whole check: 20 sites in the hidden browsers, and the report shown;
-// with the entry pointed at first, and clicked straight away.
-template <bool pointedAtFirst>
+// picked from the opened menu, and started straight away.
+template <bool fromTheMenu>
 void BM_LoginCheckOf20Sites(benchmark::State& state) {
-  TimeRuns(state, pointedAtFirst ? checkSeconds : coldCheckSeconds, "no report", [](bool& ok) {
+  TimeRuns(state, fromTheMenu ? checkSeconds : coldCheckSeconds, "no report", [](bool& ok) {
     window->Settle();
     double seconds = 0;
-    ok = window->CheckCategory(seconds, pointedAtFirst);
+    ok = window->CheckCategory(seconds, fromTheMenu);
     return seconds;
   });
 }
@@ -242,13 +244,13 @@ int main(int argc, char** argv) {
                 Median(morvane::awaitedShares) * 100);
   const double check = Median(morvane::checkSeconds), singles = Median(morvane::singlesSeconds);
   if (check > 0 && singles > 0)
-    std::printf("login check of %d sites median %.0f ms from the click (entry pointed at %d ms before), %d single "
+    std::printf("login check of %d sites median %.0f ms from the click (menu opened %d ms before), %d single "
                 "logins %.0f ms, overhead %+.1f%%\n",
                 morvane::kCheckedSites, check * 1000, morvane::kPointingMilliseconds, morvane::kCheckedSites, singles * 1000,
                 (check / singles - 1) * 100);
   const double cold = Median(morvane::coldCheckSeconds);
   if (cold > 0 && singles > 0)
-    std::printf("the check clicked at once, not pointed at first: %.0f ms, overhead %+.1f%%\n", cold * 1000,
+    std::printf("the check started at once, no menu opened first: %.0f ms, overhead %+.1f%%\n", cold * 1000,
                 (cold / singles - 1) * 100);
   const double byHand = singles + Median(morvane::logoutsSeconds);
   if (check > 0 && singles > 0)

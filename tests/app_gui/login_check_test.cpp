@@ -26,14 +26,16 @@ class LoginCheckTest : public ServiceWindowTest {
       AddToCatalogue(s, "http://www" + std::to_string(++sitesAdded) + ".example.jp/", category);
     W().CatalogueChanged();
   }
-  // The menu entry on the tree, as the user picks it (pointing at it first,
-  // or at once); gives once the check ended.
-  void CheckCategory(std::string_view name, bool pointedAtFirst = false) {
+  // The menu entry on the tree, as the user picks it from the opened menu
+  // (or as it is activated at once); gives once the check ended.
+  void CheckCategory(std::string_view name, bool fromTheMenu = false) {
     SelectCategory(name);
     W().ShowEntry(J(name));
-    if (pointedAtFirst) {
-      W().ftSiteCategory.miCheckCategoryLogin.select();
+    if (fromTheMenu) {
+      W().ftSiteCategory.PopupMenu2.popup_at_widget(&W().ftSiteCategory, Gdk::GRAVITY_CENTER, Gdk::GRAVITY_NORTH_WEST,
+                                                   nullptr);
       PumpFor(300);
+      W().ftSiteCategory.PopupMenu2.popdown();
     }
     g_signal_emit_by_name(W().ftSiteCategory.miCheckCategoryLogin.gobj(), "activate");
     PumpUntil([this] { return ReportShown(); }, 120000);
