@@ -30,6 +30,11 @@ constexpr std::array<bool, 256> kEndsUnquoted = [] {
   return ends;
 }();
 
+// ASCII is the same in CP932 and UTF-8: such a field needs no conversion.
+bool HasHighByte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
 void AppendField(std::string& out, std::string_view field) {
   if (std::none_of(field.begin(), field.end(), IsSpecial)) {
     out.append(field);
@@ -174,7 +179,8 @@ std::string SitesToCsv(const LineList& sites, bool withPasswords) {
     std::string_view rest = line;
     for (std::size_t i = 0; i < 6; ++i) views[i] = CutToken(rest, "\t");
     if (withPasswords) views[6] = password = UnscrambleField(CutToken(rest, "\t"), kSitePasswordKey);
-    for (std::size_t i = 0; i < columns; ++i) views[i] = cells[i] = Cp932ToUtf8(views[i]);
+    for (std::size_t i = 0; i < columns; ++i)
+      if (HasHighByte(views[i])) views[i] = cells[i] = Cp932ToUtf8(views[i]);
     AppendRow(out, views);
   }
   return out;
@@ -199,10 +205,6 @@ static bool CleanAlready(std::string_view field) {
     if (c == '\r' || c == '\n' || c == '\t') return false;
   const char last = field.back();
   return field[0] != ' ' && !field.starts_with("\x81\x40") && last != ' ' && last != '\x40' && !IsLeadByte(last);
-}
-
-static bool HasHighByte(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 CsvSites ParseSitesCsv(std::string_view bytes) {

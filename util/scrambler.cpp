@@ -91,7 +91,26 @@ void AppendScrambled(std::string& out, std::string_view plain, std::string_view 
     for (const unsigned char d : kDigitsOfByte[static_cast<unsigned char>(c)]) *to++ = key[(d + i++) % kKeyLength];
 }
 
+// Unscramble for text as Scramble writes it, in one step: four key
+// characters give two hex digits, which give the byte. Nothing for any other
+// text, whose damage the three steps below handle.
+std::optional<std::string> UnscrambleExact(std::string_view body, std::string_view key) {
+  const std::optional<std::array<int, 256>> at = KeyPositions(key);
+  if (!at || body.size() % 4 != 0) return std::nullopt;
+  std::string out(body.size() / 4, '\0');
+  for (std::size_t i = 0; i < body.size(); i += 4) {
+    int d[4];
+    for (std::size_t k = 0; k < 4; ++k)
+      if ((d[k] = DigitAt(*at, body[i + k], i + k)) < 0) return std::nullopt;
+    const int high = HexValue(static_cast<char>(d[0] * 16 + d[1])), low = HexValue(static_cast<char>(d[2] * 16 + d[3]));
+    if (high < 0 || low < 0) return std::nullopt;
+    out[i / 4] = static_cast<char>(high * 16 + low);
+  }
+  return out;
+}
+
 std::string Unscramble(std::string_view body, std::string_view key) {
+  if (std::optional<std::string> plain = UnscrambleExact(body, key)) return std::move(*plain);
   return UnhexPairs(UnhexPairs(UnsubstituteHex(body, key)));
 }
 
