@@ -1,6 +1,7 @@
 #include "app/site_list_model.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 #include "catalogue/site_record.h"
@@ -60,6 +61,9 @@ std::vector<std::size_t> SiteListModel::KeysOfLines(int count) const {
 }
 
 bool SiteListModel::Follow(int limit) {
+  // So many rows came or went that the limit is passed whatever changed:
+  // no need to hash every line (a million of them at a start) to say so.
+  if (std::abs(LineCount() - count_) > limit) return false;
   std::vector<std::size_t> keys = KeysOfLines(static_cast<int>(LineCount()));
   const int oldCount = count_, newCount = static_cast<int>(keys.size());
   const int shorter = std::min(oldCount, newCount);
