@@ -97,7 +97,11 @@ void LineList::SetText(std::string_view text) {
   Clear();
   text = text.substr(0, text.find('\0'));  // a zero byte ends the text
   if (text.empty()) return;
-  SetCapacity(std::min<long long>(static_cast<long long>(text.size() / 28), kMaxCapacity));
+  // Room for a line per LF, as CR LF text has: room reserved from the length
+  // was several times too much, and the shrink below then moved every line
+  // to new memory.
+  const auto breaks = static_cast<long long>(std::count(text.begin(), text.end(), '\n'));
+  SetCapacity(std::min<long long>(breaks + (text.back() == '\n' ? 0 : 1), kMaxCapacity));
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p != end) {
@@ -107,7 +111,7 @@ void LineList::SetText(std::string_view text) {
     if (p != end && *p == '\r') ++p;
     if (p != end && *p == '\n') ++p;
   }
-  // The room reserved from the length is far too much for long lines.
+  // Text with lone CRs has more lines than LFs.
   capacity_ = Count();
   lines_.shrink_to_fit();
 }
