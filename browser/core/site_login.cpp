@@ -137,7 +137,8 @@ class SiteLogin::Attempt {
     std::string escapedID;
     AppendHTMLEscaped(escapedID, request_.loginID, false);
     if (CharPos(request_.loginID, source) == 0 && CharPos(escapedID, source) == 0) return false;
-    return !frame_.HasField(kIDField);
+    // A field's name stands in the markup: where the name is not, neither is the field.
+    return source.find(kIDField) == std::string::npos || !frame_.HasField(kIDField);
   }
 
   // The ID and password go only into the page that was asked for.

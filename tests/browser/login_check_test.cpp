@@ -30,7 +30,7 @@ class ScriptedBrowser : public PrivateBrowser {
       const bool form = loggedInAs_.empty();
       switch (script) {
         case PageScript::Source:
-          return form ? std::string("<form>login</form>") : "<p>" + loggedInAs_ + "</p>";
+          return form ? std::string("<form><input name=\"catname_d\"></form>") : "<p>" + loggedInAs_ + "</p>";
         case PageScript::Forms:
           return form ? L{L{"login", L{"catname_d", "pw_d"}}} : L{};
         case PageScript::FindElements:

@@ -43,7 +43,8 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
   int loadPasses = 2;
 
   Page LoginForm(std::string extra = {}) {
-    return {"<form>" + extra + "</form>", {"back", "catname_d", "pw_d"}, {SystemText("管理画面ログイン")}};
+    return {"<form>" + extra + "<input name=\"catname_d\"><input name=\"pw_d\"></form>", {"back", "catname_d", "pw_d"},
+            {SystemText("管理画面ログイン")}};
   }
   Page LoggedIn(std::string id) { return {"<p>" + id + "</p>", {}, {}}; }
 
