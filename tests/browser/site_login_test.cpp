@@ -37,6 +37,7 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
   std::map<std::string, Page> site;          // by address
   std::map<std::string, long long> errors;   // addresses that fail to load
   std::function<std::string()> afterSubmit;  // the address the submit leads to
+  std::function<void()> onFill;              // runs once, as the next field is filled
   Page shown;
   std::vector<std::pair<std::string, std::string>> filled;
   int clicks = 0;
@@ -65,6 +66,7 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
           return found;
         }
         case PageScript::SetField: {
+          if (onFill) std::exchange(onFill, nullptr)();
           const std::string& name = *Arg(a, "name")->Text();
           if (std::find(shown.fields.begin(), shown.fields.end(), name) == shown.fields.end()) return false;
           filled.emplace_back(name, *Arg(a, "value")->Text());
@@ -312,6 +314,19 @@ TEST_F(LoginTest, ASecondAttemptDuringAWaitRunsWholeAndTheFirstGivesWay) {
   EXPECT_EQ(LoginStatusText(outer), "");
   // Only the second site's login went into a form.
   EXPECT_EQ(filled, (std::vector<std::pair<std::string, std::string>>{{"catname_d", "jiro"}, {"pw_d", "pw2"}}));
+
+  // One that runs while the first one's ID goes in, and is refused, leaves
+  // its form shown: the first one's password stays out of it.
+  pump.everyPass = nullptr;
+  filled.clear();
+  site[kSite] = LoginForm();
+  site[other] = LoginForm();
+  Refused();
+  onFill = [&] { inner = login.Run({other, "jiro", "bad", kService}); };
+  EXPECT_EQ(Run("taro", "pw1").outcome, LoginOutcome::Superseded);
+  EXPECT_EQ(inner.failure, LoginFailure::Refused);
+  EXPECT_EQ(filled.back(), (std::pair<std::string, std::string>{"catname_d", "taro"}));
+  EXPECT_EQ(std::count(filled.begin(), filled.end(), std::pair<std::string, std::string>{"pw_d", "pw1"}), 0);
 }
 
 }  // namespace
