@@ -156,6 +156,14 @@ TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
   EXPECT_EQ(browsers, 4);  // the second one did not forget its start either
 }
 
+TEST_F(LoginCheckTest, OneSiteStartsOneBrowserOnly) {
+  LoginCheck check = Make({Site("good", "http://vexa.test/site/1", "taro", "secret")});
+  check.Run(nullptr);
+  ASSERT_EQ(check.Rows().size(), 1u);
+  EXPECT_EQ(check.Rows()[0].result.outcome, LoginOutcome::Succeeded);
+  EXPECT_EQ(browsers, 1);
+}
+
 TEST_F(LoginCheckTest, StopEndsAfterTheSiteUnderWayAndTheReportSaysSo) {
   LoginCheck* running = nullptr;
   onSite = [&] { running->Stop(); };  // the user stops while the first site loads

@@ -28,7 +28,11 @@ TEST(SiteLine, ShortAndLongLines) {
   EXPECT_EQ(FormatSiteLine(p.record), "1\t2\t3\t4\t5\t6\t");
 
   EXPECT_EQ(ParseSiteLine("").record, SiteRecord{});
-  EXPECT_EQ(SiteURLOfLine("a\tb\tc"), "b");
+  // The quick field readers agree with the full parse, short lines included.
+  for (std::string_view line : {"", "a", "a\tb", "a\tb\tc", "1\t2\t3\t4\t5\t6\t\t8\t9"}) {
+    EXPECT_EQ(SiteURLOfLine(line), ParseSiteLine(line).record.SiteURL) << line;
+    EXPECT_EQ(SiteCategoryOfLine(line), ParseSiteLine(line).record.Category) << line;
+  }
 }
 
 TEST(SiteLine, PasswordIsScrambledInTheLineAndPlainInTheRecord) {

@@ -89,6 +89,10 @@ TEST(ScrambleField, APasswordBeginningWithUnderscoreSurvives) {
     EXPECT_EQ(stored, ScrambledByDefinition(plain, kKey));
     EXPECT_EQ(UnscrambleField(stored, kKey), plain);
   }
+  // Appended where a line is being built, it leaves what stands before it.
+  std::string line = "name\t";
+  AppendScrambledField(line, "_secret", kKey);
+  EXPECT_EQ(line, "name\t" + ScrambledByDefinition("_secret", kKey));
   // Away from the "_" case the field form is exactly what ScrambleText gives.
   EXPECT_EQ(ScrambleField("plain", kKey), ScrambleText("plain", kKey));
   EXPECT_EQ(ScrambleField("", kKey), "");
