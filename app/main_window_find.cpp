@@ -33,7 +33,7 @@ void TForm1::ConnectFilter() {
 }
 
 void TForm1::edFilterChange() {
-  catalogue_.SetShownFilter(SiteFilter(Utf8ToCp932(edFilter.get_text().raw())));
+  catalogue_.SetShownFilter(SiteFilter::FromUtf8(edFilter.get_text().raw()));
   ReshowKeepingSelection();
   ShowShownCount();
 }

@@ -14,9 +14,6 @@
 namespace morvane {
 namespace {
 
-std::string Text(const Gtk::Entry& e) { return Utf8ToCp932(e.get_text().raw()); }
-std::string URLText(const Gtk::Entry& e) { return Utf8URLToCp932(e.get_text().raw()); }
-void SetText(Gtk::Entry& e, std::string_view cp932) { e.set_text(Cp932ToUtf8(cp932)); }
 
 void Place(Gtk::Grid& grid, Gtk::Label& label, const char* caption, Gtk::Widget& field, int row, int column,
            int width) {
@@ -108,18 +105,36 @@ void TForm2::SetCategoryItems(std::string_view categoryListText) {
   cbCategory.remove_all();
   LineList lines;
   lines.SetText(categoryListText);
-  for (const std::string& name : lines.Lines()) cbCategory.append(Cp932ToUtf8(name));
+  categoryItems_ = lines.Lines();
+  for (const std::string& name : categoryItems_) cbCategory.append(Cp932ToUtf8(name));
+}
+
+void TForm2::SetText(Gtk::Entry& e, std::string_view cp932) {
+  Filled& filled = filled_[&e];
+  filled.cp932 = cp932;
+  filled.utf8 = Cp932ToUtf8(cp932);
+  e.set_text(filled.utf8);
+}
+
+// CP932 has characters with two byte forms (the NEC and IBM rows); a trip
+// through UTF-8 picks one. A box left as it was filled gives back the bytes
+// it was filled with, so a site keeps its category and texts byte for byte.
+std::string TForm2::Text(const Gtk::Entry& e, bool address) const {
+  const std::string& shown = e.get_text().raw();
+  const auto it = filled_.find(&e);
+  if (it != filled_.end() && it->second.utf8 == shown) return it->second.cp932;
+  return address ? Utf8URLToCp932(shown) : Utf8ToCp932(shown);
 }
 
 std::string TForm2::BrowserURL() const { return browser_.locationURL ? browser_.locationURL() : std::string(); }
 
 void TForm2::ResetForNewSite() {
   SetText(edSiteName, DefaultSiteName(browser_.htmlSource ? browser_.htmlSource() : std::string()));
-  edSiteURL.set_text("");
+  SetText(edSiteURL, "");
   SetText(edRegistDate, RegistDateNow());
   SetText(edAccessURL, BrowserURL());
-  edLoginID.set_text("");
-  edLoginPass.set_text("");
+  SetText(edLoginID, "");
+  SetText(edLoginPass, "");
   cbCategory.set_active(-1);
 }
 
@@ -130,9 +145,13 @@ void TForm2::FillFrom(const SiteRecord& rec) {
   SetText(edAccessURL, rec.AccessURL);
   SetText(edLoginID, rec.LoginID);
   SetText(edLoginPass, rec.LoginPass);
-  // The first item equal to the category ignoring letter case, as a list box searches.
+  // The first item equal to the category ignoring letter case, as a list box
+  // searches; an item of the very same bytes first, as two byte forms of
+  // one character look alike.
   const Glib::ustring wanted = Glib::ustring(Cp932ToUtf8(rec.Category)).casefold();
   int found = -1;
+  for (std::size_t k = 0; found < 0 && k < categoryItems_.size(); ++k)
+    if (!rec.Category.empty() && categoryItems_[k] == rec.Category) found = static_cast<int>(k);
   auto model = cbCategory.get_model();
   int i = 0;
   for (auto it = model->children().begin(); found < 0 && it != model->children().end(); ++it, ++i) {
@@ -147,14 +166,17 @@ bool TForm2::ShowModal() { return RunModal(*this) == Gtk::RESPONSE_OK; }
 
 void TForm2::BitBtn1Click() {
   // Line breaks and tabs would break the site line; a pasted value loses them.
-  SiteRec.SiteName = CleanSiteField(Text(edSiteName));
-  SiteRec.SiteURL = CleanSiteField(URLText(edSiteURL));
-  SiteRec.AccessURL = CleanSiteField(URLText(edAccessURL));
-  SiteRec.LoginID = CleanSiteField(Text(edLoginID));
-  SiteRec.LoginPass = CleanSiteField(Text(edLoginPass));
-  SiteRec.Category = cbCategory.get_active_row_number() >= 0 ? Utf8ToCp932(cbCategory.get_active_text().raw())
-                                                              : std::string();
-  SiteRec.RegistDate = Text(edRegistDate);
+  SiteRec.SiteName = CleanSiteField(Text(edSiteName, false));
+  SiteRec.SiteURL = CleanSiteField(Text(edSiteURL, true));
+  SiteRec.AccessURL = CleanSiteField(Text(edAccessURL, true));
+  SiteRec.LoginID = CleanSiteField(Text(edLoginID, false));
+  SiteRec.LoginPass = CleanSiteField(Text(edLoginPass, false));
+  // The category as the tree's own list holds it.
+  const int chosen = cbCategory.get_active_row_number();
+  SiteRec.Category = chosen >= 0 && static_cast<std::size_t>(chosen) < categoryItems_.size()
+                         ? categoryItems_[static_cast<std::size_t>(chosen)]
+                         : std::string();
+  SiteRec.RegistDate = Text(edRegistDate, false);
   const std::string message = CheckSiteInput(SiteRec);
   if (!ShowErrorUnless(Cp932ToUtf8(message), message.empty())) return;
   response(Gtk::RESPONSE_OK);

@@ -8,7 +8,9 @@
 #include <gtkmm/label.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "catalogue/site_record.h"
 
@@ -52,7 +54,16 @@ class TForm2 : public Gtk::Dialog {
 
  private:
   std::string BrowserURL() const;
+  // Fills a box with a CP932 text, and reads it back: as it was filled when
+  // it still shows that, converted from what is shown when it was edited.
+  void SetText(Gtk::Entry& e, std::string_view cp932);
+  std::string Text(const Gtk::Entry& e, bool address) const;
 
+  struct Filled {
+    std::string cp932, utf8;
+  };
+  std::map<const Gtk::Entry*, Filled> filled_;
+  std::vector<std::string> categoryItems_;  // CP932, in the box's order
   BrowserValues browser_;
   Gtk::Grid grid_;
   Gtk::Label lbSiteName_, lbSiteURL_, lbCategory_, lbAccessURL_, lbLoginID_, lbLoginPass_, lbRegistDate_;

@@ -1,5 +1,6 @@
 // Finding, sorting and exchanging sites in large catalogues (10,000 to
-// 1,000,000 sites): one filter keystroke (the shown list rebuilt), a sort by
+// 1,000,000 sites): one filter keystroke (the shown list rebuilt; also with
+// half-width kana, and the first one before any text was folded), a sort by
 // name, and CSV export and import next to saving and loading the data file.
 #include <benchmark/benchmark.h>
 
@@ -27,6 +28,33 @@ void BM_FilterKeystroke(benchmark::State& state) {
   for (auto _ : state) c.ShowEntry(morvane::AllSitesEntryName());
   state.counters["shown"] = static_cast<double>(c.ShownList().Count());
   c.SetShownFilter(morvane::SiteFilter());
+}
+
+// The same with half-width kana typed against the full-width names, and the
+// very first keystroke, before any site text was folded.
+void BM_FilterKeystrokeKana(benchmark::State& state) {
+  SiteCatalogue& c = Catalogue(state.range(0));
+  c.SetShownFilter(morvane::SiteFilter::FromUtf8("ｻｲﾄ12"));
+  for (auto _ : state) c.ShowEntry(morvane::AllSitesEntryName());
+  state.counters["shown"] = static_cast<double>(c.ShownList().Count());
+  c.SetShownFilter(morvane::SiteFilter());
+}
+
+void BM_FirstFilterKeystroke(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    SiteCatalogue c(morvane::BenchFolder());
+    morvane::FillSites(c, state.range(0));
+    // Names no earlier run has folded.
+    for (long long i = 0; i < c.SiteList().Count(); ++i) {
+      morvane::SiteRecord r = morvane::SiteFromLine(c.SiteList().Get(i));
+      r.SiteName += std::to_string(state.iterations());
+      c.SiteList().Put(i, morvane::FormatSiteLine(r));
+    }
+    c.SetShownFilter(morvane::SiteFilter::FromUtf8("ｻｲﾄ12"));
+    state.ResumeTiming();
+    c.ShowEntry(morvane::AllSitesEntryName());
+  }
 }
 
 void BM_SortByName(benchmark::State& state) {
@@ -71,6 +99,8 @@ void BM_LoadSiteData(benchmark::State& state) {
 
 #define SIZES ->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_FilterKeystroke) SIZES;
+BENCHMARK(BM_FilterKeystrokeKana) SIZES;
+BENCHMARK(BM_FirstFilterKeystroke)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SortByName) SIZES;
 BENCHMARK(BM_CsvExport) SIZES;
 BENCHMARK(BM_SaveSiteData) SIZES;

@@ -1,6 +1,11 @@
 #include "catalogue/site_filter.h"
 
+#include <glib.h>
+
 #include <array>
+#include <functional>
+#include <memory>
+#include <unordered_map>
 
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -10,6 +15,7 @@ namespace {
 
 // Field numbers of the site line the filter looks into.
 constexpr unsigned kSearchedFields = (1u << 0) | (1u << 1) | (1u << 2) | (1u << 4);
+constexpr std::size_t kMaxKeptFields = std::size_t{1} << 22;
 
 // CP932 code of each full-width form of printable ASCII (U+FF01-U+FF5E) and
 // the full-width space, mapped to its ASCII form; taken from the converter
@@ -49,42 +55,71 @@ std::size_t FoldCharAt(std::string_view text, std::size_t off, char16_t& folded)
   return 1;
 }
 
-// The matching form as bytes: a letter, digit or sign as its lower-case
-// ASCII byte, every other character as its own bytes. The fields whose bit
-// is set in `fields` are written to out, a tab after each, and the size
-// written is given (never more than text.size()). Fields end at a tab of
-// its own, as the line is cut into them; a lead byte takes the byte after it,
-// so the folded text falls into characters just as CP932 text does.
-std::size_t FoldFields(std::string_view text, unsigned fields, char* out) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* const end = p + text.size();
-  const auto& wide = Wide().ascii;
-  char* const start = out;
-  unsigned field = 0;
-  bool kept = fields & 1u;
-  while (p != end) {
-    const unsigned char b = *p;
-    if (b == '\t') {
-      if (kept) *out++ = '\t';
-      if (++field >= 32) break;
-      kept = (fields >> field) & 1u;
-      if (!(fields >> field)) break;  // no searched field after this one
-      ++p;
-    } else if (IsLeadByte(b) && p + 1 != end) {
-      if (kept) {
-        if (const char narrow = wide[b * 256u + p[1]]) *out++ = static_cast<char>(FoldAscii(static_cast<unsigned char>(narrow)));
-        else {
-          *out++ = static_cast<char>(b);
-          *out++ = static_cast<char>(p[1]);
-        }
-      }
-      p += 2;
-    } else {
-      if (kept) *out++ = static_cast<char>(FoldAscii(b));
-      ++p;
-    }
+bool IsAsciiText(std::string_view s) {
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+void AppendLowerAscii(std::string& out, std::string_view ascii) {
+  for (const char c : ascii) out.push_back(static_cast<char>(FoldAscii(static_cast<unsigned char>(c))));
+}
+
+// The matching form of a UTF-8 text: compatibility forms as their plain
+// character (half-width kana as full-width, full-width Latin as ASCII),
+// then letter case folded.
+std::string FoldUtf8(std::string_view utf8) {
+  std::string out;
+  if (IsAsciiText(utf8)) {
+    AppendLowerAscii(out, utf8);
+    return out;
   }
-  return static_cast<std::size_t>(out - start);
+  std::unique_ptr<char, decltype(&g_free)> normal(
+      g_utf8_normalize(utf8.data(), static_cast<gssize>(utf8.size()), G_NORMALIZE_NFKC), &g_free);
+  if (!normal) return std::string(utf8);  // not UTF-8: matches only as it is
+  std::unique_ptr<char, decltype(&g_free)> folded(g_utf8_casefold(normal.get(), -1), &g_free);
+  return folded.get();
+}
+
+struct TransparentHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+// Folding takes far longer than finding: a field once folded is kept for the
+// next keystroke. Most fields (addresses) are ASCII and never come here.
+void AppendFoldedField(std::string& out, std::string_view cp932) {
+  if (IsAsciiText(cp932)) {
+    AppendLowerAscii(out, cp932);
+    return;
+  }
+  thread_local std::unordered_map<std::string, std::string, TransparentHash, std::equal_to<>> kept;
+  auto it = kept.find(cp932);
+  if (it == kept.end()) {
+    // Sites come and go: a cache grown far past any catalogue starts afresh.
+    if (kept.size() >= kMaxKeptFields) kept.clear();
+    it = kept.emplace(std::string(cp932), FoldUtf8(Cp932ToUtf8(cp932))).first;
+  }
+  out.append(it->second);
+}
+
+// The searched fields of a site line, folded, a tab after each. Fields end at
+// a tab of their own, as the line is cut into them: a lead byte takes the
+// byte after it.
+void FoldSearchedFields(std::string_view line, std::string& out) {
+  std::size_t start = 0, field = 0;
+  for (std::size_t i = 0; i <= line.size(); ++i) {
+    if (i < line.size() && line[i] != '\t') {
+      if (IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) ++i;
+      continue;
+    }
+    if ((kSearchedFields >> field) & 1u) {
+      AppendFoldedField(out, line.substr(start, i - start));
+      out.push_back('\t');
+    }
+    if (!(kSearchedFields >> ++field)) return;  // no searched field after this one
+    start = i + 1;
+  }
 }
 
 }  // namespace
@@ -100,35 +135,35 @@ std::u16string FoldForMatching(std::string_view cp932) {
   return out;
 }
 
-SiteFilter::SiteFilter(std::string_view typed) {
-  const std::string trimmed = TrimSpaces(typed);
-  needle_.resize(trimmed.size());
-  needle_.resize(FoldFields(trimmed, ~0u, needle_.data()));
-  // The folded line holds a tab only between fields: such a text finds nothing.
-  impossible_ = needle_.find('\t') != std::string::npos;
-  // A lead byte at the very end is a character alone, found only at the end
-  // of a folded line, where it is one too.
-  endsInLoneLead_ = !needle_.empty() && IsLeadByte(needle_.back()) && StartsCharacter(needle_, 0, needle_.size() - 1);
+SiteFilter::SiteFilter(std::string_view typed) : SiteFilter(FromUtf8(Cp932ToUtf8(typed))) {}
+
+SiteFilter SiteFilter::FromUtf8(std::string_view typed) {
+  std::string folded = FoldUtf8(typed);
+  // The full-width space has become a plain one.
+  const std::size_t first = folded.find_first_not_of(' ');
+  if (first == std::string::npos) return SiteFilter(Folded{});
+  folded.erase(folded.find_last_not_of(' ') + 1).erase(0, first);
+  return SiteFilter(Folded{std::move(folded)});
 }
 
-bool SiteFilter::FoundIn(std::string_view folded) const {
-  if (impossible_) return false;
-  if (!endsInLoneLead_) return FindAtCharacter(folded, needle_) != std::string_view::npos;
-  return folded.ends_with(needle_) && StartsCharacter(folded, 0, folded.size() - needle_.size());
-}
+SiteFilter::SiteFilter(Folded folded)
+    : needle_(std::move(folded.text)),
+      // The folded line holds a tab only between fields: such a text finds nothing.
+      impossible_(needle_.find('\t') != std::string::npos) {}
 
 bool SiteFilter::Matches(std::string_view siteLine) const {
   if (needle_.empty()) return true;
+  if (impossible_) return false;
   // One buffer per thread: filtering a large list must not allocate per line.
   thread_local std::string folded;
-  if (folded.size() < siteLine.size()) folded.resize(siteLine.size());
-  const std::size_t size = FoldFields(siteLine, kSearchedFields, folded.data());
-  return FoundIn(std::string_view(folded.data(), size));
+  folded.clear();
+  FoldSearchedFields(siteLine, folded);
+  return folded.find(needle_) != std::string::npos;
 }
 
 bool SiteFilter::Narrows(const SiteFilter& other) const {
   if (impossible_ || other.needle_.empty()) return true;
-  return other.FoundIn(needle_);
+  return !other.impossible_ && needle_.find(other.needle_) != std::string::npos;
 }
 
 }  // namespace morvane

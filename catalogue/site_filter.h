@@ -1,8 +1,8 @@
 #pragma once
-// Finding sites by part of their text, as typed into the filter box: letter
-// case is ignored for ASCII and full-width Latin letters, and the half-width
-// and full-width forms of a letter, digit or sign match each other. Other
-// characters (Japanese among them) match only as typed. Texts are CP932.
+// Finding sites by part of their text, as typed into the filter box: both
+// the typed text and the sites' texts are taken in their compatibility form
+// (NFKC: half-width and full-width letters, digits, signs and katakana match
+// each other) with letter case folded. Hiragana and katakana stay apart.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,8 +16,10 @@ std::u16string FoldForMatching(std::string_view cp932);
 
 class SiteFilter {
  public:
-  // typed: the filter box's text; spaces at either end do not count.
+  // typed: the filter box's text (CP932); spaces at either end do not count.
   explicit SiteFilter(std::string_view typed = {});
+  // The same for the box's text as GTK gives it, so nothing typed is lost.
+  static SiteFilter FromUtf8(std::string_view typed);
 
   // An empty filter lets every site through.
   bool Empty() const { return needle_.empty(); }
@@ -29,12 +31,13 @@ class SiteFilter {
   bool Narrows(const SiteFilter& other) const;
 
  private:
-  // Whether the folded text of a line holds the needle, character for character.
-  bool FoundIn(std::string_view folded) const;
+  struct Folded {
+    std::string text;
+  };
+  explicit SiteFilter(Folded folded);
 
-  std::string needle_;  // the typed text folded as bytes (see site_filter.cpp)
+  std::string needle_;  // the typed text folded (UTF-8)
   bool impossible_ = false;
-  bool endsInLoneLead_ = false;
 };
 
 }  // namespace morvane

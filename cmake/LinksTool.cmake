@@ -21,3 +21,7 @@ add_test(NAME links_tool_escapes_hostile_link_text
   COMMAND morvane-links ${PROJECT_SOURCE_DIR}/tests/fixtures/hostile_links_page.html http://example.test/ --format tsv)
 set_tests_properties(links_tool_escapes_hostile_link_text PROPERTIES
   PASS_REGULAR_EXPRESSION "^http://example.test/t.html\tab\\\\tc\\\\x1B]0;owned\\\\x07\\\\x1B]52;c;ZWNobyBoaQ==\\\\x07d\\\\x0Be\\\\x0Cf\\\\x1Cg\\\\\\\\h\n")
+# Texts CP932 lacks, the html format's control bytes and the index check's escapes.
+add_test(NAME links_tool_keeps_text_whole
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/program/links_tool_test.sh $<TARGET_FILE:morvane-links>
+    ${PROJECT_SOURCE_DIR}/tests/fixtures)

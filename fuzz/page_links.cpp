@@ -7,6 +7,7 @@
 #include "navi/core/html_routines.h"
 #include "navi/core/link_list.h"
 #include "navi/core/url_routines.h"
+#include "util/cp932.h"
 #include "util/text_routines.h"
 
 namespace {
@@ -38,11 +39,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string shown = list.Page();
   FUZZ_CHECK(Count(shown, "<") == 3 * links + 8);  // <a..>, </a>, <br> per link; two boxes, four breaks
   FUZZ_CHECK(Count(shown, "<Textarea") == 2);
+  // Shown as a CP932 page, whatever bytes the page held add no markup either.
+  FUZZ_CHECK(Count(morvane::Utf8HtmlToCp932(shown), "<") == 3 * links + 8);
 
   const morvane::LinkResolver quick(base), slow(base, morvane::LinkResolver::Shortcuts::kOff);
   std::string_view html = page;
   std::string href, text;
   for (int i = 0; i < 64 && morvane::NextAnchor(html, href, text); ++i)
     FUZZ_CHECK(quick.Resolve(href) == slow.Resolve(href));
+  using morvane::LinkResolver;
+  const LinkResolver quick8(base, LinkResolver::Shortcuts::kUse, morvane::TextEncoding::kUtf8),
+      slow8(base, LinkResolver::Shortcuts::kOff, morvane::TextEncoding::kUtf8);
+  html = page;
+  for (int i = 0; i < 64 && morvane::NextAnchor(html, href, text, morvane::TextEncoding::kUtf8); ++i)
+    FUZZ_CHECK(quick8.Resolve(href) == slow8.Resolve(href));
   return 0;
 }

@@ -1,8 +1,10 @@
 #include "util/cp932.h"
 
+#include <glib.h>
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -39,6 +41,15 @@ void PercentEscaped(std::string& out, std::string_view character) {
 
 // A lead byte swallows the next byte only when that byte can close a
 // character, so a line break after a stray lead byte survives.
+// A character as "&#xHEX;"; a byte that is not UTF-8 as the replacement
+// character.
+void CharacterReference(std::string& out, std::string_view character) {
+  const gunichar c = g_utf8_get_char_validated(character.data(), static_cast<gssize>(character.size()));
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "&#x%X;", c < 0x110000 && c != 0 ? c : 0xFFFDu);
+  out.append(buffer);
+}
+
 std::size_t Cp932Width(std::string_view in) {
   if (CharWidthAt(in, 0) == 1) return 1;
   const auto trail = static_cast<unsigned char>(in[1]);
@@ -120,6 +131,42 @@ std::string Utf8ToCp932(std::string_view utf8) { return Convert("CP932", "UTF-8"
 
 std::string Utf8URLToCp932(std::string_view utf8) {
   return Convert("CP932", "UTF-8", utf8, Utf8Width, PercentEscaped);
+}
+
+std::string Utf8HtmlToCp932(std::string_view utf8) {
+  return Convert("CP932", "UTF-8", utf8, Utf8Width, CharacterReference);
+}
+
+std::string MarkOutsideCp932(std::string_view utf8, OutsideCp932 how) {
+  const Stand stand = how == OutsideCp932::kPercentEscapes ? PercentEscaped : CharacterReference;
+  if (IsAscii(utf8)) return std::string(utf8);
+  std::string out;
+  out.reserve(utf8.size() + 16);
+  const iconv_t cd = ConverterFor("CP932", "UTF-8");
+  while (!utf8.empty()) {
+    const std::size_t w = std::min(utf8.size(), Utf8Width(utf8));
+    const std::string_view character = utf8.substr(0, w);
+    utf8.remove_prefix(w);
+    if (static_cast<unsigned char>(character[0]) < 0x80) {
+      out.push_back(character[0]);
+      continue;
+    }
+    // One character at a time, so a character that passes keeps its own
+    // bytes: CP932 and back would trade some for look-alikes.
+    bool passes = false;
+    if (cd && w > 1) {  // a lone byte is no UTF-8
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      char* src = const_cast<char*>(character.data());
+      std::size_t srcLeft = character.size();
+      char buffer[8];
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      passes = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1) && srcLeft == 0;
+    }
+    if (passes) out.append(character);
+    else stand(out, character);
+  }
+  return out;
 }
 
 const std::string& SystemText(std::string_view utf8) {

@@ -64,4 +64,32 @@ std::string EscapeTsvField(std::string_view utf8) {
   return out;
 }
 
+std::string ControlsAsCharacterReferences(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  while (!utf8.empty()) {
+    const unsigned char b = static_cast<unsigned char>(utf8.front());
+    const bool c0 = (b < 0x20 && b != '\t' && b != '\r' && b != '\n') || b == 0x7F;
+    if (b < 0x80) {
+      if (c0) AppendHex(out, "&#x", b), out.push_back(';');
+      else out.push_back(static_cast<char>(b));
+      utf8.remove_prefix(1);
+      continue;
+    }
+    const std::size_t n = SequenceLength(utf8);
+    if (n == 0) {
+      out.append("&#xFFFD;");
+      utf8.remove_prefix(1);
+    } else if (b == 0xC2 && static_cast<unsigned char>(utf8[1]) < 0xA0) {
+      AppendHex(out, "&#x", static_cast<unsigned char>(utf8[1]));
+      out.push_back(';');
+      utf8.remove_prefix(2);
+    } else {
+      out.append(utf8.substr(0, n));
+      utf8.remove_prefix(n);
+    }
+  }
+  return out;
+}
+
 }  // namespace morvane

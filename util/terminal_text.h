@@ -14,4 +14,10 @@ namespace morvane {
 // original can be read back from it.
 std::string EscapeTsvField(std::string_view utf8);
 
+// HTML on its way to a terminal: every control character but tab, CR and LF
+// (C0, DEL and C1) becomes a numeric character reference ("&#x1B;"), and a
+// byte that is not UTF-8 becomes "&#xFFFD;". The page reads the same in a
+// browser; the terminal never sees an escape sequence.
+std::string ControlsAsCharacterReferences(std::string_view utf8);
+
 }  // namespace morvane

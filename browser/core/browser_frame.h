@@ -51,6 +51,11 @@ class TfrBrowserBase : public BrowserEvents {
   std::string GetHTMLSource();
   std::string GetPageTitle();
   std::string GetSelectedText();  // throws PageAccessError
+  // The same as the page holds them (UTF-8): for what goes to the clipboard,
+  // the link list and the link tags, which keep every character.
+  std::string GetHTMLSourceUtf8();
+  std::string GetPageTitleUtf8();
+  std::string GetSelectedTextUtf8();  // throws PageAccessError
   void ShowHTML(std::string_view text);
   bool SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
                      int passOver);

@@ -7,6 +7,7 @@
 #include "browser/core/page_bytes.h"
 #include "browser/core/wait_limits.h"
 #include "navi/core/html_routines.h"
+#include "util/cp932.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -56,20 +57,25 @@ std::optional<PageValue> TfrBrowserBase::CallPage(PageScript script, std::vector
 
 std::string TfrBrowserBase::GetLocationURL() const { return engine_.LocationURL(); }
 
-std::string TfrBrowserBase::GetHTMLSource() {
+std::string TfrBrowserBase::GetHTMLSourceUtf8() {
   if (!engine_.HasDocument()) return {};
   const std::optional<PageValue> source = CallPage(PageScript::Source, {});
   return source && source->Text() ? *source->Text() : std::string();
 }
 
-std::string TfrBrowserBase::GetPageTitle() { return ExtractTitle(GetHTMLSource()); }
+std::string TfrBrowserBase::GetPageTitleUtf8() { return ExtractTitle(GetHTMLSourceUtf8(), TextEncoding::kUtf8); }
 
-std::string TfrBrowserBase::GetSelectedText() {
+std::string TfrBrowserBase::GetSelectedTextUtf8() {
   if (!engine_.HasDocument()) throw PageAccessError("no document");
   const std::optional<PageValue> text = CallPage(PageScript::Selection, {});
   if (!text || !text->Text()) throw PageAccessError("no selection");
   return *text->Text();
 }
+
+// Converted once, where the catalogue's CP932 is needed.
+std::string TfrBrowserBase::GetHTMLSource() { return Utf8ToCp932(GetHTMLSourceUtf8()); }
+std::string TfrBrowserBase::GetPageTitle() { return Utf8ToCp932(GetPageTitleUtf8()); }
+std::string TfrBrowserBase::GetSelectedText() { return Utf8ToCp932(GetSelectedTextUtf8()); }
 
 void TfrBrowserBase::ShowHTML(std::string_view text) {
   stopRequest_ = false;
@@ -81,7 +87,11 @@ void TfrBrowserBase::ShowHTML(std::string_view text) {
     PumpWhile([this] { return !engine_.ReadyStateComplete(); }, kShowPasses, GiveWay::ToStop);
   busy_ = false;
   RefreshSkipAction();
-  if (engine_.HasDocument()) engine_.LoadBytes(PageBytesFromText(text));
+  if (!engine_.HasDocument()) return;
+  std::string bytes = PageBytesFromText(text);
+  // The engine leaves the old page shown for a page of no bytes at all.
+  if (bytes.empty()) bytes = "\r\n";
+  engine_.LoadBytes(std::move(bytes));
 }
 
 bool TfrBrowserBase::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,

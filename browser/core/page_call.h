@@ -8,7 +8,8 @@
 
 namespace morvane {
 
-// null, boolean, number, text (CP932 inside the core) or a list of values.
+// null, boolean, number, text or a list of values. Texts are CP932, but for
+// the scripts that read the page's own text (see HandsUtf8).
 struct PageValue {
   using List = std::vector<PageValue>;
   std::variant<std::monostate, bool, double, std::string, List> v;
@@ -36,6 +37,10 @@ enum class PageScript {
   FindElements,  // kind, byTag, match -> [[index, match value], ...]
   ClickElement,  // index, kind, byTag, match, expected -> true when clicked
 };
+
+// The source and the selection come back as the page holds them (UTF-8), so
+// nothing outside CP932 is lost before it must become CP932.
+inline bool HandsUtf8(PageScript script) { return script == PageScript::Source || script == PageScript::Selection; }
 
 struct PageArgument {
   std::string name;

@@ -43,13 +43,14 @@ GVariant* ToArguments(const std::vector<PageArgument>& args) {
   return g_variant_builder_end(&builder);
 }
 
-PageValue FromScript(JSCValue* value, int depth) {
+PageValue FromScript(JSCValue* value, int depth, bool utf8) {
   if (!value || jsc_value_is_null(value) || jsc_value_is_undefined(value)) return {};
   if (jsc_value_is_boolean(value)) return PageValue(static_cast<bool>(jsc_value_to_boolean(value)));
   if (jsc_value_is_number(value)) return PageValue(jsc_value_to_double(value));
   if (jsc_value_is_string(value)) {
     GCharPtr text(jsc_value_to_string(value));
-    return PageValue(Utf8ToCp932(text ? text.get() : ""));
+    const char* chars = text ? text.get() : "";
+    return PageValue(utf8 ? std::string(chars) : Utf8ToCp932(chars));
   }
   if (jsc_value_is_array(value) && depth < kMaxDepth) {
     GObjectRef<JSCValue> length(jsc_value_object_get_property(value, "length"));
@@ -58,7 +59,7 @@ PageValue FromScript(JSCValue* value, int depth) {
     items.reserve(n > 0 ? static_cast<std::size_t>(n) : 0);
     for (int i = 0; i < n; ++i) {
       GObjectRef<JSCValue> item(jsc_value_object_get_property_at_index(value, static_cast<guint>(i)));
-      items.push_back(FromScript(item.get(), depth + 1));
+      items.push_back(FromScript(item.get(), depth + 1, utf8));
     }
     return PageValue(std::move(items));
   }
@@ -66,6 +67,7 @@ PageValue FromScript(JSCValue* value, int depth) {
 }
 
 struct CallState {
+  bool utf8 = false;
   bool done = false;
   std::optional<PageValue> result;
 };
@@ -81,7 +83,7 @@ extern "C" void OnPageCallFinished(GObject* source, GAsyncResult* result, gpoint
       webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), result, &error));
   GErrorPtr owned(error);
   CallState& state = **share;
-  if (value) state.result = FromScript(value.get(), 0);
+  if (value) state.result = FromScript(value.get(), 0, state.utf8);
   state.done = true;
 }
 
@@ -105,6 +107,7 @@ std::unique_ptr<PageCall> StartPageCall(WebKitWebView* view, PageScript script,
   const std::string_view body = ScriptBody(script);
   if (!view || body.empty()) return nullptr;
   auto state = std::make_shared<CallState>();
+  state->utf8 = HandsUtf8(script);
   GObjectRef<GCancellable> cancellable(g_cancellable_new());
   auto share = std::make_unique<StateShare>(state);
   webkit_web_view_call_async_javascript_function(view, body.data(), static_cast<gssize>(body.size()),

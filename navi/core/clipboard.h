@@ -9,11 +9,9 @@ namespace morvane {
 class Clipboard {
  public:
   virtual ~Clipboard() = default;
-  // CP932; empty when the clipboard holds no text.
+  // UTF-8, as the clipboard holds it; empty when it holds no text.
   virtual std::string GetText() = 0;
-  // The text as an address: characters with no CP932 form kept escaped.
-  virtual std::string GetURLText() { return GetText(); }
-  virtual void SetText(std::string_view cp932) = 0;
+  virtual void SetText(std::string_view utf8) = 0;
 };
 
 }  // namespace morvane

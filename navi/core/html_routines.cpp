@@ -8,11 +8,13 @@ namespace morvane {
 using scan::CutAt;
 using scan::TrimView;
 
-std::string ExtractTitle(std::string_view html) {
+std::string ExtractTitle(std::string_view html, TextEncoding e) {
   while (!html.empty()) {
-    CutAt(html, '<');
-    std::string_view inside = TrimView(CutAt(html, '>'));
-    if (scan::EqualsNoCase(TrimView(CutAt(inside, ' ')), "title")) return TrimSpaces(CutAt(html, '<'));
+    CutAt(html, '<', e);
+    std::string_view inside = TrimView(CutAt(html, '>', e), e);
+    if (!scan::EqualsNoCase(TrimView(CutAt(inside, ' ', e), e), "title")) continue;
+    const std::string_view title = CutAt(html, '<', e);
+    return e == TextEncoding::kCp932 ? TrimSpaces(title) : std::string(TrimView(title, e));
   }
   return {};
 }
@@ -22,9 +24,9 @@ namespace {
 // The text of an anchor up to its closing tag; tags inside it are dropped and
 // the pieces of text joined as they stand. Text after the last tag of the page
 // is left in html.
-void ReadLinkText(std::string_view& html, std::string& text) {
+void ReadLinkText(std::string_view& html, std::string& text, TextEncoding e) {
   while (!html.empty()) {
-    const std::size_t lt = scan::FindChar(html, '<');
+    const std::size_t lt = scan::FindChar(html, '<', e);
     if (lt == scan::npos) return;
     if (lt > 0) {
       text.append(html.substr(0, lt));
@@ -32,45 +34,53 @@ void ReadLinkText(std::string_view& html, std::string& text) {
       continue;
     }
     html.remove_prefix(1);
-    std::string_view inside = TrimView(CutAt(html, '>'));
+    std::string_view inside = TrimView(CutAt(html, '>', e), e);
     if (!inside.empty() && inside[0] != '/') continue;  // an opening tag inside the link
-    CutAt(inside, '/');
-    if (scan::EqualsNoCase(TrimView(inside), "a")) return;
+    CutAt(inside, '/', e);
+    if (scan::EqualsNoCase(TrimView(inside, e), "a")) return;
   }
 }
 
 }  // namespace
 
-bool NextAnchor(std::string_view& html, std::string& href, std::string& text) {
+bool NextAnchor(std::string_view& html, std::string& href, std::string& text, TextEncoding e) {
   href.clear();
   text.clear();
-  const std::size_t lt = scan::FindChar(html, '<');
+  const std::size_t lt = scan::FindChar(html, '<', e);
   if (lt == scan::npos) return false;
   html.remove_prefix(lt + 1);
 
-  std::string_view tag = TrimView(CutAt(html, '>'));
+  std::string_view tag = TrimView(CutAt(html, '>', e), e);
   if (!scan::StartsWithNoCase(tag, "a ")) return true;
-  tag = TrimView(tag.substr(2));
-  const std::size_t at = scan::FindNoCase(tag, "href");
+  tag = TrimView(tag.substr(2), e);
+  const std::size_t at = scan::FindNoCase(tag, "href", e);
   if (at == scan::npos) return true;
   tag.remove_prefix(at + 4);
-  CutAt(tag, '=');
-  tag = TrimView(tag);
+  CutAt(tag, '=', e);
+  tag = TrimView(tag, e);
   if (!tag.empty() && tag[0] == '"') {
     tag.remove_prefix(1);
     // href="" takes the text up to the next quote of the tag instead.
     if (!tag.empty() && tag[0] == '"') tag.remove_prefix(1);
-    tag = TrimView(CutAt(tag, '"'));
+    tag = TrimView(CutAt(tag, '"', e), e);
   }
-  href = DecodeEntities(CutAt(tag, ' '));
-  ReadLinkText(html, text);
+  href = DecodeEntities(CutAt(tag, ' ', e));
+  ReadLinkText(html, text, e);
   return true;
 }
 
-bool NextLink(std::string_view& html, std::string& href, std::string& text) {
-  while (NextAnchor(html, href, text)) {
+bool NextLink(std::string_view& html, std::string& href, std::string& text, TextEncoding e) {
+  while (NextAnchor(html, href, text, e)) {
     if (href.empty() || text.empty()) continue;
-    text = TrimLineBreaks(TrimSpaces(text));
+    if (e == TextEncoding::kCp932) {
+      text = TrimLineBreaks(TrimSpaces(text));
+    } else {
+      // No byte of a UTF-8 character is a CR or LF: the pairs come off as bytes.
+      std::string_view t = TrimView(text, e);
+      while (t.starts_with("\r\n")) t.remove_prefix(2);
+      while (t.size() > 2 && t.ends_with("\r\n")) t.remove_suffix(2);
+      text = std::string(t);
+    }
     if (!text.empty()) return true;
   }
   return false;

@@ -2,7 +2,7 @@
 
 #include <glib.h>
 
-#include <memory>
+#include <cstring>
 
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -47,9 +47,25 @@ std::string SitePart(std::string_view pageURL) {
 }
 
 std::string EncodeQuerySubject(std::string_view subject) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   const std::string utf8 = Cp932ToUtf8(subject);
-  std::unique_ptr<char, decltype(&g_free)> escaped(g_uri_escape_string(utf8.c_str(), ":/", FALSE), &g_free);
-  return escaped.get();
+  std::string out;
+  out.reserve(utf8.size() + utf8.size() / 2);
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    // The engine reports addresses already escaped: an escape stays one, so
+    // the search looks for the page and not for the text "%E6...".
+    const bool startsEscape =
+        c == '%' && i + 2 < utf8.size() && g_ascii_isxdigit(utf8[i + 1]) && g_ascii_isxdigit(utf8[i + 2]);
+    if (startsEscape || g_ascii_isalnum(c) || (c != 0 && std::strchr("-._~:/", c) != nullptr)) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    out.push_back('%');
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 15]);
+  }
+  return out;
 }
 
 std::string IndexCheckURL(IndexCheck check, std::string_view pageURL) {

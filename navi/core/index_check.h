@@ -28,9 +28,10 @@ std::optional<IndexCheck> IndexCheckFromTag(int tag);
 std::string SitePart(std::string_view pageURL);
 
 // The query subject as a query value: the engines expect UTF-8, so the CP932
-// address is converted first, then everything but letters, digits, "-._~"
-// and the readable ":" and "/" is percent-encoded ("&", "#", "+", "%",
-// spaces and non-ASCII reach the engine intact).
+// address is converted first, then everything but letters, digits, "-._~",
+// the readable ":" and "/" and the address's own percent-escapes is
+// percent-encoded ("&", "#", "+", a "%" that starts no escape, spaces and
+// non-ASCII reach the engine intact; an escape is not escaped twice).
 std::string EncodeQuerySubject(std::string_view subject);
 
 // The search URL for the page shown at pageURL (CP932).

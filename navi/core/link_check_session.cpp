@@ -3,10 +3,29 @@
 namespace morvane {
 namespace {
 
+// The request goes out as the engine would send it: every byte outside
+// ASCII as its escape.
+std::string AsciiAddress(std::string_view url) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(url.size());
+  for (const char ch : url) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out.push_back(ch);
+      continue;
+    }
+    out.push_back('%');
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 15]);
+  }
+  return out;
+}
+
 std::vector<std::string> URLsOf(const PageLinkList& list) {
   std::vector<std::string> urls;
   urls.reserve(list.entries.size());
-  for (const std::string& entry : list.entries) urls.push_back(entry.substr(0, entry.find('\t')));
+  for (const std::string& entry : list.entries) urls.push_back(AsciiAddress(entry.substr(0, entry.find('\t'))));
   return urls;
 }
 

@@ -21,14 +21,25 @@ std::string WithoutLineBreaks(std::string_view text) {
   return out;
 }
 
-bool IsAdvertOrSearch(std::string_view href) {
-  for (std::string_view host : {kAdHostPrefix, kAdHost, kSearchHost})
-    if (CharPos(host, href) != 0) return true;
+// Whether text holds word at a character of its own: UTF-8 never hides an
+// ASCII byte inside a character, but a word of broken bytes could start or
+// end inside one.
+bool HoldsWord(std::string_view text, std::string_view word) {
+  const auto continues = [&](std::size_t at) {
+    return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+  };
+  for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1))
+    if (!continues(at) && !continues(at + word.size())) return true;
   return false;
 }
 
-// Link texts hold no tags; a "<" can only come from a broken double-byte
-// character, and must not open one.
+bool IsAdvertOrSearch(std::string_view href) {
+  for (std::string_view host : {kAdHostPrefix, kAdHost, kSearchHost})
+    if (href.find(host) != std::string_view::npos) return true;
+  return false;
+}
+
+// Link texts hold no tags; a "<" must still never open one.
 void AppendLinkText(std::string& out, std::string_view text) {
   for (std::size_t lt; (lt = text.find('<')) != std::string_view::npos; text.remove_prefix(lt + 1))
     out.append(text.substr(0, lt)).append("&lt;");
@@ -55,8 +66,7 @@ void AppendAnchor(std::string& out, std::string_view url, std::string_view text,
   out.append("</a>");
 }
 
-// The URL never holds a tab, so the first tab byte is the separator even
-// when a broken double-byte character stands before it.
+// The URL never holds a tab, so the first tab is the separator.
 std::pair<std::string_view, std::string_view> SplitEntry(std::string_view entry) {
   const std::size_t tab = entry.find('\t');
   return {entry.substr(0, tab), tab == std::string_view::npos ? std::string_view() : entry.substr(tab + 1)};
@@ -77,15 +87,17 @@ constexpr std::string_view kTextBoxClose = "</Textarea>";
 PageLinkList BuildPageLinkList(std::string_view source, std::string_view baseURL, std::string_view anchorKeyword,
                                std::string_view urlKeyword) {
   PageLinkList list;
-  const LinkResolver resolver(baseURL);
+  const LinkResolver resolver(baseURL, LinkResolver::Shortcuts::kUse, TextEncoding::kUtf8);
   std::string href, text;
-  while (NextLink(source, href, text)) {
+  while (NextLink(source, href, text, TextEncoding::kUtf8)) {
     text = WithoutLineBreaks(text);
     if (text.empty()) text = kNoLinkText;
     if (IsAdvertOrSearch(href)) continue;
-    std::string url = resolver.Resolve(href);
-    if (!anchorKeyword.empty() && CharPos(anchorKeyword, text) == 0) continue;
-    if (!urlKeyword.empty() && CharPos(urlKeyword, url) == 0) continue;
+    // The address the engine would go to: a character CP932 lacks is kept as
+    // the escapes of its bytes, so the address survives wherever it goes.
+    std::string url = MarkOutsideCp932(resolver.Resolve(href), OutsideCp932::kPercentEscapes);
+    if (!anchorKeyword.empty() && !HoldsWord(text, anchorKeyword)) continue;
+    if (!urlKeyword.empty() && !HoldsWord(url, urlKeyword)) continue;
     url.append(1, '\t').append(text);
     list.entries.push_back(std::move(url));
   }
@@ -164,7 +176,7 @@ std::string PageLinkList::Csv() const {
   AppendCsvRow(out, {"URL", "リンクテキスト", "状態"});
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto [url, text] = SplitEntry(entries[i]);
-    AppendCsvRow(out, {Cp932ToUtf8(url), Cp932ToUtf8(text), Checked() ? statuses[i].text : std::string()});
+    AppendCsvRow(out, {std::string(url), std::string(text), Checked() ? statuses[i].text : std::string()});
   }
   return out;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The page link list: every link of a page made absolute, without duplicate
 // lines or advertising and search links, optionally filtered by keywords,
-// sorted, and laid out as a page of three blocks.
+// sorted, and laid out as a page of three blocks. Everything in it is
+// UTF-8, as the page had it: shown as a CP932 page it goes through
+// Utf8HtmlToCp932, copied it goes to the clipboard as it is.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +21,7 @@ inline constexpr std::string_view kSearchHost = "www.google.co.jp";
 inline constexpr std::string_view kNoLinkText = "NoText";
 
 struct PageLinkList {
-  // "URL\tText" lines in ascending byte order, each line once.
+  // "URL\tText" lines (UTF-8) in ascending byte order, each line once.
   std::vector<std::string> entries;
   // Empty for a list as built; after a link check one status per entry.
   std::vector<LinkStatus> statuses;
@@ -48,9 +50,11 @@ struct PageLinkList {
   bool Checked() const { return !entries.empty() && statuses.size() == entries.size(); }
 };
 
-// source and baseURL are the page's HTML and address; an empty keyword does
-// not filter, otherwise the link text (anchorKeyword) or the absolute URL
-// (urlKeyword) must contain it, with exact letter case.
+// source and baseURL are the page's HTML and address (UTF-8); an empty
+// keyword does not filter, otherwise the link text (anchorKeyword) or the
+// absolute URL (urlKeyword) must contain it, with exact letter case. A
+// character of an address that CP932 lacks is written as the percent-escapes
+// of its UTF-8 bytes.
 PageLinkList BuildPageLinkList(std::string_view source, std::string_view baseURL, std::string_view anchorKeyword,
                                std::string_view urlKeyword);
 

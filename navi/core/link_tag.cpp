@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "util/text_routines.h"
+#include "navi/core/scan_views.h"
 
 namespace morvane {
 
 std::string LinkTextFor(std::string_view selection, std::string_view title) {
-  std::string text = TrimSpaces(selection);
-  return text.empty() ? TrimSpaces(title) : text;
+  const std::string_view text = scan::TrimView(selection, TextEncoding::kUtf8);
+  return std::string(text.empty() ? scan::TrimView(title, TextEncoding::kUtf8) : text);
 }
 
 std::string MakeLinkTag(std::string_view linkTemplate, std::string_view url, std::string_view text) {

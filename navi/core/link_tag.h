@@ -9,7 +9,8 @@ namespace morvane {
 // has always written it).
 inline constexpr std::string_view kDefaultLinkTemplate = "<a href=\"{$URL}\" taget=\"_blank\">{$TEXT}</a>";
 
-// The page's selection, trimmed of spaces; the page title when that is empty.
+// The page's selection (UTF-8), trimmed of spaces; the page title when that
+// is empty.
 std::string LinkTextFor(std::string_view selection, std::string_view title);
 
 // Every "{$URL}" of the template replaced by url and every "{$TEXT}" by text

@@ -1,5 +1,6 @@
 #include "navi/core/page_link_check.h"
 
+#include "util/cp932.h"
 #include "util/safe_file_writer.h"
 
 namespace morvane {
@@ -27,7 +28,7 @@ void PageLinkCheck::Take() {
   session_.reset();
   // Showing waits for the browser while processing messages; nothing above
   // may be touched after it.
-  show_(result_.Page());
+  show_(Utf8HtmlToCp932(result_.Page()));
 }
 
 void PageLinkCheck::Stop() {

@@ -15,7 +15,8 @@ bool StartsCharacter(std::string_view s, std::size_t i) {
 }
 }  // namespace
 
-std::size_t FindChar(std::string_view s, char c) {
+std::size_t FindChar(std::string_view s, char c, TextEncoding e) {
+  if (e == TextEncoding::kUtf8) return s.find(c);
   std::size_t from = 0;
   while (from < s.size()) {
     const void* hit = std::memchr(s.data() + from, c, s.size() - from);
@@ -29,14 +30,24 @@ std::size_t FindChar(std::string_view s, char c) {
   return npos;
 }
 
-std::string_view CutAt(std::string_view& s, char c) {
-  const std::size_t at = FindChar(s, c);
+std::string_view CutAt(std::string_view& s, char c, TextEncoding e) {
+  const std::size_t at = FindChar(s, c, e);
   std::string_view token = s.substr(0, at);
   s.remove_prefix(at == npos ? s.size() : at + 1);
   return token;
 }
 
-std::string_view TrimView(std::string_view s) {
+std::string_view TrimView(std::string_view s, TextEncoding e) {
+  if (e == TextEncoding::kUtf8) {
+    static constexpr std::string_view kWideSpace = "\xE3\x80\x80";
+    for (;;) {
+      if (s.starts_with(' ')) s.remove_prefix(1);
+      else if (s.starts_with(kWideSpace)) s.remove_prefix(kWideSpace.size());
+      else if (s.ends_with(' ')) s.remove_suffix(1);
+      else if (s.ends_with(kWideSpace)) s.remove_suffix(kWideSpace.size());
+      else return s;
+    }
+  }
   for (;;) {
     if (s.starts_with(' ')) s.remove_prefix(1);
     else if (s.starts_with("\x81\x40")) s.remove_prefix(2);
@@ -63,9 +74,9 @@ bool EqualsNoCase(std::string_view s, std::string_view lowerWord) {
   return s.size() == lowerWord.size() && StartsWithNoCase(s, lowerWord);
 }
 
-std::size_t FindNoCase(std::string_view s, std::string_view lowerWord) {
+std::size_t FindNoCase(std::string_view s, std::string_view lowerWord, TextEncoding e) {
   if (lowerWord.empty()) return 0;
-  for (std::size_t p = 0; p < s.size(); p += CharWidthAt(s, p))
+  for (std::size_t p = 0; p < s.size(); p += e == TextEncoding::kUtf8 ? 1 : CharWidthAt(s, p))
     if (StartsWithNoCase(s.substr(p), lowerWord)) return p;
   return npos;
 }

@@ -4,6 +4,7 @@
 
 #include "navi/core/index_check.h"
 #include "navi/core/link_tag.h"
+#include "navi/core/scan_views.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 
@@ -66,67 +67,77 @@ void ToolbarCommands::GoToTypedURL() {
 }
 
 void ToolbarCommands::GoToClipboardURL() {
-  view_.SetURLBoxText(clipboard_->GetURLText());
+  view_.SetURLBoxText(Utf8URLToCp932(clipboard_->GetText()));
   Stop();
   GoToTypedURL();
 }
 
 void ToolbarCommands::GoToSelectedURL() {
-  const std::string url = TrimSpaces(frame().GetSelectedText());
+  const std::string selected = frame().GetSelectedTextUtf8();
+  const std::string_view url = scan::TrimView(selected, TextEncoding::kUtf8);
   if (url.empty()) {
-    view_.ShowError(SystemText("選択部分がありません"));
+    view_.ShowError("選択部分がありません");
     return;
   }
   Stop();
-  frame().NavigateTo(url, false);
+  frame().NavigateTo(Utf8URLToCp932(url), false);
 }
 
-void ToolbarCommands::ShowClipboardAsPage() { frame().ShowHTML(clipboard_->GetText()); }
+void ToolbarCommands::ShowClipboardAsPage() { frame().ShowHTML(Utf8HtmlToCp932(clipboard_->GetText())); }
 
 void ToolbarCommands::OpenIndexCheck(int tag) {
   const std::optional<IndexCheck> check = IndexCheckFromTag(tag);
   if (check) frame().NavigateTo(IndexCheckURL(*check, frame().GetLocationURL()), false);
 }
 
-void ToolbarCommands::CopyHTMLSource() { clipboard_->SetText(frame().GetHTMLSource()); }
-void ToolbarCommands::CopySelection() { clipboard_->SetText(frame().GetSelectedText()); }
-void ToolbarCommands::CopyURL() { clipboard_->SetText(frame().GetLocationURL()); }
+// The page's own texts go to the clipboard as the page had them.
+void ToolbarCommands::CopyHTMLSource() { clipboard_->SetText(frame().GetHTMLSourceUtf8()); }
+void ToolbarCommands::CopySelection() { clipboard_->SetText(frame().GetSelectedTextUtf8()); }
+void ToolbarCommands::CopyURL() { clipboard_->SetText(PageAddress()); }
 
-std::string ToolbarCommands::LinkText() { return LinkTextFor(frame().GetSelectedText(), frame().GetPageTitle()); }
+std::string ToolbarCommands::PageAddress() { return Cp932ToUtf8(frame().GetLocationURL()); }
 
+std::string ToolbarCommands::LinkText() {
+  return LinkTextFor(frame().GetSelectedTextUtf8(), frame().GetPageTitleUtf8());
+}
+
+// A tag goes into the user's own pages, which may well be CP932: a character
+// CP932 lacks goes in as a character reference.
 void ToolbarCommands::CopyLinkTag() {
-  const std::string url = frame().GetLocationURL();
-  clipboard_->SetText(MakeLinkTag(linkTemplate_, url, LinkText()));
+  const std::string url = PageAddress();
+  const std::string text = MarkOutsideCp932(LinkText(), OutsideCp932::kCharacterReferences);
+  clipboard_->SetText(MakeLinkTag(linkTemplate_, url, text));
 }
 
 void ToolbarCommands::CopyLinkTagWithTypedText() {
-  const std::string url = frame().GetLocationURL();
-  const std::optional<std::string> text = view_.InputText(
-      SystemText("リンクテキストの入力"), SystemText("リンクテキストを入力してください"), LinkText());
+  const std::string url = PageAddress();
+  const std::optional<std::string> text =
+      view_.InputText("リンクテキストの入力", "リンクテキストを入力してください", LinkText());
   if (!text) return;
-  clipboard_->SetText(MakeLinkTag(linkTemplate_, url, TrimSpaces(*text)));
+  const std::string_view trimmed = scan::TrimView(*text, TextEncoding::kUtf8);
+  clipboard_->SetText(MakeLinkTag(linkTemplate_, url, MarkOutsideCp932(trimmed, OutsideCp932::kCharacterReferences)));
 }
 
 void ToolbarCommands::EditLinkTemplate() {
   const std::optional<std::string> entered =
-      view_.InputText(SystemText("リンクタグの作成"), SystemText("リンクタグを入力してください"), linkTemplate_);
+      view_.InputText("リンクタグの作成", "リンクタグを入力してください", linkTemplate_);
   if (entered && !entered->empty()) linkTemplate_ = *entered;
 }
 
 std::string ToolbarCommands::KeywordFor(bool keyDown, std::string_view caption, std::string& remembered) {
   if (!keyDown) return {};
   if (std::optional<std::string> entered =
-          view_.InputText(caption, SystemText("キーワードを入力してください"), remembered))
+          view_.InputText(caption, "キーワードを入力してください", remembered))
     remembered = std::move(*entered);
   return remembered;
 }
 
 PageLinkList ToolbarCommands::BuildLinkList() {
-  const std::string source = frame().GetHTMLSource();
-  const std::string baseURL = frame().GetLocationURL();
+  const std::string source = frame().GetHTMLSourceUtf8();
+  const std::string baseURL = PageAddress();
   const std::string anchorKeyword =
-      KeywordFor(keyboard_->ShiftDown(), SystemText("検索抽出語を設定(アンカーテキスト)"), anchorKeyword_);
-  const std::string urlKeyword = KeywordFor(keyboard_->CtrlDown(), SystemText("検索抽出語を設定(URL)"), urlKeyword_);
+      KeywordFor(keyboard_->ShiftDown(), "検索抽出語を設定(アンカーテキスト)", anchorKeyword_);
+  const std::string urlKeyword = KeywordFor(keyboard_->CtrlDown(), "検索抽出語を設定(URL)", urlKeyword_);
   return BuildPageLinkList(source, baseURL, anchorKeyword, urlKeyword);
 }
 
@@ -137,7 +148,7 @@ void ToolbarCommands::MakePageLinkList(bool copy) {
   if (copy)
     clipboard_->SetText(page);
   else
-    frame().ShowHTML(page);
+    frame().ShowHTML(Utf8HtmlToCp932(page));
 }
 
 }  // namespace morvane

@@ -14,7 +14,8 @@
 
 namespace morvane {
 
-// The toolbar's widgets and boxes as the commands see them. Texts are CP932.
+// The toolbar's widgets and boxes as the commands see them. The boxes' texts
+// are UTF-8; the URL box and the browse mode are CP932, as the frame takes them.
 class ToolbarView {
  public:
   // An error box; the one-line input box (nullopt when cancelled).
@@ -77,7 +78,7 @@ class ToolbarCommands final : public BrowserToolbar {
   void CopyLinkTag();
   void CopyLinkTagWithTypedText();
   void EditLinkTemplate();
-  const std::string& LinkTemplate() const { return linkTemplate_; }
+  const std::string& LinkTemplate() const { return linkTemplate_; }  // UTF-8
   // The page link list: shown as a page, or copied when copy is set. Shift
   // and Ctrl ask for the text and URL keywords first.
   void MakePageLinkList(bool copy);
@@ -94,6 +95,8 @@ class ToolbarCommands final : public BrowserToolbar {
   void RefreshBrowseMode(TfrBrowserBase& frame);
   TfrBrowserBase& frame();
   std::string LinkText();
+  // The shown page's address as UTF-8 (characters CP932 lacks escaped).
+  std::string PageAddress();
   PageLinkList BuildLinkList();
   // The keyword dialog when the key is down: the remembered keyword,
   // changed on OK; empty when the key is up.

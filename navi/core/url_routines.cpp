@@ -42,13 +42,13 @@ bool IsUrlChar(unsigned char c) {
 // Percent-encodes every byte GLib would refuse or rewrite, whole double-byte
 // characters included, and every "%" itself; Unescape then gives back the
 // exact bytes, so the resolver only ever moves the text around.
-std::string Escape(std::string_view s) {
+std::string Escape(std::string_view s, TextEncoding e) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(s.size() + s.size() / 4);
   for (std::size_t p = 0; p < s.size(); ++p) {
     const auto c = static_cast<unsigned char>(s[p]);
-    const bool pair = IsLeadByte(c) && p + 1 < s.size();
+    const bool pair = e == TextEncoding::kCp932 && IsLeadByte(c) && p + 1 < s.size();
     if (!pair && IsUrlChar(c)) {
       out.push_back(static_cast<char>(c));
       continue;
@@ -117,8 +117,8 @@ bool IsWebAddress(std::string_view r) {
   return g_ascii_strncasecmp(r.data(), "https", colon) == 0;
 }
 
-std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference) {
-  const std::string escaped = Escape(reference);
+std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference, TextEncoding e) {
+  const std::string escaped = Escape(reference, e);
   GUriPtr resolved(g_uri_parse_relative(base, escaped.c_str(), kParseFlags, nullptr));
   if (!resolved) return std::nullopt;
   // "http:/.//x" loses its dots and would read as a host: GLib cannot write
@@ -137,7 +137,7 @@ std::optional<std::string> ResolveByGLib(GUri* base, std::string_view reference)
 // What the base turns into in front of a plain reference of one kind,
 // learnt from the resolver itself with a probe such as "?x".
 std::optional<std::string> PrefixFor(GUri* base, std::string_view probe) {
-  std::optional<std::string> out = ResolveByGLib(base, probe);
+  std::optional<std::string> out = ResolveByGLib(base, probe, TextEncoding::kCp932);  // the probes are ASCII
   if (!out || !out->ends_with(probe)) return std::nullopt;
   out->resize(out->size() - probe.size());
   return out;
@@ -151,10 +151,13 @@ struct LinkResolver::Base {
   // most links of a page are resolved without a trip through GLib.
   std::optional<std::string> root, document, page, folder;
   bool quick = true;
+  TextEncoding encoding = TextEncoding::kCp932;
 };
 
-LinkResolver::LinkResolver(std::string_view pageURL, Shortcuts shortcuts) : base_(std::make_unique<Base>()) {
-  const std::string escaped = Escape(WithoutTabsAndBreaks(pageURL));
+LinkResolver::LinkResolver(std::string_view pageURL, Shortcuts shortcuts, TextEncoding encoding)
+    : base_(std::make_unique<Base>()) {
+  base_->encoding = encoding;
+  const std::string escaped = Escape(WithoutTabsAndBreaks(pageURL), encoding);
   GUriPtr uri(g_uri_parse(escaped.c_str(), kParseFlags, nullptr));
   // about:blank and the like have no host: relative references mean nothing there.
   base_->quick = shortcuts == Shortcuts::kUse;
@@ -199,7 +202,7 @@ std::string LinkResolver::Resolve(std::string_view reference) const {
   if (base_->quick) {
     if (auto quick = Shortcut(clean)) return std::move(*quick);
   }
-  auto resolved = ResolveByGLib(base_->uri.get(), clean);
+  auto resolved = ResolveByGLib(base_->uri.get(), clean, base_->encoding);
   return resolved ? std::move(*resolved) : clean;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
-// URL helpers for the link list and the status line. URLs are CP932 bytes.
+// URL helpers for the link list and the status line. URLs are CP932 bytes,
+// or UTF-8 where the resolver is told so.
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "navi/core/scan_views.h"
 
 namespace morvane {
 
@@ -20,7 +23,8 @@ class LinkResolver {
   // references must give the same text (tests compare the two).
   enum class Shortcuts { kUse, kOff };
 
-  explicit LinkResolver(std::string_view pageURL, Shortcuts shortcuts = Shortcuts::kUse);
+  explicit LinkResolver(std::string_view pageURL, Shortcuts shortcuts = Shortcuts::kUse,
+                        TextEncoding encoding = TextEncoding::kCp932);
   ~LinkResolver();
   LinkResolver(const LinkResolver&) = delete;
   LinkResolver& operator=(const LinkResolver&) = delete;

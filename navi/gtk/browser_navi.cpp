@@ -163,14 +163,11 @@ int TfrBrowserNavi::Tag(const Gtk::MenuItem& item) const {
   return it == tags_.end() ? 0 : it->second;
 }
 
-void TfrBrowserNavi::ShowError(std::string_view message) { Dialogs().ShowError(Cp932ToUtf8(message)); }
+void TfrBrowserNavi::ShowError(std::string_view message) { Dialogs().ShowError(message); }
 
 std::optional<std::string> TfrBrowserNavi::InputText(std::string_view caption, std::string_view prompt,
                                                      std::string_view initial) {
-  std::optional<std::string> typed =
-      Dialogs().InputText(Cp932ToUtf8(caption), Cp932ToUtf8(prompt), Cp932ToUtf8(initial));
-  if (typed) *typed = Utf8ToCp932(*typed);
-  return typed;
+  return Dialogs().InputText(caption, prompt, initial);
 }
 
 std::string TfrBrowserNavi::URLBoxText() const { return Utf8URLToCp932(edURL.get_text().raw()); }

@@ -2,7 +2,7 @@
 
 #include <gtkmm/clipboard.h>
 
-#include "util/cp932.h"
+#include <memory>
 
 namespace morvane {
 namespace {
@@ -21,12 +21,15 @@ bool ModifierDown(GdkModifierType mask) {
 
 std::string GtkClipboardText::GetText() {
   // Asks the owner and keeps the window alive until it answers.
-  return Utf8ToCp932(Gtk::Clipboard::get()->wait_for_text().raw());
+  return Gtk::Clipboard::get()->wait_for_text().raw();
 }
 
-std::string GtkClipboardText::GetURLText() { return Utf8URLToCp932(Gtk::Clipboard::get()->wait_for_text().raw()); }
-
-void GtkClipboardText::SetText(std::string_view cp932) { Gtk::Clipboard::get()->set_text(Cp932ToUtf8(cp932)); }
+void GtkClipboardText::SetText(std::string_view utf8) {
+  // GTK takes only valid UTF-8; what a page gave is, but be sure.
+  std::unique_ptr<char, decltype(&g_free)> valid(g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size())),
+                                                 &g_free);
+  Gtk::Clipboard::get()->set_text(valid.get());
+}
 
 bool GtkKeyboard::ShiftDown() const { return ModifierDown(GDK_SHIFT_MASK); }
 bool GtkKeyboard::CtrlDown() const { return ModifierDown(GDK_CONTROL_MASK); }

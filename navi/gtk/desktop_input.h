@@ -8,8 +8,7 @@ namespace morvane {
 class GtkClipboardText final : public Clipboard {
  public:
   std::string GetText() override;
-  std::string GetURLText() override;
-  void SetText(std::string_view cp932) override;
+  void SetText(std::string_view utf8) override;
 };
 
 // The keys held with the event being handled (the menu click), or failing

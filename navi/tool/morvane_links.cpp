@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,6 +87,13 @@ std::optional<std::string> ParseLinkOptions(const std::vector<std::string_view>&
   return std::nullopt;
 }
 
+// Bytes that are not UTF-8 become U+FFFD, so nothing below meets them.
+std::string ValidUtf8(std::string_view text) {
+  std::unique_ptr<char, decltype(&g_free)> valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())),
+                                                 &g_free);
+  return valid.get();
+}
+
 // The whole file, or why it could not be read.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& out) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -109,12 +117,14 @@ int RunLinkList(const std::vector<std::string_view>& args) {
     return kFailed;
   }
   const bool utf8Page = o.utf8Page.value_or(g_utf8_validate(source.data(), static_cast<gssize>(source.size()), nullptr));
-  if (utf8Page) source = morvane::Utf8ToCp932(source);
+  // The list works in UTF-8, as the toolbar's does with the page it is given.
+  source = utf8Page ? ValidUtf8(source) : morvane::Cp932ToUtf8(source);
 
-  // Arguments come from a UTF-8 terminal; the core works in CP932.
-  const morvane::PageLinkList list =
-      morvane::BuildPageLinkList(source, morvane::Utf8URLToCp932(o.baseURL), morvane::Utf8ToCp932(o.anchorKeyword),
-                                 morvane::Utf8ToCp932(o.urlKeyword));
+  // Arguments come from a UTF-8 terminal. The base is an address: what CP932
+  // lacks is escaped, as the browser's address is.
+  const morvane::PageLinkList list = morvane::BuildPageLinkList(
+      source, morvane::MarkOutsideCp932(ValidUtf8(o.baseURL), morvane::OutsideCp932::kPercentEscapes),
+      ValidUtf8(o.anchorKeyword), ValidUtf8(o.urlKeyword));
   if (o.tsv) {
     // A page's link text could otherwise retitle the terminal, write to the
     // clipboard or add columns.
@@ -122,11 +132,10 @@ int RunLinkList(const std::vector<std::string_view>& args) {
       const std::size_t tab = entry.find('\t');  // the URL never holds one
       const std::string_view url = std::string_view(entry).substr(0, tab);
       const std::string_view text = tab == std::string::npos ? std::string_view() : std::string_view(entry).substr(tab + 1);
-      std::cout << morvane::EscapeTsvField(morvane::Cp932ToUtf8(url)) << '\t'
-                << morvane::EscapeTsvField(morvane::Cp932ToUtf8(text)) << '\n';
+      std::cout << morvane::EscapeTsvField(url) << '\t' << morvane::EscapeTsvField(text) << '\n';
     }
   } else {
-    std::cout << morvane::Cp932ToUtf8(list.Page()) << '\n';
+    std::cout << morvane::ControlsAsCharacterReferences(list.Page()) << '\n';
   }
   std::cout.flush();
   if (!std::cout) {

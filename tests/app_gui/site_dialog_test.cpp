@@ -91,5 +91,56 @@ TEST_F(RunningSiteDialogTest, RefusedOkKeepsTheDialogAndItsInput) {
   EXPECT_EQ(stored.AccessURL, "http://a/");
 }
 
+// 髙 and 纊 as the NEC-selected rows write them (EE E0, ED 40); a trip
+// through UTF-8 gives the IBM rows' FB FC and FA 5C, which look the same.
+class ExtensionRowTest : public RunningSiteDialogTest {
+ protected:
+  void SetUp() override {
+    SiteCatalogue written(folder.Path());
+    ASSERT_EQ(written.Tree().AddCategory(kCategory), AddCategoryResult::Added);
+    written.SiteList().Add(FormatSiteLine({kName, "http://taka.example/", kCategory, "2026/12/09 10:00:00",
+                                           "http://vexa.example/taka", "id", "pw"}));
+    ASSERT_TRUE(written.SaveSiteData());
+    RunningSiteDialogTest::SetUp();
+    W().ftSiteCategory.Click(W().Catalogue().Tree().FindByName(kCategory));
+    Pump();
+    W().lvSiteList.SelectRow(0);
+  }
+  // The site dialog opened with the real toolbar button, actions run in it.
+  void EditWithPointer(const std::function<void()>& actions) {
+    WhileShown(actions);
+    ClickWithPointer(W().tbRenewsSite);
+    PumpUntil([this] { return !SiteDialog().get_visible(); });
+  }
+  SiteRecord Stored() { return SiteFromLine(W().Catalogue().SiteList().Get(0)); }
+
+  const std::string kCategory = "\xEE\xE0" + J("橋");
+  const std::string kName = "\xED\x40" + J("の店");
+};
+
+TEST_F(ExtensionRowTest, AnUnchangedOkKeepsTheCatalogueBytes) {
+  EditWithPointer([this] {
+    EXPECT_EQ(SiteDialog().cbCategory.get_active_text(), "髙橋");
+    ClickWithPointer(SiteDialog().BitBtn1);
+  });
+  EXPECT_EQ(Stored().Category, kCategory);
+  EXPECT_EQ(Stored().SiteName, kName);
+  EXPECT_EQ(W().Catalogue().SiteList().Count(), 1);
+
+  // The category chosen afresh from the box is the tree's own; a typed name
+  // takes the converter's form of the same characters.
+  EditWithPointer([this] {
+    SiteDialog().cbCategory.set_active(-1);
+    ChooseCategory("髙橋");
+    SiteDialog().edSiteName.set_text("纊の店 2");
+    ClickWithPointer(SiteDialog().BitBtn1);
+  });
+  EXPECT_EQ(Stored().Category, kCategory);
+  EXPECT_EQ(Stored().SiteName, J("纊の店 2"));
+  EXPECT_EQ(W().Catalogue().Tree().FindByName(J("髙橋")), nullptr);  // no look-alike category appeared
+  // Still shown under its category.
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"纊の店 2"}));
+}
+
 }  // namespace
 }  // namespace morvane::testing

@@ -32,7 +32,7 @@ TEST(SiteFilter, LooksIntoNameUrlCategoryAndAnalysisUrlOnly) {
   EXPECT_TRUE(Finds("　 ", line));  // only spaces: no filter
 }
 
-TEST(SiteFilter, LetterCaseAndWidthDoNotMatterButKanaIsAsTyped) {
+TEST(SiteFilter, LetterCaseAndWidthDoNotMatterButHiraganaIsNotKatakana) {
   const std::string line = Line("Ｍｏｒｖａｎｅ Shop ２４", "HTTP://Example.COM/", "", "");
   EXPECT_TRUE(Finds("morvane", line));
   EXPECT_TRUE(Finds("MORVANE", line));
@@ -43,7 +43,20 @@ TEST(SiteFilter, LetterCaseAndWidthDoNotMatterButKanaIsAsTyped) {
   const std::string kana = Line("カタカナ", "http://k/");
   EXPECT_TRUE(Finds("カタ", kana));
   EXPECT_FALSE(Finds("かた", kana));  // hiragana is another text
-  EXPECT_FALSE(Finds("ｶﾀ", kana));    // so is half-width kana
+  // Half-width kana and the full-width forms find each other, sounded marks
+  // included ("ﾃﾞ" is two characters, "デ" one).
+  EXPECT_TRUE(Finds("ｶﾀ", kana));
+  const std::string news = Line("デイリーニュース", "http://n/", "ﾆｭｰｽ");
+  EXPECT_TRUE(Finds("ﾆｭｰｽ", news));
+  EXPECT_TRUE(Finds("ﾃﾞｲﾘｰ", news));
+  EXPECT_TRUE(Finds("ニュース", news));  // the category, typed full-width
+  EXPECT_FALSE(Finds("ﾃｲﾘｰ", news));     // without the mark it is another word
+  // Letter case beyond ASCII, and the signs of the compatibility forms.
+  EXPECT_TRUE(Finds("δ", Line("ΑΒΓΔ", "http://g/")));
+  EXPECT_TRUE(Finds("(株)", Line("㈱見本", "http://m/")));
+  EXPECT_TRUE(SiteFilter::FromUtf8("  Ｓｈｏｐ　").Matches(line));
+  // What the box gives that CP932 lacks still finds nothing else.
+  EXPECT_FALSE(SiteFilter::FromUtf8("🙂").Matches(Line("?", "http://q/")));
 }
 
 TEST(SiteFilter, TrailBytesNeverMatchAsLetters) {

@@ -134,10 +134,10 @@ TEST_F(ToolbarTest, TypedAndClipboardURLsAreTrimmedOnlyForTheNavigation) {
 TEST_F(ToolbarTest, SelectedURLNeedsASelection) {
   selection = "  http://host/sel  ";
   commands.GoToSelectedURL();
-  selection = SystemText("　");
+  selection = "　";
   commands.GoToSelectedURL();
   EXPECT_THAT(engine.navigated, ElementsAre("http://host/sel"));
-  EXPECT_THAT(view.errors, ElementsAre(SystemText("選択部分がありません")));
+  EXPECT_THAT(view.errors, ElementsAre("選択部分がありません"));
   EXPECT_EQ(view.urlBox, "http://host/sel");  // from the completed page, not from the command
 
   engine.hasDocument = false;
@@ -176,9 +176,13 @@ TEST_F(ToolbarTest, ClipboardCopiesTakeThePageAsItIs) {
   commands.CopyURL();
   EXPECT_EQ(view.clipboard, "http://host/p?a=1&b=2");
 
-  view.clipboard = "<p>" + SystemText("日本語") + "</p>";
+  view.clipboard = "<p>日本語</p>";
   commands.ShowClipboardAsPage();
   EXPECT_THAT(engine.loaded.back(), HasSubstr(SystemText("日本語")));
+  // An empty clipboard is an empty page, not the old page left shown.
+  view.clipboard.clear();
+  commands.ShowClipboardAsPage();
+  EXPECT_EQ(engine.loaded.back(), "\r\n");
 }
 
 TEST_F(ToolbarTest, LinkTagsUseTheTemplateAndTheTypedText) {
@@ -193,7 +197,7 @@ TEST_F(ToolbarTest, LinkTagsUseTheTemplateAndTheTypedText) {
   commands.CopyLinkTagWithTypedText();
   EXPECT_EQ(view.clipboard, "<a href=\"http://host/dir/\" taget=\"_blank\">typed</a>");
   EXPECT_THAT(view.inputInitials, ElementsAre("Chosen", "Chosen"));
-  EXPECT_EQ(view.inputCaptions[0], SystemText("リンクテキストの入力"));
+  EXPECT_EQ(view.inputCaptions[0], "リンクテキストの入力");
 
   // Cancel and an empty entry keep the template; anything else replaces it untrimmed.
   view.inputAnswers = {std::nullopt, std::string(), std::string(" {$TEXT}|{$TEXT} ")};
@@ -229,8 +233,8 @@ TEST_F(ToolbarTest, PageLinkListAsksForKeywordsOnlyWithShiftOrCtrl) {
   commands.MakePageLinkList(false);
   EXPECT_THAT(view.inputInitials, ElementsAre("", "News", ""));
   EXPECT_THAT(view.inputCaptions,
-              ElementsAre(SystemText("検索抽出語を設定(アンカーテキスト)"),
-                          SystemText("検索抽出語を設定(アンカーテキスト)"), SystemText("検索抽出語を設定(URL)")));
+              ElementsAre("検索抽出語を設定(アンカーテキスト)", "検索抽出語を設定(アンカーテキスト)",
+                          "検索抽出語を設定(URL)"));
   ASSERT_EQ(engine.loaded.size(), 1u);
   EXPECT_THAT(engine.loaded[0], HasSubstr("http://other/n\tNews two"));
   EXPECT_THAT(engine.loaded[0], Not(HasSubstr("x.html")));
@@ -258,6 +262,67 @@ TEST_F(ToolbarTest, IndexChecksOpenTheSearchForTheShownPage) {
                           HasSubstr("&p=link%3Ahttp://host/"),
                           "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=link%3Ahttp://host/",
                           "http://www.bing.com/search?filt=all&q=link%3Ahttp://host/"));
+}
+
+// Texts CP932 lacks, each as an address keeps it (the escapes of its UTF-8
+// bytes) and as HTML shown keeps it (character references).
+struct OutsideCp932 {
+  const char *text, *escaped, *referenced;
+};
+constexpr OutsideCp932 kOutsideCp932[] = {
+    {"Crème", "Cr%C3%A8me", "Cr&#xE8;me"},
+    {"€5", "%E2%82%AC5", "&#x20AC;5"},
+    {"🙂", "%F0%9F%99%82", "&#x1F642;"},
+    {"한국어", "%ED%95%9C%EA%B5%AD%EC%96%B4", "&#xD55C;&#xAD6D;&#xC5B4;"},
+    {"e\u0301", "e%CC%81", "e&#x301;"},
+    {"日本🙂", "日本%F0%9F%99%82", "日本&#x1F642;"},
+};
+
+TEST_F(ToolbarTest, TextsOutsideCp932StayWholeInEveryCommand) {
+  for (const OutsideCp932& c : kOutsideCp932) {
+    SCOPED_TRACE(c.text);
+    const std::string text = c.text, escaped = c.escaped, referenced = c.referenced;
+    ShowPage("http://host/" + std::string(Utf8URLToCp932(text)) + "/",
+             "<title>nc " + text + "</title><a href=\"" + text + "/t.html\">" + text + " \"q\"</a>");
+    // The link list: the address escaped, the text as the page has it when
+    // copied, as references when shown as a CP932 page.
+    const std::string pageURL = "http://host/" + escaped + "/";
+    const std::string entry = pageURL + escaped + "/t.html\t" + text + " \"q\"";
+    commands.MakePageLinkList(true);
+    EXPECT_THAT(view.clipboard, HasSubstr(entry));
+    commands.MakePageLinkList(false);
+    EXPECT_THAT(engine.loaded.back(), HasSubstr(Utf8ToCp932(referenced + " \"q\"</a><br>")));
+    EXPECT_THAT(engine.loaded.back(), HasSubstr(Utf8ToCp932("<a href=\"" + pageURL + escaped + "/t.html\">")));
+
+    // Copies give the Unicode the page had.
+    selection = " " + text + " ";
+    commands.CopySelection();
+    EXPECT_EQ(view.clipboard, selection);
+    commands.CopyHTMLSource();
+    EXPECT_EQ(view.clipboard, source);
+    commands.CopyURL();
+    EXPECT_EQ(view.clipboard, pageURL);
+
+    // A link tag goes into pages of any encoding: references.
+    selection.clear();
+    commands.CopyLinkTag();
+    EXPECT_EQ(view.clipboard, "<a href=\"" + pageURL + "\" taget=\"_blank\">nc " + referenced + "</a>");
+
+    // The search gets the address's escapes once, not "%25..." for them.
+    commands.OpenIndexCheck(1);
+    EXPECT_EQ(engine.navigated.back(), "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=site%3Ahost/" +
+                                           (escaped.starts_with("日") ? "%E6%97%A5%E6%9C%AC" + escaped.substr(6)
+                                                                      : escaped) + "/");
+
+    // A selected address goes as the engine would write it; the clipboard
+    // shown as a page shows the characters.
+    selection = "http://host/" + text;
+    commands.GoToSelectedURL();
+    EXPECT_EQ(engine.navigated.back(), Utf8ToCp932("http://host/" + escaped));
+    view.clipboard = "<p>" + text + "</p>";
+    commands.ShowClipboardAsPage();
+    EXPECT_EQ(engine.loaded.back(), Utf8ToCp932("<p>" + referenced + "</p>\r\n"));
+  }
 }
 
 }  // namespace

@@ -55,6 +55,17 @@ TEST(Cp932, LongTextCrossesTheConversionBuffer) {
   EXPECT_EQ(Cp932ToUtf8(cp932), utf8.substr(0, utf8.size() - 1) + "?");
 }
 
+TEST(Cp932, TextOutsideCp932IsMarkedNotLost) {
+  // Shown as a CP932 page: references for what CP932 lacks, and for broken bytes.
+  EXPECT_EQ(Utf8HtmlToCp932("<b>日🙂é</b>\xE3"), "<b>\x93\xFA&#x1F642;&#xE9;</b>&#xFFFD;");
+  // Kept UTF-8: a character that passes keeps its own bytes, even one that
+  // CP932 and back would trade for a look-alike (the wave dash).
+  EXPECT_EQ(MarkOutsideCp932("〜日🙂", OutsideCp932::kPercentEscapes), "〜日%F0%9F%99%82");
+  EXPECT_EQ(MarkOutsideCp932("〜e\u0301\xFF", OutsideCp932::kCharacterReferences), "〜e&#x301;&#xFFFD;");
+  EXPECT_EQ(MarkOutsideCp932("\xFF", OutsideCp932::kPercentEscapes), "%FF");
+  EXPECT_EQ(MarkOutsideCp932("plain", OutsideCp932::kCharacterReferences), "plain");
+}
+
 TEST(SystemText, ConvertedOnceAndKept) {
   const std::string& a = SystemText("未分類");
   EXPECT_EQ(a, "\x96\xA2\x95\xAA\x97\xDE");

@@ -24,5 +24,11 @@ TEST(EscapeTsvField, TextIsKeptAndBrokenBytesAreShown) {
   EXPECT_EQ(EscapeTsvField(""), "");
 }
 
+TEST(ControlsAsCharacterReferences, OnlyControlsChange) {
+  EXPECT_EQ(ControlsAsCharacterReferences("<a>t\x1B]0;x\x07\x7F\xC2\x9B" "1m</a>\r\n\t会社 \xC2\xA0"),
+            "<a>t&#x1B;]0;x&#x07;&#x7F;&#x9B;1m</a>\r\n\t会社 \xC2\xA0");
+  EXPECT_EQ(ControlsAsCharacterReferences(std::string("\0\xE3\x81", 3)), "&#x00;&#xFFFD;&#xFFFD;");
+}
+
 }  // namespace
 }  // namespace morvane
