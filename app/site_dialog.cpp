@@ -14,7 +14,6 @@
 namespace morvane {
 namespace {
 
-
 void Place(Gtk::Grid& grid, Gtk::Label& label, const char* caption, Gtk::Widget& field, int row, int column,
            int width) {
   label.set_text(caption);
@@ -120,7 +119,7 @@ void TForm2::SetText(Gtk::Entry& e, std::string_view cp932) {
 // through UTF-8 picks one. A box left as it was filled gives back the bytes
 // it was filled with, so a site keeps its category and texts byte for byte.
 std::string TForm2::Text(const Gtk::Entry& e, bool address) const {
-  const std::string& shown = e.get_text().raw();
+  const std::string shown = e.get_text().raw();
   const auto it = filled_.find(&e);
   if (it != filled_.end() && it->second.utf8 == shown) return it->second.cp932;
   return address ? Utf8URLToCp932(shown) : Utf8ToCp932(shown);

@@ -39,17 +39,17 @@ void PercentEscaped(std::string& out, std::string_view character) {
   }
 }
 
-// A lead byte swallows the next byte only when that byte can close a
-// character, so a line break after a stray lead byte survives.
 // A character as "&#xHEX;"; a byte that is not UTF-8 as the replacement
 // character.
 void CharacterReference(std::string& out, std::string_view character) {
   const gunichar c = g_utf8_get_char_validated(character.data(), static_cast<gssize>(character.size()));
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "&#x%X;", c < 0x110000 && c != 0 ? c : 0xFFFDu);
+  std::snprintf(buffer, sizeof buffer, "&#x%X;", c < 0x110000 ? c : 0xFFFDu);
   out.append(buffer);
 }
 
+// A lead byte swallows the next byte only when that byte can close a
+// character, so a line break after a stray lead byte survives.
 std::size_t Cp932Width(std::string_view in) {
   if (CharWidthAt(in, 0) == 1) return 1;
   const auto trail = static_cast<unsigned char>(in[1]);

@@ -4,6 +4,8 @@
 #include "support/window_picture.h"
 #include <gdk/gdkkeysyms.h>
 
+#include <cstdlib>
+
 #include "catalogue/site_record.h"
 #include "window_test_support.h"
 
@@ -103,6 +105,31 @@ TEST_F(FindTest, KeysFocusAndClearTheBoxKeepingTheSelectedSite) {
   W().Catalogue().Tree().AddCategory(J("空"));
   W().ShowEntry(J("空"));
   EXPECT_EQ(W().StatusText(), "0 / 0");
+}
+
+TEST_F(FindTest, HalfWidthKanaFindsFullWidthAsItIsTyped) {
+  AddSite("デイリーニュース", "http://news.example/");
+  AddSite("ﾆｭｰｽ速報", "http://fast.example/");
+  AddSite("にゅーす", "http://hiragana.example/");
+  SelectCategory("すべてのサイト");
+  // One character at a time, as an input method commits them into the box.
+  int position = 0;
+  for (const char* typed : {"ﾆ", "ｭ", "ｰ", "ｽ"}) {
+    W().edFilter.insert_text(typed, -1, position);
+    Pump();
+  }
+  EXPECT_EQ(W().edFilter.get_text(), "ﾆｭｰｽ");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"デイリーニュース", "ﾆｭｰｽ速報"}));
+  EXPECT_EQ(W().StatusText(), "2 / 6");
+  if (const char* folder = std::getenv("MORVANE_SHOTS")) {
+    PumpFor(500);  // painted first
+    SaveWindowPicture(GTK_WIDGET(W().gobj()), (std::string(folder) + "/filter_kana.png").c_str());
+  }
+  // Full-width typed finds the half-width name too; sounded marks count.
+  W().edFilter.set_text("ニュース速");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"ﾆｭｰｽ速報"}));
+  W().edFilter.set_text("ﾃﾞｲﾘｰ");
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"デイリーニュース"}));
 }
 
 // Not a check: with MORVANE_LIST_SCREENSHOT=<file.png> set, leaves a picture

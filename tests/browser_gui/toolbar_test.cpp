@@ -226,6 +226,10 @@ TEST_F(ToolbarTest, ClipboardCommands) {
   SelectAll();
   navi.URLS1.activate();
   EXPECT_TRUE(Shows(other));
+  // An empty clipboard shows an empty page, not the page there was.
+  Gtk::Clipboard::get()->set_text("");
+  navi.HTML1.activate();
+  EXPECT_TRUE(PumpUntil([&] { return !SourceHas("Target") && frame().Engine().HasDocument(); }));
 }
 
 TEST_F(ToolbarTest, LinkTagAndPageLinkListShownAndCopied) {
@@ -295,6 +299,34 @@ TEST_F(ToolbarTest, AnAddressOutsideCp932StaysWholeInTheBoxTheLinkListAndTheChec
   g_signal_handler_disconnect(view(), started);
   EXPECT_THAT(requested, ::testing::Contains(HasSubstr(
                              "link%3A" + service->URL("/folder/%C3%BC%E2%82%AC%F0%9F%99%82/"))));
+}
+
+TEST_F(ToolbarTest, APageTextOutsideCp932StaysWholeInTheLinkToolsAndCopies) {
+  const std::string page = service->URL("/pages/outside_cp932.html");
+  const std::string link = service->URL("/pages/%C3%BC/%F0%9F%99%82.html");
+  Enter(page);
+  ASSERT_TRUE(Shows(page));
+  Click(navi.ToolButton3);
+  EXPECT_EQ(ClipboardText(), "<a href=\"" + page + "\" taget=\"_blank\">nc &#x1F642;</a>");
+  Click(navi.tbGetHTMLSource);
+  EXPECT_THAT(ClipboardText(), HasSubstr("<title>nc 🙂</title>"));
+  SelectAll();
+  Click(navi.ToolButton5);
+  EXPECT_THAT(ClipboardText(), HasSubstr("한국어 🙂 ü€"));
+  navi.C1.activate();
+  EXPECT_THAT(ClipboardText(), HasSubstr(link + "\t한국어 🙂 ü€"));
+
+  // Shown, the list reads as the page did; its link is the page's own, so
+  // the check finds it missing rather than the page itself with a query.
+  navi.I1.activate();
+  ASSERT_TRUE(PumpUntil([&] { return SourceHas("textarea") || SourceHas("Textarea"); }));
+  EXPECT_THAT(frame().GetHTMLSourceUtf8(), HasSubstr(">한국어 🙂 ü€</a>"));
+  Enter(page);
+  ASSERT_TRUE(Shows(page));
+  navi.K1.activate();
+  ASSERT_TRUE(PumpUntil([&] { return navi.linkCheckBar.pbLinkCheck.get_text() == "1 / 1 確認しました"; }, 30000));
+  ASSERT_TRUE(PumpUntil([&] { return SourceHas("[404]"); }));
+  EXPECT_THAT(frame().GetHTMLSourceUtf8(), HasSubstr("[404]</b> <a href=\"" + link + "\">"));
 }
 
 TEST_F(ToolbarTest, IndexChecksGoToTheSearchEngines) {
