@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -122,6 +123,28 @@ void FoldSearchedFields(std::string_view line, std::string& out) {
   }
 }
 
+// The folded searched text of the line at a row of its list, kept from the
+// last keystroke: a keystroke over a large list then only hashes and finds.
+// A row whose line changed (its hash differs) is folded again.
+const std::string& FoldedLineAt(std::string_view line, std::size_t row) {
+  struct Kept {
+    bool filled = false;
+    std::size_t hash = 0;
+    std::string folded;
+  };
+  thread_local std::vector<Kept> kept;
+  if (row >= kept.size()) kept.resize(row + 1);
+  Kept& k = kept[row];
+  const std::size_t hash = std::hash<std::string_view>{}(line);
+  if (!k.filled || k.hash != hash) {
+    k.folded.clear();
+    FoldSearchedFields(line, k.folded);
+    k.hash = hash;
+    k.filled = true;
+  }
+  return k.folded;
+}
+
 }  // namespace
 
 std::u16string FoldForMatching(std::string_view cp932) {
@@ -159,6 +182,12 @@ bool SiteFilter::Matches(std::string_view siteLine) const {
   folded.clear();
   FoldSearchedFields(siteLine, folded);
   return folded.find(needle_) != std::string::npos;
+}
+
+bool SiteFilter::Matches(std::string_view siteLine, std::size_t row) const {
+  if (needle_.empty()) return true;
+  if (impossible_) return false;
+  return FoldedLineAt(siteLine, row).find(needle_) != std::string::npos;
 }
 
 bool SiteFilter::Narrows(const SiteFilter& other) const {

@@ -26,6 +26,9 @@ class SiteFilter {
   // True when the site line's name, URL, category or analysis URL holds the
   // text (never its date, login ID or password).
   bool Matches(std::string_view siteLine) const;
+  // The same for the line at a row of the list being filtered: its folded
+  // text is kept for the next keystroke (on this thread) while the line stays.
+  bool Matches(std::string_view siteLine, std::size_t row) const;
   // True when every site this filter lets through, other lets through too:
   // a list filtered by other need only be narrowed.
   bool Narrows(const SiteFilter& other) const;

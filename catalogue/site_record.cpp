@@ -148,7 +148,7 @@ long long BuildShownList(ShownSites& shown, std::string_view entryName, const Si
     const std::string_view category = SiteCategoryOfLine(lines[i]);
     if (!all && category != entryName && !(category.empty() && uncategorised)) continue;
     ++inEntry;
-    if (filter.Matches(lines[i])) rows.push_back(static_cast<std::uint32_t>(i));
+    if (filter.Matches(lines[i], i)) rows.push_back(static_cast<std::uint32_t>(i));
   }
   shown.Assign(std::move(rows));
   return inEntry;

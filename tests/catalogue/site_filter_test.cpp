@@ -74,6 +74,15 @@ TEST(SiteFilter, TrailBytesNeverMatchAsLetters) {
   EXPECT_TRUE(SiteFilter("E").Matches(broken));
 }
 
+TEST(SiteFilter, AKeptRowFollowsItsLine) {
+  const SiteFilter filter = SiteFilter::FromUtf8("ﾆｭｰｽ");
+  const std::string news = Line("ニュース", "http://n/"), other = Line("天気", "http://w/");
+  EXPECT_TRUE(filter.Matches(news, 7));
+  EXPECT_FALSE(filter.Matches(other, 7));  // the row now holds another site
+  EXPECT_TRUE(filter.Matches(news, 7));
+  EXPECT_FALSE(SiteFilter::FromUtf8("天").Matches(news, 7));
+}
+
 TEST(SiteFilter, NarrowsWhenTheTextGrows) {
   EXPECT_TRUE(SiteFilter(J("abc")).Narrows(SiteFilter(J("ＡＢ"))));
   EXPECT_TRUE(SiteFilter(J("abc")).Narrows(SiteFilter("")));
