@@ -7,6 +7,8 @@ namespace {
 
 // A burst of changes (an import, a drag) is saved once, well within a second.
 constexpr unsigned kDelayMs = 250;
+// A save held back before it started is tried again after this.
+constexpr unsigned kHeldBackDelayMs = 1000;
 // One slice of copying between two passes of the main loop.
 constexpr auto kSliceBudget = std::chrono::milliseconds(8);
 
@@ -25,19 +27,28 @@ AutosaveRunner::~AutosaveRunner() {
 
 void AutosaveRunner::Changed() {
   autosave_.Changed();
-  Schedule();
+  Schedule(kDelayMs);
 }
 
-void AutosaveRunner::Schedule() {
+void AutosaveRunner::Schedule(unsigned delayMs) {
   if (scheduled_ || !autosave_.Due()) return;
   scheduled_ = true;
   timer_ = Glib::signal_timeout().connect(
       [this] {
+        if (beforeWrite_ && !beforeWrite_()) {
+          scheduled_ = false;
+          Schedule(kHeldBackDelayMs);
+          return false;
+        }
+        if (!autosave_.Due()) {  // saved by what ran before
+          scheduled_ = false;
+          return false;
+        }
         // Below input and drawing: slices run only when the loop is idle.
         idle_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &AutosaveRunner::Slice), Glib::PRIORITY_LOW);
         return false;
       },
-      kDelayMs);
+      delayMs);
 }
 
 bool AutosaveRunner::Slice() {
@@ -49,7 +60,7 @@ bool AutosaveRunner::Slice() {
 void AutosaveRunner::WriteEnded() {
   const CatalogueAutosave::Outcome outcome = autosave_.Collect();
   if (outcome.reportFailure && onFailure_) onFailure_();
-  Schedule();
+  Schedule(kDelayMs);
 }
 
 void AutosaveRunner::BeforeCloseSave() {

@@ -18,6 +18,15 @@ class AutosaveRunner {
   AutosaveRunner(const SiteCatalogue& catalogue, std::function<void()> onFailure);
   ~AutosaveRunner();
 
+  // Runs on this thread before each save starts; false leaves the data file
+  // as it is for now, and the save is tried again a little later.
+  void SetBeforeWrite(std::function<bool()> beforeWrite) { beforeWrite_ = std::move(beforeWrite); }
+  // Runs on the writing thread after each write that succeeded.
+  void SetAfterWrite(std::function<void()> afterWrite) { autosave_.SetAfterWrite(std::move(afterWrite)); }
+  bool Writing() const { return autosave_.Writing(); }
+  // The catalogue as it stands was saved by other means.
+  void MarkSaved() { autosave_.MarkSaved(); }
+
   // After every change to the catalogue, before the main loop runs again.
   void Changed();
   // Around the save at close: no write of ours may land after it.
@@ -27,12 +36,13 @@ class AutosaveRunner {
   bool Settled() const { return !autosave_.Due() && !autosave_.Writing(); }
 
  private:
-  void Schedule();
+  void Schedule(unsigned delayMs);
   bool Slice();
   void WriteEnded();
 
   const SiteCatalogue& catalogue_;
   std::function<void()> onFailure_;
+  std::function<bool()> beforeWrite_;
   Glib::Dispatcher ended_;
   sigc::connection timer_, idle_;
   bool scheduled_ = false;  // a timer or slices are on their way

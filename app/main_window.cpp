@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/login_check_progress.h"
+#include "app/outside_change_watch.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
@@ -188,7 +189,9 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
 
   lvSiteList.SetupColumns(kSiteListColumns);
   catalogue_.ChooseDataFileName(IniFile_->ReadString("SiteDataFileName"));
-  AfterLoad(catalogue_.LoadSiteData());
+  const SiteDataLoadResult loaded = catalogue_.LoadSiteData();
+  AfterLoad(loaded);
+  WatchOutsideChanges(loaded.status);
   ftSiteCategory.Rebuild(true);
   ftSiteCategory.SelectEntry(catalogue_.Tree().FirstRoot());
   ftSiteCategoryClick();
@@ -264,7 +267,7 @@ void TForm1::SaveSettingsForClose() {
 bool TForm1::FormCloseQuery() {
   SaveSettingsForClose();
   autosave_->BeforeCloseSave();
-  const bool saved = catalogue_.SaveSiteData();
+  const bool saved = SaveForClose(true);
   autosave_->AfterCloseSave(saved);
   const bool close = saved || !AskDeclined("サイトデータ保存に失敗しました。このまま終了しますか？");
   // Waits of the browser still on the stack end with the window.

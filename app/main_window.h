@@ -37,6 +37,8 @@ class SiteLogin;
 class TfrBrowserBase;
 class LoginCheckProgress;
 class PrivateBrowser;
+class OutsideChangeWatch;
+struct OutsideChangeReport;
 
 struct MainWindowOptions {
   DataPaths paths;         // data folder and settings file
@@ -150,6 +152,17 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // Shows the selected entry again, the same site staying selected when it
   // is still shown.
   void ReshowKeepingSelection();
+  std::string SelectedSiteURL() const;
+  // Shows the selected entry again with the site of that URL selected.
+  void ReshowSelecting(const std::string& url);
+  // A change to the data file from outside was taken in (or set aside).
+  void AfterOutsideChange(const OutsideChangeReport& report);
+  // A dialog of ours is open: a merge waits until it closes.
+  bool DialogOpen() const;
+  void WatchOutsideChanges(SiteDataLoadStatus loaded);
+  // The data file is written at close: after taking in what changed outside
+  // (told in boxes only when attended).
+  bool SaveForClose(bool attended);
   void ShowSelectedEntry();
   void RefreshCategoryChoices();
   // The settings dialog's fields take the catalogue's master login.
@@ -169,7 +182,12 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void StoreFromSiteDialog();
   void SaveSettingsForClose();
 
+  // Before the autosave: its writing thread tells the watch of each write,
+  // and is joined when the autosave goes.
+  std::unique_ptr<OutsideChangeWatch> outsideWatch_;
   std::unique_ptr<AutosaveRunner> autosave_;
+  // The site selected before a look that may merge, selected again after.
+  std::string selectedBeforeLook_;
   guint statusContext_ = 0;
   guint windowStatusContext_ = 0;
   bool shownCountInView_ = false;

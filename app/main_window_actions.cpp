@@ -198,7 +198,7 @@ std::string TForm1::CloseUnattended() {
   frBrowserBase1Widget->Pump().SetTerminating(true);
   SaveSettingsForClose();
   autosave_->BeforeCloseSave();
-  if (catalogue_.SaveSiteData()) return catalogue_.DataFilePath();
+  if (SaveForClose(false)) return catalogue_.DataFilePath();
   const std::string path = catalogue_.DataFilePath();
   const std::string rescue = TimeStampedName(path, std::chrono::system_clock::now());
   return catalogue_.SaveSiteData(rescue) ? rescue : std::string();

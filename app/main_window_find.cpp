@@ -47,11 +47,15 @@ void TForm1::lvSiteListColumnClick(int column) {
   ReshowKeepingSelection();
 }
 
-void TForm1::ReshowKeepingSelection() {
-  const int row = lvSiteList.SelectedRow();
+void TForm1::ReshowKeepingSelection() { ReshowSelecting(SelectedSiteURL()); }
+
+std::string TForm1::SelectedSiteURL() const {
+  const std::string* selected = catalogue_.ShownList().Find(lvSiteList.SelectedRow());
+  return selected ? std::string(SiteURLOfLine(*selected)) : std::string();
+}
+
+void TForm1::ReshowSelecting(const std::string& url) {
   const ShownSites& shown = catalogue_.ShownList();
-  const std::string* selected = shown.Find(row);
-  const std::string url = selected ? std::string(SiteURLOfLine(*selected)) : std::string();
   ShowSelectedEntry();
   int found = -1;
   if (!url.empty())

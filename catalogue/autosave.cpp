@@ -40,6 +40,7 @@ bool CatalogueAutosave::Step(const SiteCatalogue& catalogue, std::chrono::steady
   writeEnded_.store(false, std::memory_order_relaxed);
   writer_ = std::thread([this, snapshot = std::move(*copying_)]() mutable {
     writeSaved_ = std::move(snapshot).Write();
+    if (writeSaved_ && afterWrite_) afterWrite_();
     writeEnded_.store(true, std::memory_order_release);
     wake_();
   });

@@ -22,6 +22,10 @@ class CatalogueAutosave {
   CatalogueAutosave(const CatalogueAutosave&) = delete;
   CatalogueAutosave& operator=(const CatalogueAutosave&) = delete;
 
+  // Runs on the writing thread right after each write that succeeded, so
+  // that what was written is known before anyone else can change the file.
+  void SetAfterWrite(std::function<void()> afterWrite) { afterWrite_ = std::move(afterWrite); }
+
   // Every change to the catalogue: sites, categories, the master login.
   void Changed();
   // Something is unsaved and a save may start or go on now. A failed save is
@@ -50,6 +54,7 @@ class CatalogueAutosave {
 
  private:
   std::function<void()> wake_;
+  std::function<void()> afterWrite_;
   std::uint64_t generation_ = 0;  // counts changes
   std::uint64_t savedGeneration_ = 0;
   std::optional<std::uint64_t> failedGeneration_;

@@ -38,10 +38,23 @@ class SiteIndex {
     const auto it = std::lower_bound(byKey_.begin(), byKey_.end(), std::pair<std::uint64_t, std::size_t>{key, 0});
     return it != byKey_.end() && it->first == key ? it->second : std::string::npos;
   }
+  const std::vector<std::pair<std::uint64_t, std::size_t>>& ByKey() const { return byKey_; }
 
  private:
   std::vector<std::pair<std::uint64_t, std::size_t>> byKey_;
 };
+
+// For every line of one side, its line hash in the base (nullptr: none),
+// found by walking both in key order instead of searching once a line.
+std::vector<const std::uint64_t*> BaseHashes(const SiteIndex& side, const std::vector<MergeBase::Site>& base) {
+  std::vector<const std::uint64_t*> found(side.ByKey().size(), nullptr);
+  auto b = base.begin();
+  for (const auto& [key, line] : side.ByKey()) {
+    while (b != base.end() && b->key < key) ++b;
+    if (b != base.end() && b->key == key) found[line] = &b->lineHash;
+  }
+  return found;
+}
 
 // ---- sites ----
 
@@ -50,13 +63,29 @@ class SiteMerge {
   SiteMerge(const MergeBase& base, const std::vector<std::string>& ours, const std::vector<std::string>& theirs,
             bool theirsMayBeOlder)
       : theirsMayBeOlder_(theirsMayBeOlder),
-        base_(base),
         ours_(ours),
         theirs_(theirs),
         oursKeys_(SiteKeys(ours)),
         theirsKeys_(SiteKeys(theirs)),
         oursIndex_(oursKeys_),
-        theirsIndex_(theirsKeys_) {}
+        theirsIndex_(theirsKeys_),
+        oursBase_(BaseHashes(oursIndex_, base.Sites())),
+        theirsBase_(BaseHashes(theirsIndex_, base.Sites())),
+        oursInTheirs_(ours.size(), std::string::npos),
+        theirsInOurs_(theirs.size(), false) {
+    const auto& o = oursIndex_.ByKey();
+    const auto& t = theirsIndex_.ByKey();
+    for (std::size_t a = 0, b = 0; a < o.size() && b < t.size();) {
+      if (o[a].first < t[b].first) {
+        ++a;
+      } else if (t[b].first < o[a].first) {
+        ++b;
+      } else {
+        oursInTheirs_[o[a++].second] = t[b].second;
+        theirsInOurs_[t[b++].second] = true;
+      }
+    }
+  }
 
   // Everything merged is theirs: no site of ours won over theirs or stayed
   // without theirs, and none of theirs was left out.
@@ -66,14 +95,14 @@ class SiteMerge {
     out.siteLines.reserve(ours_.size() + theirs_.size() / 8);
     for (std::size_t i = 0; i < ours_.size(); ++i) MergeOurs(i, out);
     for (std::size_t j = 0; j < theirs_.size(); ++j)
-      if (oursIndex_.Find(theirsKeys_[j].key) == std::string::npos) MergeTheirsOnly(j, out);
+      if (!theirsInOurs_[j]) MergeTheirsOnly(j, out);
   }
 
  private:
   void MergeOurs(std::size_t i, MergedCatalogue& out) {
     const std::uint64_t mine = oursKeys_[i].lineHash;
-    const std::uint64_t* was = base_.FindSite(oursKeys_[i].key);
-    const std::size_t j = theirsIndex_.Find(oursKeys_[i].key);
+    const std::uint64_t* was = oursBase_[i];
+    const std::size_t j = oursInTheirs_[i];
     if (j == std::string::npos) {
       if (was && *was == mine && !theirsMayBeOlder_) {  // deleted there, untouched here
         ++out.counts.deleted;
@@ -103,7 +132,7 @@ class SiteMerge {
   }
 
   void MergeTheirsOnly(std::size_t j, MergedCatalogue& out) {
-    const std::uint64_t* was = base_.FindSite(theirsKeys_[j].key);
+    const std::uint64_t* was = theirsBase_[j];
     if (was && *was == theirsKeys_[j].lineHash) {  // deleted here, untouched there
       allTheirs_ = false;
       return;
@@ -133,11 +162,13 @@ class SiteMerge {
   }
 
   const bool theirsMayBeOlder_;
-  const MergeBase& base_;
   const std::vector<std::string>& ours_;
   const std::vector<std::string>& theirs_;
   std::vector<MergeBase::Site> oursKeys_, theirsKeys_;
   SiteIndex oursIndex_, theirsIndex_;
+  std::vector<const std::uint64_t*> oursBase_, theirsBase_;
+  std::vector<std::size_t> oursInTheirs_;
+  std::vector<bool> theirsInOurs_;
   std::unordered_set<std::string> copyUrls_;
   bool allTheirs_ = true;
 };
@@ -166,7 +197,7 @@ class TreeMerge {
     baseNames_ = NamesOf(base_);
     oursNames_ = NamesOf(ours_);
     theirsNames_ = NamesOf(theirs_);
-    for (const std::string& line : mergedSites) used_.insert(std::string(SiteCategoryOfLine(line)));
+    for (const std::string& line : mergedSites) used_.insert(SiteCategoryOfLine(line));
   }
 
   std::string Run() {
@@ -296,7 +327,7 @@ class TreeMerge {
   const bool theirsMayBeOlder_;
   CategoryTree base_, ours_, theirs_;
   std::unordered_map<std::string_view, const TreeEntry*> baseNames_, oursNames_, theirsNames_;
-  std::unordered_set<std::string> used_;
+  std::unordered_set<std::string_view> used_;  // into the merged lines, which stay put meanwhile
   std::unordered_map<std::string, std::unique_ptr<Node>> nodes_;
   std::unordered_set<const Node*> placed_;
 };
@@ -306,6 +337,23 @@ class TreeMerge {
 const std::string& ConflictMark() {
   static const std::string mark = Utf8ToCp932("（競合）");
   return mark;
+}
+
+bool MergeableTree(std::string_view treeText) {
+  constexpr std::size_t kDeepest = 256;
+  std::size_t indent = 0;
+  bool atLineStart = true;
+  for (const char c : treeText) {
+    if (c == '\r' || c == '\n') {
+      atLineStart = true;
+      indent = 0;
+    } else if (atLineStart && (c == '\t' || c == ' ')) {
+      if (++indent > kDeepest) return false;
+    } else {
+      atLineStart = false;
+    }
+  }
+  return true;
 }
 
 std::vector<MergeBase::Site> SiteKeys(const std::vector<std::string>& siteLines) {

@@ -36,6 +36,8 @@ class MergeBase {
     std::uint64_t key;
     std::uint64_t lineHash;
   };
+  // In key order.
+  const std::vector<Site>& Sites() const { return sites_; }
 
  private:
   std::string treeText_;
@@ -73,6 +75,11 @@ struct MergedCatalogue {
   // settle instead of each writing its own order over the other's).
   bool sameAsTheirs = false;
 };
+
+// False for a tree text deeper than any the window makes (it adds
+// categories one level under the first root) by far: merging walks the tree
+// level by level, and a hostile file must not run the stack out.
+bool MergeableTree(std::string_view treeText);
 
 // Sites: added on either side kept; deleted on one side and untouched on the
 // other deleted; deleted on one side and changed on the other kept as

@@ -86,6 +86,14 @@ void OutsideChangeGuard::Saved(const std::string& path, std::string_view identit
   known_ = std::move(known);
 }
 
+void OutsideChangeGuard::SavedFrom(const SiteCatalogue& catalogue) {
+  std::optional<KnownDataFile> known;
+  if (std::optional<FileWithIdentity> read = ReadFileWithIdentity(catalogue.DataFilePath()))
+    known = KnownDataFile{read->identity, BaseOf(catalogue)};
+  std::lock_guard lock(mutex_);
+  known_ = std::move(known);
+}
+
 std::optional<KnownDataFile> OutsideChangeGuard::Known() const {
   std::lock_guard lock(mutex_);
   return known_;
@@ -114,7 +122,7 @@ OutsideChangeReport OutsideChangeGuard::TakeIn(SiteCatalogue& catalogue, std::ch
       }
       lock.unlock();
       report.saved = catalogue.SaveSiteData();
-      if (report.saved) Saved(path, catalogue.IdentityText());
+      if (report.saved) SavedFrom(catalogue);
       return report;
     }
     std::optional<FileWithIdentity> read = ReadFileWithIdentity(path);
@@ -124,12 +132,13 @@ OutsideChangeReport OutsideChangeGuard::TakeIn(SiteCatalogue& catalogue, std::ch
       return report;
     }
     std::optional<CatalogueFile> theirs = ParseCatalogueFile(read->bytes, catalogue.IdentityText());
+    const std::string oursTree = catalogue.Tree().ToText();
+    if (theirs && (!MergeableTree(theirs->treeText) || !MergeableTree(oursTree))) theirs.reset();
     if (!theirs) {
       // Another format or half synced: ours is saved in its place.
       report.kind = OutsideChangeKind::Unreadable;
     } else {
       const MergeBase empty;
-      const std::string oursTree = catalogue.Tree().ToText();
       const std::string oursMaster = MasterLoginBlock(catalogue.MasterID(), catalogue.MasterPass());
       MergedCatalogue merged = MergeCatalogues(known_ ? known_->base : empty,
                                                {oursTree, catalogue.SiteList().Lines(), oursMaster},
@@ -158,7 +167,7 @@ OutsideChangeReport OutsideChangeGuard::TakeIn(SiteCatalogue& catalogue, std::ch
     report.backupName = backup;
     lock.unlock();
     report.saved = catalogue.SaveSiteData();
-    if (report.saved) Saved(path, catalogue.IdentityText());
+    if (report.saved) SavedFrom(catalogue);
   } catch (const std::bad_alloc&) {
     // Too large to merge here: better not to write than to write over it.
     report.writeRefused = true;
@@ -176,13 +185,13 @@ OutsideChangeReport OutsideChangeGuard::TakeInCopy(SiteCatalogue& catalogue, con
     std::optional<FileWithIdentity> read = ReadFileWithIdentity(copyPath);
     std::optional<CatalogueFile> theirs =
         read ? ParseCatalogueFile(std::move(read->bytes), catalogue.IdentityText()) : std::nullopt;
-    if (!theirs) {
+    const std::string oursTree = catalogue.Tree().ToText();
+    if (!theirs || !MergeableTree(theirs->treeText) || !MergeableTree(oursTree)) {
       report.kind = OutsideChangeKind::Unreadable;
       return report;
     }
     const std::optional<KnownDataFile> known = Known();
     const MergeBase empty;
-    const std::string oursTree = catalogue.Tree().ToText();
     const std::string oursMaster = MasterLoginBlock(catalogue.MasterID(), catalogue.MasterPass());
     MergedCatalogue merged =
         MergeCatalogues(known ? known->base : empty, {oursTree, catalogue.SiteList().Lines(), oursMaster},
@@ -194,7 +203,7 @@ OutsideChangeReport OutsideChangeGuard::TakeInCopy(SiteCatalogue& catalogue, con
       report.catalogueChanged = true;
       report.saved = catalogue.SaveSiteData();
       if (!report.saved) return report;
-      Saved(catalogue.DataFilePath(), catalogue.IdentityText());
+      SavedFrom(catalogue);
     }
     BackupByRename(copyPath, now, &report.backupName);
   } catch (const std::bad_alloc&) {

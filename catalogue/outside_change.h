@@ -74,6 +74,9 @@ class OutsideChangeGuard {
   // After this program wrote the data file; safe on a writing thread as long
   // as the catalogue thread does not call TakeIn meanwhile.
   void Saved(const std::string& path, std::string_view identityText);
+  // The same on the catalogue's thread right after it saved the data file:
+  // the base comes from memory, which the file now holds, unparsed.
+  void SavedFrom(const SiteCatalogue& catalogue);
 
   // Before every write of the data file and when its folder changed: a data
   // file that is no longer the one known is merged into memory (or set aside

@@ -106,8 +106,16 @@ TEST_F(OutsideChangeTest, AFileThatIsNoCatalogueIsKeptAndNeverWrittenOver) {
   const std::string path = ours.DataFilePath();
   const std::string whole = ReadBytes(path);
   StoreSite(ours.SiteList(), Site("ours"));
-  for (const std::string& damaged :
-       {whole.substr(0, whole.size() / 2), std::string("PK\x03\x04 not a catalogue\0\x01", 22), std::string()}) {
+  // A tree a thousand levels deep is no catalogue to merge either.
+  SiteCatalogue deep(dir.Path());
+  std::string tree = "\r\n";
+  for (int depth = 0; depth < 1000; ++depth) tree += std::string(depth, '\t') + "c" + std::to_string(depth) + "\r\n";
+  deep.Tree().FromText(tree);
+  const std::string deepFile = dir / "deep.dat";
+  ASSERT_TRUE(deep.SaveSiteData(deepFile));
+  for (const std::string& damaged : {whole.substr(0, whole.size() / 2),
+                                     std::string("PK\x03\x04 not a catalogue\0\x01", 22), std::string(),
+                                     ReadBytes(deepFile)}) {
     SCOPED_TRACE(damaged.size());
     WriteBytes(path, damaged);
     const OutsideChangeReport r = TakeIn();
