@@ -9,11 +9,12 @@ set(MORVANE_APP_ID org.morvane.Morvane)
 set(data ${PROJECT_SOURCE_DIR}/data)
 set(out ${PROJECT_BINARY_DIR}/data)
 
-install(TARGETS morvane morvane-links RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS morvane morvane-links morvane-health RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${data}/${MORVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${data}/${MORVANE_APP_ID}.metainfo.xml.in ${out}/${MORVANE_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${out}/${MORVANE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/man/morvane.1 ${PROJECT_SOURCE_DIR}/man/morvane-links.1
+  ${PROJECT_SOURCE_DIR}/man/morvane-health.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The PNG sizes are rendered from the drawings at build time; 16 px has its

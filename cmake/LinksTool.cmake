@@ -25,3 +25,7 @@ set_tests_properties(links_tool_escapes_hostile_link_text PROPERTIES
 add_test(NAME links_tool_keeps_text_whole
   COMMAND ${PROJECT_SOURCE_DIR}/tests/program/links_tool_test.sh $<TARGET_FILE:morvane-links>
     ${PROJECT_SOURCE_DIR}/tests/fixtures)
+
+# morvane-health: the site check for a timer, on the core only.
+add_executable(morvane-health ${PROJECT_SOURCE_DIR}/health/tool/morvane_health.cpp)
+target_link_libraries(morvane-health PRIVATE morvane_core)

@@ -3,12 +3,10 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <deque>
-#include <list>
 #include <memory>
 #include <unordered_map>
 
-#include "navi/core/scan_views.h"
+#include "navi/core/host_turns.h"
 #include "navi/core/url_status_transfer.h"
 
 namespace morvane {
@@ -52,61 +50,6 @@ LinkStatus StatusOf(const URLStatusAnswer& answer) {
   return status;
 }
 
-// Scheme, host and port: what one server is, for the per-host limit.
-std::string HostKey(const std::string& url) {
-  CURLU* parsed = curl_url();
-  std::string key;
-  if (parsed && curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
-    for (auto [part, flags] :
-         {std::pair{CURLUPART_SCHEME, 0u}, {CURLUPART_HOST, 0u}, {CURLUPART_PORT, CURLU_DEFAULT_PORT}}) {
-      char* value = nullptr;
-      if (curl_url_get(parsed, part, &value, flags) == CURLUE_OK && value) key.append(value).append(1, ' ');
-      curl_free(value);
-    }
-  }
-  curl_url_cleanup(parsed);
-  for (char& c : key) c = scan::LowerAscii(c);
-  return key;
-}
-
-// Links waiting to start, by host, taken from the hosts in turn.
-class WaitingLinks {
- public:
-  void Add(const std::string& host, std::size_t index) {
-    Host& h = hosts_[host];
-    if (h.waiting.empty()) order_.push_back(host);
-    h.waiting.push_back(index);
-  }
-  // The next link whose host has room, or false when none has.
-  bool Take(std::size_t perHost, std::size_t& index, std::string& host) {
-    for (auto it = order_.begin(); it != order_.end(); ++it) {
-      Host& h = hosts_[*it];
-      if (h.running >= perHost) continue;
-      index = h.waiting.front();
-      h.waiting.pop_front();
-      ++h.running;
-      host = *it;
-      // Round the hosts: taking one host's links first would leave its last
-      // ones to run two at a time at the end.
-      if (h.waiting.empty())
-        order_.erase(it);
-      else
-        order_.splice(order_.end(), order_, it);
-      return true;
-    }
-    return false;
-  }
-  void Finished(const std::string& host) { --hosts_[host].running; }
-
- private:
-  struct Host {
-    std::deque<std::size_t> waiting;
-    std::size_t running = 0;
-  };
-  std::unordered_map<std::string, Host> hosts_;
-  std::list<std::string> order_;  // only hosts with links waiting, so a scan stops after a few full hosts
-};
-
 struct Running {
   std::size_t index;
   std::string host;
@@ -146,7 +89,7 @@ void LinkChecker::Cancel() {
 
 void LinkChecker::Run() {
   CURLM* multi = static_cast<CURLM*>(multi_);
-  WaitingLinks waiting;
+  HostTurns waiting;
   for (std::size_t i = 0; i < urls_.size() && !cancelled_; ++i) {
     if (!IsCheckableLink(urls_[i]) || !multi)
       onResult_(i, LinkStatus{});
