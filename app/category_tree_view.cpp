@@ -29,6 +29,8 @@ CategoryTreeView::CategoryTreeView(CategoryTree& tree) : tree_(tree) {
   ConnectDragAndDrop();
   miCheckCategoryLogin.set_label("ログインを確認する");
   PopupMenu2.append(miCheckCategoryLogin);
+  miCheckCategoryHealth.set_label("サイトの状態を確認する");
+  PopupMenu2.append(miCheckCategoryHealth);
   PopupMenu2.attach_to_widget(view_);
   PopupMenu2.show_all();
   view_.signal_button_press_event().connect([this](GdkEventButton* e) { return PopUpOnRightClick(e, PopupMenu2); },

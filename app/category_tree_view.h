@@ -44,7 +44,7 @@ class CategoryTreeView : public ScrolledTreeView {
 
   // The context menu; it acts on the entry under the pointer.
   Gtk::Menu PopupMenu2;
-  Gtk::MenuItem miCheckCategoryLogin;
+  Gtk::MenuItem miCheckCategoryLogin, miCheckCategoryHealth;
 
   // The user picked another entry.
   sigc::signal<void()>& signal_entry_selected() { return entrySelected_; }

@@ -29,10 +29,15 @@ LoginCheckProgress::LoginCheckProgress(Gtk::Window& parent, std::function<void()
 
 void LoginCheckProgress::ShowDone(std::size_t done, std::size_t total) {
   const std::string count = std::to_string(done) + " / " + std::to_string(total);
-  lbCount.set_text("ログインを確認しています: " + count);
+  lbCount.set_text(counting_ + count);
   pbDone.set_fraction(total ? static_cast<double>(done) / static_cast<double>(total) : 1.0);
   pbDone.set_text(count);
   pbDone.set_show_text(true);
+}
+
+void LoginCheckProgress::ShowTexts(const std::string& title, std::string counting) {
+  set_title(title);
+  counting_ = std::move(counting);
 }
 
 void LoginCheckProgress::StopPressed() {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace morvane {
 
@@ -20,6 +21,8 @@ class LoginCheckProgress : public Gtk::Window {
   LoginCheckProgress(Gtk::Window& parent, std::function<void()> onStop);
 
   void ShowDone(std::size_t done, std::size_t total);
+  // The captions of another check that shows its progress the same way.
+  void ShowTexts(const std::string& title, std::string counting);
 
   Gtk::Box Layout;
   Gtk::Label lbCount;
@@ -30,6 +33,7 @@ class LoginCheckProgress : public Gtk::Window {
   void StopPressed();
 
   std::function<void()> onStop_;
+  std::string counting_ = "ログインを確認しています: ";
 };
 
 }  // namespace morvane

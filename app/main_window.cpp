@@ -60,7 +60,9 @@ TForm1::TForm1(MainWindowOptions options)
   // still replaces it).
   Panel1.set_position(std::max(kDesignedListHeight, first.height * kFirstListSharePercent / 100));
   frBrowserBase1Widget = std::make_unique<BrowserFrameWidget>(options_.paths.browserProfile);
+  tsBrowser.pack_start(frHealthReport, Gtk::PACK_SHRINK);
   tsBrowser.pack_start(*frBrowserBase1Widget, Gtk::PACK_EXPAND_WIDGET);
+  healthArrived_.connect(sigc::mem_fun(*this, &TForm1::HealthArrived));
   frBrowserBase1Widget->show();
   frBrowserBase1().InitBrowser();
   frBrowserBase1().SetStatusBar(this);
@@ -162,6 +164,10 @@ void TForm1::ConnectViews() {
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckLoginClick)); });
   ftSiteCategory.miCheckCategoryLogin.signal_activate().connect(
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckCategoryLoginClick)); });
+  lvSiteList.miCheckHealth.signal_activate().connect(
+      [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckHealthClick)); });
+  ftSiteCategory.miCheckCategoryHealth.signal_activate().connect(
+      [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckCategoryHealthClick)); });
   lvSiteList.PopupMenu1.signal_map().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
   ftSiteCategory.PopupMenu2.signal_map().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the category tree, the virtual site list, the toolbar,
 // the browser tab and the status bar, and the handlers behind them.
+#include <glibmm/dispatcher.h>
 #include <gtkmm/box.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/paned.h>
@@ -16,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "app/health_report_bar.h"
+#include "health/health_check_run.h"
 #include "app/autosave_runner.h"
 #include "app/category_tree_view.h"
 #include "app/site_list_view.h"
@@ -78,6 +81,11 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void miCheckLoginClick();
   // The progress window of a login check under way; null without one.
   LoginCheckProgress* LoginCheckShown() const { return loginCheckProgress_.get(); }
+  // The site health check of the same sites; its report too goes to the
+  // browser tab, with the strip that saves it over the browser.
+  void miCheckCategoryHealthClick();
+  void miCheckHealthClick();
+  LoginCheckProgress* HealthCheckShown() const { return healthProgress_.get(); }
   void tbGoToVexaAccessClick();
   // The analysis service's address for this run: --service-url, else the
   // settings file's, else the program's own.
@@ -135,6 +143,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   SiteListView lvSiteList;
   Gtk::Notebook PageControl1;
   Gtk::Box tsBrowser;
+  HealthReportBar frHealthReport;
   // The browser on the "ブラウザ" tab; destroyed before the tab it sits on.
   std::unique_ptr<BrowserFrameWidget> frBrowserBase1Widget;
   TfrBrowserBase& frBrowserBase1();
@@ -172,6 +181,12 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::unique_ptr<SiteLogin> siteLogin_;
   void CheckLogins(std::vector<SiteRecord> sites);
   std::unique_ptr<LoginCheckProgress> loginCheckProgress_;
+  void CheckHealth(std::vector<HealthSite> sites);
+  // On the main loop whenever the health check's thread has news.
+  void HealthArrived();
+  Glib::Dispatcher healthArrived_;
+  std::unique_ptr<LoginCheckProgress> healthProgress_;
+  std::unique_ptr<HealthCheckRun> healthRun_;  // after the dispatcher: its thread is gone first
   // A context menu that offers the login check starts a private browser as
   // it opens, so the check finds its engine running; unused, it goes after a
   // while.

@@ -78,6 +78,8 @@ void SiteListView::BuildPopupMenu() {
   PopupMenu1.append(miRenewsSite);
   miCheckLogin.set_label("ログインを確認する");
   PopupMenu1.append(miCheckLogin);
+  miCheckHealth.set_label("サイトの状態を確認する");
+  PopupMenu1.append(miCheckHealth);
   PopupMenu1.append(PopupSeparator1);
   PopupMenu1.append(miDeleteSite);
   PopupMenu1.attach_to_widget(view_);

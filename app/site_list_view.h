@@ -51,7 +51,7 @@ class SiteListView : public ScrolledTreeView {
 
   // The context menu; it acts on the row under the pointer.
   Gtk::Menu PopupMenu1;
-  Gtk::MenuItem miDisplaySite, miRenewsSite, miCheckLogin, miDeleteSite;
+  Gtk::MenuItem miDisplaySite, miRenewsSite, miCheckLogin, miCheckHealth, miDeleteSite;
   Gtk::SeparatorMenuItem PopupSeparator1;
 
  private:

@@ -86,15 +86,19 @@ TestCertificates::~TestCertificates() {
   EVP_PKEY_free(static_cast<EVP_PKEY*>(caKey_));
 }
 
-LoopbackServer::LoopbackServer(Handler handler, void* tls, int maxConnections, std::chrono::seconds lifetime)
+LoopbackServer::LoopbackServer(Handler handler, void* tls, int maxConnections, std::chrono::seconds lifetime,
+                               std::string host)
     : handler_(std::move(handler)),
       tls_(tls),
       maxConnections_(maxConnections),
-      end_(std::chrono::steady_clock::now() + lifetime) {
+      end_(std::chrono::steady_clock::now() + lifetime),
+      address_(std::move(host)) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  if (::inet_pton(AF_INET, address_.c_str(), &where.sin_addr) != 1 || (ntohl(where.sin_addr.s_addr) >> 24) != 127)
+    throw std::runtime_error("test servers listen on loopback only");
+  sockaddr_in& address = where;
   socklen_t length = sizeof address;
   if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 64) != 0 ||
       ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
@@ -115,7 +119,7 @@ LoopbackServer::~LoopbackServer() {
 }
 
 std::string LoopbackServer::URL(const std::string& path) const {
-  return std::string(tls_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + path;
+  return std::string(tls_ ? "https" : "http") + "://" + address_ + ":" + std::to_string(port_) + path;
 }
 
 int LoopbackServer::ClosedPort() {

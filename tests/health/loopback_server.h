@@ -45,8 +45,9 @@ class LoopbackServer {
  public:
   using Handler = std::function<TestAnswer(const std::string& path)>;
   // tls: an SSL_CTX* for https, or null.
+  // address: 127.0.0.1 or another 127.x.y.z, never anything else.
   explicit LoopbackServer(Handler handler, void* tls = nullptr, int maxConnections = 64,
-                          std::chrono::seconds lifetime = std::chrono::seconds(60));
+                          std::chrono::seconds lifetime = std::chrono::seconds(60), std::string address = "127.0.0.1");
   ~LoopbackServer();
 
   int Port() const { return port_; }
@@ -66,6 +67,7 @@ class LoopbackServer {
   std::chrono::steady_clock::time_point end_;
   int listener_ = -1;
   int port_ = 0;
+  std::string address_;
   std::atomic<int> connections_{0};
   std::atomic<bool> stopping_{false};
   std::mutex mutex_;
