@@ -15,9 +15,12 @@ TEST_F(WindowTest, NavigationToolbarSitsAboveTheBrowserAndDrivesIt) {
   OpenForms();
   TfrBrowserNavi& navi = *W().frBrowserNavi1;
   const std::vector<Gtk::Widget*> onTab = W().tsBrowser.get_children();
-  ASSERT_EQ(onTab.size(), 2u);
+  // The site health report's strip sits between them, hidden until a report is shown.
+  ASSERT_EQ(onTab.size(), 3u);
   EXPECT_EQ(onTab[0], &navi);
-  EXPECT_EQ(onTab[1], W().frBrowserBase1Widget.get());
+  EXPECT_EQ(onTab[1], &W().frHealthReport);
+  EXPECT_FALSE(W().frHealthReport.get_visible());
+  EXPECT_EQ(onTab[2], W().frBrowserBase1Widget.get());
   EXPECT_EQ(W().frBrowserBase1().Toolbar(), &navi.Commands());
   // The blank start page arrives through the engine; on a busy machine it may take a moment.
   EXPECT_TRUE(PumpUntil([&] { return navi.edURL.get_text() == "about:blank"; }));
