@@ -16,6 +16,7 @@
 #include <glibmm/markup.h>
 
 #include "app/accessible_names.h"
+#include "app/long_list_chooser.h"
 
 namespace morvane {
 namespace {
@@ -208,6 +209,11 @@ std::optional<std::size_t> GtkUserDialogs::ChooseItem(std::string_view caption, 
   box.show_all();
   if (box.run() != Gtk::RESPONSE_OK || list.get_active_row_number() < 0) return std::nullopt;
   return static_cast<std::size_t>(list.get_active_row_number());
+}
+
+std::optional<std::size_t> GtkUserDialogs::ChooseFromLongList(std::string_view caption, std::string_view prompt,
+                                                              const std::vector<std::string>& items) {
+  return ChooseFromLongListBox(parent_, caption, prompt, items);
 }
 
 }  // namespace morvane

@@ -31,6 +31,8 @@ class GtkUserDialogs final : public UserDialogs {
                                                std::string_view optionCaption) override;
   std::optional<std::size_t> ChooseItem(std::string_view caption, std::string_view prompt,
                                         const std::vector<std::string>& items) override;
+  std::optional<std::size_t> ChooseFromLongList(std::string_view caption, std::string_view prompt,
+                                                const std::vector<std::string>& items) override;
 
  private:
   std::optional<std::string> SaveFrom(Gtk::FileChooserDialog& box, const FileFilter* filters, std::size_t filterCount,

@@ -55,6 +55,12 @@ class UserDialogs {
                                                 const std::vector<std::string>& /*items*/) {
     return std::nullopt;
   }
+  // The same for a list that may be very long (the folders of a bookmark
+  // file): a list the user can search by typing, not a drop-down.
+  virtual std::optional<std::size_t> ChooseFromLongList(std::string_view caption, std::string_view prompt,
+                                                        const std::vector<std::string>& items) {
+    return ChooseItem(caption, prompt, items);
+  }
 };
 
 // The dialogs in use; until one is installed errors go to standard error and

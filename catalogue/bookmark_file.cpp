@@ -2,16 +2,23 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
+#include "catalogue/site_record.h"
 #include "util/cp932.h"
+#include "util/text_encoding.h"
+#include "util/text_routines.h"
 
 namespace morvane {
 namespace {
 
 // Deeper folders than this are read as part of the deepest one kept.
 constexpr int kMaxDepth = 32;
+// Text of a title kept while reading: enough for kBookmarkTitleBytes in any
+// encoding, so a title of a megabyte is not converted whole.
+constexpr std::size_t kTitleTextKept = 4 * kBookmarkTitleBytes + 64;
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -95,7 +102,18 @@ std::string_view Attribute(std::string_view attrs, std::string_view wanted) {
   return {};
 }
 
-std::string CleanTitle(std::string_view utf8) { return CleanSiteField(Utf8ToCp932(DecodeEntities(utf8))); }
+// Cut at a character, then trimmed again: the cut may leave a space last.
+std::string CutTitle(std::string title) {
+  if (title.size() <= kBookmarkTitleBytes) return title;
+  std::size_t end = 0;
+  while (end < title.size()) {
+    const std::size_t next = end + CharWidthAt(title, end);
+    if (next > kBookmarkTitleBytes) break;
+    end = next;
+  }
+  title.resize(end);
+  return TrimSpaces(title);
+}
 
 bool IsWebAddress(std::string_view url) {
   const auto starts = [&](std::string_view scheme) {
@@ -115,14 +133,41 @@ struct Reader {
   std::string textBuffer;
   std::string linkURL;
 
+  // Line breaks and tabs in a title are the page's white space; a zero
+  // byte is damage, dropped and counted ("&#0;" is the replacement mark
+  // already). An address holds neither.
+  static std::string CleanTitle(std::string_view utf8, bool& dirty) {
+    const std::string decoded = DecodeEntities(utf8);
+    dirty = dirty || decoded.find('\0') != std::string::npos;
+    return CutTitle(CleanSiteField(Utf8ToCp932(decoded)));
+  }
+
+  static std::string CleanAddress(std::string_view attribute, bool& dirty) {
+    const std::string decoded = DecodeEntities(attribute);
+    dirty = dirty || HoldsLineBreakingBytes(decoded);
+    return CleanSiteField(decoded);
+  }
+
   void EndText() {
     if (text == Text::Heading) {
-      pendingFolder = CleanTitle(textBuffer);
+      bool dirty = false;
+      pendingFolder = CleanTitle(textBuffer, dirty);
       headingSeen = true;
     } else if (text == Text::Link) {
-      const std::string url = CleanSiteField(DecodeEntities(linkURL));
-      if (!IsWebAddress(url)) ++file.notWeb;
-      else file.bookmarks.push_back({CleanTitle(textBuffer), Utf8ToCp932(url), open.back()});
+      bool dirty = false;
+      const std::string url = CleanAddress(linkURL, dirty);
+      if (!IsWebAddress(url)) {
+        ++file.notWeb;
+      } else {
+        std::string address = Utf8URLToCp932(url);
+        std::string title = CleanTitle(textBuffer, dirty);
+        if (address.size() > kBookmarkURLBytes) {
+          ++file.tooLong;
+        } else {
+          if (dirty) ++file.cleaned;
+          file.bookmarks.push_back({std::move(title), std::move(address), open.back()});
+        }
+      }
     }
     text = Text::None;
     textBuffer.clear();
@@ -177,7 +222,8 @@ struct Reader {
     while (i < s.size()) {
       const std::size_t lt = s.find('<', i);
       const std::size_t textEnd = lt == std::string_view::npos ? s.size() : lt;
-      if (text != Text::None) textBuffer.append(s.substr(i, textEnd - i));
+      if (text != Text::None && textBuffer.size() < kTitleTextKept)
+        textBuffer.append(s.substr(i, std::min(textEnd - i, kTitleTextKept - textBuffer.size())));
       if (lt == std::string_view::npos) break;
       if (s.substr(lt, 4) == "<!--") {
         const std::size_t end = s.find("-->", lt + 4);
@@ -222,8 +268,8 @@ std::vector<SiteRecord> BookmarkFile::SitesIn(std::size_t folder, std::string_vi
 
 BookmarkFile ParseBookmarkFile(std::string_view bytes) {
   Reader reader;
-  if (g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) reader.Run(bytes);
-  else reader.Run(Cp932ToUtf8(bytes));
+  if (GuessTextEncoding(bytes) == TextEncoding::Cp932) reader.Run(Cp932ToUtf8(bytes));
+  else reader.Run(bytes);
   return std::move(reader.file);
 }
 

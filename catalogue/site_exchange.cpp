@@ -1,10 +1,13 @@
 #include "catalogue/site_exchange.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <functional>
 #include <string_view>
 #include <unordered_set>
+
+#include "util/text_routines.h"
 
 namespace morvane {
 namespace {
@@ -41,7 +44,79 @@ class URLIndex {
   std::function<std::string_view(std::uint32_t)> urlOf_;
 };
 
+// What becomes of each incoming site: a list line to update, or one of these.
+constexpr long long kAdd = -1;
+constexpr long long kLeave = -2;
+// Below kLeave: merged into the earlier incoming site kIntoEarlier - target.
+constexpr long long kIntoEarlier = -3;
+
+struct MergePlan {
+  SiteMergeCount count;
+  std::vector<long long> target;
+};
+
+MergePlan PlanMerge(const LineList& sites, const std::vector<std::string>& incoming, bool updateExisting) {
+  MergePlan plan;
+  // The list and the input do not change while planning, so the index can
+  // read the URLs from the lines; an incoming site is numbered after the list's.
+  const auto had = static_cast<std::uint32_t>(sites.Count());
+  const std::vector<std::string>& lines = sites.Lines();
+  URLIndex byURL(lines.size() + incoming.size(), [&](std::uint32_t n) {
+    return SiteURLOfLine(n < had ? lines[n] : incoming[n - had]);
+  });
+  for (std::uint32_t i = 0; i < had; ++i) byURL.FindOrAdd(SiteURLOfLine(lines[i]), i);
+  std::vector<bool> updatedAlready(had);
+  plan.target.assign(incoming.size(), kLeave);
+  for (std::size_t k = 0; k < incoming.size(); ++k) {
+    const auto [n, isNew] = byURL.FindOrAdd(SiteURLOfLine(incoming[k]), had + static_cast<std::uint32_t>(k));
+    long long& target = plan.target[k];
+    if (isNew) {
+      target = kAdd;
+      ++plan.count.added;
+    } else if (n >= had) {
+      // A URL twice among the new sites: one site, the later row's fields over the earlier's.
+      ++plan.count.repeated;
+      if (updateExisting) target = kIntoEarlier - static_cast<long long>(n - had);
+    } else if (!updateExisting) {
+      ++plan.count.skipped;
+    } else {
+      target = n;
+      if (updatedAlready[n]) {
+        ++plan.count.repeated;
+      } else {
+        updatedAlready[n] = true;
+        ++plan.count.updated;
+      }
+    }
+  }
+  return plan;
+}
+
+std::array<std::string_view, 7> SiteLineFields(std::string_view line) {
+  std::array<std::string_view, 7> fields;
+  for (std::string_view& field : fields) field = CutToken(line, "\t");
+  return fields;
+}
+
+// The old line with the given fields of the new one; the password stays
+// scrambled either way.
+std::string OverlayFields(std::string_view old, std::string&& incoming, SiteFieldSet given) {
+  if ((given & kAllSiteFields) == kAllSiteFields) return std::move(incoming);
+  const std::array<std::string_view, 7> was = SiteLineFields(old), comes = SiteLineFields(incoming);
+  std::string line;
+  line.reserve(old.size() + incoming.size());
+  for (int i = 0; i < 7; ++i) {
+    if (i) line.push_back('\t');
+    line.append((given & SiteField(i)) ? comes[i] : was[i]);
+  }
+  return line;
+}
+
 }  // namespace
+
+SiteMergeCount CountMerge(const LineList& sites, const std::vector<std::string>& incoming, bool updateExisting) {
+  return PlanMerge(sites, incoming, updateExisting).count;
+}
 
 SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector<SiteRecord>& incoming,
                           bool updateExisting) {
@@ -52,23 +127,23 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector
 }
 
 SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming,
-                          bool updateExisting) {
-  SiteMergeCount count;
-  // The list changes only after the last look-up, so the index can read the
-  // URLs from the lines; an incoming site is numbered after the list's.
-  const auto had = static_cast<std::uint32_t>(sites.Count());
-  const std::vector<std::string>& lines = sites.Lines();
-  URLIndex byURL(lines.size() + incoming.size(), [&](std::uint32_t n) {
-    return SiteURLOfLine(n < had ? lines[n] : incoming[n - had]);
-  });
-  for (std::uint32_t i = 0; i < had; ++i) byURL.FindOrAdd(SiteURLOfLine(lines[i]), i);
+                          bool updateExisting, std::vector<SiteFieldSet> given) {
+  const MergePlan plan = PlanMerge(sites, incoming, updateExisting);
+  given.resize(incoming.size(), kAllSiteFields);
+  // Later rows of a URL go into its first row, in the file's order.
+  for (std::size_t k = 0; k < incoming.size(); ++k) {
+    if (plan.target[k] > kIntoEarlier) continue;
+    const auto first = static_cast<std::size_t>(kIntoEarlier - plan.target[k]);
+    incoming[first] = OverlayFields(incoming[first], std::move(incoming[k]), given[k]);
+    given[first] |= given[k];
+  }
 
   TreeEntry* const selected = tree.Selected();
   std::unordered_set<std::string> knownCategories;
   std::string lastCategory;
-  // Where each incoming site goes: a list line, or -1 to be added, or -2 to be left.
-  std::vector<long long> target(incoming.size(), -2);
   for (std::size_t k = 0; k < incoming.size(); ++k) {
+    if (plan.target[k] != kAdd && plan.target[k] < 0) continue;
+    if (!(given[k] & SiteField(2))) continue;  // an updated site keeps its category
     // Files list the sites of a category together: most sites bring the
     // category of the one before.
     const std::string_view category = SiteCategoryOfLine(incoming[k]);
@@ -76,25 +151,15 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::
       lastCategory = category;
       if (knownCategories.insert(lastCategory).second && !tree.FindByName(category)) tree.AddCategory(category);
     }
-    const auto [n, isNew] = byURL.FindOrAdd(SiteURLOfLine(incoming[k]), had + static_cast<std::uint32_t>(k));
-    if (isNew) {
-      target[k] = -1;
-      ++count.added;
-    } else if (updateExisting) {
-      // A URL twice in the input: the later site takes the earlier one's place.
-      if (n >= had) incoming[n - had] = std::move(incoming[k]);
-      else target[k] = n;
-      ++count.updated;
-    } else {
-      ++count.skipped;
-    }
+  }
+  for (std::size_t k = 0; k < incoming.size(); ++k) {
+    const long long n = plan.target[k];
+    if (n >= 0) sites.Put(n, OverlayFields(sites.Get(n), std::move(incoming[k]), given[k]));
   }
   for (std::size_t k = 0; k < incoming.size(); ++k)
-    if (target[k] >= 0) sites.Put(target[k], std::move(incoming[k]));
-  for (std::size_t k = 0; k < incoming.size(); ++k)
-    if (target[k] == -1) sites.Add(std::move(incoming[k]));
+    if (plan.target[k] == kAdd) sites.Add(std::move(incoming[k]));
   tree.Select(selected);
-  return count;
+  return plan.count;
 }
 
 }  // namespace morvane

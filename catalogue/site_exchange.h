@@ -1,6 +1,7 @@
 #pragma once
 // Taking sites from other tools into the catalogue: adding them by URL, with
 // their categories, after the user has seen what will change.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,10 +11,17 @@
 
 namespace morvane {
 
+// Which fields of a site line an incoming site brings: bit i for the i-th
+// field of SiteRecord (name, URL, category, date, analysis URL, ID, password).
+using SiteFieldSet = std::uint8_t;
+inline constexpr SiteFieldSet kAllSiteFields = 0x7F;
+inline constexpr SiteFieldSet SiteField(int index) { return static_cast<SiteFieldSet>(1u << index); }
+
 struct SiteMergeCount {
   long long added = 0;
   long long updated = 0;
-  long long skipped = 0;  // a URL already there (or twice in the input), left as it was
+  long long skipped = 0;   // a URL already in the catalogue, left as it was
+  long long repeated = 0;  // a URL met earlier in the same input: merged into it, or left out
 };
 
 // Adds each site, or, when updateExisting, replaces the site of the same URL
@@ -23,7 +31,13 @@ struct SiteMergeCount {
 SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector<SiteRecord>& incoming,
                           bool updateExisting);
 // The same for sites as FormatSiteLine writes them; the lines are moved in.
+// given, when not empty, holds per site the fields it brings: an updated
+// site keeps the others as they were (a file without a password column
+// leaves the passwords alone); an added one has them empty.
 SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming,
-                          bool updateExisting);
+                          bool updateExisting, std::vector<SiteFieldSet> given = {});
+// What MergeSites would do, without changing anything: for the question
+// before an import.
+SiteMergeCount CountMerge(const LineList& sites, const std::vector<std::string>& incoming, bool updateExisting);
 
 }  // namespace morvane

@@ -67,10 +67,16 @@ std::string FlattenField(std::string_view typed) {
   std::string s;
   s.reserve(typed.size());
   for (char c : typed) {
-    if (c == '\r' || c == '\n') continue;
+    if (c == '\r' || c == '\n' || c == '\0') continue;
     s.push_back(c == '\t' ? ' ' : c);
   }
   return s;
+}
+
+bool HoldsLineBreakingBytes(std::string_view text) {
+  for (const char c : text)
+    if (c == '\r' || c == '\n' || c == '\0' || c == '\t') return true;
+  return false;
 }
 
 std::string CleanSiteField(std::string_view typed) { return TrimSpaces(FlattenField(typed)); }

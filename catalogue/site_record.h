@@ -45,11 +45,14 @@ std::array<std::string, 8> SiteRowCells(std::string_view line, long long row);
 // Error message in CP932, or empty when the record may be stored.
 std::string CheckSiteInput(const SiteRecord& rec);
 
-// A one-line field as typed: line breaks removed, tabs made spaces, so a
-// pasted value can never split a tab-separated record or its line.
+// A one-line field as typed: line breaks and zero bytes removed, tabs made
+// spaces, so a pasted or imported value can never split a tab-separated
+// record or its line, nor stop the data file from being written.
 std::string FlattenField(std::string_view typed);
 // FlattenField, then spaces trimmed: what the site dialog stores.
 std::string CleanSiteField(std::string_view typed);
+// True when FlattenField would drop or replace a byte of the text.
+bool HoldsLineBreakingBytes(std::string_view text);
 
 // Site list operations (URLs and categories compared byte for byte).
 long long FindSiteByURL(const LineList& sites, std::string_view url);

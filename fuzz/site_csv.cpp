@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const morvane::ParsedSiteLine parsed = morvane::ParseSiteLine(line);
     const morvane::SiteRecord& r = parsed.record;
     FUZZ_CHECK(!r.SiteName.empty() && !r.SiteURL.empty() && parsed.leftover.empty());
-    FUZZ_CHECK(line.find_first_of("\r\n") == std::string::npos);
+    FUZZ_CHECK(line.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
     FUZZ_CHECK(morvane::FormatSiteLine(r) == line);
     sites.Add(line);
   }

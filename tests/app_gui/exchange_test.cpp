@@ -81,5 +81,90 @@ TEST_F(ExchangeTest, BookmarksOfAFolderGoIntoTheChosenCategory) {
   EXPECT_EQ(W().Catalogue().SiteList().Count(), 3);
 }
 
+// The export leaves the passwords out by default; reading it back into the
+// catalogue it came from must not wipe them, and the question says what
+// will happen.
+TEST_F(ExchangeTest, AnExportWithoutPasswordsReadBackKeepsThePasswords) {
+  AddCategory("旅行");
+  AddSite("旅", "http://travel/", "旅行");
+  AddSite("料理", "http://food/");
+  for (long long i = 0; i < 2; ++i) {
+    SiteRecord site = SiteFromLine(W().Catalogue().SiteList().Get(i));
+    site.LoginID = "id" + std::to_string(i);
+    site.LoginPass = "secret" + std::to_string(i);
+    W().Catalogue().SiteList().Put(i, FormatSiteLine(site));
+  }
+  const std::vector<std::string> before = W().Catalogue().SiteList().Lines();
+  const std::string csv = folder / "sites.csv";
+  dialogs.fileAnswers.push_back(csv);
+  dialogs.optionAnswers.push_back(false);
+  W().tbExportCSVClick();
+
+  dialogs.fileAnswers.push_back(csv);
+  dialogs.yesNoAnswers.push_back(true);
+  W().tbImportCSVClick();
+  EXPECT_NE(dialogs.questions.back().find("0 件を追加、2 件を更新します。"), std::string::npos);
+  EXPECT_NE(dialogs.questions.back().find("ファイルにない列（パスワード）は、更新するサイトでは今のままです。"),
+            std::string::npos);
+  EXPECT_EQ(dialogs.messages.back(), "0 件を追加、2 件を更新しました");
+  EXPECT_EQ(W().Catalogue().SiteList().Lines(), before);
+}
+
+// A large file is read off the GUI thread behind a progress box; 中止 in it
+// leaves the catalogue as it was, and without it every row comes in.
+TEST_F(ExchangeTest, ALargeImportShowsProgressAndCanBeStopped) {
+  AddSite("既存", "http://old/");
+  std::string text = "サイト名,サイトURL\r\n";
+  for (int i = 0; text.size() < (3u << 20); ++i)
+    text += "site " + std::to_string(i) + ",http://big.example/" + std::string(100, 'p') + std::to_string(i) + "\r\n";
+  const long long rows = std::count(text.begin(), text.end(), '\n') - 1;
+  const std::string csv = folder / "big.csv";
+  WriteBytes(csv, text);
+
+  std::vector<std::string> boxes;
+  forms_.steps.push_back([&boxes](Gtk::Dialog& box) {
+    boxes.push_back(box.get_title());
+    dynamic_cast<Gtk::Button*>(box.get_widget_for_response(Gtk::RESPONSE_CANCEL))->clicked();  // 中止
+  });
+  dialogs.fileAnswers.push_back(csv);
+  dialogs.yesNoAnswers.push_back(true);
+  W().tbImportCSVClick();
+  EXPECT_EQ(boxes, (std::vector<std::string>{"CSVファイルから読み込む"}));
+  EXPECT_TRUE(dialogs.questions.empty());
+  EXPECT_EQ(W().Catalogue().SiteList().Count(), 1);
+
+  // Left to run, the box closes by itself when the reading is done.
+  forms_.steps.push_back([](Gtk::Dialog& box) {
+    bool closed = false;
+    auto seen = box.signal_response().connect([&closed](int) { closed = true; });
+    PumpUntil([&closed] { return closed; }, 60000);
+    seen.disconnect();
+  });
+  dialogs.fileAnswers.push_back(csv);
+  W().tbImportCSVClick();
+  ASSERT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_NE(dialogs.questions.back().find(std::to_string(rows) + " 件を追加、0 件を更新します。"), std::string::npos);
+  EXPECT_EQ(W().Catalogue().SiteList().Count(), rows + 1);
+  EXPECT_EQ(dialogs.messages.back(), std::to_string(rows) + " 件を追加、0 件を更新しました");
+}
+
+// Neither reading of the file is clean: the user is shown names both ways.
+TEST_F(ExchangeTest, AFileOfUnclearEncodingIsAskedAbout) {
+  const std::string csv = folder / "stray.csv";
+  WriteBytes(csv, "旅の記録\x81,http://a/,,,,\r\n料理,http://b/,,,,\r\n");
+  dialogs.fileAnswers.push_back(csv);
+  W().tbImportCSVClick();  // the choice cancelled: nothing
+  ASSERT_EQ(dialogs.chooseItems.size(), 1u);
+  EXPECT_EQ(dialogs.chooseItems[0].at(0), "UTF-8: 旅の記録\uFFFD、料理");
+  EXPECT_TRUE(dialogs.chooseItems[0].at(1).starts_with("Shift_JIS: "));
+  EXPECT_TRUE(dialogs.questions.empty());
+
+  dialogs.fileAnswers.push_back(csv);
+  dialogs.chooseAnswers.push_back(0);
+  dialogs.yesNoAnswers.push_back(true);
+  W().tbImportCSVClick();
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"旅の記録?", "料理"}));
+}
+
 }  // namespace
 }  // namespace morvane::testing

@@ -7,6 +7,8 @@
 
 #include "util/cp932.h"
 
+using namespace std::string_literals;
+
 namespace morvane {
 namespace {
 
@@ -50,16 +52,33 @@ TEST(BookmarkFile, HostileTitlesAndNestingAreTamed) {
   std::string page = "<DL><DT><A HREF=\"http://a/\">x\t<b>y</b>\r\nz&#0;&#xD800;&#99999999;&bogus;</A>";
   for (int i = 0; i < 5000; ++i) page += "<DT><H3>f</H3><DL>";  // far deeper than any real file
   page += "<DT><A HREF='http://deep/'>" + std::string(1 << 20, 'T') + "</A>";
+  page += "<DT><A HREF='http://long/" + std::string(kBookmarkURLBytes, 'u') + "'>too long</A>";
   page += "<DT><A HREF=http://unclosed/>no end";
   const BookmarkFile file = ParseBookmarkFile(page);
   ASSERT_EQ(file.bookmarks.size(), 3u);
   EXPECT_EQ(Cp932ToUtf8(file.bookmarks[0].title), "x yz???&bogus;");
-  EXPECT_EQ(file.bookmarks[1].title.size(), 1u << 20);
+  EXPECT_EQ(file.bookmarks[1].title, std::string(kBookmarkTitleBytes, 'T'));  // a megabyte, cut
+  EXPECT_EQ(file.tooLong, 1);
   EXPECT_LE(file.folders.size(), 40u);
   EXPECT_EQ(file.bookmarks[2].url, "http://unclosed/");
   EXPECT_EQ(file.bookmarks[2].title, "no end");
   // Not a bookmark file at all: nothing, and no crash.
   EXPECT_TRUE(ParseBookmarkFile("\x81<<>>\"'=&#;").bookmarks.empty());
+}
+
+// What a site line cannot hold is dropped and counted; addresses keep
+// characters outside CP932 as escapes; a title is cut at a character.
+TEST(BookmarkFile, TitlesAndAddressesAreMadeFitForASiteLine) {
+  const std::string page = "<DL><DT><A HREF=\"http://ko.example/한국/\">n\0ul</A>"
+                           "<DT><A HREF=\"http://x/\">"s + std::string(kBookmarkTitleBytes - 1, 'a') + "日本</A>";
+  const BookmarkFile file = ParseBookmarkFile(page);
+  ASSERT_EQ(file.bookmarks.size(), 2u);
+  EXPECT_EQ(file.bookmarks[0].url, "http://ko.example/%ED%95%9C%EA%B5%AD/");
+  EXPECT_EQ(file.bookmarks[0].title, "nul");
+  EXPECT_EQ(file.cleaned, 1);
+  EXPECT_EQ(file.bookmarks[1].title, std::string(kBookmarkTitleBytes - 1, 'a'));  // not half of 日
+  // A zero byte does not make a UTF-8 file CP932.
+  EXPECT_EQ(ParseBookmarkFile("<A HREF=\"http://j/\">\0日本</A>"s).bookmarks.at(0).title, J("日本"));
 }
 
 }  // namespace

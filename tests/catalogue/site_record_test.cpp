@@ -82,6 +82,8 @@ TEST(CleanSiteField, PastedBreaksAndTabsCannotSplitTheLine) {
   EXPECT_EQ(CleanSiteField(" a\tb\r\nc\x81\x40"), "a bc");
   // The master login keeps its spaces but loses what would split its block.
   EXPECT_EQ(FlattenField(" a\tb\r\nc\x81\x40"), " a bc\x81\x40");
+  // A zero byte would stop the data file from being written at all.
+  EXPECT_EQ(CleanSiteField(std::string_view("n\0ul", 4)), "nul");
 }
 
 class SiteListTest : public ::testing::Test {
