@@ -11,6 +11,7 @@
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
 #include "browser/core/login_check.h"
+#include "browser/core/master_login_hosts.h"
 #include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "navi/gtk/browser_navi.h"
@@ -69,6 +70,7 @@ TForm1::TForm1(MainWindowOptions options)
   frBrowserNavi1 = std::make_unique<TfrBrowserNavi>();
   frBrowserNavi1->AttachBrowser(*frBrowserBase1Widget);
   siteLogin_ = std::make_unique<SiteLogin>(frBrowserBase1(), frBrowserBase1Widget->Pump());
+  masterLoginHosts_ = std::make_unique<MasterLoginHosts>(*IniFile_);
 }
 
 TForm1::~TForm1() {
@@ -233,11 +235,21 @@ void TForm1::SetStatusText(std::string_view cp932) {
 }
 
 void TForm1::ShowWindowStatus(std::string_view cp932) {
-  // Over whatever the frame shows now: the newest message is the one in view.
+  // Over whatever the frame shows now: the newest message is the one in view,
+  // and a login's outcome does not come back after it.
+  if (frBrowserBase1Widget) frBrowserBase1().DropOutcome();
   StatusBar1.remove_all_messages(statusContext_);
   StatusBar1.remove_all_messages(windowStatusContext_);
   StatusBar1.push(Cp932ToUtf8(cp932), windowStatusContext_);
   shownCountInView_ = false;
+}
+
+void TForm1::ShowLoginOutcome(std::string_view cp932) {
+  // The frame keeps it in view through the page the login opens once more,
+  // and lets it go once a later page completes.
+  StatusBar1.remove_all_messages(windowStatusContext_);
+  shownCountInView_ = false;
+  frBrowserBase1().ShowOutcome(std::string(cp932));
 }
 
 void TForm1::ShowShownCount() {

@@ -37,6 +37,8 @@ class TfrBrowserNavi;
 class TForm2;
 class TForm3;
 class SiteLogin;
+class MasterLoginHosts;
+struct SiteLoginRequest;
 class TfrBrowserBase;
 class LoginCheckProgress;
 class PrivateBrowser;
@@ -118,10 +120,12 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void CatalogueChanged();
   const AutosaveRunner& Autosave() const { return *autosave_; }
   // The status line. The browser frame's texts come and go; an empty one
-  // uncovers the window's own last message (a login's outcome, the filter's
-  // count), which stays until the window has another.
+  // uncovers the window's own last message (the filter's count), which stays
+  // until the window has another. A login's outcome is the frame's to keep
+  // (TfrBrowserBase::ShowOutcome).
   void SetStatusText(std::string_view cp932) override;
   void ShowWindowStatus(std::string_view cp932);
+  void ShowLoginOutcome(std::string_view cp932);
   // "shown / total" of the list; once shown, kept true as the list changes.
   void ShowShownCount();
 
@@ -179,6 +183,10 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void AfterLoad(const SiteDataLoadResult& result);
   std::optional<SiteRecord> SelectedSite();
   std::unique_ptr<SiteLogin> siteLogin_;
+  std::unique_ptr<MasterLoginHosts> masterLoginHosts_;
+  // Whether the request's master login may go to its site's host: asks the
+  // user the first time a host other than the service's would get it.
+  void DecideMasterLogin(SiteLoginRequest& request);
   void CheckLogins(std::vector<SiteRecord> sites);
   std::unique_ptr<LoginCheckProgress> loginCheckProgress_;
   void CheckHealth(std::vector<HealthSite> sites);

@@ -5,6 +5,7 @@
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
+#include "browser/core/master_login_hosts.h"
 #include "browser/core/service_address.h"
 #include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
@@ -141,10 +142,17 @@ void TForm1::lvSiteListDblClick() {
   const std::string* line = catalogue_.ShownList().Find(lvSiteList.SelectedRow());
   if (!line) return;
   const SiteRecord site = SiteFromLine(*line);
-  const LoginResult result =
-      siteLogin_->Run(LoginRequestFor(site, catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL()));
+  SiteLoginRequest request = LoginRequestFor(site, catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL());
+  DecideMasterLogin(request);
+  const LoginResult result = siteLogin_->Run(request);
   const std::string text = LoginStatusText(result);
-  if (!text.empty()) ShowWindowStatus(text);
+  if (!text.empty()) ShowLoginOutcome(text);
+}
+
+void TForm1::DecideMasterLogin(SiteLoginRequest& request) {
+  const bool answered = masterLoginHosts_->Decide(
+      request, [](std::string_view host) { return Dialogs().AskYesNo(MasterLoginHosts::Question(host)); });
+  if (answered) IniFile_->SaveSettings();
 }
 
 std::string TForm1::ServiceURL() const {

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/user_dialogs.h"
 #include "browser/core/login_check.h"
+#include "browser/core/master_login_hosts.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "browser/gtk/hidden_browser.h"
 #include "catalogue/shown_sites.h"
@@ -42,6 +43,12 @@ void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
   }
   // One check at a time; the progress window takes the input meanwhile.
   if (loginCheckProgress_) return;
+  // Each host other than the service's that a master login would go to is
+  // asked about once, before the check: not in the middle of it, site by site.
+  for (const SiteRecord& site : sites) {
+    SiteLoginRequest request = LoginRequestFor(site, catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL());
+    DecideMasterLogin(request);
+  }
   GlibMessagePump& pump = frBrowserBase1Widget->Pump();
   warmExpiry_.disconnect();
   LoginCheck check(std::move(sites), catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL(),
@@ -51,6 +58,7 @@ void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
                      warmBrowser_.reset();
                      return std::make_unique<HiddenBrowser>(pump);
                    });
+  check.SetMasterLoginDecision([this](SiteLoginRequest& request) { masterLoginHosts_->Decide(request, nullptr); });
   loginCheckProgress_ = std::make_unique<LoginCheckProgress>(*this, [&check] { check.Stop(); });
   loginCheckProgress_->ShowDone(0, check.Total());
   check.Run([this](std::size_t done, std::size_t total) { loginCheckProgress_->ShowDone(done, total); });

@@ -16,6 +16,13 @@ enum class BrowserCommand : long {
   Back = 2,
 };
 
+// Failure numbers the engine reports for loads that failed without an HTTP
+// status: all below this, so their text is never three characters long.
+inline constexpr long long kLoadFailureBase = -100000;
+// The engine refuses ports that belong to other protocols (":1", ":25");
+// the frame reports such an address as failed with this.
+inline constexpr long long kRestrictedPortFailure = kLoadFailureBase - 2103;
+
 // A page's request for a new window.
 struct NewWindowRequest {
   std::string_view url;  // may be empty when the new window has no address yet
@@ -33,7 +40,10 @@ enum class NewWindowChoice {
 class BrowserEvents {
  public:
   virtual ~BrowserEvents() = default;
+  // For every navigation, those of frames inside the page included.
   virtual void OnBeforeNavigate(std::string_view url) = 0;
+  // A load of the top-level document has started: a new page is on its way.
+  virtual void OnTopLevelLoadStarted() = 0;
   virtual NewWindowChoice OnNewWindow(const NewWindowRequest& request) = 0;
   // topLevel is false for the documents of frames inside the page.
   virtual void OnDocumentComplete(bool topLevel) = 0;

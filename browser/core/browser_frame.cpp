@@ -1,6 +1,7 @@
 #include "browser/core/browser_frame.h"
 
 #include "browser/core/wait_limits.h"
+#include "browser/core/web_origin.h"
 #include "navi/core/scan_views.h"
 #include "navi/core/url_status.h"
 #include "util/cp932.h"
@@ -103,8 +104,16 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
   pageComplete_ = false;
   skipRequest_ = false;
   loadError_.clear();
+  queriedStatus_.clear();
   busy_ = true;
   RefreshSkipAction();
+  if (OnBlockedPort(TrimSpaces(url))) {
+    // Refused by the engine without a word: a failed navigation of its own.
+    loadError_ = std::to_string(kRestrictedPortFailure);
+    GiveUpNavigation();
+    RefreshSkipAction();
+    return wait ? WaitUntilComplete(kNavigatePasses) : true;
+  }
   try {
     engine_.Navigate(url);
   } catch (...) {
@@ -141,6 +150,7 @@ bool TfrBrowserBase::WaitUntilComplete(int passes) {
   // a skip), so the wait goes on.
   WaitForDocument(kDocumentMilliseconds);
   const WaitEnd end = PumpWhile([this] { return !pageComplete_; }, passes, GiveWay::ToStopOrSkip);
+  lastWaitEnd_ = end;
   if (end == WaitEnd::Skipped) {
     engine_.Stop();
     if (toolbar_) toolbar_->ClickStop();
@@ -152,6 +162,7 @@ bool TfrBrowserBase::WaitUntilComplete(int passes) {
 
 void TfrBrowserBase::StopNavigation() {
   ++navigation_;
+  outcomeSurvives_ = 0;  // the page it stayed for will not complete
   engine_.Stop();
   busy_ = false;
   stopRequest_ = true;
@@ -170,9 +181,18 @@ void TfrBrowserBase::RequestSkip() {
 
 void TfrBrowserBase::OnBeforeNavigate(std::string_view url) {
   if (url == "about:blank") return;
-  ++navigation_;
   skipRequest_ = false;
   busy_ = true;
+}
+
+void TfrBrowserBase::OnTopLevelLoadStarted() { ++navigation_; }
+
+void TfrBrowserBase::ShowOutcome(std::string text) {
+  outcome_ = std::move(text);
+  // The page under way now is the operation's own (a login opens its page
+  // once more): its completion must leave the text for the user to read.
+  outcomeSurvives_ = busy_ ? 1 : 0;
+  ClearStatusLine();
 }
 
 NewWindowChoice TfrBrowserBase::OnNewWindow(const NewWindowRequest& request) {
@@ -200,6 +220,10 @@ void TfrBrowserBase::OnHiddenBeforeNavigate(std::string_view url) {
 
 void TfrBrowserBase::OnDocumentComplete(bool topLevel) {
   if (!topLevel) return;
+  if (outcomeSurvives_ > 0)
+    --outcomeSurvives_;
+  else
+    outcome_.clear();
   pageComplete_ = true;
   busy_ = false;
   if (toolbar_) {

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "browser/core/browser_engine.h"
 #include "browser/core/browser_toolbar.h"
@@ -28,6 +29,17 @@ class PageAccessError : public std::runtime_error {
 
 class TfrBrowserBase : public BrowserEvents {
  public:
+  // How a wait ended.
+  enum class WaitEnd { Done, Stopped, Skipped, TimedOut, Terminated };
+  // How the last page call ended. Without an answer its false or empty
+  // result is no answer at all, never a yes or a no.
+  enum class CallEnd { Answered, Failed, TimedOut, Stopped, Skipped, Terminated };
+  enum class FillResult {
+    Filled,
+    NoField,
+    OtherPage,  // the document shown is not of the origins asked for
+    NoAnswer,
+  };
   // Called with the frame; attached when not empty.
   using Hook = std::function<void(TfrBrowserBase&)>;
   using URLStatusQuery =
@@ -59,6 +71,12 @@ class TfrBrowserBase : public BrowserEvents {
   void ShowHTML(std::string_view text);
   bool SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
                      int passOver);
+  // SetFieldValue, but only into a document whose own origin (OriginOf) is
+  // one of origins. The page script checks that in the same call that fills:
+  // while a load is under way the address the control reports is that of the
+  // page to come, not of the document shown.
+  FillResult FillField(std::string_view name, std::string_view value, std::string_view formName, int passOver,
+                       const std::vector<std::string>& origins);
   bool ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait);
   // Whether some form holds a field of that name, and whether an element
   // matches as ClickElement would choose it; neither touches the page.
@@ -90,8 +108,24 @@ class TfrBrowserBase : public BrowserEvents {
   // Why the last navigation (or click) did not load: an HTTP status or the
   // engine's failure number as text; empty while nothing failed.
   const std::string& LoadError() const { return loadError_; }
+  // The status query's answer about that failure; empty when it was not
+  // asked or nobody answered.
+  const std::string& QueriedStatus() const { return queriedStatus_; }
+  // How the last wait for a page (a navigation's or a click's) and the last
+  // page call ended.
+  WaitEnd LastWaitEnd() const { return lastWaitEnd_; }
+  CallEnd LastCallEnd() const { return lastCallEnd_; }
+  bool PageAnswered() const { return lastCallEnd_ == CallEnd::Answered; }
   bool BackFlag() const { return back_; }
   bool ForwardFlag() const { return forward_; }
+
+  // An operation's outcome in the status line (a login's). It stands
+  // wherever the frame's own text is empty while the page under way when it
+  // was shown loads, and gives way for good once a later page completes or
+  // the window shows another text (DropOutcome).
+  void ShowOutcome(std::string text);
+  void DropOutcome() { outcome_.clear(); }
+  const std::string& Outcome() const { return outcome_; }
 
   // "[*+]"-style marks of the flags, empty when neither is set.
   std::string StatusPrefix() const;
@@ -99,6 +133,7 @@ class TfrBrowserBase : public BrowserEvents {
 
   // Events of the control.
   void OnBeforeNavigate(std::string_view url) override;
+  void OnTopLevelLoadStarted() override;
   NewWindowChoice OnNewWindow(const NewWindowRequest& request) override;
   void OnDocumentComplete(bool topLevel) override;
   void OnHiddenBeforeNavigate(std::string_view url) override;
@@ -108,8 +143,6 @@ class TfrBrowserBase : public BrowserEvents {
   void OnWindowClosing(bool& cancel) override;
 
  private:
-  // How a wait ended.
-  enum class WaitEnd { Done, Stopped, Skipped, TimedOut, Terminated };
   // Which requests of the user end a wait early besides the application's end.
   enum class GiveWay {
     Never,
@@ -164,11 +197,18 @@ class TfrBrowserBase : public BrowserEvents {
   URLStatusQuery queryURLStatus_;
   std::shared_ptr<StatusAnswers> statusAnswers_;
   int statusQueriesInFlight_ = 0;
-  // Counts navigations, so an answer about an older one is dropped.
+  // Counts top-level navigations, so an answer about an older one is
+  // dropped; a frame inside the page that navigates starts none.
   unsigned long navigation_ = 0;
+  std::string outcome_;
+  // Completions of top-level pages the outcome stays through.
+  int outcomeSurvives_ = 0;
   // The input of the user that last sent an address to the desktop's browser.
   unsigned long launchGesture_ = 0;
   std::string loadError_;
+  std::string queriedStatus_;
+  WaitEnd lastWaitEnd_ = WaitEnd::Done;
+  CallEnd lastCallEnd_ = CallEnd::Answered;
 };
 
 }  // namespace morvane

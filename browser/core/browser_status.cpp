@@ -17,7 +17,7 @@ std::string TfrBrowserBase::StatusPrefix() const { return morvane::StatusPrefix(
 void TfrBrowserBase::WriteStatusLine(std::string_view text) {
   if (!statusBar_) return;
   try {
-    statusBar_->SetStatusText(text);
+    statusBar_->SetStatusText(text.empty() ? std::string_view(outcome_) : text);
   } catch (...) {
     // The status line is a courtesy; it never fails an event.
   }
@@ -84,8 +84,10 @@ void TfrBrowserBase::AskStatus(std::string url) {
 }
 
 void TfrBrowserBase::SettleFailure(std::string_view status) {
-  // The page still did not load, whatever the server says now.
-  if (!status.empty()) loadError_ = std::string(status);
+  // The page still did not load, whatever the server says now: a 200 says
+  // only that the server is there, so the engine's failure stays the reason.
+  queriedStatus_ = std::string(status);
+  if (!status.empty() && status != "200") loadError_ = std::string(status);
   if (status == "404" || status == "200")
     EndAsComplete();  // the server is there after all
   else
@@ -100,6 +102,7 @@ void TfrBrowserBase::EndAsComplete() {
 }
 
 void TfrBrowserBase::GiveUpNavigation() {
+  outcomeSurvives_ = 0;  // the page the outcome stayed for will not come
   engine_.Stop();
   skipRequest_ = true;
   busy_ = false;

@@ -50,6 +50,7 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site, PrivateBrowser& browser)
   row.accessURL = site.AccessURL;
   SiteLoginRequest request = LoginRequestFor(site, masterID_, masterPass_, serviceURL_);
   request.reopenAfterLogin = false;
+  if (decideMasterLogin_) decideMasterLogin_(request);
   row.loginID = request.loginID;
   row.idSource = !site.LoginID.empty() ? LoginIDSource::Site
                  : !masterID_.empty()  ? LoginIDSource::Master

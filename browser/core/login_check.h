@@ -62,6 +62,11 @@ class LoginCheck {
   void Run(const Progress& progress);
   // Ends the run after the current site, whose login goes on to its end.
   void Stop() { stopRequested_ = true; }
+  // Decides, before each site logs in, whether its master login may go to
+  // its host (MasterLoginHosts); without one every host may have it.
+  void SetMasterLoginDecision(std::function<void(SiteLoginRequest&)> decide) {
+    decideMasterLogin_ = std::move(decide);
+  }
 
   std::size_t Total() const { return sites_.size(); }
   const std::vector<LoginCheckRow>& Rows() const { return rows_; }
@@ -82,6 +87,7 @@ class LoginCheck {
   std::array<std::unique_ptr<PrivateBrowser>, 2> browsers_;
   std::vector<LoginCheckRow> rows_;
   bool stopRequested_ = false;
+  std::function<void(SiteLoginRequest&)> decideMasterLogin_;
 };
 
 }  // namespace morvane

@@ -43,21 +43,33 @@ std::vector<PageArgument> KindArguments(const ElementKind& k) {
 
 std::optional<PageValue> TfrBrowserBase::CallPage(PageScript script, std::vector<PageArgument> args) {
   std::unique_ptr<PageCall> call;
+  lastCallEnd_ = CallEnd::Failed;
   try {
     call = engine_.CallPage(script, std::move(args));
   } catch (...) {
     return std::nullopt;
   }
   if (!call) return std::nullopt;
-  if (PumpWhile([&call] { return !call->Done(); }, kScriptPasses, GiveWay::ToNewStopOrSkip) == WaitEnd::Done)
-    return call->Result();
+  const WaitEnd end = PumpWhile([&call] { return !call->Done(); }, kScriptPasses, GiveWay::ToNewStopOrSkip);
+  if (end == WaitEnd::Done) {
+    std::optional<PageValue> result = call->Result();
+    lastCallEnd_ = result ? CallEnd::Answered : CallEnd::Failed;
+    return result;
+  }
   call->Cancel();
+  switch (end) {
+    case WaitEnd::Stopped: lastCallEnd_ = CallEnd::Stopped; break;
+    case WaitEnd::Skipped: lastCallEnd_ = CallEnd::Skipped; break;
+    case WaitEnd::Terminated: lastCallEnd_ = CallEnd::Terminated; break;
+    default: lastCallEnd_ = CallEnd::TimedOut; break;
+  }
   return std::nullopt;
 }
 
 std::string TfrBrowserBase::GetLocationURL() const { return engine_.LocationURL(); }
 
 std::string TfrBrowserBase::GetHTMLSourceUtf8() {
+  lastCallEnd_ = CallEnd::Answered;  // no document is a page without source
   if (!engine_.HasDocument()) return {};
   const std::optional<PageValue> source = CallPage(PageScript::Source, {});
   return source && source->Text() ? *source->Text() : std::string();
@@ -96,16 +108,35 @@ void TfrBrowserBase::ShowHTML(std::string_view text) {
 
 bool TfrBrowserBase::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
                                    int passOver) {
-  if (!WaitForDocument(kDocumentMilliseconds) || name.empty()) return false;
+  return FillField(name, value, formName, passOver, {}) == FillResult::Filled;
+}
+
+TfrBrowserBase::FillResult TfrBrowserBase::FillField(std::string_view name, std::string_view value,
+                                                     std::string_view formName, int passOver,
+                                                     const std::vector<std::string>& origins) {
+  lastCallEnd_ = CallEnd::Answered;
+  if (!WaitForDocument(kDocumentMilliseconds) || name.empty()) return FillResult::NoField;
+  // Origins never hold a space; none at all means any page.
+  std::string accepted;
+  for (const std::string& origin : origins) {
+    if (origin.empty()) continue;
+    if (!accepted.empty()) accepted += ' ';
+    accepted += origin;
+  }
+  if (!origins.empty() && accepted.empty()) return FillResult::OtherPage;
   const std::optional<PageValue> set = CallPage(PageScript::SetField, {{"name", std::string(name)},
                                                                        {"value", std::string(value)},
                                                                        {"formName", std::string(formName)},
-                                                                       {"passOver", static_cast<double>(passOver)}});
-  return set && set->Boolean() && *set->Boolean();
+                                                                       {"passOver", static_cast<double>(passOver)},
+                                                                       {"origins", accepted}});
+  if (!set) return FillResult::NoAnswer;
+  if (set->Text()) return FillResult::OtherPage;
+  return set->Boolean() && *set->Boolean() ? FillResult::Filled : FillResult::NoField;
 }
 
 std::vector<double> TfrBrowserBase::MatchingElements(std::string_view kind, std::string_view matchText, bool exact) {
   std::vector<double> indices;
+  lastCallEnd_ = CallEnd::Answered;
   if (!engine_.HasDocument()) return indices;
   const ElementKind* k = FindKind(kind);
   if (!k) return indices;
@@ -129,6 +160,7 @@ bool TfrBrowserBase::HasElement(std::string_view kind, std::string_view matchTex
 }
 
 bool TfrBrowserBase::HasField(std::string_view name) {
+  lastCallEnd_ = CallEnd::Answered;
   if (name.empty() || !engine_.HasDocument()) return false;
   const std::optional<PageValue> forms = CallPage(PageScript::Forms, {});
   if (!forms || !forms->Items()) return false;
@@ -143,12 +175,14 @@ bool TfrBrowserBase::HasField(std::string_view name) {
 
 bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait) {
   bool result = false;
+  lastWaitEnd_ = WaitEnd::Done;  // no wait of this click yet
   for (double index : MatchingElements(kind, matchText, exact)) {
     if (!engine_.HasDocument()) continue;
     pageComplete_ = false;
     stopRequest_ = false;
     skipRequest_ = false;  // cleared before the click, so an error page that answers it quickly is not lost
     loadError_.clear();
+    queriedStatus_.clear();
     if (engine_.Busy())
       PumpWhile([] { return true; }, kBusyClickPauseMilliseconds / kPassMilliseconds, GiveWay::Never);
     std::vector<PageArgument> args = KindArguments(*FindKind(kind));

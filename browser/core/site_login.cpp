@@ -1,7 +1,5 @@
 #include "browser/core/site_login.h"
 
-#include <glib.h>
-
 #include "browser/core/wait_limits.h"
 #include "navi/core/html_routines.h"
 #include "util/cp932.h"
@@ -11,30 +9,10 @@ namespace morvane {
 namespace {
 
 using wait_limits::kPassMilliseconds;
+using WaitEnd = TfrBrowserBase::WaitEnd;
+using CallEnd = TfrBrowserBase::CallEnd;
+using FillResult = TfrBrowserBase::FillResult;
 constexpr std::string_view kSubmitCaption = "管理画面ログイン";
-
-struct Origin {
-  std::string scheme, host;
-  int port = -1;
-};
-
-bool ParseOrigin(std::string_view url, Origin& origin) {
-  GUri* uri = g_uri_parse(std::string(url).c_str(), G_URI_FLAGS_ENCODED, nullptr);
-  if (!uri) return false;
-  const char* host = g_uri_get_host(uri);
-  if (host && *host) {
-    gchar* scheme = g_ascii_strdown(g_uri_get_scheme(uri), -1);
-    gchar* lowerHost = g_ascii_strdown(host, -1);
-    origin.scheme = scheme;
-    origin.host = lowerHost;
-    g_free(scheme);
-    g_free(lowerHost);
-    origin.port = g_uri_get_port(uri);
-    if (origin.port < 0) origin.port = origin.scheme == "https" ? 443 : origin.scheme == "http" ? 80 : -1;
-  }
-  g_uri_unref(uri);
-  return !origin.host.empty();
-}
 
 LoginResult Failed(LoginFailure failure, std::string detail = {}) {
   return {LoginOutcome::Failed, failure, std::move(detail)};
@@ -44,8 +22,11 @@ LoginResult Failed(LoginFailure failure, std::string detail = {}) {
 
 SiteLoginRequest LoginRequestFor(const SiteRecord& site, std::string_view masterID, std::string_view masterPass,
                                  std::string_view serviceURL) {
-  return {site.AccessURL, site.LoginID.empty() ? std::string(masterID) : site.LoginID,
-          site.LoginPass.empty() ? std::string(masterPass) : site.LoginPass, std::string(serviceURL)};
+  SiteLoginRequest request{site.AccessURL, site.LoginID.empty() ? std::string(masterID) : site.LoginID,
+                           site.LoginPass.empty() ? std::string(masterPass) : site.LoginPass,
+                           std::string(serviceURL)};
+  request.usesMasterLogin = (site.LoginID.empty() && !masterID.empty()) || (site.LoginPass.empty() && !masterPass.empty());
+  return request;
 }
 
 std::string LoginFailureText(const LoginResult& result) {
@@ -54,12 +35,20 @@ std::string LoginFailureText(const LoginResult& result) {
       if (result.detail.empty()) return SystemText("ページを開けません: 別のページが表示されています");
       // An HTTP status reads as it is; the engine's failure numbers mean nothing to the user.
       if (result.detail.size() == 3) return SystemText("ページを開けません: ") + result.detail;
+      if (result.detail == std::to_string(kRestrictedPortFailure))
+        return SystemText("ページを開けません: 使用できないポートです");
       return SystemText("ページを開けません: 接続できません");
+    case LoginFailure::LoadFailed: return SystemText("ページを開けません: 読み込みに失敗しました");
+    case LoginFailure::TimedOut: return SystemText("ページを開けません: 時間切れです");
     case LoginFailure::NoLoginForm: return SystemText("ログインフォームがありません");
     case LoginFailure::NoLoginID: return SystemText("ログインIDがありません");
     case LoginFailure::Refused: return SystemText("ログインが拒否されました");
     case LoginFailure::NotConfirmed: return SystemText("ログインを確認できません");
+    case LoginFailure::NoAnswer: return SystemText("ページが応答しません");
     case LoginFailure::Stopped: return SystemText("中止しました");
+    case LoginFailure::Skipped: return SystemText("待機をスキップしました");
+    case LoginFailure::MasterLoginDeclined:
+      return SystemText("マスターIDとパスワードを ") + result.detail + SystemText(" には送信しません");
     case LoginFailure::None: break;
   }
   return {};
@@ -74,54 +63,74 @@ std::string LoginStatusText(const LoginResult& result) {
   return {};
 }
 
-bool SameOrigin(std::string_view a, std::string_view b) {
-  Origin first, second;
-  if (!ParseOrigin(a, first) || !ParseOrigin(b, second)) return false;
-  return first.scheme == second.scheme && first.host == second.host && first.port == second.port;
-}
-
 // One run of the sequence. Every wait in it processes messages, so another
-// attempt may start and finish inside; this one then gives way.
+// attempt may start and finish inside; this one then gives way. A page call
+// that was not answered is no answer: nothing is concluded from it.
 class SiteLogin::Attempt {
  public:
   Attempt(SiteLogin& owner, const SiteLoginRequest& request)
-      : owner_(owner), frame_(owner.frame_), request_(request), number_(++owner.attempts_) {}
+      : owner_(owner),
+        frame_(owner.frame_),
+        request_(request),
+        number_(++owner.attempts_),
+        origins_{OriginOf(request.accessURL), OriginOf(request.serviceURL)} {}
 
   LoginResult Run() {
     frame_.NavigateTo(request_.accessURL, true);
     // A stop or skip during this wait only ends it: the checks below look at
-    // whatever page is shown now.
+    // whatever page is shown now, and the page itself refuses a fill when it
+    // is not the one asked for. A wait that ran out of time fills nothing.
     if (Superseded()) return Gone();
     if (request_.loginID.empty()) return Failed(LoginFailure::NoLoginID);
+    if (request_.masterLoginDeclined) return Failed(LoginFailure::MasterLoginDeclined, HostOf(request_.accessURL));
+    if (std::optional<LoginResult> notLoaded = LoadFailure()) return *notLoaded;
+    if (frame_.LastWaitEnd() == WaitEnd::TimedOut) return Failed(LoginFailure::TimedOut);
     if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
 
     // A page that holds the login form is not logged in, whatever it shows,
     // so where the form is it is filled at once; only a page without it is
     // looked at for the login, and then for a form a script builds later.
-    if (!Fill()) {
+    FillResult filled = Fill();
+    if (Superseded()) return Gone();
+    if (filled == FillResult::NoField) {
+      const std::optional<bool> loggedIn = LoggedIn();
       if (Superseded()) return Gone();
-      const bool loggedIn = LoggedIn();
-      if (Superseded()) return Gone();
-      if (loggedIn) return Succeeded();
+      if (!loggedIn) return Unanswered();
+      if (*loggedIn) return Succeeded();
       if (std::optional<LoginResult> noForm = WaitForLoginForm()) return *noForm;
       if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
-      if (!Fill()) return Superseded() ? Gone() : Failed(LoginFailure::NoLoginForm);
+      filled = Fill();
+      if (Superseded()) return Gone();
+      if (filled == FillResult::NoField) return Failed(LoginFailure::NoLoginForm);
     }
-    if (Superseded()) return Gone();
+    if (filled == FillResult::OtherPage) return Failed(LoginFailure::PageNotReached);
+    if (filled == FillResult::NoAnswer) return Unanswered();
+
     // The page may have moved on while the fields were filled.
     if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
     const bool submitted = frame_.ClickElement("submit", SystemText(kSubmitCaption), false, true);
     if (Superseded()) return Gone();
-    if (!frame_.LoadError().empty()) return Failed(LoginFailure::PageNotReached, frame_.LoadError());
-    if (!submitted) return Failed(frame_.StopRequest() ? LoginFailure::Stopped : LoginFailure::NoLoginForm);
+    if (std::optional<LoginResult> notLoaded = LoadFailure()) return *notLoaded;
+    if (!frame_.PageAnswered()) return Unanswered();
+    switch (frame_.LastWaitEnd()) {
+      case WaitEnd::Stopped: return Failed(LoginFailure::Stopped);
+      case WaitEnd::Skipped: return Failed(LoginFailure::Skipped);
+      case WaitEnd::TimedOut: return Failed(LoginFailure::TimedOut);
+      default: break;
+    }
+    if (!submitted) return Failed(LoginFailure::NoLoginForm);
 
-    const bool confirmed = LoggedIn();
+    const std::optional<bool> confirmed = LoggedIn();
     if (Superseded()) return Gone();
-    if (confirmed) {
+    if (!confirmed) return Unanswered();
+    if (*confirmed) {
       if (request_.reopenAfterLogin) frame_.NavigateTo(request_.accessURL, false);
       return Succeeded();
     }
-    return Failed(frame_.HasField(kIDField) ? LoginFailure::Refused : LoginFailure::NotConfirmed);
+    const bool formAgain = frame_.HasField(kIDField);
+    if (Superseded()) return Gone();
+    if (!frame_.PageAnswered()) return Unanswered();
+    return Failed(formAgain ? LoginFailure::Refused : LoginFailure::NotConfirmed);
   }
 
  private:
@@ -129,21 +138,42 @@ class SiteLogin::Attempt {
   static LoginResult Gone() { return {LoginOutcome::Superseded, LoginFailure::None, {}}; }
   static LoginResult Succeeded() { return {LoginOutcome::Succeeded, LoginFailure::None, {}}; }
 
+  // Why the last page call went unanswered.
+  LoginResult Unanswered() const {
+    switch (frame_.LastCallEnd()) {
+      case CallEnd::Stopped: return Failed(LoginFailure::Stopped);
+      case CallEnd::Skipped: return Failed(LoginFailure::Skipped);
+      default: return Failed(LoginFailure::NoAnswer);
+    }
+  }
+
+  std::optional<LoginResult> LoadFailure() const {
+    if (frame_.LoadError().empty()) return std::nullopt;
+    if (frame_.QueriedStatus() == "200") return Failed(LoginFailure::LoadFailed, frame_.LoadError());
+    return Failed(LoginFailure::PageNotReached, frame_.LoadError());
+  }
+
   // The ID on the page is not enough: a page that still asks for it is the
   // login page itself, which may well show a short ID somewhere.
   // A page shows an ID holding "&", "<" or ">" in its escaped form.
-  bool LoggedIn() {
+  // nullopt when the page did not answer.
+  std::optional<bool> LoggedIn() {
     const std::string source = frame_.GetHTMLSource();
+    if (!frame_.PageAnswered()) return std::nullopt;
     std::string escapedID;
     AppendHTMLEscaped(escapedID, request_.loginID, false);
     if (CharPos(request_.loginID, source) == 0 && CharPos(escapedID, source) == 0) return false;
     // A field's name stands in the markup: where the name is not, neither is the field.
-    return source.find(kIDField) == std::string::npos || !frame_.HasField(kIDField);
+    if (source.find(kIDField) == std::string::npos) return true;
+    const bool field = frame_.HasField(kIDField);
+    if (!frame_.PageAnswered()) return std::nullopt;
+    return !field;
   }
 
-  // The ID and password go only into the page that was asked for.
+  // A cheap first look at the address of the document shown; the fill
+  // itself is what the page checks.
   std::optional<LoginResult> WrongPage() {
-    if (!frame_.LoadError().empty()) return Failed(LoginFailure::PageNotReached, frame_.LoadError());
+    if (std::optional<LoginResult> notLoaded = LoadFailure()) return notLoaded;
     const std::string shown = frame_.GetLocationURL();
     if (SameOrigin(shown, request_.accessURL) || SameOrigin(shown, request_.serviceURL)) return std::nullopt;
     return Failed(LoginFailure::PageNotReached);
@@ -151,14 +181,20 @@ class SiteLogin::Attempt {
 
   // A newer attempt may take the browser over while the ID goes in: the
   // password then stays out of its page.
-  bool Fill() {
-    return frame_.SetFieldValue(kIDField, request_.loginID, "", 0) && !Superseded() &&
-           frame_.SetFieldValue(kPasswordField, request_.password, "", 0);
+  FillResult Fill() {
+    const FillResult id = frame_.FillField(kIDField, request_.loginID, "", 0, origins_);
+    if (id != FillResult::Filled || Superseded()) return id;
+    const FillResult password = frame_.FillField(kPasswordField, request_.password, "", 0, origins_);
+    // The ID went in: a form without the password field is no login form.
+    return password;
   }
 
-  bool FormPresent() {
-    return frame_.HasField(kIDField) && frame_.HasField(kPasswordField) &&
-           frame_.HasElement("submit", SystemText(kSubmitCaption), false);
+  // Present, absent, or nullopt when the page did not answer.
+  std::optional<bool> FormPresent() {
+    const bool present = frame_.HasField(kIDField) && frame_.HasField(kPasswordField) &&
+                         frame_.HasElement("submit", SystemText(kSubmitCaption), false);
+    if (!frame_.PageAnswered()) return std::nullopt;
+    return present;
   }
 
   // A script may build the form after the page completed: look for it a
@@ -170,12 +206,15 @@ class SiteLogin::Attempt {
     MessagePump& pump = owner_.pump_;
     const long long end = pump.NowMilliseconds() + static_cast<long long>(kLateFormPasses) * kPassMilliseconds;
     for (;;) {
-      const bool present = FormPresent();
+      const std::optional<bool> present = FormPresent();
       if (Superseded()) return Gone();
-      if (present) return std::nullopt;
-      if (frame_.StopRequest() && !stopBefore) return Failed(LoginFailure::Stopped);
-      if (pump.NowMilliseconds() >= end || (frame_.SkipRequest() && !skipBefore) || pump.Terminating())
-        return Failed(LoginFailure::NoLoginForm);
+      if (present == true) return std::nullopt;
+      const bool stopped = (frame_.StopRequest() && !stopBefore) || frame_.LastCallEnd() == CallEnd::Stopped;
+      if (stopped) return Failed(LoginFailure::Stopped);
+      // A skip gives up the look: the page has no form, as far as anyone waited.
+      const bool skipped = (frame_.SkipRequest() && !skipBefore) || frame_.LastCallEnd() == CallEnd::Skipped;
+      if (pump.NowMilliseconds() >= end || skipped || pump.Terminating()) return Failed(LoginFailure::NoLoginForm);
+      if (!present) return Unanswered();
       pump.Pause(kPassMilliseconds);
     }
   }
@@ -184,6 +223,7 @@ class SiteLogin::Attempt {
   TfrBrowserBase& frame_;
   const SiteLoginRequest& request_;
   const int number_;
+  const std::vector<std::string> origins_;
 };
 
 LoginResult SiteLogin::Run(const SiteLoginRequest& request) {

@@ -8,6 +8,7 @@
 
 #include "browser/core/browser_frame.h"
 #include "browser/core/message_pump.h"
+#include "browser/core/web_origin.h"
 #include "catalogue/site_record.h"
 
 namespace morvane {
@@ -21,6 +22,11 @@ struct SiteLoginRequest {
   // After a login the site's page is opened once more, as a logged-in user
   // sees it; a check nobody looks at goes without.
   bool reopenAfterLogin = true;
+  // The ID or the password is the master login's.
+  bool usesMasterLogin = false;
+  // The user would not have the master login sent to the page's host: the
+  // page is opened, nothing is filled.
+  bool masterLoginDeclined = false;
 };
 
 // The site's own ID and password, each falling back on the master login by itself.
@@ -35,12 +41,17 @@ enum class LoginOutcome {
 
 enum class LoginFailure {
   None,
-  PageNotReached,  // load failed, or another site's page is shown
+  PageNotReached,  // load failed (detail: its status or failure number), or another site's page is shown
+  LoadFailed,      // the server answers, but the browser could not show its page
+  TimedOut,        // the page did not come within the wait's limit
   NoLoginForm,
   NoLoginID,
   Refused,       // the form is still there after submitting
   NotConfirmed,  // neither the ID nor the form on the page after submitting
+  NoAnswer,      // the page did not answer a call: nothing is known of it
   Stopped,
+  Skipped,
+  MasterLoginDeclined,  // detail: the host the master login was not sent to
 };
 
 struct LoginResult {
@@ -55,10 +66,6 @@ std::string LoginFailureText(const LoginResult& result);
 // The status line's text: success, or failure with its reason in brackets;
 // empty for a superseded attempt, which leaves the newer one's text alone.
 std::string LoginStatusText(const LoginResult& result);
-
-// Same scheme, host and port (default ports filled in); false for anything
-// that is not an absolute address with a host.
-bool SameOrigin(std::string_view a, std::string_view b);
 
 class SiteLogin {
  public:

@@ -45,6 +45,10 @@ struct WebKitEngine::Impl {
   std::vector<SignalConnection> viewSignals;
   std::vector<SignalConnection> hiddenSignals;
   bool committed = false;
+  // The address of the document shown: the view's own address is that of a
+  // load from the moment it starts, long before its document replaces the
+  // one on screen.
+  std::string committedURI;
   // The finish that follows a cancelled load (replaced, stopped, or refused
   // for its status) completes nothing.
   bool suppressFinish = false;
@@ -109,6 +113,7 @@ static void EngineHistory(WebKitBackForwardList*, WebKitBackForwardListItem*, gp
   static_cast<WebKitEngine::Impl*>(self)->HistoryChanged();
 }
 static void EngineIgnoreClose(WebKitWebView*, gpointer) {}
+
 static gboolean EngineUserInput(GtkWidget*, GdkEvent*, gpointer self) {
   ++static_cast<WebKitEngine::Impl*>(self)->gestures;
   return FALSE;  // the page gets the input as usual
@@ -228,7 +233,9 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
       const guint status = webkit_uri_response_get_status_code(response);
       if (events && status == 404 && webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
         notFound.emplace(URLFromUtf8(webkit_uri_response_get_uri(response)), status);
-      } else if (events && IsHttpFailure(status)) {
+      } else if (events && IsHttpFailure(status) && webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
+        // A frame inside the page that fails is the frame's matter: it shows
+        // what its server sent, and the page goes on.
         bool cancel = false;
         events->OnNavigateError(URLFromUtf8(webkit_uri_response_get_uri(response)), status, cancel);
         if (cancel) {
@@ -284,9 +291,11 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
     case WEBKIT_LOAD_STARTED:
       suppressFinish = false;
       certificateReported = false;
+      if (events) events->OnTopLevelLoadStarted();
       break;
     case WEBKIT_LOAD_COMMITTED:
       committed = true;
+      committedURI = SafeURI(view.get());
       if (notFound && events) {
         bool cancel = false;
         events->OnNavigateError(notFound->first, notFound->second, cancel);
@@ -347,6 +356,10 @@ void WebKitEngine::Impl::CloseRequested() {
 }
 
 void WebKitEngine::Impl::HistoryChanged() {
+  // The document's own moves (history.pushState, an anchor) change its
+  // address; a load still on its way does not, nor one that was stopped.
+  if (WebKitBackForwardListItem* item = webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view.get())))
+    if (committed) committedURI = webkit_back_forward_list_item_get_uri(item);
   if (!events) return;
   events->OnCommandStateChange(BrowserCommand::Forward, webkit_web_view_can_go_forward(view.get()));
   events->OnCommandStateChange(BrowserCommand::Back, webkit_web_view_can_go_back(view.get()));
@@ -389,7 +402,7 @@ void WebKitEngine::Stop() {
 bool WebKitEngine::Busy() const { return webkit_web_view_is_loading(impl_->view.get()); }
 bool WebKitEngine::HasDocument() const { return impl_->committed; }
 bool WebKitEngine::ReadyStateComplete() const { return !webkit_web_view_is_loading(impl_->view.get()); }
-std::string WebKitEngine::LocationURL() const { return URLFromUtf8(webkit_web_view_get_uri(impl_->view.get())); }
+std::string WebKitEngine::LocationURL() const { return URLFromUtf8(impl_->committedURI.c_str()); }
 void WebKitEngine::GoBack() { webkit_web_view_go_back(impl_->view.get()); }
 void WebKitEngine::GoForward() { webkit_web_view_go_forward(impl_->view.get()); }
 void WebKitEngine::GoHome() { Navigate(impl_->home); }

@@ -310,7 +310,7 @@ TEST_F(FrameTest, AnAnswerAboutAnOlderNavigationIsDropped) {
   pump.holdAside = true;
   for (const std::function<void()>& moveOn : std::vector<std::function<void()>>{
            [&] { frame.NavigateTo("http://host/newer", false); },
-           [&] { frame.OnBeforeNavigate("http://host/followed-link"); },
+           [&] { frame.OnBeforeNavigate("http://host/followed-link"), frame.OnTopLevelLoadStarted(); },
            [&] { frame.StopNavigation(); },
        }) {
     frame.NavigateTo("http://host/failing", false);
@@ -322,11 +322,62 @@ TEST_F(FrameTest, AnAnswerAboutAnOlderNavigationIsDropped) {
     EXPECT_FALSE(frame.SkipRequest());
     EXPECT_EQ(frame.BusyState(), !stopped);
   }
+  // A frame inside the page that navigates (one that reloads itself) starts
+  // no new page: the answer still settles the failure.
+  frame.NavigateTo("http://host/failing", false);
+  ErrorCancels(-1);
+  frame.OnBeforeNavigate("http://host/frame-reloads");
+  pump.FinishAside();
+  pump.ProcessMessages();
+  EXPECT_TRUE(frame.SkipRequest());
+  EXPECT_EQ(frame.LoadError(), "503");
+
   // A waited navigation that fails ends when the answer arrives.
   pump.holdAside = false;
   engine.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { ErrorCancels(-1); }); };
   EXPECT_TRUE(frame.NavigateTo("http://host/failing", true));
   EXPECT_FALSE(frame.BusyState());
+}
+
+TEST_F(FrameTest, AnOutcomeStaysThroughItsOwnPageThenGivesWayForGood) {
+  bar.AttachAll();
+  LoadsIn(2);
+  frame.NavigateTo("http://host/site", false);  // the login's second opening
+  frame.ShowOutcome("done");
+  EXPECT_EQ(bar.status.back(), "done");
+  EXPECT_TRUE(frame.WaitForComplete(100));
+  EXPECT_EQ(bar.status.back(), "done");
+  // A link the pointer passes covers it for a while only.
+  frame.OnStatusTextChange("http://host/link");
+  EXPECT_EQ(bar.status.back(), "http://host/link");
+  frame.OnStatusTextChange("");
+  EXPECT_EQ(bar.status.back(), "done");
+
+  // The next page that completes ends it; nothing brings it back.
+  EXPECT_TRUE(frame.NavigateTo("http://host/next", true));
+  EXPECT_EQ(bar.status.back(), "");
+  frame.OnStatusTextChange("");
+  frame.StopNavigation();
+  EXPECT_EQ(bar.status.back(), "");
+
+  // Shown while nothing loads, the next completion ends it; another text of
+  // the window ends it at once.
+  frame.ShowOutcome("failed");
+  frame.OnStatusTextChange("");
+  EXPECT_EQ(bar.status.back(), "failed");
+  EXPECT_TRUE(frame.NavigateTo("http://host/other", true));
+  EXPECT_EQ(bar.status.back(), "");
+  frame.ShowOutcome("failed again");
+  frame.DropOutcome();
+  frame.OnStatusTextChange("");
+  EXPECT_EQ(bar.status.back(), "");
+  // A stop of the page it stayed for: the next completion ends it.
+  frame.NavigateTo("http://host/site", false);
+  frame.ShowOutcome("done");
+  frame.StopNavigation();
+  EXPECT_EQ(bar.status.back(), "done");
+  EXPECT_TRUE(frame.NavigateTo("http://host/after", true));
+  EXPECT_EQ(bar.status.back(), "");
 }
 
 TEST_F(FrameTest, AnswersAfterTheFrameHasGoneFindNobody) {

@@ -2,6 +2,7 @@
 // login left for the next, the right row for each kind of site, a stop after the site under way,
 // and a report that carries no password and no markup from the catalogue.
 #include "browser/core/login_check.h"
+#include "browser/core/master_login_hosts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -154,6 +155,22 @@ TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
   EXPECT_EQ(noID.Rows()[1].idSource, LoginIDSource::None);
   EXPECT_EQ(noID.Rows()[2].result.failure, LoginFailure::Refused);
   EXPECT_EQ(browsers, 4);  // the second one did not forget its start either
+}
+
+TEST_F(LoginCheckTest, AMasterLoginTheUserDidNotAllowForItsHostIsNotSent) {
+  SettingsFile settings("/nonexistent/morvane-test.ini");
+  settings.WriteString("MasterLoginHost_other.test", "0");
+  MasterLoginHosts hosts(settings);
+  LoginCheck check = Make({Site("elsewhere", "http://other.test/site/1", "", ""),
+                           Site("own", "http://other.test/site/2", "taro", "secret"),
+                           Site("master", "http://vexa.test/site/3", "", "")});
+  check.SetMasterLoginDecision([&](SiteLoginRequest& request) { hosts.Decide(request, nullptr); });
+  check.Run(nullptr);
+  ASSERT_EQ(check.Rows().size(), 3u);
+  EXPECT_EQ(check.Rows()[0].result.failure, LoginFailure::MasterLoginDeclined);
+  EXPECT_EQ(check.Rows()[1].result.outcome, LoginOutcome::Succeeded);
+  EXPECT_EQ(check.Rows()[2].result.outcome, LoginOutcome::Succeeded);
+  EXPECT_THAT(check.ReportPage(), HasSubstr(SystemText("マスターIDとパスワードを other.test には送信しません")));
 }
 
 TEST_F(LoginCheckTest, OneSiteStartsOneBrowserOnly) {

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <map>
+#include <set>
 
+#include "browser/core/master_login_hosts.h"
 #include "browser/core/service_address.h"
 #include "fake_browser.h"
 #include "util/cp932.h"
@@ -39,6 +42,8 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
   std::function<std::string()> afterSubmit;  // the address the submit leads to
   std::function<void()> onFill;              // runs once, as the next field is filled
   Page shown;
+  std::string shownURL = "http://elsewhere.test/";  // the document's own address
+  std::set<PageScript> hung;                        // calls the page never answers
   std::vector<std::pair<std::string, std::string>> filled;
   int clicks = 0;
   int loadPasses = 2;
@@ -54,6 +59,7 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
     engine.location = "http://elsewhere.test/";
     engine.onNavigate = [this](std::string_view url) { Load(std::string(url)); };
     engine.page = [this](PageScript s, const std::vector<PageArgument>& a) -> std::optional<PageValue> {
+      if (hung.count(s)) return std::nullopt;
       switch (s) {
         case PageScript::Source: return shown.source;
         case PageScript::Forms: {
@@ -67,6 +73,10 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
         }
         case PageScript::SetField: {
           if (onFill) std::exchange(onFill, nullptr)();
+          // The page compares its own document's origin, as the real script does.
+          const std::string& origins = *Arg(a, "origins")->Text();
+          const std::string here = OriginOf(shownURL);
+          if (!origins.empty() && (here.empty() || origins.find(here) == std::string::npos)) return "elsewhere";
           const std::string& name = *Arg(a, "name")->Text();
           if (std::find(shown.fields.begin(), shown.fields.end(), name) == shown.fields.end()) return false;
           filled.emplace_back(name, *Arg(a, "value")->Text());
@@ -94,6 +104,7 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
         return;
       }
       engine.location = url;
+      shownURL = url;
       shown = site.count(url) ? site[url] : Page{};
       frame.OnDocumentComplete(true);
     });
@@ -139,6 +150,17 @@ TEST(LoginRequestTest, OriginsCompareSchemeHostAndPortOnly) {
   EXPECT_FALSE(SameOrigin("about:blank", "about:blank"));
   EXPECT_FALSE(SameOrigin("", ""));
   EXPECT_FALSE(SameOrigin("vexa.test/site", "vexa.test/site"));
+  EXPECT_FALSE(SameOrigin("file:///x", "file:///x"));
+  // Spelled as the page script spells its document's origin.
+  EXPECT_EQ(OriginOf("HTTP://Vexa.TEST/a"), "http://vexa.test:80");
+  EXPECT_EQ(OriginOf("https://[::1]/"), "https://[::1]:443");
+  EXPECT_EQ(OriginOf("http://127.0.0.1:8080/x"), "http://127.0.0.1:8080");
+  EXPECT_EQ(OriginOf("ftp://vexa.test/"), "");
+  EXPECT_EQ(HostOf("http://Vexa.test:81/"), "vexa.test");
+  EXPECT_TRUE(OnBlockedPort("http://127.0.0.1:1/x"));
+  EXPECT_TRUE(OnBlockedPort("https://vexa.test:25"));
+  EXPECT_FALSE(OnBlockedPort("http://vexa.test/"));
+  EXPECT_FALSE(OnBlockedPort("http://vexa.test:8080/"));
 }
 
 TEST(LoginRequestTest, ServiceAddressComesFromTheRunThenTheSettingsThenTheProgram) {
@@ -160,7 +182,71 @@ TEST(LoginRequestTest, StatusTextsAreExactAndFailuresSayWhy) {
             failed + SystemText(" [ページを開けません: 接続できません]"));
   EXPECT_EQ(LoginStatusText({LoginOutcome::Failed, LoginFailure::Refused, {}}),
             failed + SystemText(" [ログインが拒否されました]"));
+  EXPECT_EQ(LoginStatusText({LoginOutcome::Failed, LoginFailure::PageNotReached, std::to_string(kRestrictedPortFailure)}),
+            failed + SystemText(" [ページを開けません: 使用できないポートです]"));
   EXPECT_EQ(LoginStatusText({LoginOutcome::Superseded, LoginFailure::None, {}}), "");
+}
+
+TEST(MasterLoginHostsTest, TheMasterLoginGoesToAnotherHostOnlyWithTheUsersWordAskedOncePerHost) {
+  SettingsFile settings("/nonexistent/morvane-test.ini");
+  MasterLoginHosts hosts(settings);
+  std::vector<std::string> asked;
+  std::deque<bool> answers{false, true};
+  const MasterLoginHosts::Ask ask = [&](std::string_view host) {
+    asked.emplace_back(host);
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  };
+  SiteRecord site;
+  auto request = [&](std::string url) {
+    site.AccessURL = std::move(url);
+    return LoginRequestFor(site, "master", "mpw", "http://Vexa.test");
+  };
+  // The service's own host, on any port or scheme, needs nobody's word.
+  SiteLoginRequest r = request("https://vexa.test:8443/site/1");
+  EXPECT_FALSE(hosts.Decide(r, ask));
+  EXPECT_FALSE(r.masterLoginDeclined);
+  // Another host: asked once, the answer kept.
+  r = request("http://other.test/a");
+  EXPECT_TRUE(hosts.Decide(r, ask));
+  EXPECT_TRUE(r.masterLoginDeclined);
+  r = request("http://Other.test:81/b");
+  EXPECT_FALSE(hosts.Decide(r, ask));
+  EXPECT_TRUE(r.masterLoginDeclined);
+  r = request("http://third.test/");
+  EXPECT_TRUE(hosts.Decide(r, ask));
+  EXPECT_FALSE(r.masterLoginDeclined);
+  EXPECT_EQ(asked, (std::vector<std::string>{"other.test", "third.test"}));
+  EXPECT_EQ(settings.ReadString("MasterLoginHost_other.test"), "0");
+  // A new run reads the answers back; a site's own ID and password need none.
+  MasterLoginHosts again(settings);
+  r = request("http://third.test/");
+  EXPECT_FALSE(again.Decide(r, nullptr));
+  EXPECT_FALSE(r.masterLoginDeclined);
+  site.LoginID = "own";
+  site.LoginPass = "ownpw";
+  r = request("http://other.test/");
+  EXPECT_FALSE(r.usesMasterLogin);
+  EXPECT_EQ(MasterLoginHosts::HostToAgree(r), "");
+  // The master password alone is the master login's too; an undecided host
+  // without anyone to ask is declined.
+  site.LoginPass.clear();
+  r = request("http://fourth.test/");
+  EXPECT_FALSE(again.Decide(r, nullptr));
+  EXPECT_TRUE(r.masterLoginDeclined);
+  EXPECT_FALSE(again.Decided("fourth.test"));
+  EXPECT_EQ(MasterLoginHosts::Question("x.test"), "マスターIDとパスワードを x.test に送信しますか？");
+}
+
+TEST_F(LoginTest, ADeclinedMasterLoginOpensThePageAndFillsNothing) {
+  site[kSite] = LoginForm();
+  SiteLoginRequest r{kSite, "master", "mpw", "http://service.test"};
+  r.usesMasterLogin = r.masterLoginDeclined = true;
+  const LoginResult result = login.Run(r);
+  EXPECT_EQ(LoginStatusText(result), SystemText("管理画面ログイン失敗しました [マスターIDとパスワードを vexa.test には送信しません]"));
+  EXPECT_EQ(engine.navigated, std::vector<std::string>{kSite});
+  EXPECT_TRUE(filled.empty());
 }
 
 TEST_F(LoginTest, FillsAndSubmitsTheFormThenOpensTheSitePageAgainWithoutWaiting) {
@@ -327,6 +413,99 @@ TEST_F(LoginTest, ASecondAttemptDuringAWaitRunsWholeAndTheFirstGivesWay) {
   EXPECT_EQ(inner.failure, LoginFailure::Refused);
   EXPECT_EQ(filled.back(), (std::pair<std::string, std::string>{"catname_d", "taro"}));
   EXPECT_EQ(std::count(filled.begin(), filled.end(), std::pair<std::string, std::string>{"pw_d", "pw1"}), 0);
+}
+
+TEST_F(LoginTest, ASkipOrStopDuringTheFirstLoadNeverFillsThePageShownBeforeNorDoesATimeOut) {
+  // The page shown before is on another host and has fields of the same
+  // names; the control reports the address being loaded, as the engine does.
+  shown = LoginForm();
+  site[kSite] = LoginForm();
+  Accepted("taro");
+  engine.onNavigate = [this](std::string_view url) {
+    engine.location = std::string(url);
+    if (url == kSite) return;  // the answer is slow to come
+    Load(std::string(url));
+  };
+  engine.busy = true;
+  for (bool skip : {true, false}) {
+    pump.steps.push_back([] {});
+    pump.steps.push_back([this, skip] { skip ? frame.RequestSkip() : bar.ClickStop(); });
+    const LoginResult r = Run();
+    EXPECT_EQ(r.failure, LoginFailure::PageNotReached) << skip;
+    EXPECT_EQ(LoginFailureText(r), SystemText("ページを開けません: 別のページが表示されています"));
+  }
+  EXPECT_TRUE(filled.empty());
+  EXPECT_EQ(clicks, 0);
+
+  // The load never comes and nobody asks to stop: the wait's limit ends it.
+  pump.slept = 0;
+  EXPECT_EQ(Run().failure, LoginFailure::TimedOut);
+  EXPECT_GE(pump.slept, 60000LL * 10);
+  EXPECT_TRUE(filled.empty());
+}
+
+TEST_F(LoginTest, ACallThePageNeverAnswersIsNeitherAYesNorANo) {
+  // A wrong-password page that echoes the ID into its field and then keeps
+  // its script busy: the look for the field gets no answer.
+  site[kSite] = LoginForm();
+  afterSubmit = [this] {
+    site["http://vexa.test/admin2/login"] = LoginForm("<input name=\"catname_d\" value=\"taro\">");
+    hung = {PageScript::Forms};
+    return "http://vexa.test/admin2/login";
+  };
+  LoginResult r = Run();
+  EXPECT_EQ(r.outcome, LoginOutcome::Failed);
+  EXPECT_EQ(r.failure, LoginFailure::NoAnswer);
+  EXPECT_EQ(LoginStatusText(r), SystemText("管理画面ログイン失敗しました [ページが応答しません]"));
+
+  // Nothing answers at all: no fill, no click, and no success.
+  afterSubmit = nullptr;
+  hung = {PageScript::SetField, PageScript::Source};
+  clicks = 0;
+  EXPECT_EQ(Run().failure, LoginFailure::NoAnswer);
+  // Given up by a stop or skip, the call fails with that.
+  pump.everyPass = [this] {
+    if (!frame.BusyState() && engine.location == kSite) frame.StopNavigation();
+  };
+  EXPECT_EQ(Run().failure, LoginFailure::Stopped);
+  pump.everyPass = [this] {
+    if (!frame.BusyState() && engine.location == kSite) frame.RequestSkip();
+  };
+  EXPECT_EQ(Run().failure, LoginFailure::Skipped);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(filled.size(), 2u);  // the first attempt's only
+}
+
+TEST_F(LoginTest, EachFailureNamesWhatHappened) {
+  site[kSite] = LoginForm();
+  // A skip during the wait after submitting is the skip, not a refusal.
+  afterSubmit = [this] {
+    engine.busy = true;
+    pump.steps.push_back([] {});
+    pump.steps.push_back([this] { frame.RequestSkip(); });
+    return std::string();
+  };
+  engine.onNavigate = [this](std::string_view url) {
+    if (!url.empty()) Load(std::string(url));
+  };
+  LoginResult r = Run();
+  EXPECT_EQ(r.failure, LoginFailure::Skipped);
+  EXPECT_EQ(LoginFailureText(r), SystemText("待機をスキップしました"));
+
+  // A load that fails although its server answers 200 to the status query.
+  afterSubmit = nullptr;
+  pump.steps.clear();  // the skipped load never comes
+  filled.clear();
+  errors[kSite] = kLoadFailureBase - 7;
+  frame.SetURLStatusQuery([](std::string_view, std::string& status, std::string&) { return status = "200", true; });
+  r = Run();
+  EXPECT_EQ(r.failure, LoginFailure::LoadFailed);
+  EXPECT_EQ(LoginFailureText(r), SystemText("ページを開けません: 読み込みに失敗しました"));
+  // A port of another protocol, where the query finds nobody.
+  errors[kSite] = kRestrictedPortFailure;
+  frame.SetURLStatusQuery([](std::string_view, std::string& status, std::string&) { return status.clear(), false; });
+  EXPECT_EQ(LoginFailureText(Run()), SystemText("ページを開けません: 使用できないポートです"));
+  EXPECT_TRUE(filled.empty());
 }
 
 }  // namespace

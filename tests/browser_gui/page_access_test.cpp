@@ -1,5 +1,6 @@
 // Reading and filling real pages: the service's login, forms, hostile pages,
 // Shift_JIS text.
+#include "browser/core/web_origin.h"
 #include "browser_gui_support.h"
 
 namespace morvane::testing {
@@ -82,6 +83,27 @@ TEST_F(BrowserTest, HostilePageCannotMisleadFillingOrClicking) {
   EXPECT_TRUE(SourceHas("pw_d=" + ServiceEncoded("pw</script>")));
   for (const char* decoy : {"elements", "name", "length", "item"})  // nothing filled beside the two fields
     EXPECT_TRUE(SourceHas(std::string(decoy) + "=</p>")) << decoy;
+}
+
+TEST_F(BrowserTest, AFillGoesOnlyIntoADocumentOfTheOriginsAskedForEvenWhileTheirPageLoads) {
+  using Fill = TfrBrowserBase::FillResult;
+  // The same service under another loopback name is another host.
+  std::string trap = service->URL("/trap");
+  trap.replace(trap.find("127.0.0.1"), 9, "localhost");
+  const std::vector<std::string> asked{OriginOf(service->URL("/"))};
+  ASSERT_TRUE(Navigate(trap));
+  EXPECT_EQ(frame().FillField("catname_d", "id", "", 0, asked), Fill::OtherPage);
+  // The service's page is on its way; the trap is still the document shown.
+  frame().NavigateTo(service->URL("/site/w?wait=2"), false);
+  PumpUntil([] { return false; }, 400);
+  EXPECT_EQ(frame().GetLocationURL(), trap);
+  EXPECT_EQ(frame().FillField("pw_d", "pw", "", 0, asked), Fill::OtherPage);
+  EXPECT_TRUE(SourceHas("data-got=\"\""));
+  EXPECT_TRUE(frame().WaitForComplete(2000));
+  EXPECT_EQ(frame().GetLocationURL(), service->URL("/site/w?wait=2"));
+  EXPECT_EQ(frame().FillField("catname_d", "id", "", 0, asked), Fill::Filled);
+  EXPECT_EQ(frame().FillField("no_such_field", "x", "", 0, asked), Fill::NoField);
+  EXPECT_EQ(frame().FillField("catname_d", "id", "", 0, {""}), Fill::OtherPage);
 }
 
 TEST_F(BrowserTest, ShiftJisPagesAndShownTextComeBackAsCp932) {

@@ -38,3 +38,16 @@ function captionOf(element) {
   }
   return textOf(element, 'value');
 }
+// "scheme://host:port" of an http(s) address, the default port written out,
+// as the program spells the origins it accepts; '' for anything else.
+function originOf(address) {
+  let url;
+  try {
+    url = new URL(address);
+  } catch (bad) {
+    return '';
+  }
+  const scheme = url.protocol.slice(0, -1);
+  if ((scheme !== 'http' && scheme !== 'https') || url.hostname === '') return '';
+  return scheme + '://' + url.hostname + ':' + (url.port !== '' ? url.port : scheme === 'https' ? '443' : '80');
+}

@@ -1,3 +1,7 @@
+// Only the document of the page asked for is filled. Its origin is read here,
+// in the same turn as the fill: the address the engine reports while a load
+// is under way is that of the page to come, not of the document shown.
+if (origins !== '' && !origins.split(' ').includes(originOf(read(document, 'URL')))) return 'elsewhere';
 // The field is chosen and filled in one turn of the page, so the page cannot
 // swap the field between the two.
 const forms = read(document, 'forms');
