@@ -14,6 +14,7 @@
 #include "browser/core/master_login_hosts.h"
 #include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
+#include "navi/gtk/browser_images.h"
 #include "navi/gtk/browser_navi.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
@@ -133,13 +134,14 @@ void TForm1::BuildToolBar() {
       {tbImport, "サイトリストのインポート", "document-open-symbolic", &TForm1::tbImportClick},
       {tbExport, "サイトリストのエクスポート", "document-save-as-symbolic", &TForm1::tbExportClick},
       {tbExportCSV, "CSVファイルに書き出す", "x-office-spreadsheet-symbolic", &TForm1::tbExportCSVClick},
-      {tbImportCSV, "CSVファイルから読み込む", "document-import-symbolic", &TForm1::tbImportCSVClick},
+      {tbImportCSV, "CSVファイルから読み込む", "morvane-csv-import-symbolic", &TForm1::tbImportCSVClick},
       {tbImportBookmarks, "ブックマークのインポート", "user-bookmarks-symbolic", &TForm1::tbImportBookmarksClick},
       {tbAbout, "このツールについて", "help-about-symbolic", &TForm1::tbAboutClick},
   };
   Gtk::SeparatorToolItem* separatorsBefore[] = {nullptr, nullptr, &ToolSeparator1, nullptr, nullptr,
                                                 &ToolSeparator2, &ToolSeparator3, &ToolSeparator4, nullptr,
                                                 nullptr, nullptr, nullptr, &ToolSeparator5};
+  AddProgramIcons();
   ToolBar1.set_toolbar_style(Gtk::TOOLBAR_ICONS);
   ToolBar1.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
   int i = 0;

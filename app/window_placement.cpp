@@ -22,7 +22,6 @@ WindowSize WorkAreaOf(Gtk::Window& window) {
   return {area.get_width(), area.get_height()};
 }
 
-
 WindowPlacement::WindowPlacement(Gtk::Window& window, std::string formName)
     : window_(window), name_(std::move(formName)) {
   window_.signal_configure_event().connect(
@@ -56,6 +55,24 @@ void WindowPlacement::SetBounds(const FormBounds& b) {
   if (b.width > 0 && b.height > 0) window_.resize(b.width, b.height);
   normal_ = b;
   known_ = true;
+}
+
+std::vector<FormBounds> WindowPlacement::WorkAreas() const {
+  std::vector<FormBounds> areas;
+  Glib::RefPtr<Gdk::Display> display = window_.get_display();
+  if (!display) return areas;
+  Glib::RefPtr<Gdk::Monitor> primary = display->get_primary_monitor();
+  const auto add = [&areas](const Glib::RefPtr<Gdk::Monitor>& monitor) {
+    Gdk::Rectangle r;
+    monitor->get_workarea(r);
+    areas.push_back({r.get_x(), r.get_y(), r.get_width(), r.get_height()});
+  };
+  if (primary) add(primary);
+  for (int i = 0; i < display->get_n_monitors(); ++i) {
+    Glib::RefPtr<Gdk::Monitor> monitor = display->get_monitor(i);
+    if (monitor && monitor != primary) add(monitor);
+  }
+  return areas;
 }
 
 }  // namespace morvane

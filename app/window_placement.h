@@ -5,6 +5,7 @@
 #include <gtkmm/window.h>
 
 #include <string>
+#include <vector>
 
 #include "util/settings_file.h"
 
@@ -28,6 +29,7 @@ class WindowPlacement final : public PlacedForm {
   FormBounds NormalBounds() const override;
   FormBounds CurrentBounds() const override;
   void SetBounds(const FormBounds& b) override;
+  std::vector<FormBounds> WorkAreas() const override;
 
  private:
   void Follow();

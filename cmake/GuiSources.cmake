@@ -7,6 +7,7 @@ list(REMOVE_ITEM MORVANE_GUI_SOURCES ${PROJECT_SOURCE_DIR}/app/main.cpp)
 add_library(morvane_gui STATIC ${MORVANE_GUI_SOURCES})
 target_link_libraries(morvane_gui PUBLIC morvane_core PkgConfig::GTKMM PkgConfig::WEBKIT)
 include(${PROJECT_SOURCE_DIR}/cmake/BrowserScripts.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/ToolbarIcons.cmake)
 
 add_executable(morvane ${PROJECT_SOURCE_DIR}/app/main.cpp)
 target_link_libraries(morvane PRIVATE morvane_gui)

@@ -1,5 +1,7 @@
 #include "util/settings_file.h"
 
+#include <algorithm>
+
 #include "util/text_file.h"
 #include "util/text_routines.h"
 
@@ -10,7 +12,34 @@ constexpr std::string_view kMultiLineTagSuffix = "\t_QZTags_\t";
 
 std::string MultiLineTag(std::string_view key) { return std::string(key) + std::string(kMultiLineTagSuffix); }
 
+long long OverlapArea(const FormBounds& a, const FormBounds& b) {
+  const auto span = [](long long start1, long long length1, long long start2, long long length2) {
+    return std::max(0LL, std::min(start1 + length1, start2 + length2) - std::max(start1, start2));
+  };
+  return span(a.left, std::max(a.width, 1), b.left, b.width) * span(a.top, std::max(a.height, 1), b.top, b.height);
+}
+
+// One axis: the length cut to the area's, then the start moved in.
+void FitSpan(int& start, int& length, int areaStart, int areaLength) {
+  length = std::min(length, areaLength);
+  start = static_cast<int>(std::clamp<long long>(start, areaStart, static_cast<long long>(areaStart) + areaLength - length));
+}
+
 }  // namespace
+
+FormBounds FitIntoWorkAreas(FormBounds b, const std::vector<FormBounds>& areas) {
+  const FormBounds* best = nullptr;
+  long long bestOverlap = -1;
+  for (const FormBounds& area : areas) {
+    if (area.width <= 0 || area.height <= 0) continue;
+    const long long overlap = OverlapArea(b, area);
+    if (overlap > bestOverlap) best = &area, bestOverlap = overlap;
+  }
+  if (!best) return b;
+  FitSpan(b.left, b.width, best->left, best->width);
+  FitSpan(b.top, b.height, best->top, best->height);
+  return b;
+}
 
 SettingsFile::SettingsFile(std::string fileName) : fileName_(std::move(fileName)) {}
 
@@ -67,7 +96,8 @@ std::string SettingsFile::ReadString(std::string_view key) const {
 }
 
 void SettingsFile::SaveFormPos(const PlacedForm& form) {
-  const FormBounds b = form.NormalBounds();
+  // A place no monitor shows would bring the window back out of reach.
+  const FormBounds b = FitIntoWorkAreas(form.NormalBounds(), form.WorkAreas());
   WriteString(form.FormName() + ".Pos", std::to_string(b.left) + "\t" + std::to_string(b.top) + "\t" +
                                             std::to_string(b.width) + "\t" + std::to_string(b.height));
 }
@@ -90,7 +120,7 @@ void SettingsFile::LoadFormPos(PlacedForm& form, bool keepSize) const {
     b.width = now.width;
     b.height = now.height;
   }
-  form.SetBounds(b);
+  form.SetBounds(FitIntoWorkAreas(b, form.WorkAreas()));
 }
 
 }  // namespace morvane

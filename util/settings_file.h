@@ -4,6 +4,7 @@
 // sections each closed by its divider.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/line_list.h"
 #include "util/component_stocker.h"
@@ -30,7 +31,15 @@ class PlacedForm {
   virtual FormBounds NormalBounds() const = 0;    // the restored (not maximised) rectangle
   virtual FormBounds CurrentBounds() const = 0;   // where it is now
   virtual void SetBounds(const FormBounds& b) = 0;
+  // The work areas of the monitors the form can be shown on, the primary first;
+  // empty when the window system does not say.
+  virtual std::vector<FormBounds> WorkAreas() const { return {}; }
 };
+
+// A rectangle moved (and, only when it is larger, shrunk) into the work area it
+// overlaps most, or the first one when it overlaps none, so that a window is
+// never restored where nobody can see or reach it.
+FormBounds FitIntoWorkAreas(FormBounds b, const std::vector<FormBounds>& areas);
 
 class SettingsFile {
  public:

@@ -78,9 +78,9 @@ std::string TfrBrowserBase::GetHTMLSourceUtf8() {
 std::string TfrBrowserBase::GetPageTitleUtf8() { return ExtractTitle(GetHTMLSourceUtf8(), TextEncoding::kUtf8); }
 
 std::string TfrBrowserBase::GetSelectedTextUtf8() {
-  if (!engine_.HasDocument()) throw PageAccessError("no document");
+  if (!engine_.HasDocument()) throw PageAccessError("ページが表示されていません");
   const std::optional<PageValue> text = CallPage(PageScript::Selection, {});
-  if (!text || !text->Text()) throw PageAccessError("no selection");
+  if (!text || !text->Text()) throw PageAccessError("選択されたテキストがありません");
   return *text->Text();
 }
 

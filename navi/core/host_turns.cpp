@@ -49,4 +49,11 @@ bool HostTurns::Take(std::size_t perHost, std::size_t& index, std::string& host)
   return false;
 }
 
+std::deque<std::size_t> HostTurns::DropWaiting(const std::string& host) {
+  auto it = hosts_.find(host);
+  if (it == hosts_.end() || it->second.waiting.empty()) return {};
+  order_.remove(host);
+  return std::exchange(it->second.waiting, {});
+}
+
 }  // namespace morvane

@@ -19,6 +19,8 @@ class HostTurns {
   // The next item whose host has room, or false when none has.
   bool Take(std::size_t perHost, std::size_t& index, std::string& host);
   void Finished(const std::string& host) { --hosts_[host].running; }
+  // Takes every item still waiting for the host out of the turns.
+  std::deque<std::size_t> DropWaiting(const std::string& host);
   bool Empty() const { return order_.empty(); }
 
  private:

@@ -34,7 +34,7 @@ class LinkCheckSession {
   std::size_t Total() const { return list_.entries.size(); }
   bool Finished() const { return finished_; }
   bool Stopped() const { return stopped_; }
-  // The list with every status taken so far (the rest "not checked"),
+  // The list with every status taken so far (the rest "未確認"),
   // failing links first.
   PageLinkList Result() const;
 

@@ -22,29 +22,29 @@ LinkStatus StatusOf(const URLStatusAnswer& answer) {
   }
   switch (answer.error) {
     case CURLE_OPERATION_TIMEDOUT:
-      status.text = "time-out";
+      status.text = "時間切れ";
       break;
     case CURLE_COULDNT_CONNECT:
-      status.text = "refused";
+      status.text = "接続できません";
       break;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
-      status.text = "bad certificate";
+      status.text = "証明書エラー";
       break;
     case CURLE_SSL_CONNECT_ERROR:
-      status.text = "TLS failed";
+      status.text = "暗号化接続に失敗しました";
       break;
     case CURLE_COULDNT_RESOLVE_HOST:
-      status.text = "host not found";
+      status.text = "ホストが見つかりません";
       break;
     case CURLE_TOO_MANY_REDIRECTS:
-      status.text = "redirect loop";
+      status.text = "転送が多すぎます";
       break;
     case CURLE_URL_MALFORMAT:
-      status.text = "bad address";
+      status.text = "URLが正しくありません";
       break;
     default:
-      status.text = "no answer";
+      status.text = "応答なし";
       break;
   }
   return status;
@@ -63,6 +63,8 @@ LinkChecker::LinkChecker(std::vector<std::string> urls, ResultHandler onResult, 
     : urls_(std::move(urls)), onResult_(std::move(onResult)), onDone_(std::move(onDone)), limits_(limits) {
   limits_.atOnce = std::max<std::size_t>(limits_.atOnce, 1);
   limits_.perHost = std::max<std::size_t>(limits_.perHost, 1);
+  limits_.timeoutsBeforeGivingUp = std::max<std::size_t>(limits_.timeoutsBeforeGivingUp, 1);
+  deadline_ = std::chrono::steady_clock::now() + limits_.budget;
   InitCurlOnce();
   CURLM* multi = curl_multi_init();
   multi_ = multi;
@@ -98,18 +100,30 @@ void LinkChecker::Run() {
   }
 
   std::unordered_map<CURL*, Running> running;
+  std::unordered_map<std::string, std::size_t> timeoutsInRow;
   auto finish = [&](CURL* handle, CURLcode result) {
     auto it = running.find(handle);
     curl_multi_remove_handle(multi, handle);
-    const Running& r = it->second;
-    const LinkStatus status = StatusOf(r.transfer->Finish(result));
-    waiting.Finished(r.host);
-    const std::size_t index = r.index;
+    const Running r = std::move(it->second);
     running.erase(it);
-    onResult_(index, status);
+    const URLStatusAnswer answer = r.transfer->Finish(result);
+    waiting.Finished(r.host);
+    onResult_(r.index, StatusOf(answer));
+    // A silent server would otherwise cost the query's whole time limit for
+    // each of its links, hours for a page with thousands of them.
+    std::size_t& inRow = timeoutsInRow[r.host];
+    inRow = answer.code == 0 && answer.error == CURLE_OPERATION_TIMEDOUT ? inRow + 1 : 0;
+    if (inRow < limits_.timeoutsBeforeGivingUp) return;
+    for (std::size_t index : waiting.DropWaiting(r.host))
+      onResult_(index, LinkStatus{LinkHealth::Failing, "応答なし"});
   };
 
   while (multi && !cancelled_) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline_) {
+      outOfTime_ = true;
+      break;
+    }
     std::size_t index;
     std::string host;
     while (running.size() < limits_.atOnce && waiting.Take(limits_.perHost, index, host)) {
@@ -125,7 +139,8 @@ void LinkChecker::Run() {
     while (CURLMsg* message = curl_multi_info_read(multi, &left))
       if (message->msg == CURLMSG_DONE) finish(message->easy_handle, message->data.result);
     if (running.empty() || stillRunning == 0) continue;
-    curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    const auto budgetLeft = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - now).count();
+    curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::clamp<long long>(budgetLeft, 1, 1000)), nullptr);
   }
   for (auto& [handle, r] : running) curl_multi_remove_handle(multi, handle);
   running.clear();

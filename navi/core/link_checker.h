@@ -20,6 +20,11 @@ struct LinkCheckLimits {
   std::size_t atOnce = 8;
   std::size_t perHost = 2;
   std::chrono::milliseconds timeout = kURLStatusTimeout;
+  // A host whose queries ran out of time this many times in a row is given
+  // up: its links still waiting are "応答なし" without being asked.
+  std::size_t timeoutsBeforeGivingUp = 3;
+  // The whole check: links not asked by then stay "未確認".
+  std::chrono::milliseconds budget = std::chrono::minutes(10);
 };
 
 class LinkChecker {
@@ -39,6 +44,10 @@ class LinkChecker {
   LinkChecker& operator=(const LinkChecker&) = delete;
 
   void Cancel();
+  // When the check's budget runs out, for the time left to show.
+  std::chrono::steady_clock::time_point Deadline() const { return deadline_; }
+  // Whether the check ended because its budget ran out.
+  bool RanOutOfTime() const { return outOfTime_; }
 
  private:
   void Run();
@@ -47,7 +56,9 @@ class LinkChecker {
   ResultHandler onResult_;
   DoneHandler onDone_;
   LinkCheckLimits limits_;
+  std::chrono::steady_clock::time_point deadline_;
   std::atomic<bool> cancelled_{false};
+  std::atomic<bool> outOfTime_{false};
   void* multi_ = nullptr;  // CURLM*, kept out of this header
   std::thread worker_;
 };

@@ -9,11 +9,11 @@ enum class LinkHealth { NotChecked, Ok, Failing };
 
 struct LinkStatus {
   LinkHealth health = LinkHealth::NotChecked;
-  // The final answer's three digits, or why there was none: "time-out",
-  // "refused", "bad certificate", "redirect loop", ...
+  // The final answer's three digits, or why there was none: "時間切れ",
+  // "接続できません", "証明書エラー", "転送が多すぎます", ...
   std::string text = std::string(kNotCheckedText);
 
-  static constexpr std::string_view kNotCheckedText = "not checked";
+  static constexpr std::string_view kNotCheckedText = "未確認";
 };
 
 // Only web addresses are queried; mailto:, javascript: and the rest are not.

@@ -134,6 +134,8 @@ std::string ToolbarCommands::KeywordFor(bool keyDown, std::string_view caption, 
 
 PageLinkList ToolbarCommands::BuildLinkList() {
   const std::string source = frame().GetHTMLSourceUtf8();
+  // A page that did not answer is not a page without links.
+  if (!frame().PageAnswered()) throw PageAccessError("ページを読み取れませんでした。リンク集を作成できません");
   const std::string baseURL = PageAddress();
   const std::string anchorKeyword =
       KeywordFor(keyboard_->ShiftDown(), "検索抽出語を設定(アンカーテキスト)", anchorKeyword_);

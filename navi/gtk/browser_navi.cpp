@@ -1,10 +1,16 @@
 #include "navi/gtk/browser_navi.h"
 
+#include <gdk/gdkkeysyms.h>
 #include <glibmm/main.h>
+#include <webkit2/webkit2.h>
+#include <gtkmm/radiomenuitem.h>
+#include <gtkmm/window.h>
 
+#include <array>
 #include <exception>
 
 #include "browser/gtk/browser_frame_widget.h"
+#include "browser/gtk/webkit_engine.h"
 #include "navi/gtk/browser_images.h"
 #include "util/cp932.h"
 #include "app/user_dialogs.h"
@@ -17,8 +23,31 @@ constexpr int kSeparatorWidth = 8;
 // The skip button also follows loads the frame did not start (a clicked
 // link), as a toolkit's idle update would.
 constexpr unsigned kSkipRefreshMilliseconds = 100;
+constexpr std::array<const char*, 3> kBrowseModes = {"無視", "同窓モード", "通常のブラウザ"};
+constexpr const char* kSkipCaption = "読み込み待ちをスキップ";
+
+// What a screen reader says for a control with no caption of its own.
+void SetReadOutName(Gtk::Widget& control, const char* name) {
+  if (Glib::RefPtr<Atk::Object> accessible = control.get_accessible()) accessible->set_name(name);
+}
+
+// A button with a menu is two halves: the arrow is read out as its menu.
+void NameMenuArrow(Gtk::MenuToolButton& button, const char* name) {
+  button.set_arrow_tooltip_text(name);
+  if (auto* halves = dynamic_cast<Gtk::Container*>(button.get_child())) {
+    const std::vector<Gtk::Widget*> children = halves->get_children();
+    if (children.size() == 2) SetReadOutName(*children[1], name);
+  }
+}
 
 }  // namespace
+
+// A toolbar lets Tab in once and out again; here Tab steps through every
+// control in turn, as through any other row of controls.
+bool NaviToolbar::on_focus(Gtk::DirectionType direction) {
+  auto* containerClass = static_cast<GtkWidgetClass*>(g_type_class_peek(GTK_TYPE_CONTAINER));
+  return containerClass->focus(GTK_WIDGET(gobj()), static_cast<GtkDirectionType>(direction));
+}
 
 TfrBrowserNavi::TfrBrowserNavi()
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL),
@@ -26,14 +55,18 @@ TfrBrowserNavi::TfrBrowserNavi()
         if (TfrBrowserBase* frame = commands_.Frame()) frame->ShowHTML(page);
       }),
       commands_(*this, clipboard_, keyboard_) {
+  AddProgramIcons();
   BuildToolBar();
   BuildMenus();
   pack_start(tbToolBar, Gtk::PACK_SHRINK);
   pack_start(linkCheckBar, Gtk::PACK_SHRINK);  // shown once a check starts
   show_all();
+  signal_hierarchy_changed().connect([this](Gtk::Widget*) { ListenToWindowKeys(); });
 }
 
 TfrBrowserNavi::~TfrBrowserNavi() {
+  ForgetView();
+  windowKeys_.disconnect();
   idleRefresh_.disconnect();
   commands_.Detach();
 }
@@ -70,6 +103,7 @@ void TfrBrowserNavi::BuildToolBar() {
   // Only the URL box takes the space the window gives the toolbar.
   edURL.set_width_chars(8);
   edURL.signal_activate().connect([&c] { Run([&c] { c.GoToTypedURL(); }); });  // Enter
+  SetReadOutName(edURL, "URL");
   edURLItem.add(edURL);
   edURLItem.set_expand(true);
   tbToolBar.append(edURLItem);
@@ -84,7 +118,7 @@ void TfrBrowserNavi::BuildToolBar() {
   ToolButton9.set_size_request(kSeparatorWidth, -1);
   tbToolBar.append(ToolButton9);
 
-  AddButton(ToolButton1, nullptr, 8, [&c] { c.Skip(); });
+  AddButton(ToolButton1, kSkipCaption, 8, [&c] { c.Skip(); });
   ToolButton1.set_sensitive(false);
   idleRefresh_ = Glib::signal_timeout().connect(
       [&c] {
@@ -93,11 +127,119 @@ void TfrBrowserNavi::BuildToolBar() {
       },
       kSkipRefreshMilliseconds);
 
-  for (const char* mode : {"無視", "同窓モード", "通常のブラウザ"}) cbBrowserTarget.append(mode);
+  for (const char* mode : kBrowseModes) cbBrowserTarget.append(mode);
   cbBrowserTarget.set_active(2);
   cbBrowserTarget.set_size_request(kBrowseModeWidth, -1);
+  SetReadOutName(cbBrowserTarget, "ブラウズモード");
+  cbBrowserTarget.set_tooltip_text("新しいウィンドウを開くリンクの扱い");
   cbBrowserTargetItem.add(cbBrowserTarget);
+  cbBrowserTargetItem.signal_create_menu_proxy().connect(sigc::mem_fun(*this, &TfrBrowserNavi::OfferBrowseModeMenu),
+                                                         false);
   tbToolBar.append(cbBrowserTargetItem);
+
+  NameMenuArrow(tbGoURL, "URLに飛ぶ（その他の移動とチェック）");
+  NameMenuArrow(ToolButton3, "リンクタグとリンク集");
+}
+
+// In the toolbar's overflow menu the browse-mode box is a submenu of its
+// three modes.
+bool TfrBrowserNavi::OfferBrowseModeMenu() {
+  auto* item = Gtk::make_managed<Gtk::MenuItem>("ブラウズモード");
+  auto* modes = Gtk::make_managed<Gtk::Menu>();
+  Gtk::RadioMenuItem::Group group;
+  for (int i = 0; i < static_cast<int>(kBrowseModes.size()); ++i) {
+    auto* mode = Gtk::make_managed<Gtk::RadioMenuItem>(group, kBrowseModes[i]);
+    mode->set_active(cbBrowserTarget.get_active_row_number() == i);
+    mode->signal_toggled().connect([this, mode, i] {
+      if (mode->get_active()) cbBrowserTarget.set_active(i);
+    });
+    modes->append(*mode);
+  }
+  item->set_submenu(*modes);
+  item->show_all();
+  cbBrowserTargetItem.set_proxy_menu_item("browse-mode", *item);
+  return true;
+}
+
+void TfrBrowserNavi::ListenToWindowKeys() {
+  windowKeys_.disconnect();
+  if (auto* window = dynamic_cast<Gtk::Window*>(get_toplevel()))
+    windowKeys_ = window->signal_key_press_event().connect(sigc::mem_fun(*this, &TfrBrowserNavi::OnWindowKey), false);
+}
+
+// The keys of a desktop browser, taken before the page or a box sees them,
+// while the browser is on screen.
+bool TfrBrowserNavi::OnWindowKey(GdkEventKey* key) {
+  if (!get_mapped() || !commands_.Frame()) return false;
+  const unsigned mods = key->state & gtk_accelerator_get_default_mod_mask();
+  const bool plain = mods == 0, ctrl = mods == GDK_CONTROL_MASK, alt = mods == GDK_MOD1_MASK;
+  ToolbarCommands& c = commands_;
+  switch (key->keyval) {
+    case GDK_KEY_l:
+    case GDK_KEY_L:
+      if (!ctrl) return false;
+      [[fallthrough]];
+    case GDK_KEY_F6:
+      if (!plain && !ctrl) return false;
+      edURL.grab_focus();  // selects the whole address, ready to be typed over
+      return true;
+    case GDK_KEY_r:
+    case GDK_KEY_R:
+      if (!ctrl) return false;
+      [[fallthrough]];
+    case GDK_KEY_F5:
+      if (!plain && !ctrl) return false;
+      Run([&c] { c.Reload(); });
+      return true;
+    case GDK_KEY_Escape:
+      // Only a load in progress: otherwise Escape stays the box's or the page's.
+      if (!plain || !(c.Frame()->BusyState() || c.Frame()->Engine().Busy())) return false;
+      Run([&c] { c.Stop(); });
+      return true;
+    case GDK_KEY_Left:
+    case GDK_KEY_KP_Left:
+      if (!alt || !tbGoBack.get_sensitive()) return false;
+      Run([&c] { c.GoBack(); });
+      return true;
+    case GDK_KEY_Right:
+    case GDK_KEY_KP_Right:
+      if (!alt || !tbGoForward.get_sensitive()) return false;
+      Run([&c] { c.GoForward(); });
+      return true;
+    case GDK_KEY_plus:
+    case GDK_KEY_equal:
+    case GDK_KEY_KP_Add:
+    case GDK_KEY_minus:
+    case GDK_KEY_KP_Subtract:
+    case GDK_KEY_0:
+    case GDK_KEY_KP_0:
+      // Ctrl+plus often comes with Shift (it shares a key with "=" or ";").
+      if ((mods & ~GDK_SHIFT_MASK) != GDK_CONTROL_MASK) return false;
+      Zoom(key->keyval);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TfrBrowserNavi::Zoom(unsigned keyval) {
+  if (!view_) return;
+  const std::string url = commands_.Frame()->GetLocationURL();
+  double level = 1.0;
+  if (keyval == GDK_KEY_0 || keyval == GDK_KEY_KP_0)
+    level = zoom_.Reset(url);
+  else if (keyval == GDK_KEY_minus || keyval == GDK_KEY_KP_Subtract)
+    level = zoom_.ZoomOut(url);
+  else
+    level = zoom_.ZoomIn(url);
+  webkit_web_view_set_zoom_level(view_, level);
+}
+
+// A page of another server opens at that server's zoom.
+void TfrBrowserNavi::OnLoadChanged(WebKitWebView* view, int event, void* self) {
+  if (event != WEBKIT_LOAD_COMMITTED) return;
+  const char* uri = webkit_web_view_get_uri(view);
+  webkit_web_view_set_zoom_level(view, static_cast<TfrBrowserNavi*>(self)->zoom_.LevelFor(uri ? uri : ""));
 }
 
 void TfrBrowserNavi::AddMenuItem(Gtk::Menu& menu, Gtk::MenuItem& item, const char* caption, int tag,
@@ -151,6 +293,18 @@ void TfrBrowserNavi::AttachBrowser(BrowserFrameWidget& browser) {
     box->reorder_child(*this, 0);
   }
   commands_.AttachBrowser(browser.Frame());
+  ForgetView();
+  view_ = browser.Engine().View();
+  if (!view_) return;
+  g_object_add_weak_pointer(G_OBJECT(view_), reinterpret_cast<gpointer*>(&view_));
+  g_signal_connect(view_, "load-changed", G_CALLBACK(&TfrBrowserNavi::OnLoadChanged), this);
+}
+
+void TfrBrowserNavi::ForgetView() {
+  if (!view_) return;
+  g_signal_handlers_disconnect_by_data(view_, this);
+  g_object_remove_weak_pointer(G_OBJECT(view_), reinterpret_cast<gpointer*>(&view_));
+  view_ = nullptr;
 }
 
 int TfrBrowserNavi::ImageIndex(const Gtk::ToolItem& button) const {

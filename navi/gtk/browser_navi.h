@@ -19,13 +19,21 @@
 #include <functional>
 #include <map>
 
+#include "navi/core/page_zoom.h"
 #include "navi/core/toolbar_commands.h"
 #include "navi/gtk/desktop_input.h"
 #include "navi/gtk/link_check_bar.h"
 
+typedef struct _WebKitWebView WebKitWebView;
+
 namespace morvane {
 
 class BrowserFrameWidget;
+
+class NaviToolbar : public Gtk::Toolbar {
+ protected:
+  bool on_focus(Gtk::DirectionType direction) override;
+};
 
 class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
  public:
@@ -41,7 +49,7 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   int ImageIndex(const Gtk::ToolItem& button) const;
   int Tag(const Gtk::MenuItem& item) const;
 
-  Gtk::Toolbar tbToolBar;
+  NaviToolbar tbToolBar;
   Gtk::ToolButton tbGoBack, tbGoForward, tbRetry, tbStop, tbHome;
   Gtk::ToolItem edURLItem;
   Gtk::Entry edURL;
@@ -70,6 +78,12 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   // Runs a command as the program's handlers run: what the page refuses
   // (no document) is told in an error box.
   static void Run(const Command& command);
+  bool OfferBrowseModeMenu();
+  void ListenToWindowKeys();
+  bool OnWindowKey(GdkEventKey* key);
+  void Zoom(unsigned keyval);
+  void ForgetView();
+  static void OnLoadChanged(WebKitWebView* view, int event, void* self);
 
   // ToolbarView
   void ShowError(std::string_view message) override;
@@ -88,6 +102,9 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   std::map<const Gtk::ToolItem*, int> images_;
   std::map<const Gtk::MenuItem*, int> tags_;
   sigc::connection idleRefresh_;
+  sigc::connection windowKeys_;
+  PageZoom zoom_;
+  WebKitWebView* view_ = nullptr;  // the attached browser's; a weak pointer, null once it is gone
 };
 
 }  // namespace morvane

@@ -3,8 +3,11 @@
 #include <atk/atk.h>
 #include <glibmm/main.h>
 #include <gtkmm/dialog.h>
+#include <gtkmm/icontheme.h>
+#include <gtkmm/toolbutton.h>
 
 #include "app/gtk_dialogs.h"
+#include "navi/gtk/browser_navi.h"
 #include "window_test_support.h"
 
 namespace morvane::testing {
@@ -51,6 +54,35 @@ TEST_F(WindowTest, EveryBoxIsReadOutUnderItsCaption) {
   EXPECT_NE(std::find(views.begin(), views.end(), "サイト一覧"), views.end());
   const Names boxes = NamesOfRole(W(), ATK_ROLE_TEXT);
   EXPECT_NE(std::find(boxes.begin(), boxes.end(), "サイトを検索"), boxes.end());
+}
+
+TEST_F(WindowTest, TheBrowserToolbarsControlsAreToldApart) {
+  OpenForms();
+  TfrBrowserNavi& navi = *W().frBrowserNavi1;
+  Names all;
+  for (AtkRole role : {ATK_ROLE_PUSH_BUTTON, ATK_ROLE_TOGGLE_BUTTON, ATK_ROLE_TEXT, ATK_ROLE_COMBO_BOX})
+    for (const std::string& name : NamesOfRole(navi, role)) all.push_back(name);
+  for (const char* name : {"読み込み待ちをスキップ", "URL", "ブラウズモード", "URLに飛ぶ（その他の移動とチェック）",
+                           "リンクタグとリンク集", "中止"})
+    EXPECT_NE(std::find(all.begin(), all.end(), name), all.end()) << name;
+  for (const std::string& name : all) {
+    EXPECT_FALSE(name.empty());
+    EXPECT_NE(name, "Menu");
+  }
+}
+
+// Every toolbar button shows a picture the installed themes (or the program)
+// have, and no two buttons show the same one.
+TEST_F(WindowTest, EveryToolbarPictureExistsAndIsItsOwn) {
+  OpenForms();
+  std::vector<std::string> icons;
+  for (Gtk::Toolbar* bar : {&W().ToolBar1, static_cast<Gtk::Toolbar*>(&W().frBrowserNavi1->tbToolBar)})
+    for (Gtk::Widget* item : bar->get_children())
+      if (auto* button = dynamic_cast<Gtk::ToolButton*>(item)) icons.push_back(button->get_icon_name());
+  ASSERT_GE(icons.size(), 20u);
+  for (const std::string& icon : icons) EXPECT_TRUE(Gtk::IconTheme::get_default()->has_icon(icon)) << icon;
+  std::sort(icons.begin(), icons.end());
+  EXPECT_EQ(std::adjacent_find(icons.begin(), icons.end()), icons.end());
 }
 
 // The one-line input and the choice boxes name their box by the prompt.

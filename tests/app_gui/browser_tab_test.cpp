@@ -2,10 +2,13 @@
 // browser, and (with MORVANE_SCREENSHOT_DIR set) the README's pictures of
 // the demo.
 #include <gtkmm/clipboard.h>
+#include <webkit2/webkit2.h>
 
 #include "browser/gtk/browser_frame_widget.h"
+#include "browser/gtk/webkit_engine.h"
 #include "navi/gtk/browser_navi.h"
 #include "support/fake_service.h"
+#include "real_input.h"
 #include "window_test_support.h"
 
 namespace morvane::testing {
@@ -30,6 +33,86 @@ TEST_F(WindowTest, NavigationToolbarSitsAboveTheBrowserAndDrivesIt) {
   W().SetStatusText(J("読み込み中"));
   gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(navi.tbStop.gobj()))));
   EXPECT_EQ(W().StatusText(), "");
+}
+
+TEST_F(WindowTest, TheKeysOfADesktopBrowser) {
+  FakeService service{2};
+  OpenForms();
+  TfrBrowserNavi& navi = *W().frBrowserNavi1;
+  W().PageControl1.set_current_page(1);
+  TfrBrowserBase& frame = W().frBrowserBase1();
+  const auto open = [&](const std::string& url) {
+    navi.edURL.set_text(url);
+    navi.edURL.activate();
+    return PumpUntil([&] { return frame.GetLocationURL() == url && !frame.Engine().Busy(); }, 10000);
+  };
+  const std::string first = service.URL("/pages/target.html"), second = service.URL("/pages/toolbar.html");
+  ASSERT_TRUE(open(first));
+  ASSERT_TRUE(open(second));
+  W().lvSiteList.grab_focus();
+
+  // Ctrl+L and F6 take the address box with its text selected, ready to type over.
+  for (auto keys : {std::initializer_list<unsigned long>{XK_Control_L, XK_l}, {XK_F6}}) {
+    W().frBrowserBase1Widget->grab_focus();
+    PressKeys(W(), keys);
+    EXPECT_TRUE(navi.edURL.has_focus());
+    int start = 0, end = 0;
+    EXPECT_TRUE(navi.edURL.get_selection_bounds(start, end));
+    EXPECT_EQ(end - start, static_cast<int>(navi.edURL.get_text().size()));
+  }
+  // Alt+Left and Alt+Right walk the history.
+  PressKeys(W(), {XK_Alt_L, XK_Left});
+  EXPECT_TRUE(PumpUntil([&] { return frame.GetLocationURL() == first; }, 10000));
+  PressKeys(W(), {XK_Alt_L, XK_Right});
+  EXPECT_TRUE(PumpUntil([&] { return frame.GetLocationURL() == second; }, 10000));
+
+  // Escape stops a load under way; F5 and Ctrl+R load the page again.
+  navi.edURL.set_text(service.URL("/slow?s=10"));
+  navi.edURL.activate();
+  ASSERT_TRUE(PumpUntil([&] { return frame.Engine().Busy(); }));
+  PressKey(W(), XK_Escape);
+  EXPECT_TRUE(PumpUntil([&] { return !frame.Engine().Busy(); }));
+  const std::string slow = service.URL("/slow?s=1");
+  for (auto keys : {std::initializer_list<unsigned long>{XK_F5}, {XK_Control_L, XK_r}}) {
+    ASSERT_TRUE(open(slow));
+    PressKeys(W(), keys);
+    EXPECT_TRUE(PumpUntil([&] { return frame.Engine().Busy(); }));  // the second second's load
+    EXPECT_TRUE(PumpUntil([&] { return !frame.Engine().Busy(); }, 10000));
+  }
+
+  // Ctrl+plus, Ctrl+minus and Ctrl+0 zoom the page, kept per server for the run.
+  WebKitWebView* view = W().frBrowserBase1Widget->Engine().View();
+  ASSERT_TRUE(open(second));
+  PressKeys(W(), {XK_Control_L, XK_plus});
+  PressKeys(W(), {XK_Control_L, XK_KP_Add});
+  EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.25);
+  PressKeys(W(), {XK_Control_L, XK_minus});
+  EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.1);
+  ASSERT_TRUE(open(service.HostURL(1, "/pages/target.html")));
+  EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+  ASSERT_TRUE(open(first));
+  EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.1);
+  PressKeys(W(), {XK_Control_L, XK_0});
+  EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
+}
+
+TEST_F(WindowTest, TabStepsThroughEveryToolbarControl) {
+  OpenForms();
+  TfrBrowserNavi& navi = *W().frBrowserNavi1;
+  W().PageControl1.set_current_page(1);
+  PumpFor(200);
+  navi.edURL.grab_focus();
+  std::vector<Gtk::Widget*> reached;
+  for (int i = 0; i < 12; ++i) {
+    PressKey(W(), XK_Tab);
+    Gtk::Widget* focus = W().get_focus();
+    if (!focus || !focus->is_ancestor(navi.tbToolBar)) break;
+    reached.push_back(focus);
+  }
+  // After the box: go, its menu, three copy buttons, the link tag and its
+  // menu, and the browse mode (the skip button is off while nothing loads).
+  ASSERT_GE(reached.size(), 8u);
+  EXPECT_TRUE(reached.back() == &navi.cbBrowserTarget || reached.back()->is_ancestor(navi.cbBrowserTarget));
 }
 
 // Leaves <dir>/demo-login.png, <dir>/link-list.png and <dir>/link-check-window.png:

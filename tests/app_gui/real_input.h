@@ -2,6 +2,9 @@
 // Input through the X server, as a user gives it.
 #include <gtkmm/widget.h>
 
+#include <initializer_list>
+#include <vector>
+
 #include "window_test_support.h"
 
 // After the program's and the test framework's headers: X11 defines macros
@@ -38,17 +41,23 @@ inline void ClickWithPointer(Gtk::Widget& widget) {
 // A press and release of a key in the widget's window. There is no window
 // manager on the test display to give a clicked window the keyboard, so the
 // test gives it, as that manager would.
-inline void PressKey(Gtk::Widget& widget, unsigned long keysym) {
+// Several keys are a chord, such as Control and L: pressed in order, let go
+// in reverse.
+inline void PressKeys(Gtk::Widget& widget, std::initializer_list<unsigned long> keysyms) {
   Display* d = XDisplayOf(widget);
   XSetInputFocus(d, GDK_WINDOW_XID(widget.get_toplevel()->get_window()->gobj()), RevertToParent, CurrentTime);
   PumpFor(60);
-  const KeyCode code = XKeysymToKeycode(d, keysym);
-  XTestFakeKeyEvent(d, code, True, 0);
-  XFlush(d);
-  PumpFor(40);
-  XTestFakeKeyEvent(d, code, False, 0);
+  std::vector<KeyCode> codes;
+  for (unsigned long keysym : keysyms) {
+    codes.push_back(XKeysymToKeycode(d, keysym));
+    XTestFakeKeyEvent(d, codes.back(), True, 0);
+    XFlush(d);
+    PumpFor(40);
+  }
+  for (auto code = codes.rbegin(); code != codes.rend(); ++code) XTestFakeKeyEvent(d, *code, False, 0);
   XFlush(d);
   PumpFor(150);
 }
+inline void PressKey(Gtk::Widget& widget, unsigned long keysym) { PressKeys(widget, {keysym}); }
 
 }  // namespace morvane::testing

@@ -141,7 +141,7 @@ TEST_F(ToolbarTest, SitsAboveTheBrowserAndOnlyTheURLBoxGrows) {
                  {navi.ToolButton5, "選択部分をクリップボードにコピー", 12},
                  {navi.tbGetURL, "URLの取得", 7},
                  {navi.ToolButton3, "URLよりリンクタグを作成する", 10},
-                 {navi.ToolButton1, "", 8}};
+                 {navi.ToolButton1, "読み込み待ちをスキップ", 8}};
   for (const auto& b : buttons) {
     EXPECT_EQ(Hint(b.button), b.hint);
     EXPECT_EQ(navi.ImageIndex(b.button), b.image) << b.hint;

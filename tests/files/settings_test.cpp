@@ -14,7 +14,9 @@ class FakeForm : public PlacedForm {
   FormBounds NormalBounds() const override { return normal; }
   FormBounds CurrentBounds() const override { return now_; }
   void SetBounds(const FormBounds& b) override { now_ = b, ++setCalls; }
+  std::vector<FormBounds> WorkAreas() const override { return areas; }
   FormBounds normal;
+  std::vector<FormBounds> areas;
   int setCalls = 0;
 
  private:
@@ -140,6 +142,37 @@ TEST(FormPosition, BadFieldsFallBackOnTheCurrentValues) {
     ini.LoadFormPos(form, false);
     EXPECT_EQ(form.CurrentBounds(), expected) << stored;
   }
+}
+
+TEST(FormPosition, ARestoredOrStoredWindowStaysInAWorkArea) {
+  // A 1400 x 1000 screen with a panel on top, a second monitor to its right.
+  const std::vector<FormBounds> screens = {{0, 30, 1400, 970}, {1400, 0, 1280, 1024}};
+  const std::pair<FormBounds, FormBounds> cases[] = {
+      {{100, 100, 700, 500}, {100, 100, 700, 500}},       // fits: unchanged
+      {{-3000, -3000, 700, 500}, {0, 30, 700, 500}},      // far off: moved in, size kept
+      {{0, 0, 5000, 4000}, {0, 30, 1400, 970}},           // too large: shrunk to the area
+      {{1300, 500, 600, 400}, {1400, 500, 600, 400}},     // mostly on the second monitor
+      {{2600, 900, 300, 300}, {2380, 724, 300, 300}},     // hanging off its far corner
+      {{2147483000, 2147483000, 300, 300}, {1100, 700, 300, 300}},  // no overflow at the int's end
+  };
+  SettingsFile ini("/nonexistent/x.ini");
+  for (const auto& [stored, expected] : cases) {
+    EXPECT_EQ(FitIntoWorkAreas(stored, screens), expected) << stored.left << "," << stored.top;
+
+    FakeForm form("Form2", {0, 0, 10, 10});
+    form.areas = screens;
+    ini.WriteString("Form2.Pos", std::to_string(stored.left) + "\t" + std::to_string(stored.top) + "\t" +
+                                     std::to_string(stored.width) + "\t" + std::to_string(stored.height));
+    ini.LoadFormPos(form, false);
+    EXPECT_EQ(form.CurrentBounds(), expected);
+
+    form.normal = stored;  // never stored where it would not fit either
+    ini.SaveFormPos(form);
+    EXPECT_EQ(ini.ReadString("Form2.Pos"), std::to_string(expected.left) + "\t" + std::to_string(expected.top) +
+                                               "\t" + std::to_string(expected.width) + "\t" +
+                                               std::to_string(expected.height));
+  }
+  EXPECT_EQ(FitIntoWorkAreas({-3000, 5, 10, 10}, {}), (FormBounds{-3000, 5, 10, 10}));  // nothing known
 }
 
 TEST(ComponentStocker, LoadsByTagInAnyOrderAndKeepsWhatIsAbsent) {

@@ -35,14 +35,14 @@ TEST_F(LinkCheckSessionTest, ResultsReachTheListThroughTheMainLoop) {
   EXPECT_FALSE(session.Stopped());
   const PageLinkList result = session.Result();
   EXPECT_THAT(result.ListText(), ::testing::HasSubstr(service_.URL("/status/404") + "\tlink\t404\r\n"));
-  EXPECT_THAT(result.ListText(), ::testing::HasSubstr(refused + "\tlink\trefused\r\n"));
+  EXPECT_THAT(result.ListText(), ::testing::HasSubstr(refused + "\tlink\t接続できません\r\n"));
   // Failing first, each group in the list's byte order.
   ASSERT_EQ(result.statuses.size(), 4u);
   EXPECT_EQ(result.statuses[0].health, LinkHealth::Failing);
   EXPECT_EQ(result.statuses[1].health, LinkHealth::Failing);
   EXPECT_LT(result.entries[0], result.entries[1]);
   EXPECT_EQ(result.statuses[2].text, "200");
-  EXPECT_EQ(result.statuses[3].text, "not checked");
+  EXPECT_EQ(result.statuses[3].text, "未確認");
 }
 
 TEST_F(LinkCheckSessionTest, StopLeavesTheRestNotCheckedAndEnds) {
@@ -59,7 +59,7 @@ TEST_F(LinkCheckSessionTest, StopLeavesTheRestNotCheckedAndEnds) {
   EXPECT_EQ(session.Checked(), 1u);
   const PageLinkList result = session.Result();
   EXPECT_EQ(result.statuses.front().text, "404");
-  EXPECT_EQ(result.statuses.back().text, "not checked");
+  EXPECT_EQ(result.statuses.back().text, "未確認");
 }
 
 }  // namespace

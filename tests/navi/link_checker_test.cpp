@@ -106,12 +106,12 @@ TEST_F(LinkCheckerTest, EachLinkGetsItsStatusOrWhyItHasNone) {
                                                                     {"404", LinkHealth::Failing},
                                                                     {"503", LinkHealth::Failing},
                                                                     {"200", LinkHealth::Ok},
-                                                                    {"redirect loop", LinkHealth::Failing},
-                                                                    {"refused", LinkHealth::Failing},
-                                                                    {"bad certificate", LinkHealth::Failing},
-                                                                    {"not checked", LinkHealth::NotChecked},
-                                                                    {"not checked", LinkHealth::NotChecked},
-                                                                    {"time-out", LinkHealth::Failing}};
+                                                                    {"転送が多すぎます", LinkHealth::Failing},
+                                                                    {"接続できません", LinkHealth::Failing},
+                                                                    {"証明書エラー", LinkHealth::Failing},
+                                                                    {"未確認", LinkHealth::NotChecked},
+                                                                    {"未確認", LinkHealth::NotChecked},
+                                                                    {"時間切れ", LinkHealth::Failing}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(results_.Text(i), expected[i].first) << urls[i];
     EXPECT_EQ(results_.Health(i), expected[i].second) << urls[i];
@@ -142,6 +142,44 @@ TEST_F(LinkCheckerTest, KeepsToTheLimitsAtOnceAndPerHost) {
   all.ExpectWellFormed();
   EXPECT_EQ(all.Reported(), urls.size());
   EXPECT_THAT(MostAtOnce(), Le(8));
+}
+
+TEST_F(LinkCheckerTest, GivesUpOnASilentHostAndKeepsToItsBudget) {
+  // Twenty links to a server that never answers and one to another that
+  // does: after three time-outs in a row the silent one's links still
+  // waiting are not asked; the other server is not held up by it.
+  std::vector<std::string> urls;
+  for (int i = 0; i < 20; ++i) urls.push_back(service_.URL("/slow?s=30&n=" + std::to_string(i)));
+  urls.push_back(service_.HostURL(1, "/modified"));
+  LinkCheckLimits limits;
+  limits.timeout = 300ms;
+  Check(urls, limits);
+  results_.ExpectWellFormed();
+  ASSERT_EQ(results_.Reported(), urls.size());
+  int timedOut = 0, givenUp = 0;
+  for (std::size_t i = 0; i < 20; ++i) {
+    const std::string text = results_.Text(i);
+    timedOut += text == "時間切れ";
+    givenUp += text == "応答なし";
+    EXPECT_EQ(results_.Health(i), LinkHealth::Failing) << text;
+  }
+  EXPECT_EQ(timedOut + givenUp, 20);
+  EXPECT_LE(timedOut, 5);
+  EXPECT_EQ(results_.Text(20), "200");
+
+  // A budget that runs out ends the check: what was not asked stays unreported
+  // (the list shows it as not checked), and the checker says why it ended.
+  Results budgeted;
+  LinkCheckLimits tight;
+  tight.budget = 400ms;
+  std::vector<std::string> slow;
+  for (int i = 0; i < 40; ++i) slow.push_back(service_.HostURL(i % 6, "/slow?s=0.3&n=" + std::to_string(i)));
+  LinkChecker checker(slow, budgeted.OnResult(), budgeted.OnDone(), tight);
+  budgeted.WaitDone();
+  budgeted.ExpectWellFormed();
+  EXPECT_TRUE(checker.RanOutOfTime());
+  EXPECT_FALSE(budgeted.Cancelled());
+  EXPECT_LT(budgeted.Reported(), slow.size());
 }
 
 TEST_F(LinkCheckerTest, StopsPromptlyOnAHugePageOfHostsThatNeverAnswer) {

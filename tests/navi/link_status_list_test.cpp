@@ -17,7 +17,7 @@ PageLinkList CheckedList() {
       "<a href=a.html>A</a><a href=b.html>B</a><a href=mailto:x@y>mail</a><a href=d.html>D</a>", "http://h/", {}, {});
   // In list order: a, b, d, mailto.
   list.statuses = {Status(LinkHealth::Ok, "200"), Status(LinkHealth::Failing, "404"),
-                   Status(LinkHealth::Failing, "time-out"), LinkStatus{}};
+                   Status(LinkHealth::Failing, "時間切れ"), LinkStatus{}};
   list.PutFailingFirst();
   return list;
 }
@@ -27,8 +27,8 @@ TEST(CheckedLinkList, FailingLinksComeFirstWithTheirStatusInEveryBlock) {
   EXPECT_THAT(list.entries,
               ElementsAre("http://h/b.html\tB", "http://h/d.html\tD", "http://h/a.html\tA", "mailto:x@y\tmail"));
   EXPECT_EQ(list.ListText(),
-            "http://h/b.html\tB\t404\r\nhttp://h/d.html\tD\ttime-out\r\nhttp://h/a.html\tA\t200\r\n"
-            "mailto:x@y\tmail\tnot checked\r\n");
+            "http://h/b.html\tB\t404\r\nhttp://h/d.html\tD\t時間切れ\r\nhttp://h/a.html\tA\t200\r\n"
+            "mailto:x@y\tmail\t未確認\r\n");
   const std::string page = list.Page();
   EXPECT_THAT(page, HasSubstr("[404]</b> <a href=\"http://h/b.html\">B</a><br>"));
   EXPECT_THAT(page, HasSubstr("[200] <a href=\"http://h/a.html\">A</a><br>"));

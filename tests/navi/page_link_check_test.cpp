@@ -9,6 +9,7 @@
 
 #include "support/fake_service.h"
 #include "support/wake_loop.h"
+#include "util/cp932.h"
 
 namespace morvane {
 namespace {
@@ -70,7 +71,7 @@ TEST(PageLinkCheck, ShowsTheCheckedListAndSavesItAsCsv) {
   const std::string csv = ReadFile(path);
   EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
   EXPECT_THAT(csv, HasSubstr(service.URL("/status/410") + ",gone,410\r\n"));
-  EXPECT_THAT(csv, HasSubstr("mailto:a@b,m,not checked\r\n"));
+  EXPECT_THAT(csv, HasSubstr("mailto:a@b,m,未確認\r\n"));
 
   EXPECT_FALSE(check.SaveCsv(std::string(folder) + "/missing/links.csv"));  // no such folder
   g_remove(path.c_str());
@@ -90,7 +91,7 @@ TEST(PageLinkCheck, StopShowsWhatWasCheckedAndANewStartDropsTheOldCheck) {
   check.Stop();
   view.RunUntilEnded(check);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_THAT(shown[0], HasSubstr("\tslow\tnot checked\r\n"));
+  EXPECT_THAT(shown[0], HasSubstr(Utf8ToCp932("\tslow\t未確認\r\n")));  // shown as the catalogue's CP932
   EXPECT_FALSE(view.progress.back().running);
 }
 

@@ -248,6 +248,13 @@ TEST_F(ToolbarTest, PageLinkListAsksForKeywordsOnlyWithShiftOrCtrl) {
   EXPECT_THAT(view.checks[0].entries, ElementsAre("http://other/n\tNews two"));
   EXPECT_EQ(engine.loaded.size(), 1u);
   EXPECT_EQ(view.copies, copies);
+
+  // A page whose source could not be read is not a page without links: the
+  // check does not start on an empty list, the user is told.
+  engine.page = [](PageScript, const std::vector<PageArgument>&) { return std::optional<PageValue>(); };
+  EXPECT_THROW(commands.CheckPageLinks(), PageAccessError);
+  EXPECT_THROW(commands.MakePageLinkList(true), PageAccessError);
+  EXPECT_EQ(view.checks.size(), 1u);
 }
 
 TEST_F(ToolbarTest, IndexChecksOpenTheSearchForTheShownPage) {
