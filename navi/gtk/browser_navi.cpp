@@ -105,6 +105,7 @@ void TfrBrowserNavi::BuildToolBar() {
   edURL.signal_activate().connect([&c] { Run([&c] { c.GoToTypedURL(); }); });  // Enter
   SetReadOutName(edURL, "URL");
   edURLItem.add(edURL);
+  edURLItem.signal_create_menu_proxy().connect(sigc::mem_fun(*this, &TfrBrowserNavi::OfferURLBoxMenu), false);
   edURLItem.set_expand(true);
   tbToolBar.append(edURLItem);
 
@@ -139,6 +140,20 @@ void TfrBrowserNavi::BuildToolBar() {
 
   NameMenuArrow(tbGoURL, "URLに飛ぶ（その他の移動とチェック）");
   NameMenuArrow(ToolButton3, "リンクタグとリンク集");
+}
+
+// In the toolbar's overflow menu the URL box is an entry that asks for the address.
+bool TfrBrowserNavi::OfferURLBoxMenu() {
+  auto* item = Gtk::make_managed<Gtk::MenuItem>("URLを入力…");
+  item->signal_activate().connect([this] {
+    const std::optional<std::string> url = InputText("URLに飛ぶ", "URLを入力してください", edURL.get_text().raw());
+    if (!url) return;
+    edURL.set_text(*url);
+    Run([this] { commands_.GoToTypedURL(); });
+  });
+  item->show();
+  edURLItem.set_proxy_menu_item("url-box", *item);
+  return true;
 }
 
 // In the toolbar's overflow menu the browse-mode box is a submenu of its

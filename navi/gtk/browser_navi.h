@@ -78,6 +78,7 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   // Runs a command as the program's handlers run: what the page refuses
   // (no document) is told in an error box.
   static void Run(const Command& command);
+  bool OfferURLBoxMenu();
   bool OfferBrowseModeMenu();
   void ListenToWindowKeys();
   bool OnWindowKey(GdkEventKey* key);

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtkmm/clipboard.h>
 #include <gtkmm/icontheme.h>
+#include <gtkmm/menuitem.h>
+#include <gtkmm/separatortoolitem.h>
 
 #include "browser_gui_support.h"
 #include "navi/core/link_tag.h"
@@ -160,6 +162,37 @@ TEST_F(ToolbarTest, SitsAboveTheBrowserAndOnlyTheURLBoxGrows) {
   EXPECT_EQ(navi.edURL.get_allocated_width() - url, navi.get_allocated_width() - bar);
   EXPECT_EQ(navi.cbBrowserTarget.get_allocated_width(), box);
   EXPECT_EQ(navi.tbGoBack.get_allocated_width(), back);
+}
+
+// What the overflow menu shows for each control that does not fit: its caption,
+// the browse modes as a submenu, the URL box as an entry asking for the address.
+TEST_F(ToolbarTest, EveryControlHasAnEntryInTheOverflowMenu) {
+  std::vector<std::string> captions;
+  Gtk::MenuItem* urlEntry = nullptr;
+  Gtk::MenuItem* modes = nullptr;
+  for (Gtk::Widget* child : navi.tbToolBar.get_children()) {
+    auto* item = dynamic_cast<Gtk::ToolItem*>(child);
+    if (!item || dynamic_cast<Gtk::SeparatorToolItem*>(item)) continue;
+    Gtk::Widget* proxy = item->retrieve_proxy_menu_item();
+    auto* entry = dynamic_cast<Gtk::MenuItem*>(proxy);
+    ASSERT_NE(entry, nullptr) << "a control with no overflow entry";
+    captions.push_back(entry->get_label());
+    EXPECT_FALSE(captions.back().empty());
+    if (item == &navi.edURLItem) urlEntry = entry;
+    if (item == &navi.cbBrowserTargetItem) modes = entry;
+  }
+  EXPECT_EQ(captions.size(), 13u);
+  ASSERT_TRUE(urlEntry && modes);
+  ASSERT_NE(modes->get_submenu(), nullptr);
+  const std::vector<Gtk::Widget*> choices = modes->get_submenu()->get_children();
+  ASSERT_EQ(choices.size(), 3u);
+  static_cast<Gtk::MenuItem*>(choices[1])->activate();
+  EXPECT_EQ(navi.cbBrowserTarget.get_active_text(), "同窓モード");
+
+  const std::string url = service->URL("/pages/target.html");
+  dialogs.inputAnswers.push_back(url);
+  urlEntry->activate();
+  EXPECT_TRUE(Shows(url));
 }
 
 TEST_F(ToolbarTest, HistoryStopSkipAndEnterInTheURLBox) {
