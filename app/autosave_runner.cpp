@@ -60,6 +60,7 @@ bool AutosaveRunner::Slice() {
 void AutosaveRunner::WriteEnded() {
   const CatalogueAutosave::Outcome outcome = autosave_.Collect();
   if (outcome.reportFailure && onFailure_) onFailure_();
+  if (!outcome.reportLeftOut.empty() && onLeftOut_) onLeftOut_(outcome.reportLeftOut);
   Schedule(kDelayMs);
 }
 

@@ -21,6 +21,10 @@ class AutosaveRunner {
   // Runs on this thread before each save starts; false leaves the data file
   // as it is for now, and the save is tried again a little later.
   void SetBeforeWrite(std::function<bool()> beforeWrite) { beforeWrite_ = std::move(beforeWrite); }
+  // Told of the sites a save left out, once until they are others.
+  void SetOnLeftOut(std::function<void(const std::vector<std::string>&)> onLeftOut) {
+    onLeftOut_ = std::move(onLeftOut);
+  }
   // Runs on the writing thread after each write that succeeded.
   void SetAfterWrite(std::function<void()> afterWrite) { autosave_.SetAfterWrite(std::move(afterWrite)); }
   bool Writing() const { return autosave_.Writing(); }
@@ -42,6 +46,7 @@ class AutosaveRunner {
 
   const SiteCatalogue& catalogue_;
   std::function<void()> onFailure_;
+  std::function<void(const std::vector<std::string>&)> onLeftOut_;
   std::function<bool()> beforeWrite_;
   Glib::Dispatcher ended_;
   sigc::connection timer_, idle_;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "util/cp932.h"
 
 namespace morvane {
 
@@ -27,11 +28,19 @@ gboolean CloseOnSignals::OnSignal(gpointer self) {
   if (me->fired_) return G_SOURCE_CONTINUE;
   me->fired_ = true;
   me->written_ = me->window_.CloseUnattended();
-  if (me->written_.empty())
+  if (me->window_.ReadOnly()) {
+    // a read-only run has nothing to save
+  } else if (me->written_.empty()) {
     std::fprintf(stderr, "morvane: the catalogue could not be saved\n");
-  else if (me->written_ != me->window_.Catalogue().DataFilePath())
+  } else if (me->written_ != me->window_.Catalogue().DataFilePath()) {
     std::fprintf(stderr, "morvane: the data file could not be written; the catalogue was saved to %s\n",
                  me->written_.c_str());
+  }
+  // Nobody is there to be asked: the sites that could not go into the file
+  // are named where the session's log keeps them.
+  if (!me->written_.empty())
+    for (const std::string& site : me->window_.Catalogue().LeftOutOfLastSave())
+      std::fprintf(stderr, "morvane: not saved (a line break or NUL byte in it): %s\n", Cp932ToUtf8(site).c_str());
   me->window_.hide();
   // An open box would keep its own loop running with nobody to answer it;
   // closing it is a cancel, which changes nothing.

@@ -17,13 +17,27 @@ bool OpenDataFolder(DataPaths& paths, DataFolderLock& lock) {
     Dialogs().ShowError(WithPath("データフォルダを作成できません。", paths.folder));
     return false;
   }
-  if (lock.Acquire(paths.folder) == DataFolderLock::Result::kInUse) {
-    Dialogs().ShowError("このデータフォルダは別のウィンドウで使用中です");
-    return false;
+  switch (lock.Acquire(paths.folder)) {
+    case DataFolderLock::Result::kInUse:
+      Dialogs().ShowError("このデータフォルダは別のウィンドウで使用中です");
+      return false;
+    case DataFolderLock::Result::kUnavailable:
+      // Without the lock a second window on the folder would go unnoticed,
+      // and two windows saving in turn lose each other's changes.
+      Dialogs().ShowError(WithPath(
+          "データフォルダをロックできません（ロックファイルがシンボリックリンクか、ファイルシステムがロックに対応して"
+          "いません）。別のウィンドウと同時に使うとデータが失われるおそれがあるため、読み取り専用で開きます。変更は保存"
+          "されません。",
+          paths.folder));
+      paths.readOnly = true;
+      paths.browserProfile.clear();
+      break;
+    case DataFolderLock::Result::kLocked:
+      break;
   }
   const DataFolderState state = InspectDataFolder(paths);
   // Found now rather than at close, when the session's work would be lost.
-  if (!state.writable &&
+  if (!paths.readOnly && !state.writable &&
       Dialogs().AskYesNo(WithPath("データフォルダに書き込めません。このまま使っても変更は保存されません。",
                                   paths.folder) +
                          "\n\n終了しますか?")) {

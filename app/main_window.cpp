@@ -34,7 +34,18 @@ constexpr int kSmallestPane = 48;
 constexpr std::string_view kSiteListColumns =
     "No:40 サイト名:150 URL:150 カテゴリ:100 登録日付:120 解析URL:120 LoginID:80 LoginPass:80";
 
+// Sites named in a box; the rest are counted.
+constexpr std::size_t kLeftOutListed = 10;
+
 }  // namespace
+
+std::string LeftOutSitesText(const std::vector<std::string>& names) {
+  std::string text = "保存できない文字（改行・NUL など）を含むため、次のサイトは保存されませんでした。"
+                     "サイトを修正するか削除してください。";
+  for (std::size_t i = 0; i < names.size() && i < kLeftOutListed; ++i) text += "\n" + Cp932ToUtf8(names[i]);
+  if (names.size() > kLeftOutListed) text += "\nほか " + std::to_string(names.size() - kLeftOutListed) + " 件";
+  return text;
+}
 
 TForm1::TForm1(MainWindowOptions options)
     : options_(std::move(options)),
@@ -50,7 +61,8 @@ TForm1::TForm1(MainWindowOptions options)
       placement_(*this, "Form1") {
   autosave_ = std::make_unique<AutosaveRunner>(
       catalogue_, [] { Dialogs().ShowError("サイトデータ保存に失敗しました"); });
-  set_title(Cp932ToUtf8(ProgramTitle()));
+  autosave_->SetOnLeftOut([](const std::vector<std::string>& names) { Dialogs().ShowError(LeftOutSitesText(names)); });
+  set_title(Cp932ToUtf8(ProgramTitle()) + (ReadOnly() ? "（読み取り専用）" : ""));
   // The designed size is the least; a first start gets room for the list
   // and the page side by side, and a saved size replaces both.
   set_size_request(kDesignedSize.width, kDesignedSize.height);
@@ -199,9 +211,12 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
 
   lvSiteList.SetupColumns(kSiteListColumns);
   catalogue_.ChooseDataFileName(IniFile_->ReadString("SiteDataFileName"));
-  const SiteDataLoadResult loaded = catalogue_.LoadSiteData();
+  // Read-only, the data file is read as an import file is: a foreign one
+  // stays where it is.
+  const SiteDataLoadResult loaded =
+      ReadOnly() ? catalogue_.LoadSiteData(catalogue_.DataFilePath()) : catalogue_.LoadSiteData();
   AfterLoad(loaded);
-  WatchOutsideChanges(loaded.status);
+  if (!ReadOnly()) WatchOutsideChanges(loaded.status);
   ftSiteCategory.Rebuild(true);
   ftSiteCategory.SelectEntry(catalogue_.Tree().FirstRoot());
   ftSiteCategoryClick();
@@ -224,7 +239,9 @@ void TForm1::ShowEntry(std::string_view entryName) {
   if (shownCountInView_) ShowShownCount();
 }
 
-void TForm1::CatalogueChanged() { autosave_->Changed(); }
+void TForm1::CatalogueChanged() {
+  if (!ReadOnly()) autosave_->Changed();
+}
 
 void TForm1::ShowSelectedEntry() {
   // Nothing selected: nothing to show, and no message.
@@ -281,15 +298,28 @@ void TForm1::SaveSettingsForClose() {
   IniFile_->SaveFormPos(placement_);
   if (siteDialogPlacement_) IniFile_->SaveFormPos(*siteDialogPlacement_);
   IniFile_->WriteString("SiteDataFileName", catalogue_.DataFileName());
-  IniFile_->SaveSettings();
+  SaveSettingsFile();
+}
+
+void TForm1::SaveSettingsFile() {
+  if (!ReadOnly()) IniFile_->SaveSettings();
 }
 
 bool TForm1::FormCloseQuery() {
+  if (ReadOnly()) {
+    frBrowserBase1Widget->Pump().SetTerminating(true);
+    return true;
+  }
   SaveSettingsForClose();
   autosave_->BeforeCloseSave();
   const bool saved = SaveForClose(true);
   autosave_->AfterCloseSave(saved);
-  const bool close = saved || !AskDeclined("サイトデータ保存に失敗しました。このまま終了しますか？");
+  // Sites the save had to leave out are lost with the window: asked as a
+  // failed save is.
+  const std::vector<std::string>& leftOut = catalogue_.LeftOutOfLastSave();
+  bool close = true;
+  if (!saved) close = !AskDeclined("サイトデータ保存に失敗しました。このまま終了しますか？");
+  else if (!leftOut.empty()) close = !AskDeclined(LeftOutSitesText(leftOut) + "\n\nこのまま終了しますか？");
   // Waits of the browser still on the stack end with the window.
   if (close) frBrowserBase1Widget->Pump().SetTerminating(true);
   return close;

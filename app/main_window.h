@@ -45,6 +45,9 @@ class PrivateBrowser;
 class OutsideChangeWatch;
 struct OutsideChangeReport;
 
+// The box's text naming the sites a save left out (CP932 names).
+std::string LeftOutSitesText(const std::vector<std::string>& names);
+
 struct MainWindowOptions {
   DataPaths paths;         // data folder and settings file
   std::string serviceUrl;  // --service-url: the analysis service's address for this run
@@ -129,6 +132,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // "shown / total" of the list; once shown, kept true as the list changes.
   void ShowShownCount();
 
+  // No lock on the data folder: nothing is written there this run.
+  bool ReadOnly() const { return options_.paths.readOnly; }
   SiteCatalogue& Catalogue() { return catalogue_; }
   SettingsFile& IniFile() { return *IniFile_; }
   const std::string& ProposedExportName() const { return SaveDialog1FileName_; }
@@ -204,6 +209,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // Shows the site dialog; on OK stores its site and shows the list again.
   void StoreFromSiteDialog();
   void SaveSettingsForClose();
+  // Writes the settings file, unless the run is read-only.
+  void SaveSettingsFile();
 
   // Before the autosave: its writing thread tells the watch of each write,
   // and is joined when the autosave goes.

@@ -152,7 +152,7 @@ void TForm1::lvSiteListDblClick() {
 void TForm1::DecideMasterLogin(SiteLoginRequest& request) {
   const bool answered = masterLoginHosts_->Decide(
       request, [](std::string_view host) { return Dialogs().AskYesNo(MasterLoginHosts::Question(host)); });
-  if (answered) IniFile_->SaveSettings();
+  if (answered) SaveSettingsFile();
 }
 
 std::string TForm1::ServiceURL() const {
@@ -173,7 +173,7 @@ void TForm1::tbSetIDPWClick() {
   catalogue_.SetMasterLogin(Form3_->TypedLoginID(), Form3_->TypedLoginPW());
   CatalogueChanged();
   IniFile_->WriteString(kServiceURLKey, TrimSpaces(Utf8URLToCp932(Form3_->edServiceURL.get_text().raw())));
-  IniFile_->SaveSettings();
+  SaveSettingsFile();
 }
 
 void TForm1::tbImportClick() {
@@ -194,6 +194,8 @@ void TForm1::tbExportClick() {
   SaveDialog1FileName_ = *file;
   // Said, since the user would otherwise take the export for done.
   if (!catalogue_.SaveSiteData(*file)) Dialogs().ShowError("エクスポートに失敗しました");
+  else if (const auto& leftOut = catalogue_.LeftOutOfLastSave(); !leftOut.empty())
+    Dialogs().ShowError(LeftOutSitesText(leftOut));
 }
 
 void TForm1::tbAboutClick() {
@@ -204,6 +206,7 @@ void TForm1::tbAboutClick() {
 
 std::string TForm1::CloseUnattended() {
   frBrowserBase1Widget->Pump().SetTerminating(true);
+  if (ReadOnly()) return {};
   SaveSettingsForClose();
   autosave_->BeforeCloseSave();
   if (SaveForClose(false)) return catalogue_.DataFilePath();

@@ -35,7 +35,7 @@ void TForm1::CheckHealth(std::vector<HealthSite> sites) {
   HealthCheckSetup setup;
   setup.sites = std::move(sites);
   setup.catalogue = CatalogueSiteKeys(catalogue_.SiteList());
-  setup.historyPath = catalogue_.DataFolder() + std::string(kHealthHistoryFileName);
+  if (!ReadOnly()) setup.historyPath = catalogue_.DataFolder() + std::string(kHealthHistoryFileName);
   setup.serviceURL = Cp932ToUtf8(ServiceURL());
   const std::size_t total = setup.sites.size();
   healthRun_ = std::make_unique<HealthCheckRun>(std::move(setup), [this] { healthArrived_.emit(); });

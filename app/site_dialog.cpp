@@ -175,7 +175,8 @@ void TForm2::BitBtn1Click() {
   SiteRec.Category = chosen >= 0 && static_cast<std::size_t>(chosen) < categoryItems_.size()
                          ? categoryItems_[static_cast<std::size_t>(chosen)]
                          : std::string();
-  SiteRec.RegistDate = Text(edRegistDate, false);
+  // Shown, not typed, but it comes from the site's own line.
+  SiteRec.RegistDate = FlattenField(Text(edRegistDate, false));
   const std::string message = CheckSiteInput(SiteRec);
   if (!ShowErrorUnless(Cp932ToUtf8(message), message.empty())) return;
   response(Gtk::RESPONSE_OK);

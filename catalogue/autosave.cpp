@@ -37,6 +37,7 @@ bool CatalogueAutosave::Step(const SiteCatalogue& catalogue, std::chrono::steady
   }
   writing_ = true;
   writingGeneration_ = copyingGeneration_;
+  writingLeftOut_ = copying_->LeftOut();
   writeEnded_.store(false, std::memory_order_relaxed);
   writer_ = std::thread([this, snapshot = std::move(*copying_)]() mutable {
     writeSaved_ = std::move(snapshot).Write();
@@ -58,6 +59,8 @@ CatalogueAutosave::Outcome CatalogueAutosave::Collect() {
   if (writeSaved_) {
     savedGeneration_ = writingGeneration_;
     failing_ = false;
+    if (writingLeftOut_ != toldLeftOut_ && !writingLeftOut_.empty()) outcome.reportLeftOut = writingLeftOut_;
+    toldLeftOut_ = std::move(writingLeftOut_);
   } else {
     failedGeneration_ = writingGeneration_;
     outcome.reportFailure = !failing_;

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "catalogue/catalogue.h"
 
@@ -42,6 +44,9 @@ class CatalogueAutosave {
     bool ended = false;          // a write had ended and is now accounted for
     bool saved = false;          // it wrote the data file
     bool reportFailure = false;  // it failed, and is the first failure since the last success
+    // It wrote the file without these sites (see SiteLineStorable); given
+    // once, until the sites left out are others.
+    std::vector<std::string> reportLeftOut;
   };
   // On the catalogue's thread, after wake.
   Outcome Collect();
@@ -66,6 +71,8 @@ class CatalogueAutosave {
   std::thread writer_;
   std::atomic<bool> writeEnded_{false};
   bool writeSaved_ = false;  // set by the writer before writeEnded_
+  std::vector<std::string> writingLeftOut_;
+  std::vector<std::string> toldLeftOut_;
 };
 
 }  // namespace morvane

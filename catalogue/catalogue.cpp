@@ -105,6 +105,7 @@ SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>&
 }
 
 bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
+  leftOutOfLastSave_.clear();
   if (!path && dataFileGuarded_) return false;
   if (!path && backupBeforeSave_) {
     if (!KeepCopy(DataFilePath(), std::chrono::system_clock::now())) return false;
@@ -113,10 +114,12 @@ bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
   try {
     if (const std::optional<bool> written = WriteSiteDataFile(path ? *path : DataFilePath(), IdentityText(),
                                                               tree_.ToText(), siteList_,
-                                                              MasterLoginBlock(masterID_, masterPass_)))
+                                                              MasterLoginBlock(masterID_, masterPass_),
+                                                              &leftOutOfLastSave_))
       return *written;
     SiteDataSnapshot snapshot = Snapshot(path);
     snapshot.Copy(std::chrono::steady_clock::duration::max());
+    leftOutOfLastSave_ = snapshot.LeftOut();
     return std::move(snapshot).Write();
   } catch (const std::bad_alloc&) {
     return false;

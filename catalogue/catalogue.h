@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/category_tree.h"
 #include "catalogue/line_list.h"
@@ -46,6 +47,8 @@ class SiteDataSnapshot {
  public:
   // True once everything is copied.
   bool Copy(std::chrono::steady_clock::duration budget) { return contents_.CopyLines(budget); }
+  // The sites left out of the copy (see SiteLineStorable).
+  const std::vector<std::string>& LeftOut() const { return contents_.LeftOut(); }
   // After Copy gave true: writes as SiteCatalogue::SaveSiteData does, with
   // the same result.
   bool Write() &&;
@@ -97,8 +100,11 @@ class SiteCatalogue {
   SiteDataLoadResult LoadSiteData(const std::optional<std::string>& path = std::nullopt);
 
   // No path: the data file; a path: an export file. True when written; on
-  // false the file at the path is as it was.
+  // false the file at the path is as it was. A site line that cannot be
+  // stored as it stands is left out and the rest written.
   bool SaveSiteData(const std::optional<std::string>& path = std::nullopt) const;
+  // The sites the last SaveSiteData left out, as LeftOutSiteName gives them.
+  const std::vector<std::string>& LeftOutOfLastSave() const { return leftOutOfLastSave_; }
   // The same save, to be copied and written in steps.
   SiteDataSnapshot Snapshot(const std::optional<std::string>& path = std::nullopt) const;
 
@@ -135,6 +141,7 @@ class SiteCatalogue {
   bool dataFileGuarded_ = false;
   // The data file's tree text was damaged: keep a copy before saving over it.
   mutable bool backupBeforeSave_ = false;
+  mutable std::vector<std::string> leftOutOfLastSave_;
 };
 
 }  // namespace morvane

@@ -124,8 +124,9 @@ std::unique_ptr<TreeEntry> CategoryTree::Detach(TreeEntry* e) {
 AddCategoryResult CategoryTree::AddCategory(std::string_view typed, TreeEntry** added) {
   // Tabs and line breaks go before the trim: any left in a name would split
   // its line in the text form, and a space they uncover would read as depth.
+  // A NUL byte would end the data file's text on reading.
   std::string name(typed);
-  std::erase_if(name, [](char c) { return c == '\t' || c == '\r' || c == '\n'; });
+  std::erase_if(name, [](char c) { return c == '\t' || c == '\r' || c == '\n' || c == '\0'; });
   name = TrimSpaces(name);
   if (name.empty()) return AddCategoryResult::Empty;
   if (FindByName(name)) return AddCategoryResult::Duplicate;

@@ -15,7 +15,27 @@ std::string ClosingMark(std::string_view tag) { return "<!--/" + std::string(tag
 
 bool Holds(std::string_view text, std::string_view mark) { return CharPos(mark, text) != 0; }
 
+// Each text starts a character where it stands in the file: the bytes before
+// it (a mark's ">", a CR LF) are never the first of a pair.
+bool HoldsMark(std::string_view text, std::string_view mark) {
+  return text.find('<') != std::string_view::npos && Holds(text, mark);
+}
+
 }  // namespace
+
+bool SiteLineStorable(std::string_view line) {
+  for (const char c : {'\r', '\n', '\0'})
+    if (line.find(c) != std::string_view::npos) return false;
+  // The marks are built once: this runs for every line of every save.
+  static const std::string siteListClosing = ClosingMark(kSiteListTag), contentsClosing = ClosingMark(kContentsTag);
+  return line.find('<') == std::string_view::npos ||
+         (!Holds(line, siteListClosing) && !Holds(line, contentsClosing));
+}
+
+std::string LeftOutSiteName(std::string_view line) {
+  const SiteRecord site = SiteFromLine(line);
+  return "[" + FlattenField(site.SiteName) + "] " + FlattenField(site.SiteURL);
+}
 
 const std::string& ProgramTitle() { return SystemText("Vexa アクセス解析セット - Morvane 8号"); }
 
@@ -43,9 +63,10 @@ MasterLogin ParseMasterLoginBlock(std::string_view block) {
 // Built in one buffer: with a million sites every extra copy of the text
 // costs more than the disk.
 std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const LineList& sites,
-                                                 std::string_view masterBlock) {
+                                                 std::string_view masterBlock, std::vector<std::string>* leftOut) {
   SiteDataContentsBuilder builder(treeText, sites, std::string(masterBlock));
   builder.CopyLines(std::chrono::steady_clock::duration::max());
+  if (leftOut) *leftOut = builder.LeftOut();
   return std::move(builder).Finish();
 }
 
@@ -62,7 +83,6 @@ SiteDataContentsBuilder::SiteDataContentsBuilder(std::string_view treeText, cons
   for (const std::string& line : sites.Lines()) size += line.size() + 2;
   contents_.reserve(size);
   contents_.append(WrapTagBlock(kCategoryTreeTag, treeText)).append(OpeningMark(kSiteListTag));
-  siteListStart_ = contents_.size();
 }
 
 bool SiteDataContentsBuilder::CopyLines(std::chrono::steady_clock::duration budget) {
@@ -72,34 +92,30 @@ bool SiteDataContentsBuilder::CopyLines(std::chrono::steady_clock::duration budg
   constexpr std::size_t kLinesBetweenClockReads = 512;
   while (next_ < lines.size()) {
     const std::size_t stop = std::min(lines.size(), next_ + kLinesBetweenClockReads);
-    for (; next_ < stop; ++next_) contents_.append(lines[next_]).append("\r\n");
+    for (; next_ < stop; ++next_) {
+      if (SiteLineStorable(lines[next_])) contents_.append(lines[next_]).append("\r\n");
+      else leftOut_.push_back(LeftOutSiteName(lines[next_]));
+    }
     if (timed && std::chrono::steady_clock::now() >= end) break;
   }
   return next_ == lines.size();
 }
 
-// A line holding the list's closing mark could not be read back. The joined
-// lines are searched at once: every line starts a character there too, since
-// the CR LF before it is never the second byte of one, and the mark holds no
-// line break, so a match lies within one line just as a line's own search
-// would find it.
+// The site lines were each checked as they were copied.
 std::optional<std::string> SiteDataContentsBuilder::Finish() && {
   const std::string siteListClosing = ClosingMark(kSiteListTag);
-  const std::string_view siteText = std::string_view(contents_).substr(siteListStart_);
-  if (!treeFits_ || Holds(siteText, siteListClosing) || Holds(masterBlock_, ClosingMark(kSerialNumberTag)))
-    return std::nullopt;
+  if (!treeFits_ || Holds(masterBlock_, ClosingMark(kSerialNumberTag))) return std::nullopt;
   contents_.append(siteListClosing).append(OpeningMark(kSerialNumberTag)).append(masterBlock_);
   contents_.append(ClosingMark(kSerialNumberTag));
   return std::move(contents_);
 }
 
 std::optional<bool> WriteSiteDataFile(const std::string& path, std::string_view identity, std::string_view treeText,
-                                      const LineList& sites, std::string_view masterBlock) {
+                                      const LineList& sites, std::string_view masterBlock,
+                                      std::vector<std::string>* leftOut) {
   const std::string contentsClosing = ClosingMark(kContentsTag), siteListClosing = ClosingMark(kSiteListTag);
-  // Each text starts a character here, as it does in the joined file: the
-  // bytes before it (a mark's ">", a CR LF) are never the first of a pair.
   const auto holdsMark = [&](std::string_view text, const std::string& mark) {
-    return text.find('<') != std::string_view::npos && (Holds(text, mark) || Holds(text, contentsClosing));
+    return HoldsMark(text, mark) || HoldsMark(text, contentsClosing);
   };
   const std::string head = WrapTagBlock(kIdentityTag, identity) + OpeningMark(kContentsTag);
   const std::string treeBlock = WrapTagBlock(kCategoryTreeTag, treeText) + OpeningMark(kSiteListTag);
@@ -111,12 +127,12 @@ std::optional<bool> WriteSiteDataFile(const std::string& path, std::string_view 
   std::vector<std::string_view> pieces;
   pieces.reserve(2 * sites.Lines().size() + 4);
   pieces.insert(pieces.end(), {head, treeBlock});
+  std::vector<std::string> names;
   for (const std::string& line : sites.Lines()) {
-    for (const char c : {'\r', '\n', '\0'})
-      if (line.find(c) != std::string::npos) return std::nullopt;
-    if (holdsMark(line, siteListClosing)) return std::nullopt;
-    pieces.insert(pieces.end(), {line, "\r\n"});
+    if (SiteLineStorable(line)) pieces.insert(pieces.end(), {line, "\r\n"});
+    else names.push_back(LeftOutSiteName(line));
   }
+  if (leftOut) *leftOut = std::move(names);
   const std::string end = contentsClosing + "\r\n";
   pieces.insert(pieces.end(), {tail, end});
   return WriteFileReplacing(path, pieces, kPrivateFileMode);

@@ -20,6 +20,9 @@ struct DataPaths {
   std::string folder;          // absolute, with a trailing '/'
   std::string settingsFile;    // folder + "<program name>.ini"
   std::string browserProfile;  // folder + "browser/"; empty: keep the profile in memory only
+  // The folder's lock could not be taken: another window may be working on
+  // it, so this run writes nothing there.
+  bool readOnly = false;
   DataFolderRule rule = DataFolderRule::kCommandLine;
 };
 

@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "util/file_ops.h"
@@ -81,6 +83,28 @@ void SyncFolder(const std::string& path) {
   CurrentFileOps().Close(fd);
 }
 
+// The kernel's own limit on links followed in one path.
+constexpr int kMaxLinkHops = 40;
+
+// What a write to path replaces: path itself, or, when it is a symbolic link
+// (a data file kept in a sync folder, say), the file at the end of its chain
+// of links, so that the link stays a link. A relative link is read from the
+// link's own folder. A missing file at the end is created there. nullopt for
+// a chain that loops or cannot be read.
+std::optional<std::string> FileBehindLinks(const std::string& path) {
+  std::string at = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat st {};
+    if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    const ssize_t n = ::readlink(at.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return std::nullopt;
+    target.resize(static_cast<std::size_t>(n));
+    at = target.front() == '/' ? target : FolderPart(at) + target;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string FolderPart(std::string_view path) {
@@ -97,7 +121,10 @@ bool WriteFileReplacing(const std::string& path, std::string_view bytes, mode_t 
   return WriteFileReplacing(path, std::span(&bytes, 1), mode);
 }
 
-bool WriteFileReplacing(const std::string& path, std::span<const std::string_view> pieces, mode_t mode) {
+bool WriteFileReplacing(const std::string& given, std::span<const std::string_view> pieces, mode_t mode) {
+  const std::optional<std::string> behind = FileBehindLinks(given);
+  if (!behind) return false;
+  const std::string& path = *behind;
   if (NamePart(path).empty()) return false;
   FileOps& ops = CurrentFileOps();
   std::string tempPath;

@@ -15,7 +15,9 @@ inline constexpr mode_t kPrivateFileMode = 0600;
 inline constexpr mode_t kSharedFileMode = 0644;
 
 // True when path now holds exactly bytes. On false the temporary file is gone
-// and whatever was at path before is untouched.
+// and whatever was at path before is untouched. A path that is a symbolic
+// link keeps it: the file the links lead to is replaced, in its own folder;
+// links that loop are refused.
 bool WriteFileReplacing(const std::string& path, std::string_view bytes, mode_t mode);
 // The same for bytes given in pieces, written one after another.
 bool WriteFileReplacing(const std::string& path, std::span<const std::string_view> pieces, mode_t mode);

@@ -137,3 +137,39 @@ TEST_F(AutosaveTest, SettleLeavesTheCloseSaveLastAndMarkSavedEndsTheWork) {
 
 }  // namespace
 }  // namespace morvane
+
+namespace morvane {
+namespace {
+
+// One zero byte in one site must not stop every later save: the rest is
+// written, and the site is named once, until the sites left out change.
+TEST_F(AutosaveTest, ASiteThatCannotBeStoredIsNamedOnceAndTheRestIsSaved) {
+  catalogue.SiteList().Put(7, std::string("bad\0name\thttp://bad/\t\t\t\t\t", 25));
+  autosave.Changed();
+  CatalogueAutosave::Outcome outcome = Run();
+  EXPECT_TRUE(outcome.saved && !outcome.reportFailure);
+  EXPECT_EQ(outcome.reportLeftOut, std::vector<std::string>{"[badname] http://bad/"});
+  SiteCatalogue loaded(dir.Path());
+  ASSERT_TRUE(loaded.LoadSiteData().Loaded());
+  EXPECT_EQ(loaded.SiteList().Count(), 4999);
+
+  AddSite(9000);
+  autosave.Changed();
+  outcome = Run();
+  EXPECT_TRUE(outcome.saved);
+  EXPECT_TRUE(outcome.reportLeftOut.empty());  // said already
+
+  catalogue.SiteList().Put(8, "second\nbad\thttp://lf/");
+  autosave.Changed();
+  EXPECT_EQ(Run().reportLeftOut.size(), 2u);  // another site: said again
+  catalogue.SiteList().Delete(8);
+  catalogue.SiteList().Delete(7);
+  autosave.Changed();
+  EXPECT_TRUE(Run().reportLeftOut.empty());
+  catalogue.SiteList().Put(0, std::string("\0", 1));
+  autosave.Changed();
+  EXPECT_EQ(Run().reportLeftOut.size(), 1u);  // all well in between: said again
+}
+
+}  // namespace
+}  // namespace morvane

@@ -65,8 +65,8 @@ TEST_F(CatalogueFile, SavedFileIsByteExact) {
 }
 
 // A save writes the lines as they stand where it can; the stepwise save of
-// the autosave joins them first. Both must give the same bytes, also for
-// lines that only the joined text can handle.
+// the autosave joins them first. Both must give the same bytes and leave out
+// the same sites, also for lines that cannot be stored.
 TEST_F(CatalogueFile, SaveAndStepwiseSaveWriteTheSameBytes) {
   const std::vector<std::string> oddLines = {"", "lone\rCR", "lone\nLF", std::string("nul\0byte", 8),
                                              "a<!--/\t_SITELIST_\t-->b", "<!--/\t\t@__QZ_CONTENTS_BLOCK_TAG__@\t\t-->",
@@ -78,13 +78,13 @@ TEST_F(CatalogueFile, SaveAndStepwiseSaveWriteTheSameBytes) {
     StoreSite(c.SiteList(), Site(J("日本語のサイト"), "http://a.example/", J("旅行"), "user", "secret"));
     c.SiteList().Add(odd);
     c.SetMasterLogin("master", "pw");
-    const bool saved = c.SaveSiteData(dir / "whole.dat");
+    ASSERT_TRUE(c.SaveSiteData(dir / "whole.dat"));
     SiteDataSnapshot stepwise = c.Snapshot(dir / "stepwise.dat");
     ASSERT_TRUE(stepwise.Copy(std::chrono::steady_clock::duration::max()));
-    EXPECT_EQ(std::move(stepwise).Write(), saved);
-    if (saved) {
-      EXPECT_EQ(ReadBytes(dir / "whole.dat"), ReadBytes(dir / "stepwise.dat"));
-    }
+    EXPECT_EQ(stepwise.LeftOut(), c.LeftOutOfLastSave());
+    EXPECT_EQ(c.LeftOutOfLastSave().size(), SiteLineStorable(odd) ? 0u : 1u);
+    EXPECT_TRUE(std::move(stepwise).Write());
+    EXPECT_EQ(ReadBytes(dir / "whole.dat"), ReadBytes(dir / "stepwise.dat"));
   }
 }
 
@@ -247,10 +247,15 @@ TEST_F(CatalogueFile, FailedSaveLeavesThePreviousFile) {
   EXPECT_EQ(ReadBytes(DataPath()), before);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"VexaSiteData.dat"});
 
-  // A text that would cut its own block short is refused, not written.
+  // A site that would cut its block short, or end the file's text, is left
+  // out and named; the rest is written.
   c.SiteList().Add("evil<!--/\t_SITELIST_\t-->");
-  EXPECT_FALSE(c.SaveSiteData());
-  EXPECT_EQ(ReadBytes(DataPath()), before);
+  c.SiteList().Add(std::string("zero\0byte\thttp://z/", 19));
+  EXPECT_TRUE(c.SaveSiteData());
+  EXPECT_EQ(c.LeftOutOfLastSave(), (std::vector<std::string>{"[evil<!--/] _SITELIST_", "[zerobyte] http://z/"}));
+  SiteCatalogue loaded(dir.Path());
+  ASSERT_TRUE(loaded.LoadSiteData().Loaded());
+  EXPECT_EQ(loaded.SiteList().Count(), 2001);
 }
 
 TEST_F(CatalogueFile, DataFileThatCannotBeSetAsideIsNeverOverwritten) {
