@@ -3,6 +3,7 @@
 #include <gtkmm/cellrendererpixbuf.h>
 #include <gtkmm/cellrenderertext.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -50,6 +51,40 @@ void CategoryTreeView::BuildColumn() {
     icon->property_pixbuf() = TreeImage((*it)[selected ? columns_.selectedImage : columns_.image]);
   });
   view_.append_column(*column);
+  column_ = column;
+}
+
+namespace {
+// Above this many entries the view stops measuring each row.
+constexpr std::size_t kManyEntries = 500;
+// Names measured for the column's width: the longest in bytes.
+constexpr std::size_t kNamesMeasured = 32;
+}  // namespace
+
+void CategoryTreeView::FitManyEntries(const std::vector<const TreeEntry*>& entries) {
+  if (entries.size() <= kManyEntries) {
+    if (view_.get_fixed_height_mode()) {
+      view_.set_fixed_height_mode(false);
+      column_->set_sizing(Gtk::TREE_VIEW_COLUMN_GROW_ONLY);  // as a column starts
+    }
+    return;
+  }
+  std::vector<const TreeEntry*> longest(entries);
+  const std::size_t measured = std::min(kNamesMeasured, longest.size());
+  std::partial_sort(longest.begin(), longest.begin() + static_cast<long>(measured), longest.end(),
+                    [](const TreeEntry* a, const TreeEntry* b) { return a->name.size() > b->name.size(); });
+  int width = 0;
+  for (std::size_t i = 0; i < measured; ++i) {
+    int depth = 0;
+    for (const TreeEntry* p = longest[i]->parent; p; p = p->parent) ++depth;
+    int textWidth = 0, textHeight = 0;
+    view_.create_pango_layout(Cp932ToUtf8(longest[i]->name))->get_pixel_size(textWidth, textHeight);
+    // The expanders' indent, the icon and the cells' padding around the text.
+    width = std::max(width, textWidth + 20 * (depth + 1) + 16 + 16);
+  }
+  column_->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+  column_->set_fixed_width(width);
+  view_.set_fixed_height_mode(true);
 }
 
 void CategoryTreeView::Rebuild(bool expandAll) {
@@ -62,16 +97,26 @@ void CategoryTreeView::Rebuild(bool expandAll) {
       return false;
     });
   }
+  // Filled away from the view, which would otherwise measure each row as it
+  // comes (seconds with thousands of categories).
+  view_.unset_model();
   store_->clear();
-  const std::function<void(const TreeEntry&, const Gtk::TreeModel::Row*)> add = [&](const TreeEntry& e,
-                                                                                     const Gtk::TreeModel::Row* parent) {
-    Gtk::TreeModel::Row row = parent ? *store_->append(parent->children()) : *store_->append();
-    row[columns_.name] = Cp932ToUtf8(e.name);
-    row[columns_.image] = e.image;
-    row[columns_.selectedImage] = e.selectedImage;
+  std::vector<const TreeEntry*> entries;
+  // Each row in one call: the store works out a row's path (a walk over the
+  // siblings before it) for every change it reports, once per row so.
+  GtkTreeStore* store = store_->gobj();
+  const std::function<void(const TreeEntry&, GtkTreeIter*)> add = [&](const TreeEntry& e, GtkTreeIter* parent) {
+    GtkTreeIter row;
+    const std::string name = Cp932ToUtf8(e.name);
+    gtk_tree_store_insert_with_values(store, &row, parent, -1, columns_.name.index(), name.c_str(),
+                                      columns_.image.index(), e.image, columns_.selectedImage.index(),
+                                      e.selectedImage, -1);
+    entries.push_back(&e);
     for (const auto& child : e.children) add(*child, &row);
   };
   for (const auto& root : tree_.Roots()) add(*root, nullptr);
+  FitManyEntries(entries);
+  view_.set_model(store_);
   view_.expand_all();
   if (!folded.empty()) {
     store_->foreach_path([&](const Gtk::TreeModel::Path& path) {

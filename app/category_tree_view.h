@@ -70,6 +70,10 @@ class CategoryTreeView : public ScrolledTreeView {
   CategoryTree& tree_;
   const ScrolledTreeView* siteList_ = nullptr;
   Columns columns_;
+  Gtk::TreeViewColumn* column_ = nullptr;
+  // With thousands of entries every row is given the first one's height
+  // instead of being measured, and the column a width from the longest names.
+  void FitManyEntries(const std::vector<const TreeEntry*>& entries);
   Glib::RefPtr<Gtk::TreeStore> store_;
   // Set while the control is made to follow the catalogue, so that its
   // selection changes are not taken for the user's.

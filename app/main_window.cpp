@@ -217,7 +217,7 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
       ReadOnly() ? catalogue_.LoadSiteData(catalogue_.DataFilePath()) : catalogue_.LoadSiteData();
   AfterLoad(loaded);
   if (!ReadOnly()) WatchOutsideChanges(loaded.status);
-  ftSiteCategory.Rebuild(true);
+  if (!loaded.Loaded()) ftSiteCategory.Rebuild(true);  // a loaded tree is shown already
   ftSiteCategory.SelectEntry(catalogue_.Tree().FirstRoot());
   ftSiteCategoryClick();
   RefreshCategoryChoices();

@@ -3,6 +3,7 @@
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/image.h>
+#include <gtk/gtk.h>
 
 #include "app/accessible_names.h"
 #include "app/modal_runner.h"
@@ -52,6 +53,11 @@ TForm2::TForm2() {
     e->set_activates_default(true);
   }
   cbCategory.set_hexpand(true);
+  // The box would measure every category for its width at each size request
+  // of the dialog (seconds with thousands of them); it takes the width the
+  // row gives it instead.
+  if (auto* shown = GTK_CELL_VIEW(gtk_bin_get_child(GTK_BIN(cbCategory.gobj()))))
+    gtk_cell_view_set_fit_model(shown, FALSE);
   // A long category name ends in "…" rather than widening the dialog.
   for (Gtk::CellRenderer* cell : cbCategory.get_cells()) {
     if (auto* text = dynamic_cast<Gtk::CellRendererText*>(cell)) {
@@ -101,11 +107,22 @@ TForm2::TForm2() {
 }
 
 void TForm2::SetCategoryItems(std::string_view categoryListText) {
-  cbCategory.remove_all();
   LineList lines;
   lines.SetText(categoryListText);
   categoryItems_ = lines.Lines();
-  for (const std::string& name : categoryItems_) cbCategory.append(Cp932ToUtf8(name));
+  choicesStale_ = true;
+  if (get_visible()) FillCategoryChoices();
+}
+
+void TForm2::FillCategoryChoices() {
+  if (!choicesStale_) return;
+  choicesStale_ = false;
+  // Filled before the box sees it: the box's menu looks for its place among
+  // all its items on every row added to a model it shows, which made
+  // thousands of categories take minutes.
+  auto choices = Gtk::ListStore::create(choiceColumns_);
+  for (const std::string& name : categoryItems_) (*choices->append())[choiceColumns_.text] = Cp932ToUtf8(name);
+  cbCategory.set_model(choices);
 }
 
 void TForm2::SetText(Gtk::Entry& e, std::string_view cp932) {
@@ -128,6 +145,7 @@ std::string TForm2::Text(const Gtk::Entry& e, bool address) const {
 std::string TForm2::BrowserURL() const { return browser_.locationURL ? browser_.locationURL() : std::string(); }
 
 void TForm2::ResetForNewSite() {
+  FillCategoryChoices();
   SetText(edSiteName, DefaultSiteName(browser_.htmlSource ? browser_.htmlSource() : std::string()));
   SetText(edSiteURL, "");
   SetText(edRegistDate, RegistDateNow());
@@ -138,6 +156,7 @@ void TForm2::ResetForNewSite() {
 }
 
 void TForm2::FillFrom(const SiteRecord& rec) {
+  FillCategoryChoices();
   SetText(edSiteName, rec.SiteName);
   SetText(edSiteURL, rec.SiteURL);
   SetText(edRegistDate, rec.RegistDate);
@@ -161,7 +180,10 @@ void TForm2::FillFrom(const SiteRecord& rec) {
   cbCategory.set_active(found);
 }
 
-bool TForm2::ShowModal() { return RunModal(*this) == Gtk::RESPONSE_OK; }
+bool TForm2::ShowModal() {
+  FillCategoryChoices();
+  return RunModal(*this) == Gtk::RESPONSE_OK;
+}
 
 void TForm2::BitBtn1Click() {
   // Line breaks and tabs would break the site line; a pasted value loses them.

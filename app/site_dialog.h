@@ -6,6 +6,7 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
+#include <gtkmm/liststore.h>
 
 #include <functional>
 #include <map>
@@ -27,8 +28,12 @@ class TForm2 : public Gtk::Dialog {
   TForm2();
 
   void SetBrowser(BrowserValues browser) { browser_ = std::move(browser); }
-  // One category per line of the category list text.
+  // One category per line of the category list text. The box takes them
+  // when the dialog is next filled or shown (at once while it is shown):
+  // thousands of choices cost the box a good part of a second, which a start
+  // or an import need not wait for.
   void SetCategoryItems(std::string_view categoryListText);
+  void FillCategoryChoices();
 
   void ResetForNewSite();
   void FillFrom(const SiteRecord& rec);
@@ -64,6 +69,12 @@ class TForm2 : public Gtk::Dialog {
   };
   std::map<const Gtk::Entry*, Filled> filled_;
   std::vector<std::string> categoryItems_;  // CP932, in the box's order
+  bool choicesStale_ = false;
+  // The box's own two columns: the text shown and an id.
+  struct ChoiceColumns : Gtk::TreeModelColumnRecord {
+    ChoiceColumns() { add(text), add(id); }
+    Gtk::TreeModelColumn<Glib::ustring> text, id;
+  } choiceColumns_;
   BrowserValues browser_;
   Gtk::Grid grid_;
   Gtk::Label lbSiteName_, lbSiteURL_, lbCategory_, lbAccessURL_, lbLoginID_, lbLoginPass_, lbRegistDate_;

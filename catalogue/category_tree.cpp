@@ -59,6 +59,27 @@ CategoryTree::CategoryTree() {
   selected_ = FirstRoot();
 }
 
+CategoryTree::CategoryTree(CategoryTree&& other) noexcept
+    : roots_(std::move(other.roots_)),
+      selected_(other.selected_),
+      byName_(std::move(other.byName_)),
+      byNameStale_(other.byNameStale_) {
+  other.selected_ = nullptr;
+  other.byName_.clear();
+  other.byNameStale_ = true;
+}
+
+CategoryTree& CategoryTree::operator=(CategoryTree&& other) noexcept {
+  roots_ = std::move(other.roots_);
+  selected_ = other.selected_;
+  byName_ = std::move(other.byName_);
+  byNameStale_ = other.byNameStale_;
+  other.selected_ = nullptr;
+  other.byName_.clear();
+  other.byNameStale_ = true;
+  return *this;
+}
+
 bool CategoryTree::IsSystemEntry(const TreeEntry* e) const {
   return e && (e->name == AllSitesEntryName() || e->name == UncategorisedEntryName());
 }
@@ -90,9 +111,14 @@ TreeEntry* CategoryTree::EntryAt(const std::vector<int>& path) const {
 }
 
 TreeEntry* CategoryTree::FindByName(std::string_view name) const {
-  for (TreeEntry* e : PreOrder())
-    if (e->name == name) return e;
-  return nullptr;
+  if (byNameStale_) {
+    byName_.clear();
+    // The names live in the entries, which the index never outlives.
+    for (TreeEntry* e : PreOrder()) byName_.emplace(e->name, e);
+    byNameStale_ = false;
+  }
+  const auto it = byName_.find(name);
+  return it == byName_.end() ? nullptr : it->second;
 }
 
 std::string CategoryTree::CategoryListText() const {
@@ -109,6 +135,9 @@ TreeEntry* CategoryTree::AddChild(TreeEntry* parent, std::string name, std::size
   TreeEntry* raw = entry.get();
   auto& siblings = parent ? parent->children : roots_;
   siblings.insert(siblings.begin() + static_cast<long>(std::min(at, siblings.size())), std::move(entry));
+  // A name of its own is first wherever it stands; a second entry of a name
+  // may come before the first.
+  if (!byNameStale_ && !byName_.emplace(raw->name, raw).second) byNameStale_ = true;
   return raw;
 }
 
@@ -118,6 +147,7 @@ std::unique_ptr<TreeEntry> CategoryTree::Detach(TreeEntry* e) {
   std::unique_ptr<TreeEntry> owned = std::move(siblings[i]);
   siblings.erase(siblings.begin() + static_cast<long>(i));
   if (selected_ && IsUnder(selected_, e)) selected_ = nullptr;
+  byNameStale_ = true;
   return owned;
 }
 
@@ -212,6 +242,8 @@ bool CategoryTree::FromText(std::string_view text) {
   lines.SetText(text);
   roots_.clear();
   selected_ = nullptr;
+  byName_.clear();
+  byNameStale_ = true;
   if (lines.Count() == 0) return true;
 
   // A line's indent is compared with the depth of the entry before it (a

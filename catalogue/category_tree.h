@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/line_list.h"
@@ -25,6 +26,9 @@ enum class DeleteCategoryResult { NothingSelected, SystemEntry, Deleted };
 class CategoryTree {
  public:
   CategoryTree();  // the designed tree: "すべてのサイト" with "未分類" under it
+  // The index refers to the entries: a move takes them along, a copy would not.
+  CategoryTree(CategoryTree&& other) noexcept;
+  CategoryTree& operator=(CategoryTree&& other) noexcept;
 
   const std::vector<std::unique_ptr<TreeEntry>>& Roots() const { return roots_; }
   TreeEntry* FirstRoot() const { return roots_.empty() ? nullptr : roots_.front().get(); }
@@ -38,6 +42,8 @@ class CategoryTree {
   // Index path from the roots (as a tree view addresses rows) and back.
   std::vector<int> PathOf(const TreeEntry* e) const;
   TreeEntry* EntryAt(const std::vector<int>& path) const;
+  // The first entry of that name in pre-order, looked up in an index: with
+  // thousands of categories an import or a start looks up every one.
   TreeEntry* FindByName(std::string_view name) const;
 
   std::string CategoryListText() const;
@@ -65,6 +71,13 @@ class CategoryTree {
 
   std::vector<std::unique_ptr<TreeEntry>> roots_;
   TreeEntry* selected_ = nullptr;
+
+  // Name -> first entry of that name in pre-order. Kept up to date as a new
+  // name is added; anything that could change which entry comes first (a
+  // removal, a move, a name added twice, a new text) has it built again at
+  // the next look-up, in one pass.
+  mutable std::unordered_map<std::string_view, TreeEntry*> byName_;
+  mutable bool byNameStale_ = true;
 };
 
 }  // namespace morvane

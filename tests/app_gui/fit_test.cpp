@@ -60,8 +60,10 @@ TEST_F(WindowTest, ALongCategoryNameDoesNotWidenTheSiteDialog) {
   OpenForms();
   int plain = 0, withLong = 0, minimum = 0;
   SiteDialog().SetCategoryItems(J("旅\r\n本"));
+  SiteDialog().FillCategoryChoices();
   SiteDialog().get_preferred_width(minimum, plain);
   SiteDialog().SetCategoryItems(J("旅\r\n") + std::string(60, 'W') + J("とても長いカテゴリの名前"));
+  SiteDialog().FillCategoryChoices();
   SiteDialog().cbCategory.set_active(1);
   SiteDialog().get_preferred_width(minimum, withLong);
   EXPECT_LE(withLong, plain + 120);

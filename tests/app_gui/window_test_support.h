@@ -141,6 +141,7 @@ class WindowTest : public ::testing::Test {
   }
   // The site dialog's category choices (UTF-8); picks the one named, or none.
   std::vector<std::string> CategoryChoices() {
+    SiteDialog().FillCategoryChoices();
     std::vector<std::string> items;
     for (const auto& row : SiteDialog().cbCategory.get_model()->children()) {
       Glib::ustring item;

@@ -243,3 +243,43 @@ TEST(TreeText, TooDeepALineIsAnErrorButEveryNameIsKept) {
 
 }  // namespace
 }  // namespace morvane
+
+namespace morvane {
+namespace {
+
+// The name index answers as a walk over the tree would: the first entry of a
+// name in pre-order, through moves, deletes and adds, with names a text
+// holds more than once, and in a tree moved to another object.
+TEST(CategoryTreeIndex, FindsTheFirstEntryOfANameAsAWalkWould) {
+  const auto walk = [](const CategoryTree& t, std::string_view name) -> TreeEntry* {
+    for (TreeEntry* e : t.PreOrder())
+      if (e->name == name) return e;
+    return nullptr;
+  };
+  const auto agree = [&](const CategoryTree& t, const char* when) {
+    for (const char* name : {"a", "b", "c", "d", "x", "y", ""}) EXPECT_EQ(t.FindByName(name), walk(t, name)) << when << name;
+  };
+  CategoryTree tree = Loaded("a\r\n\tb\r\n\tc\r\nb\r\nd\r\n\tb\r\n");
+  agree(tree, "loaded ");
+  ASSERT_EQ(tree.FindByName("b")->parent, tree.FindByName("a"));
+
+  // The first "b" moved into "d": the second comes first now.
+  ASSERT_TRUE(tree.MoveCategory(tree.FindByName("b"), tree.FindByName("d")));
+  agree(tree, "moved ");
+  EXPECT_EQ(tree.FindByName("b")->parent, nullptr);
+  LineList sites;
+  ASSERT_EQ(tree.DeleteCategory(tree.FindByName("b"), sites), DeleteCategoryResult::Deleted);
+  agree(tree, "deleted ");
+  EXPECT_EQ(tree.FindByName("b")->parent, tree.FindByName("d"));
+
+  ASSERT_EQ(tree.AddCategory("x"), AddCategoryResult::Added);
+  EXPECT_EQ(tree.AddCategory("x"), AddCategoryResult::Duplicate);
+  agree(tree, "added ");
+  CategoryTree moved = std::move(tree);
+  agree(moved, "moved away ");
+  ASSERT_TRUE(moved.FromText("\r\ny\r\n\tx\r\n"));
+  agree(moved, "reloaded ");
+}
+
+}  // namespace
+}  // namespace morvane
