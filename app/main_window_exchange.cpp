@@ -46,12 +46,28 @@ std::uintmax_t FileSize(const std::string& path) {
 
 // Runs work at once for a small file, behind the progress box for a large
 // one. False when the user stopped it.
-bool Run(Gtk::Window& parent, std::string_view caption, std::uintmax_t size, const BackgroundWork& work) {
+bool Run(Gtk::Window& parent, std::string_view caption, std::uintmax_t size, const BackgroundWork& work,
+         std::string_view text = "読み込んでいます…") {
   if (size <= kReadInBackgroundBytes) {
     work.run();
     return true;
   }
-  return RunWithProgress(parent, caption, "読み込んでいます…", work);
+  return RunWithProgress(parent, caption, text, work);
+}
+
+// The merge of a large file is worked out off this thread, behind the
+// progress box, and only put in place here. Meanwhile the catalogue is only
+// read: the box is a dialog of ours, so nothing that changes it runs. A stop
+// waits for the work and drops it: nothing changes. nullopt then.
+std::optional<SiteMergeCount> MergeOffThread(Gtk::Window& parent, std::string_view caption, std::uintmax_t size,
+                                             SiteCatalogue& catalogue, std::vector<std::string>&& lines,
+                                             bool updateExisting, std::vector<SiteFieldSet> given = {}) {
+  PreparedMerge merge;
+  const auto prepare = [&] {
+    merge = PrepareMerge(catalogue.SiteList(), std::move(lines), updateExisting, std::move(given));
+  };
+  if (!Run(parent, caption, size, {prepare, nullptr, nullptr}, "取り込んでいます…")) return std::nullopt;
+  return ApplyMerge(catalogue.SiteList(), catalogue.Tree(), std::move(merge));
 }
 
 std::string Joined(const std::vector<std::string>& texts, std::string_view separator) {
@@ -74,13 +90,15 @@ std::optional<CsvEncoding> AskCsvEncoding(std::string_view bytes) {
 }
 
 // The file's sites, or nullopt when it could not be read or the user
-// cancelled (said where it was not the user's doing).
-std::optional<CsvSites> ReadCsvFile(Gtk::Window& parent, const std::string& path) {
+// cancelled (said where it was not the user's doing). What the import would
+// change in sites is worked out along with the reading, into plan.
+std::optional<CsvSites> ReadCsvFile(Gtk::Window& parent, const std::string& path, const LineList& sites,
+                                    SiteMergeCount& plan) {
   const std::uintmax_t size = FileSize(path);
   std::string bytes;
   bool readable = true;
   std::optional<CsvEncoding> encoding;
-  CsvSites sites;
+  CsvSites read;
   CsvReadProgress progress;
   const auto fraction = [&] {
     return size ? static_cast<double>(progress.bytesRead.load()) / static_cast<double>(size) : -1.0;
@@ -89,7 +107,8 @@ std::optional<CsvSites> ReadCsvFile(Gtk::Window& parent, const std::string& path
   const auto readAll = [&] {
     readable = ReadWholeFile(path, bytes);
     if (readable) encoding = DecideCsvEncoding(bytes);
-    if (readable && encoding) sites = ParseSitesCsv(bytes, *encoding, &progress);
+    if (readable && encoding) read = ParseSitesCsv(bytes, *encoding, &progress);
+    if (readable && encoding && !read.stopped) plan = CountMerge(sites, read.sites, true);
   };
   if (!Run(parent, kCsvTitle, size, {readAll, fraction, stop})) return std::nullopt;
   if (!readable) {
@@ -99,11 +118,14 @@ std::optional<CsvSites> ReadCsvFile(Gtk::Window& parent, const std::string& path
   if (!encoding) {
     encoding = AskCsvEncoding(bytes);
     if (!encoding) return std::nullopt;
-    const auto readAs = [&] { sites = ParseSitesCsv(bytes, *encoding, &progress); };
+    const auto readAs = [&] {
+      read = ParseSitesCsv(bytes, *encoding, &progress);
+      plan = CountMerge(sites, read.sites, true);
+    };
     if (!Run(parent, kCsvTitle, size, {readAs, fraction, stop})) return std::nullopt;
   }
-  if (sites.stopped) return std::nullopt;
-  return sites;
+  if (read.stopped) return std::nullopt;
+  return read;
 }
 
 std::string MissingColumns(const std::vector<SiteFieldSet>& given) {
@@ -157,9 +179,9 @@ void TForm1::tbExportCSVClick() {
 void TForm1::tbImportCSVClick() {
   const std::optional<std::string> file = Dialogs().OpenFile(kCsvTitle, kCsvFilters, std::size(kCsvFilters));
   if (!file) return;
-  std::optional<CsvSites> read = ReadCsvFile(*this, *file);
+  SiteMergeCount plan;
+  std::optional<CsvSites> read = ReadCsvFile(*this, *file, catalogue_.SiteList(), plan);
   if (!read) return;
-  const SiteMergeCount plan = CountMerge(catalogue_.SiteList(), read->sites, true);
   const std::string question = CsvQuestion(*read, plan);
   if (read->sites.empty()) {
     Dialogs().ShowError(question);
@@ -167,8 +189,10 @@ void TForm1::tbImportCSVClick() {
   }
   // Same URL: the file's site replaces the catalogue's, as an import does.
   if (AskDeclined(question + "\r\n\r\n同じURLのサイトは上書きされます。よろしいですか？")) return;
-  const SiteMergeCount count = MergeSites(catalogue_.SiteList(), catalogue_.Tree(), std::move(read->sites), true,
-                                          std::move(read->given));
+  const std::optional<SiteMergeCount> merged = MergeOffThread(*this, kCsvTitle, FileSize(*file), catalogue_,
+                                                               std::move(read->sites), true, std::move(read->given));
+  if (!merged) return;
+  const SiteMergeCount& count = *merged;
   AfterSitesMerged();
   std::string message = Count(count.added) + "を追加、" + Count(count.updated) + "を更新しました";
   if (count.repeated > 0) message += "\r\n同じURLが重なった " + Count(count.repeated) + "は一つにしました";
@@ -225,7 +249,10 @@ void TForm1::tbImportBookmarksClick() {
   std::string question = Count(lines.size()) + "のブックマークを取り込みます（" + Count(plan.added) + "を追加";
   if (plan.skipped + plan.repeated > 0) question += "、URLが重複した " + Count(plan.skipped + plan.repeated) + "は飛ばします";
   if (AskDeclined(question + "）。よろしいですか？")) return;
-  const SiteMergeCount count = MergeSites(catalogue_.SiteList(), catalogue_.Tree(), std::move(lines), false);
+  const std::optional<SiteMergeCount> merged =
+      MergeOffThread(*this, kBookmarkTitle, FileSize(*path), catalogue_, std::move(lines), false);
+  if (!merged) return;
+  const SiteMergeCount& count = *merged;
   AfterSitesMerged();
   std::string message = std::to_string(count.added) + " 件を追加しました。Vexa解析URL は未設定です";
   if (count.skipped + count.repeated > 0)

@@ -128,7 +128,14 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector
 
 SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming,
                           bool updateExisting, std::vector<SiteFieldSet> given) {
+  return ApplyMerge(sites, tree, PrepareMerge(sites, std::move(incoming), updateExisting, std::move(given)));
+}
+
+PreparedMerge PrepareMerge(const LineList& sites, std::vector<std::string>&& incoming, bool updateExisting,
+                           std::vector<SiteFieldSet> given) {
   const MergePlan plan = PlanMerge(sites, incoming, updateExisting);
+  PreparedMerge merge;
+  merge.count = plan.count;
   given.resize(incoming.size(), kAllSiteFields);
   // Later rows of a URL go into its first row, in the file's order.
   for (std::size_t k = 0; k < incoming.size(); ++k) {
@@ -138,7 +145,6 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::
     given[first] |= given[k];
   }
 
-  TreeEntry* const selected = tree.Selected();
   std::unordered_set<std::string> knownCategories;
   std::string lastCategory;
   for (std::size_t k = 0; k < incoming.size(); ++k) {
@@ -149,17 +155,36 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::
     const std::string_view category = SiteCategoryOfLine(incoming[k]);
     if (!category.empty() && category != lastCategory) {
       lastCategory = category;
-      if (knownCategories.insert(lastCategory).second && !tree.FindByName(category)) tree.AddCategory(category);
+      if (knownCategories.insert(lastCategory).second) merge.categories.push_back(lastCategory);
     }
   }
+  // A site updated twice takes the second over the first, as two puts would.
+  std::vector<std::uint32_t> updateOf(static_cast<std::size_t>(sites.Count()), 0);  // index in updates + 1
   for (std::size_t k = 0; k < incoming.size(); ++k) {
     const long long n = plan.target[k];
-    if (n >= 0) sites.Put(n, OverlayFields(sites.Get(n), std::move(incoming[k]), given[k]));
+    if (n < 0) continue;
+    std::uint32_t& slot = updateOf[static_cast<std::size_t>(n)];
+    if (slot == 0) {
+      merge.updates.emplace_back(n, OverlayFields(sites.Lines()[static_cast<std::size_t>(n)], std::move(incoming[k]), given[k]));
+      slot = static_cast<std::uint32_t>(merge.updates.size());
+    } else {
+      std::string& line = merge.updates[slot - 1].second;
+      line = OverlayFields(line, std::move(incoming[k]), given[k]);
+    }
   }
   for (std::size_t k = 0; k < incoming.size(); ++k)
-    if (plan.target[k] == kAdd) sites.Add(std::move(incoming[k]));
+    if (plan.target[k] == kAdd) merge.additions.push_back(std::move(incoming[k]));
+  return merge;
+}
+
+SiteMergeCount ApplyMerge(LineList& sites, CategoryTree& tree, PreparedMerge&& merge) {
+  TreeEntry* const selected = tree.Selected();
+  for (const std::string& category : merge.categories)
+    if (!tree.FindByName(category)) tree.AddCategory(category);
+  for (auto& [n, line] : merge.updates) sites.Put(n, std::move(line));
+  for (std::string& line : merge.additions) sites.Add(std::move(line));
   tree.Select(selected);
-  return plan.count;
+  return merge.count;
 }
 
 }  // namespace morvane

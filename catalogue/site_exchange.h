@@ -3,6 +3,7 @@
 // their categories, after the user has seen what will change.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/category_tree.h"
@@ -36,6 +37,19 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector
 // leaves the passwords alone); an added one has them empty.
 SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming,
                           bool updateExisting, std::vector<SiteFieldSet> given = {});
+// MergeSites in two steps, so that the costly one can run off the
+// catalogue's thread: Prepare only reads the site list (and none of the
+// tree) and works every line out; Apply puts them in place and adds the
+// categories the tree lacks. The site list must not change in between.
+struct PreparedMerge {
+  SiteMergeCount count;
+  std::vector<std::pair<long long, std::string>> updates;  // line number, new line
+  std::vector<std::string> additions;
+  std::vector<std::string> categories;  // the sites' categories, each once, in the order met
+};
+PreparedMerge PrepareMerge(const LineList& sites, std::vector<std::string>&& incoming, bool updateExisting,
+                           std::vector<SiteFieldSet> given = {});
+SiteMergeCount ApplyMerge(LineList& sites, CategoryTree& tree, PreparedMerge&& merge);
 // What MergeSites would do, without changing anything: for the question
 // before an import.
 SiteMergeCount CountMerge(const LineList& sites, const std::vector<std::string>& incoming, bool updateExisting);
