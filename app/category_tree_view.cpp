@@ -91,9 +91,10 @@ void CategoryTreeView::Rebuild(bool expandAll) {
   following_ = true;
   std::set<Glib::ustring> folded;
   if (!expandAll) {
-    store_->foreach_path([&](const Gtk::TreeModel::Path& path) {
-      const auto it = store_->get_iter(path);
-      if (!it->children().empty() && !view_.row_expanded(path)) folded.insert((*it)[columns_.name]);
+    // Walked by row, and a row's path (a walk over the siblings before it)
+    // worked out only for one with children.
+    store_->foreach_iter([&](const Gtk::TreeModel::iterator& it) {
+      if (!it->children().empty() && !view_.row_expanded(store_->get_path(it))) folded.insert((*it)[columns_.name]);
       return false;
     });
   }
@@ -102,25 +103,27 @@ void CategoryTreeView::Rebuild(bool expandAll) {
   view_.unset_model();
   store_->clear();
   std::vector<const TreeEntry*> entries;
-  // Each row in one call: the store works out a row's path (a walk over the
-  // siblings before it) for every change it reports, once per row so.
+  // Each row in one call, put in front of its siblings, the last one first:
+  // the store walks over the siblings before a row to append it and to work
+  // out its path for every change it reports, so a row added at the end
+  // cost a walk over thousands.
   GtkTreeStore* store = store_->gobj();
   const std::function<void(const TreeEntry&, GtkTreeIter*)> add = [&](const TreeEntry& e, GtkTreeIter* parent) {
     GtkTreeIter row;
     const std::string name = Cp932ToUtf8(e.name);
-    gtk_tree_store_insert_with_values(store, &row, parent, -1, columns_.name.index(), name.c_str(),
+    gtk_tree_store_insert_with_values(store, &row, parent, 0, columns_.name.index(), name.c_str(),
                                       columns_.image.index(), e.image, columns_.selectedImage.index(),
                                       e.selectedImage, -1);
     entries.push_back(&e);
-    for (const auto& child : e.children) add(*child, &row);
+    for (auto child = e.children.rbegin(); child != e.children.rend(); ++child) add(**child, &row);
   };
-  for (const auto& root : tree_.Roots()) add(*root, nullptr);
+  for (auto root = tree_.Roots().rbegin(); root != tree_.Roots().rend(); ++root) add(**root, nullptr);
   FitManyEntries(entries);
   view_.set_model(store_);
   view_.expand_all();
   if (!folded.empty()) {
-    store_->foreach_path([&](const Gtk::TreeModel::Path& path) {
-      if (folded.count((*store_->get_iter(path))[columns_.name])) view_.collapse_row(path);
+    store_->foreach_iter([&](const Gtk::TreeModel::iterator& it) {
+      if (!it->children().empty() && folded.count((*it)[columns_.name])) view_.collapse_row(store_->get_path(it));
       return false;
     });
   }
