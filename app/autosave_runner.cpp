@@ -64,14 +64,14 @@ void AutosaveRunner::WriteEnded() {
   Schedule(kDelayMs);
 }
 
-void AutosaveRunner::BeforeCloseSave() {
+void AutosaveRunner::StopWriting() {
   timer_.disconnect();
   idle_.disconnect();
   scheduled_ = false;
   autosave_.Settle();
 }
 
-void AutosaveRunner::AfterCloseSave(bool saved) {
+void AutosaveRunner::AfterOwnSave(bool saved) {
   if (saved) autosave_.MarkSaved();
 }
 

@@ -33,9 +33,13 @@ class AutosaveRunner {
 
   // After every change to the catalogue, before the main loop runs again.
   void Changed();
-  // Around the save at close: no write of ours may land after it.
-  void BeforeCloseSave();
-  void AfterCloseSave(bool saved);
+  // Before the save at close, and before an import or restore replaces the
+  // catalogue: waits for a write under way and drops what is scheduled, so
+  // that no write of ours lands after what comes next. The next change
+  // schedules again.
+  void StopWriting();
+  // After a save by other means: true when it wrote the catalogue as it stands.
+  void AfterOwnSave(bool saved);
   // Nothing unsaved is waiting and nothing is being written.
   bool Settled() const { return !autosave_.Due() && !autosave_.Writing(); }
 

@@ -145,6 +145,7 @@ void TForm1::BuildToolBar() {
       {tbSetIDPW, "マスターID/PWの設定", "dialog-password-symbolic", &TForm1::tbSetIDPWClick},
       {tbImport, "サイトリストのインポート", "document-open-symbolic", &TForm1::tbImportClick},
       {tbExport, "サイトリストのエクスポート", "document-save-as-symbolic", &TForm1::tbExportClick},
+      {tbRestoreBackup, "バックアップから戻す…", "document-revert-symbolic", &TForm1::tbRestoreBackupClick},
       {tbExportCSV, "CSVファイルに書き出す", "x-office-spreadsheet-symbolic", &TForm1::tbExportCSVClick},
       {tbImportCSV, "CSVファイルから読み込む", "morvane-csv-import-symbolic", &TForm1::tbImportCSVClick},
       {tbImportBookmarks, "ブックマークのインポート", "user-bookmarks-symbolic", &TForm1::tbImportBookmarksClick},
@@ -152,7 +153,7 @@ void TForm1::BuildToolBar() {
   };
   Gtk::SeparatorToolItem* separatorsBefore[] = {nullptr, nullptr, &ToolSeparator1, nullptr, nullptr,
                                                 &ToolSeparator2, &ToolSeparator3, &ToolSeparator4, nullptr,
-                                                nullptr, nullptr, nullptr, &ToolSeparator5};
+                                                nullptr, nullptr, nullptr, nullptr, &ToolSeparator5};
   AddProgramIcons();
   ToolBar1.set_toolbar_style(Gtk::TOOLBAR_ICONS);
   ToolBar1.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
@@ -311,9 +312,9 @@ bool TForm1::FormCloseQuery() {
     return true;
   }
   SaveSettingsForClose();
-  autosave_->BeforeCloseSave();
+  autosave_->StopWriting();
   const bool saved = SaveForClose(true);
-  autosave_->AfterCloseSave(saved);
+  autosave_->AfterOwnSave(saved);
   // Sites the save had to leave out are lost with the window: asked as a
   // failed save is.
   const std::vector<std::string>& leftOut = catalogue_.LeftOutOfLastSave();

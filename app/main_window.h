@@ -25,6 +25,7 @@
 #include "app/window_placement.h"
 #include "browser/core/status_bar.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/data_file_writes.h"
 #include "catalogue/drop_rules.h"
 #include "catalogue/site_record.h"
 #include "util/data_paths.h"
@@ -104,6 +105,9 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void tbSetIDPWClick();
   void tbImportClick();
   void tbExportClick();
+  // Lists the data file's backups and goes back to the one chosen, the
+  // catalogue as it stands kept as a backup first.
+  void tbRestoreBackupClick();
   void tbExportCSVClick();
   void tbImportCSVClick();
   void tbImportBookmarksClick();
@@ -142,7 +146,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   Gtk::Box Layout;
   Gtk::Toolbar ToolBar1;
   Gtk::ToolButton tbAddCategory, tbDeleteCategory, tbAddSite, tbRenewsSite, tbDeleteSite, tbGoToVexaAccess, tbSetIDPW,
-      tbImport, tbExport, tbExportCSV, tbImportCSV, tbImportBookmarks, tbAbout;
+      tbImport, tbExport, tbRestoreBackup, tbExportCSV, tbImportCSV, tbImportBookmarks, tbAbout;
   Gtk::SeparatorToolItem ToolSeparator1, ToolSeparator2, ToolSeparator3, ToolSeparator4, ToolSeparator5;
   Gtk::Paned Splitter2;  // the category tree | Panel1
   CategoryTreeView ftSiteCategory;
@@ -186,6 +190,11 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // The settings dialog's fields take the catalogue's master login.
   void ShowMasterLogin();
   void AfterLoad(const SiteDataLoadResult& result);
+  // An import or restore: the one point before a write keeps the catalogue
+  // first; then what was read replaces it. False when it could not be kept.
+  bool ReplaceCatalogue(DataFileWrite kind, SiteDataRead&& read);
+  // "サイト N 件、カテゴリ M 件" of the catalogue and of what would replace it.
+  std::string ReplacementCounts(const SiteDataRead& read) const;
   std::optional<SiteRecord> SelectedSite();
   std::unique_ptr<SiteLogin> siteLogin_;
   std::unique_ptr<MasterLoginHosts> masterLoginHosts_;

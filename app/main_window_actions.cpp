@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include "app/main_window.h"
+#include "app/outside_change_watch.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
 #include "app/user_dialogs.h"
@@ -180,11 +181,14 @@ void TForm1::tbImportClick() {
   const std::optional<std::string> file =
       Dialogs().OpenFile("サイトリストのインポート", kImportFilters, std::size(kImportFilters));
   if (!file) return;
-  const SiteDataLoadResult loaded = catalogue_.LoadSiteData(*file);
-  if (loaded.Loaded()) CatalogueChanged();
-  AfterLoad(loaded);
-  RefreshCategoryChoices();
   SaveDialog1FileName_ = *file;
+  SiteDataRead read = catalogue_.ReadSiteData(*file);
+  if (read.status == SiteDataLoadStatus::Foreign) Dialogs().ShowError("読み込みに失敗しました。ファイル形式が異なります");
+  // Replacing is destructive: asked first, with what goes and what comes.
+  if (read.status == SiteDataLoadStatus::Loaded &&
+      !AskDeclined("現在のカタログを置き換えます。よろしいですか？\r\n\r\n" + ReplacementCounts(read)))
+    ReplaceCatalogue(DataFileWrite::Import, std::move(read));
+  RefreshCategoryChoices();
 }
 
 void TForm1::tbExportClick() {
@@ -208,8 +212,9 @@ std::string TForm1::CloseUnattended() {
   frBrowserBase1Widget->Pump().SetTerminating(true);
   if (ReadOnly()) return {};
   SaveSettingsForClose();
-  autosave_->BeforeCloseSave();
+  autosave_->StopWriting();
   if (SaveForClose(false)) return catalogue_.DataFilePath();
+  if (outsideWatch_) outsideWatch_->BeforeWrite(DataFileWrite::Rescue, false);
   const std::string path = catalogue_.DataFilePath();
   const std::string rescue = TimeStampedName(path, std::chrono::system_clock::now());
   return catalogue_.SaveSiteData(rescue) ? rescue : std::string();

@@ -29,9 +29,9 @@ void TForm1::WatchOutsideChanges(SiteDataLoadStatus loaded) {
   outsideWatch_->Loaded(loaded);
   autosave_->SetBeforeWrite([this] {
     // An open dialog is not disturbed: a save that needs a merge waits for it.
-    if (DialogOpen()) return outsideWatch_->LooksUnchanged();
+    if (DialogOpen()) return outsideWatch_->BeforeAutosave(OutsideLook::OnlyIfUnchanged);
     selectedBeforeLook_ = SelectedSiteURL();
-    return outsideWatch_->BeforeAutosave();
+    return outsideWatch_->BeforeAutosave(OutsideLook::Merge);
   });
   autosave_->SetAfterWrite(outsideWatch_->WrittenElsewhere());
 }
@@ -39,7 +39,7 @@ void TForm1::WatchOutsideChanges(SiteDataLoadStatus loaded) {
 bool TForm1::SaveForClose(bool attended) {
   if (outsideWatch_) {
     selectedBeforeLook_ = SelectedSiteURL();
-    if (!outsideWatch_->BeforeWrite(attended)) return false;
+    if (!outsideWatch_->BeforeWrite(DataFileWrite::Close, attended).mayWrite) return false;
   }
   const bool saved = catalogue_.SaveSiteData();
   if (saved && outsideWatch_) outsideWatch_->Written();

@@ -19,7 +19,7 @@ constexpr auto kRefusedFor = std::chrono::seconds(30);
 }  // namespace
 
 OutsideChangeWatch::OutsideChangeWatch(SiteCatalogue& catalogue, Hooks hooks)
-    : catalogue_(catalogue), hooks_(std::move(hooks)) {}
+    : catalogue_(catalogue), hooks_(std::move(hooks)), writes_(catalogue) {}
 
 OutsideChangeWatch::~OutsideChangeWatch() {
   soon_.disconnect();
@@ -27,7 +27,7 @@ OutsideChangeWatch::~OutsideChangeWatch() {
 }
 
 void OutsideChangeWatch::Loaded(SiteDataLoadStatus status) {
-  guard_.Loaded(catalogue_, status);
+  writes_.Loaded(status);
   try {
     monitor_ = Gio::File::create_for_path(catalogue_.DataFolder())->monitor_directory(Gio::FILE_MONITOR_WATCH_MOVES);
     monitor_->signal_changed().connect(sigc::mem_fun(*this, &OutsideChangeWatch::FolderChanged));
@@ -39,32 +39,34 @@ void OutsideChangeWatch::Loaded(SiteDataLoadStatus status) {
   LookSoon();
 }
 
-bool OutsideChangeWatch::BeforeWrite(bool attended) {
-  const OutsideChangeReport report = guard_.TakeIn(catalogue_, std::chrono::system_clock::now());
-  Tell(report, attended);
+DataFileWriteCheck OutsideChangeWatch::BeforeWrite(DataFileWrite kind, bool attended) {
+  const DataFileWriteCheck check = writes_.BeforeDataFileWrite(kind, std::chrono::system_clock::now());
+  Tell(check, attended);
   refusedFile_.reset();
-  if (report.writeRefused) {
+  if (check.outside.writeRefused) {
     refusedFile_ = StatFile(catalogue_.DataFilePath());
     refusedAt_ = std::chrono::steady_clock::now();
   }
-  return !report.writeRefused;
+  return check;
 }
 
-bool OutsideChangeWatch::BeforeAutosave() {
+bool OutsideChangeWatch::BeforeAutosave(OutsideLook look) {
+  if (look == OutsideLook::OnlyIfUnchanged) {
+    const DataFileWriteCheck check =
+        writes_.BeforeDataFileWrite(DataFileWrite::Autosave, std::chrono::system_clock::now(), look);
+    Tell(check);
+    return check.mayWrite;
+  }
   if (refusedFile_ && std::chrono::steady_clock::now() - refusedAt_ < kRefusedFor) {
     const std::optional<FileIdentity> now = StatFile(catalogue_.DataFilePath());
     if (now && now->SameStat(*refusedFile_)) return false;
   }
-  return BeforeWrite(true);
+  return BeforeWrite(DataFileWrite::Autosave, true).mayWrite;
 }
 
-void OutsideChangeWatch::Written() { guard_.SavedFrom(catalogue_); }
+void OutsideChangeWatch::Written() { writes_.Written(); }
 
-std::function<void()> OutsideChangeWatch::WrittenElsewhere() {
-  return [this, path = catalogue_.DataFilePath(), identity = catalogue_.IdentityText()] {
-    guard_.Saved(path, identity);
-  };
-}
+std::function<void()> OutsideChangeWatch::WrittenElsewhere() { return writes_.WrittenElsewhere(); }
 
 void OutsideChangeWatch::FolderChanged(const Glib::RefPtr<Gio::File>& file, const Glib::RefPtr<Gio::File>& other,
                                        Gio::FileMonitorEvent event) {
@@ -106,7 +108,7 @@ void OutsideChangeWatch::Look() {
   }
   if (lookPending_) {
     lookPending_ = false;
-    Tell(guard_.TakeIn(catalogue_, std::chrono::system_clock::now()));
+    Tell(writes_.LookOutside(std::chrono::system_clock::now()));
   }
   if (copiesPending_) {
     copiesPending_ = false;
@@ -122,15 +124,19 @@ void OutsideChangeWatch::OfferConflictCopies() {
     const bool take = Dialogs().AskYesNo("別のPCの変更が見つかりました。取り込みますか？");
     offering_ = false;
     if (!take) continue;
-    const OutsideChangeReport report = guard_.TakeInCopy(catalogue_, copy, std::chrono::system_clock::now());
-    if (report.kind == OutsideChangeKind::Unreadable)
+    const DataFileWriteCheck check = writes_.TakeInCopy(copy, std::chrono::system_clock::now());
+    if (check.outside.kind == OutsideChangeKind::Unreadable)
       Dialogs().ShowError("別のPCの変更を読み込めませんでした。ファイル形式が異なります");
     else
-      Tell(report);
+      Tell(check);
   }
 }
 
-void OutsideChangeWatch::Tell(const OutsideChangeReport& report, bool attended) {
+void OutsideChangeWatch::Tell(const DataFileWriteCheck& check, bool attended) {
+  const OutsideChangeReport& report = check.outside;
+  if (check.damagedOriginalNotKept && attended && !damagedTold_)
+    Dialogs().ShowError("読み込んだデータファイルの控えを残せないため、保存を見合わせました");
+  damagedTold_ = check.damagedOriginalNotKept;
   if (report.writeRefused) {
     if (!refusalTold_ && attended)
       Dialogs().ShowError("データファイルが別の場所で変更されましたが、その控えを残せないため保存を見合わせました");

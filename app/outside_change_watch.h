@@ -1,7 +1,7 @@
 #pragma once
-// Keeps the data file from being written over when another program or PC
-// changed it: looks before every write and whenever the data folder's file
-// monitor tells of a change, takes the change in three ways, and offers the
+// The window's side of the one point before every write of the data file
+// (DataFileWrites): runs it before each write and whenever the data folder's
+// file monitor tells of a change, tells what it did in boxes, and offers the
 // conflict copies a sync tool leaves beside the data file.
 #include <giomm/file.h>
 #include <giomm/filemonitor.h>
@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "catalogue/outside_change.h"
+#include "catalogue/data_file_writes.h"
 
 namespace morvane {
 
@@ -32,15 +32,15 @@ class OutsideChangeWatch {
   // After the data file was loaded at start: remembers it, starts watching
   // its folder and soon offers any conflict copies found there.
   void Loaded(SiteDataLoadStatus status);
-  // Before the data file is written; false when it must not be written now.
+  // Before the data file is written (or, for an import or restore, before
+  // the catalogue is replaced); mayWrite false when it must not be now.
   // Unattended (a close by the system) nothing is told in a box.
-  bool BeforeWrite(bool attended = true);
+  DataFileWriteCheck BeforeWrite(DataFileWrite kind, bool attended = true);
   // BeforeWrite for the autosave, which tries again every second: a write
   // refused for a file that has not changed since is refused again without
-  // reading the file, for half a minute.
-  bool BeforeAutosave();
-  // Nothing changed the data file since it was last loaded or saved.
-  bool LooksUnchanged() const { return guard_.LooksUnchanged(catalogue_.DataFilePath()); }
+  // reading the file, for half a minute. With a dialog open nothing is
+  // merged: only a file that is still the one known is written over.
+  bool BeforeAutosave(OutsideLook look);
   // After a write of the data file on this thread.
   void Written();
   // The same for a write on another thread; runs there.
@@ -52,16 +52,17 @@ class OutsideChangeWatch {
   void LookSoon();
   void Look();
   void OfferConflictCopies();
-  void Tell(const OutsideChangeReport& report, bool attended = true);
+  void Tell(const DataFileWriteCheck& check, bool attended = true);
 
   SiteCatalogue& catalogue_;
   Hooks hooks_;
-  OutsideChangeGuard guard_;
+  DataFileWrites writes_;
   Glib::RefPtr<Gio::FileMonitor> monitor_;
   sigc::connection soon_;
   bool lookPending_ = false;
   bool copiesPending_ = false;
   bool refusalTold_ = false;
+  bool damagedTold_ = false;
   bool offering_ = false;
   std::optional<FileIdentity> refusedFile_;
   std::chrono::steady_clock::time_point refusedAt_;

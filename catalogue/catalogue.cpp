@@ -3,12 +3,14 @@
 #include <chrono>
 #include <new>
 
+#include "catalogue/data_file_backups.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
 #include "catalogue/site_sort.h"
 #include "util/container_file.h"
 #include "util/cp932.h"
 #include "util/text_file.h"
+#include "util/safe_file_writer.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -39,7 +41,7 @@ SiteCatalogue::SiteCatalogue(SiteCatalogue&& other)
       shownOrderDescending_(other.shownOrderDescending_),
       shownEntryTotal_(other.shownEntryTotal_),
       dataFileGuarded_(other.dataFileGuarded_),
-      backupBeforeSave_(other.backupBeforeSave_) {
+      damagedOriginal_(std::move(other.damagedOriginal_)) {
   if (other.shownList_.Current()) shownList_.Assign(other.shownList_.Rows());
 }
 
@@ -57,60 +59,100 @@ bool SiteCatalogue::ChooseDataFileName(std::string_view settingValue) {
   const bool taken = IsPlainFileName(name) && RegularFileExists(dataFolder_ + Cp932ToUtf8(name));
   dataFileName_ = taken ? name : std::string(kDefaultDataFileName);
   dataFileGuarded_ = false;
-  backupBeforeSave_ = false;
+  damagedOriginal_.reset();
   return taken;
 }
 
-SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>& path) {
-  SiteDataLoadResult result;
-  const std::string file = path ? *path : DataFilePath();
-  if (!RegularFileExists(file)) return result;
+long long CountCategories(const CategoryTree& tree) {
+  long long n = 0;
+  for (const TreeEntry* e : tree.PreOrder()) n += !tree.IsSystemEntry(e);
+  return n;
+}
 
-  ContainerText container = ReadContainer(file, IdentityText());
+long long SiteDataRead::CategoryCount() const { return tree ? CountCategories(*tree) : 0; }
+
+SiteDataRead SiteCatalogue::ReadSiteData(const std::string& path) const {
+  SiteDataRead read;
+  if (!RegularFileExists(path)) return read;
+  ContainerText container = ReadContainer(path, IdentityText());
   // A file cut short has lost its contents block; taking it as an empty
   // catalogue would let the next save wipe what is left of it.
   if (!container.identityMatches || !container.contentsFound) {
-    result.status = SiteDataLoadStatus::Foreign;
-    if (!path && !BackupByRename(file, std::chrono::system_clock::now(), &result.backupName))
-      dataFileGuarded_ = true;
-    return result;
+    read.status = SiteDataLoadStatus::Foreign;
+    return read;
   }
-
-  // Everything that can fail is read into new objects before anything is
-  // replaced.
   SiteDataBlocks blocks = ParseSiteDataContents(std::move(container.contents));
-  std::optional<CategoryTree> tree;
   if (!blocks.treeText.empty()) {
-    tree.emplace();
-    // A damaged tree text still gives every name; the data file keeps its
-    // own bytes in a backup before it is first written over.
-    if (!tree->FromText(blocks.treeText)) {
-      result.treeTextBad = true;
-      if (!path) backupBeforeSave_ = true;
-    }
+    read.tree.emplace();
+    read.treeTextBad = !read.tree->FromText(blocks.treeText);
   }
+  read.sites.SetText(blocks.siteListText);
+  if (!blocks.masterBlock.empty()) read.masterBlock = std::move(blocks.masterBlock);
+  read.status = SiteDataLoadStatus::Loaded;
+  return read;
+}
 
-  siteList_.SetText(blocks.siteListText);
-  if (tree) tree_ = std::move(*tree);
-  if (!blocks.masterBlock.empty()) {
-    MasterLogin login = ParseMasterLoginBlock(blocks.masterBlock);
+SiteDataLoadResult SiteCatalogue::ApplySiteData(SiteDataRead&& read) {
+  SiteDataLoadResult result;
+  result.status = read.status;
+  if (read.status != SiteDataLoadStatus::Loaded) return result;
+  result.treeTextBad = read.treeTextBad;
+  // Line by line, not by moving the list: the list's revision must move on,
+  // so that rows shown from the old lines are known to be stale.
+  siteList_.Clear();
+  siteList_.SetCapacity(read.sites.Count());
+  for (const std::string& line : read.sites.Lines()) siteList_.Add(line);
+  if (read.tree) tree_ = std::move(*read.tree);
+  if (read.masterBlock) {
+    MasterLogin login = ParseMasterLoginBlock(*read.masterBlock);
     SetMasterLogin(std::move(login.id), std::move(login.pass));
     result.masterLoginLoaded = true;
   }
-  result.status = SiteDataLoadStatus::Loaded;
-
   tree_.Select(tree_.FirstRoot());
   ShowEntry(tree_.FirstRoot() ? std::string_view(tree_.FirstRoot()->name) : std::string_view());
   return result;
 }
 
+SiteDataLoadResult SiteCatalogue::LoadSiteData(const std::optional<std::string>& path) {
+  const std::string file = path ? *path : DataFilePath();
+  // Everything that can fail is read into new objects before anything is
+  // replaced.
+  SiteDataRead read = ReadSiteData(file);
+  if (read.status == SiteDataLoadStatus::Foreign && !path) {
+    SiteDataLoadResult result;
+    result.status = read.status;
+    if (!BackupByRename(file, std::chrono::system_clock::now(), &result.backupName)) dataFileGuarded_ = true;
+    return result;
+  }
+  // A damaged tree text still gives every name; the data file's own bytes
+  // are kept before it is first written over.
+  if (read.treeTextBad && !path) {
+    std::string bytes;
+    if (ReadWholeFile(file, bytes)) damagedOriginal_ = std::move(bytes);
+  }
+  return ApplySiteData(std::move(read));
+}
+
+bool SiteCatalogue::KeepDamagedOriginal(std::chrono::system_clock::time_point now, std::string* keptName) const {
+  if (!damagedOriginal_) return true;
+  const std::string target = FreeBackupName(DataFilePath(), now);
+  if (RegularFileExists(target) || !WriteFileReplacing(target, *damagedOriginal_, kPrivateFileMode)) return false;
+  damagedOriginal_.reset();
+  if (keptName) *keptName = target;
+  return true;
+}
+
+bool SiteCatalogue::KeepCatalogueCopy(std::chrono::system_clock::time_point now, std::string* keptName) const {
+  const std::string target = FreeBackupName(DataFilePath(), now);
+  if (RegularFileExists(target) || !SaveSiteData(target)) return false;
+  if (keptName) *keptName = target;
+  return true;
+}
+
 bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
   leftOutOfLastSave_.clear();
   if (!path && dataFileGuarded_) return false;
-  if (!path && backupBeforeSave_) {
-    if (!KeepCopy(DataFilePath(), std::chrono::system_clock::now())) return false;
-    backupBeforeSave_ = false;
-  }
+  if (!path && !KeepDamagedOriginal(std::chrono::system_clock::now())) return false;
   try {
     if (const std::optional<bool> written = WriteSiteDataFile(path ? *path : DataFilePath(), IdentityText(),
                                                               tree_.ToText(), siteList_,
@@ -127,7 +169,10 @@ bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
 }
 
 SiteDataSnapshot SiteCatalogue::Snapshot(const std::optional<std::string>& path) const {
-  return SiteDataSnapshot(path ? *path : DataFilePath(), IdentityText(), !path && dataFileGuarded_,
+  // The autosave's way to the data file too: a damaged original is kept
+  // here, on the catalogue's thread, before any write of it is under way.
+  const bool refused = !path && (dataFileGuarded_ || !KeepDamagedOriginal(std::chrono::system_clock::now()));
+  return SiteDataSnapshot(path ? *path : DataFilePath(), IdentityText(), refused,
                           SiteDataContentsBuilder(tree_.ToText(), siteList_, MasterLoginBlock(masterID_, masterPass_)));
 }
 

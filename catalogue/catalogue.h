@@ -37,6 +37,23 @@ struct SiteDataLoadResult {
   bool Loaded() const { return status == SiteDataLoadStatus::Loaded; }
 };
 
+// A site data file read whole but not yet taken in: an import shows its
+// counts before it asks, and replaces the catalogue only once agreed.
+struct SiteDataRead {
+  SiteDataLoadStatus status = SiteDataLoadStatus::Missing;
+  std::optional<CategoryTree> tree;  // none: the file has no tree, the catalogue keeps its own
+  bool treeTextBad = false;
+  LineList sites;
+  std::optional<std::string> masterBlock;  // none: the master login stays
+
+  long long SiteCount() const { return sites.Count(); }
+  // User categories, not the two system entries; 0 without a tree.
+  long long CategoryCount() const;
+};
+
+// The user categories of a tree.
+long long CountCategories(const CategoryTree& tree);
+
 // The tree error text the window shows for SiteDataLoadResult::treeTextBad.
 inline constexpr std::string_view kTreeLoadErrorText = "I/O Error:QZLoadTreeFromStrings";
 
@@ -98,6 +115,22 @@ class SiteCatalogue {
   // only when the result is Loaded; then the tree's first entry is selected
   // and the shown list rebuilt for it.
   SiteDataLoadResult LoadSiteData(const std::optional<std::string>& path = std::nullopt);
+  // LoadSiteData in two steps, for a file the user chose: Read changes
+  // nothing (it only reads under this catalogue's identity), Apply replaces
+  // the catalogue by what was read as LoadSiteData does.
+  SiteDataRead ReadSiteData(const std::string& path) const;
+  SiteDataLoadResult ApplySiteData(SiteDataRead&& read);
+
+  // The data file loaded at start had a damaged tree text: its bytes as
+  // loaded wait to be kept under their backup name before anything writes
+  // over the file. Keeping them is the first step of every such write (and
+  // every save of the data file makes sure of it); false when they could
+  // not be kept, and then nothing may write the data file.
+  bool DamagedOriginalPending() const { return damagedOriginal_.has_value(); }
+  bool KeepDamagedOriginal(std::chrono::system_clock::time_point now, std::string* keptName = nullptr) const;
+  // The catalogue in memory saved under a free time-stamped backup name of
+  // the data file (before an import or restore replaces it).
+  bool KeepCatalogueCopy(std::chrono::system_clock::time_point now, std::string* keptName = nullptr) const;
 
   // No path: the data file; a path: an export file. True when written; on
   // false the file at the path is as it was. A site line that cannot be
@@ -139,8 +172,8 @@ class SiteCatalogue {
   // The data file could not be read nor moved aside: saving over it would
   // destroy what may still be recovered, so saves to it are refused.
   bool dataFileGuarded_ = false;
-  // The data file's tree text was damaged: keep a copy before saving over it.
-  mutable bool backupBeforeSave_ = false;
+  // The bytes of a data file loaded with a damaged tree text, until kept.
+  mutable std::optional<std::string> damagedOriginal_;
   mutable std::vector<std::string> leftOutOfLastSave_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "catalogue/data_file_backups.h"
 #include "catalogue/site_data_file.h"
 #include "util/container_file.h"
 #include "util/cp932.h"
@@ -159,7 +160,9 @@ OutsideChangeReport OutsideChangeGuard::TakeIn(SiteCatalogue& catalogue, std::ch
     }
     // The version found is kept under its backup name before it is written
     // over: the bytes read, not whatever the file may hold a moment later.
-    const std::string backup = BackupName(path, now);
+    // A free name: a backup made a moment before in the same step (the
+    // damaged original, the daily copy) may carry the same time.
+    const std::string backup = FreeBackupName(path, now);
     if (RegularFileExists(backup) || !WriteFileReplacing(backup, read->bytes, kPrivateFileMode)) {
       report.writeRefused = true;
       return report;

@@ -67,19 +67,16 @@ std::string BackupName(std::string_view name, std::chrono::system_clock::time_po
 bool BackupByRename(const std::string& name) { return BackupByRename(name, std::chrono::system_clock::now()); }
 
 bool KeepCopy(const std::string& name, std::chrono::system_clock::time_point when, std::string* backupName) {
-  FileOps& ops = CurrentFileOps();
-  const int fd = ops.Open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) return false;
-  std::string bytes;
-  char buffer[65536];
-  ssize_t n = 0;
-  while ((n = ops.Read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-  ops.Close(fd);
   const std::string target = BackupName(name, when);
-  if (n < 0 || RegularFileExists(target)) return false;
-  if (!WriteFileReplacing(target, bytes, kPrivateFileMode)) return false;
+  if (!KeepCopyAs(name, target)) return false;
   if (backupName) *backupName = target;
   return true;
+}
+
+bool KeepCopyAs(const std::string& name, const std::string& target) {
+  if (RegularFileExists(target)) return false;
+  std::string bytes;
+  return ReadWholeFile(name, bytes) && WriteFileReplacing(target, bytes, kPrivateFileMode);
 }
 
 bool BackupByRename(const std::string& name, std::chrono::system_clock::time_point when, std::string* backupName) {

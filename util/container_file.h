@@ -43,6 +43,10 @@ std::string BackupName(std::string_view name, std::chrono::system_clock::time_po
 bool KeepCopy(const std::string& name, std::chrono::system_clock::time_point when,
               std::string* backupName = nullptr);
 
+// Copies the file to target, which must not exist yet (mode 0600). False
+// when nothing was copied.
+bool KeepCopyAs(const std::string& name, const std::string& target);
+
 // Renames the file to its backup name for now (or for when). Never replaces
 // an existing file: when the backup name is taken the rename fails and the
 // file stays where it was.

@@ -62,6 +62,7 @@ TEST_F(AutosaveWindowTest, EachKindOfChangeIsSavedWithoutClosing) {
   other.SiteList().Add(FormatSiteLine({"imported", "http://imported/", "", "", "", "", ""}));
   ASSERT_TRUE(other.SaveSiteData(folder / "import.dat"));
   dialogs.fileAnswers.push_back(folder / "import.dat");
+  dialogs.yesNoAnswers.push_back(true);
   W().tbImportClick();
   EXPECT_EQ(SiteNamesOnDisk(), (std::vector<std::string>{"imported"}));
   EXPECT_TRUE(dialogs.errors.empty());

@@ -89,6 +89,7 @@ TEST_F(FilesTest, ExportThenImportRestoresSitesTreeAndMasterLogin) {
   W().ShowEntry(AllSitesEntryName());
 
   dialogs.fileAnswers.push_back(exported);
+  dialogs.yesNoAnswers.push_back(true);  // replace the catalogue
   W().tbImportClick();
   ASSERT_EQ(dialogs.fileFilters.size(), 2u);
   ASSERT_EQ(dialogs.fileFilters[1].size(), 3u);
@@ -167,6 +168,7 @@ TEST_F(FilesTest, TerminationSignalSavesWithoutAskingAndRescuesAnUnwritableCatal
     dialogs.fileAnswers.push_back(rescue);
   }
   W().Catalogue().SiteList().Clear();
+  dialogs.yesNoAnswers.push_back(true);
   W().tbImportClick();
   EXPECT_TRUE(dialogs.errors.empty());
   EXPECT_EQ(Column(1), (std::vector<std::string>{"rescued"}));

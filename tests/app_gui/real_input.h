@@ -17,8 +17,9 @@ namespace morvane::testing {
 
 inline Display* XDisplayOf(Gtk::Widget& w) { return GDK_WINDOW_XDISPLAY(w.get_window()->gobj()); }
 
-// A press and release of the first button on the widget's centre.
-inline void ClickWithPointer(Gtk::Widget& widget) {
+// A press and release of the first button at a point of the widget (its
+// own coordinates).
+inline void ClickWithPointerAt(Gtk::Widget& widget, int atX, int atY) {
   int x = 0, y = 0;
   widget.get_window()->get_origin(x, y);
   const Gtk::Allocation a = widget.get_allocation();
@@ -27,7 +28,7 @@ inline void ClickWithPointer(Gtk::Widget& widget) {
     y += a.get_y();
   }
   Display* d = XDisplayOf(widget);
-  XTestFakeMotionEvent(d, -1, x + a.get_width() / 2, y + a.get_height() / 2, 0);
+  XTestFakeMotionEvent(d, -1, x + atX, y + atY, 0);
   XFlush(d);
   PumpFor(60);
   XTestFakeButtonEvent(d, 1, True, 0);
@@ -36,6 +37,12 @@ inline void ClickWithPointer(Gtk::Widget& widget) {
   XTestFakeButtonEvent(d, 1, False, 0);
   XFlush(d);
   PumpFor(150);
+}
+
+// The same on the widget's centre.
+inline void ClickWithPointer(Gtk::Widget& widget) {
+  const Gtk::Allocation a = widget.get_allocation();
+  ClickWithPointerAt(widget, a.get_width() / 2, a.get_height() / 2);
 }
 
 // A press and release of a key in the widget's window. There is no window
