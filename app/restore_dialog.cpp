@@ -78,6 +78,12 @@ RestoreDialog::RestoreDialog(Gtk::Window* parent, const std::vector<RestoreChoic
   btRestore = add_button("戻す", Gtk::RESPONSE_OK);
   btCancel = add_button("キャンセル", Gtk::RESPONSE_CANCEL);
   set_default_response(Gtk::RESPONSE_CANCEL);
+  // The newest backup that loads is chosen when the box opens.
+  for (const auto& row : store_->children())
+    if (row[columns_.loadable]) {
+      lvBackups.get_selection()->select(row);
+      break;
+    }
   SelectionChanged();
   show_all_children();
 }
