@@ -193,6 +193,9 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // An import or restore: the one point before a write keeps the catalogue
   // first; then what was read replaces it. False when it could not be kept.
   bool ReplaceCatalogue(DataFileWrite kind, SiteDataRead&& read);
+  // The first half of it, also before a CSV import overwrites sites: false
+  // (and told) when the catalogue could not be kept.
+  bool KeepCatalogueFirst(DataFileWrite kind);
   // "サイト N 件、カテゴリ M 件" of the catalogue and of what would replace it.
   std::string ReplacementCounts(const SiteDataRead& read) const;
   std::optional<SiteRecord> SelectedSite();

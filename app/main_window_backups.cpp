@@ -42,8 +42,8 @@ std::string TForm1::ReplacementCounts(const SiteDataRead& read) const {
          Counts(read.SiteCount(), categoriesAfter);
 }
 
-bool TForm1::ReplaceCatalogue(DataFileWrite kind, SiteDataRead&& read) {
-  // No write of ours may land between the copy kept and the replacement.
+bool TForm1::KeepCatalogueFirst(DataFileWrite kind) {
+  // No write of ours may land between the copy kept and the change.
   autosave_->StopWriting();
   DataFileWriteCheck check;
   if (outsideWatch_) {
@@ -53,13 +53,15 @@ bool TForm1::ReplaceCatalogue(DataFileWrite kind, SiteDataRead&& read) {
     check.catalogueNotKept = !catalogue_.KeepCatalogueCopy(std::chrono::system_clock::now(), &check.catalogueKept);
     check.mayWrite = !check.catalogueNotKept;
   }
-  if (!check.mayWrite) {
-    Dialogs().ShowError(check.catalogueNotKept
-                            ? "現在のカタログをバックアップとして残せないため、置き換えを見合わせました"
-                            : "データファイルを保存できない状態のため、置き換えを見合わせました");
-    CatalogueChanged();  // whatever was waiting to be saved still is
-    return false;
-  }
+  if (check.mayWrite) return true;
+  Dialogs().ShowError(check.catalogueNotKept ? "現在のカタログをバックアップとして残せないため、取り込みを見合わせました"
+                                             : "データファイルを保存できない状態のため、取り込みを見合わせました");
+  CatalogueChanged();  // whatever was waiting to be saved still is
+  return false;
+}
+
+bool TForm1::ReplaceCatalogue(DataFileWrite kind, SiteDataRead&& read) {
+  if (!KeepCatalogueFirst(kind)) return false;
   const SiteDataLoadResult loaded = catalogue_.ApplySiteData(std::move(read));
   CatalogueChanged();
   AfterLoad(loaded);

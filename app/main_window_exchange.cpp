@@ -189,6 +189,7 @@ void TForm1::tbImportCSVClick() {
   }
   // Same URL: the file's site replaces the catalogue's, as an import does.
   if (AskDeclined(question + "\r\n\r\n同じURLのサイトは上書きされます。よろしいですか？")) return;
+  if (!KeepCatalogueFirst(DataFileWrite::Import)) return;  // sites are written over
   const std::optional<SiteMergeCount> merged = MergeOffThread(*this, kCsvTitle, FileSize(*file), catalogue_,
                                                                std::move(read->sites), true, std::move(read->given));
   if (!merged) return;

@@ -108,6 +108,14 @@ TEST_F(ExchangeTest, AnExportWithoutPasswordsReadBackKeepsThePasswords) {
             std::string::npos);
   EXPECT_EQ(dialogs.messages.back(), "0 件を追加、2 件を更新しました");
   EXPECT_EQ(W().Catalogue().SiteList().Lines(), before);
+  // The sites it wrote over were kept first.
+  std::vector<std::string> kept;
+  for (const std::string& name : folder.Names())
+    if (name.ends_with("_VexaSiteData.bak")) kept.push_back(folder / name);
+  ASSERT_EQ(kept.size(), 1u);
+  SiteCatalogue backup(folder.Path());
+  ASSERT_TRUE(backup.LoadSiteData(kept[0]).Loaded());
+  EXPECT_EQ(backup.SiteList().Lines(), before);
 }
 
 // A large file is read off the GUI thread behind a progress box; 中止 in it
