@@ -43,6 +43,9 @@ std::string TForm1::ReplacementCounts(const SiteDataRead& read) const {
 }
 
 bool TForm1::KeepCatalogueFirst(DataFileWrite kind) {
+  // Read-only, nothing of ours is written to the data folder, and the
+  // catalogue in the window is never saved over anything.
+  if (ReadOnly()) return true;
   // No write of ours may land between the copy kept and the change.
   autosave_->StopWriting();
   DataFileWriteCheck check;
