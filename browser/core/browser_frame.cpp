@@ -185,7 +185,10 @@ void TfrBrowserBase::OnBeforeNavigate(std::string_view url) {
   busy_ = true;
 }
 
-void TfrBrowserBase::OnTopLevelLoadStarted() { ++navigation_; }
+void TfrBrowserBase::OnTopLevelLoadStarted() {
+  ++navigation_;
+  ++loadsStarted_;
+}
 
 void TfrBrowserBase::ShowOutcome(std::string text) {
   outcome_ = std::move(text);

@@ -58,6 +58,15 @@ class TfrBrowserBase : public BrowserEvents {
   bool WaitForComplete(int passes);
   bool WaitForDocument(int timeoutMilliseconds);
 
+  // Which document is shown, as far as the frame can tell one from the
+  // next: another top-level load or another address makes another page.
+  struct ShownPage {
+    unsigned long loads = 0;
+    std::string url;
+    bool operator==(const ShownPage&) const = default;
+  };
+  ShownPage CurrentPage() const { return {loadsStarted_, engine_.LocationURL()}; }
+
   // The page. Texts are CP932.
   std::string GetLocationURL() const;
   std::string GetHTMLSource();
@@ -200,6 +209,8 @@ class TfrBrowserBase : public BrowserEvents {
   // Counts top-level navigations, so an answer about an older one is
   // dropped; a frame inside the page that navigates starts none.
   unsigned long navigation_ = 0;
+  // Top-level loads the control started, whoever asked for them.
+  unsigned long loadsStarted_ = 0;
   std::string outcome_;
   // Completions of top-level pages the outcome stays through.
   int outcomeSurvives_ = 0;

@@ -5,14 +5,17 @@
 
 namespace morvane {
 
-PageLinkCheck::PageLinkCheck(LinkCheckView& view, ShowPage show, LinkCheckLimits limits)
-    : view_(view), show_(std::move(show)), limits_(limits) {}
+PageLinkCheck::PageLinkCheck(LinkCheckView& view, ShowPage show, WhichPage which, LinkCheckLimits limits)
+    : view_(view), show_(std::move(show)), which_(std::move(which)), limits_(limits) {}
 
 PageLinkCheck::~PageLinkCheck() = default;
 
 void PageLinkCheck::Start(PageLinkList list) {
   session_.reset();
   result_ = {};
+  ended_ = false;
+  // The list was built from the page shown now.
+  builtFrom_ = which_ ? which_() : std::nullopt;
   session_ = std::make_unique<LinkCheckSession>(
       std::move(list), [this] { view_.WakeMainLoop(); }, limits_);
   view_.ShowLinkCheckProgress(0, session_->Total(), true);
@@ -26,8 +29,19 @@ void PageLinkCheck::Take() {
   if (running) return;
   result_ = session_->Result();
   session_.reset();
-  // Showing waits for the browser while processing messages; nothing above
-  // may be touched after it.
+  ended_ = true;
+  // Seconds have passed: the user may be filling in a form elsewhere by now.
+  if (which_ && (!builtFrom_ || which_() != builtFrom_)) {
+    view_.OfferLinkList();
+    return;
+  }
+  ShowResult();
+}
+
+void PageLinkCheck::ShowResult() {
+  if (!ended_) return;
+  // Showing waits for the browser while processing messages; nothing of this
+  // check may be touched after it.
   show_(Utf8HtmlToCp932(result_.Page()));
 }
 

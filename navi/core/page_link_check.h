@@ -1,12 +1,17 @@
 #pragma once
 // The toolbar's link check: the page link list with each link's status,
 // checked off the window's thread, progress told to the view, the finished
-// list shown as a page and written as CSV on request.
+// list shown as a page over the one it was built from (never over a page
+// the user has moved to since: that list waits to be asked for) and written
+// as CSV on request.
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <string_view>
 
+#include <optional>
+
+#include "browser/core/browser_frame.h"
 #include "navi/core/link_check_session.h"
 
 namespace morvane {
@@ -19,22 +24,31 @@ class LinkCheckView {
   // On the main loop: links done of total; running false once the check has
   // ended (finished or stopped).
   virtual void ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) = 0;
+  // On the main loop: the check has ended on another page than its own, so
+  // its list is kept until ShowResult() is asked for.
+  virtual void OfferLinkList() = 0;
 };
 
 class PageLinkCheck {
  public:
   using ShowPage = std::function<void(std::string_view page)>;
+  // The page the browser shows now; nullopt without a browser.
+  using WhichPage = std::function<std::optional<TfrBrowserBase::ShownPage>()>;
 
-  // show puts a page (CP932 HTML) into the browser.
-  PageLinkCheck(LinkCheckView& view, ShowPage show, LinkCheckLimits limits = {});
+  // show puts a page (CP932 HTML) into the browser; without which, the list
+  // is shown whatever the browser shows.
+  PageLinkCheck(LinkCheckView& view, ShowPage show, WhichPage which = {}, LinkCheckLimits limits = {});
   ~PageLinkCheck();
 
   // Starts checking list; a check still running is dropped first.
   void Start(PageLinkList list);
   // On the main loop, after a wake: takes the results in, tells the view, and
-  // shows the list once the check has ended.
+  // once the check has ended shows the list or, when the browser has moved
+  // on, offers it.
   void Take();
   void Stop();
+  // Shows the last ended check's list, whatever page is shown now.
+  void ShowResult();
   bool Running() const { return session_ && !session_->Finished(); }
   // The list as the last ended check left it; empty before.
   const PageLinkList& Result() const { return result_; }
@@ -46,7 +60,10 @@ class PageLinkCheck {
  private:
   LinkCheckView& view_;
   ShowPage show_;
+  WhichPage which_;
   LinkCheckLimits limits_;
+  std::optional<TfrBrowserBase::ShownPage> builtFrom_;
+  bool ended_ = false;
   PageLinkList result_;
   std::unique_ptr<LinkCheckSession> session_;
 };

@@ -51,9 +51,14 @@ bool NaviToolbar::on_focus(Gtk::DirectionType direction) {
 
 TfrBrowserNavi::TfrBrowserNavi()
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL),
-      linkCheckBar([this](std::string_view page) {
-        if (TfrBrowserBase* frame = commands_.Frame()) frame->ShowHTML(page);
-      }),
+      linkCheckBar(
+          [this](std::string_view page) {
+            if (TfrBrowserBase* frame = commands_.Frame()) frame->ShowHTML(page);
+          },
+          [this]() -> std::optional<TfrBrowserBase::ShownPage> {
+            if (TfrBrowserBase* frame = commands_.Frame()) return frame->CurrentPage();
+            return std::nullopt;
+          }),
       commands_(*this, clipboard_, keyboard_) {
   AddProgramIcons();
   BuildToolBar();

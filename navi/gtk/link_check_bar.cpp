@@ -6,20 +6,24 @@
 
 namespace morvane {
 
-LinkCheckBar::LinkCheckBar(PageLinkCheck::ShowPage show)
+LinkCheckBar::LinkCheckBar(PageLinkCheck::ShowPage show, PageLinkCheck::WhichPage which)
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6),
       btLinkCheckStop("中止"),
       btLinkCheckCsv("CSV"),
-      check_(*this, std::move(show)) {
+      btLinkCheckShow("一覧を表示"),
+      check_(*this, std::move(show), std::move(which)) {
   pbLinkCheck.set_show_text(true);
   pbLinkCheck.set_valign(Gtk::ALIGN_CENTER);
   pack_start(pbLinkCheck, Gtk::PACK_EXPAND_WIDGET);
   pack_start(btLinkCheckStop, Gtk::PACK_SHRINK);
   pack_start(btLinkCheckCsv, Gtk::PACK_SHRINK);
+  pack_start(btLinkCheckShow, Gtk::PACK_SHRINK);
   btLinkCheckStop.set_tooltip_text("リンクの確認を中止する");
   btLinkCheckCsv.set_tooltip_text("リンク一覧をCSVファイルに保存する");
+  btLinkCheckShow.set_tooltip_text("確認したリンク一覧をブラウザに表示する");
   btLinkCheckStop.signal_clicked().connect([this] { check_.Stop(); });
   btLinkCheckCsv.signal_clicked().connect([this] { btLinkCheckCsvClick(); });
+  btLinkCheckShow.signal_clicked().connect([this] { check_.ShowResult(); });
   arrived_.connect([this] { check_.Take(); });
   set_no_show_all(true);
 }
@@ -28,6 +32,7 @@ LinkCheckBar::~LinkCheckBar() = default;
 
 void LinkCheckBar::Start(PageLinkList list) {
   show_all_children();
+  btLinkCheckShow.hide();  // until a list waits for it
   show();
   check_.Start(std::move(list));
 }

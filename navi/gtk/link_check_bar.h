@@ -1,6 +1,7 @@
 #pragma once
 // The strip under the navigation toolbar while links are checked: progress,
-// a stop button and, once the check has ended, the CSV button. Results cross
+// a stop button and, once the check has ended, the CSV button, and the button
+// that shows a list the browser has moved away from meanwhile. Results cross
 // from the checker's thread to the main loop through a dispatcher; the
 // window never waits for the network.
 #include <glibmm/dispatcher.h>
@@ -14,8 +15,9 @@ namespace morvane {
 
 class LinkCheckBar : public Gtk::Box, private LinkCheckView {
  public:
-  // show puts the finished list (CP932 HTML) into the browser.
-  explicit LinkCheckBar(PageLinkCheck::ShowPage show);
+  // show puts the finished list (CP932 HTML) into the browser; which tells
+  // the page it shows.
+  LinkCheckBar(PageLinkCheck::ShowPage show, PageLinkCheck::WhichPage which);
   ~LinkCheckBar() override;
 
   // Shows the strip and checks list; an earlier check is dropped.
@@ -25,11 +27,13 @@ class LinkCheckBar : public Gtk::Box, private LinkCheckView {
   Gtk::ProgressBar pbLinkCheck;
   Gtk::Button btLinkCheckStop;
   Gtk::Button btLinkCheckCsv;
+  Gtk::Button btLinkCheckShow;
 
  private:
   void btLinkCheckCsvClick();
   void WakeMainLoop() override { arrived_.emit(); }
   void ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) override;
+  void OfferLinkList() override { btLinkCheckShow.show(); }
 
   Glib::Dispatcher arrived_;
   PageLinkCheck check_;  // after the dispatcher: its thread is gone before the dispatcher is

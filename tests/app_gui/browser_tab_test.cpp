@@ -7,8 +7,8 @@
 #include "browser/gtk/browser_frame_widget.h"
 #include "browser/gtk/webkit_engine.h"
 #include "navi/gtk/browser_navi.h"
-#include "support/fake_service.h"
 #include "real_input.h"
+#include "support/fake_service.h"
 #include "window_test_support.h"
 
 namespace morvane::testing {
@@ -113,6 +113,44 @@ TEST_F(WindowTest, TabStepsThroughEveryToolbarControl) {
   // menu, and the browse mode (the skip button is off while nothing loads).
   ASSERT_GE(reached.size(), 8u);
   EXPECT_TRUE(reached.back() == &navi.cbBrowserTarget || reached.back()->is_ancestor(navi.cbBrowserTarget));
+}
+
+// The link check takes seconds; whatever the user opens meanwhile, and types
+// into, stays. The list waits in the strip for its button.
+TEST_F(WindowTest, ALinkCheckEndingOnAnotherPageLeavesItAndOffersItsList) {
+  FakeService service;
+  OpenForms();
+  TfrBrowserNavi& navi = *W().frBrowserNavi1;
+  TfrBrowserBase& frame = W().frBrowserBase1();
+  ASSERT_TRUE(frame.NavigateTo(service.URL("/pages/slow_links.html"), true));
+  navi.pmLinks.popup_at_widget(&navi.ToolButton3, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return navi.K1.get_mapped(); }));
+  PumpFor(200);
+  ClickWithPointer(navi.K1);
+  ASSERT_TRUE(navi.linkCheckBar.get_visible());
+  EXPECT_FALSE(navi.linkCheckBar.btLinkCheckShow.get_visible());
+
+  // Another page, opened from the URL box, and a word typed into its form.
+  const std::string form = service.URL("/pages/form_input.html");
+  navi.edURL.set_text(form);
+  ClickWithPointer(navi.edURL);
+  PressKey(navi.edURL, XK_Return);
+  ASSERT_TRUE(PumpUntil([&] { return frame.GetLocationURL() == form && !frame.BusyState(); }, 10000));
+  gtk_widget_grab_focus(W().frBrowserBase1Widget->Engine().Widget());
+  for (const unsigned long key : {XK_o, XK_k}) PressKey(*W().frBrowserBase1Widget, key);
+  ASSERT_TRUE(PumpUntil([&] { return frame.GetPageTitle() == "typed:ok"; }));
+
+  const auto ended = [&] { return navi.linkCheckBar.pbLinkCheck.get_text() == "3 / 3 確認しました"; };
+  ASSERT_TRUE(PumpUntil(ended, 30000));
+  PumpFor(1000);  // a list shown over it would have come by now
+  EXPECT_EQ(frame.GetLocationURL(), form);
+  EXPECT_EQ(frame.GetPageTitle(), "typed:ok");
+  ASSERT_TRUE(navi.linkCheckBar.btLinkCheckShow.get_visible());
+  EXPECT_EQ(navi.linkCheckBar.btLinkCheckShow.get_label(), "一覧を表示");
+
+  ClickWithPointer(navi.linkCheckBar.btLinkCheckShow);
+  ASSERT_TRUE(PumpUntil([&] { return frame.GetHTMLSource().find("[200]") != std::string::npos; }, 10000));
+  EXPECT_NE(frame.GetHTMLSource().find("/pages/form_input.html"), std::string::npos);
 }
 
 // Leaves <dir>/demo-login.png, <dir>/link-list.png and <dir>/link-check-window.png:

@@ -17,7 +17,8 @@ class LinkCheckTest : public BrowserTest {
  protected:
   void SetUp() override {
     BrowserTest::SetUp();
-    bar_ = std::make_unique<LinkCheckBar>([this](std::string_view page) { frame().ShowHTML(page); });
+    bar_ = std::make_unique<LinkCheckBar>([this](std::string_view page) { frame().ShowHTML(page); },
+                                          [this] { return std::optional(frame().CurrentPage()); });
     gtk_box_pack_start(GTK_BOX(widget_->gobj()), GTK_WIDGET(bar_->gobj()), FALSE, FALSE, 0);
   }
   void TearDown() override {

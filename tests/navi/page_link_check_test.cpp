@@ -24,6 +24,7 @@ class FakeView : public LinkCheckView {
   void ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) override {
     progress.push_back({done, total, running});
   }
+  void OfferLinkList() override { ++offers; }
   void RunUntilEnded(PageLinkCheck& check) {
     loop_.TakeWhile([&] { return check.Running(); }, [&] { check.Take(); });
   }
@@ -32,6 +33,7 @@ class FakeView : public LinkCheckView {
     bool running;
   };
   std::vector<Progress> progress;
+  int offers = 0;
 
  private:
   testing::WakeLoop loop_;
@@ -93,6 +95,39 @@ TEST(PageLinkCheck, StopShowsWhatWasCheckedAndANewStartDropsTheOldCheck) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_THAT(shown[0], HasSubstr(Utf8ToCp932("\tslow\t未確認\r\n")));  // shown as the catalogue's CP932
   EXPECT_FALSE(view.progress.back().running);
+}
+
+// The same address loaded again is another page too: the user may have
+// typed into its form since.
+TEST(PageLinkCheck, AListWhosePageWasLeftIsKeptUntilAskedFor) {
+  testing::FakeService service;
+  FakeView view;
+  std::vector<std::string> shown;
+  TfrBrowserBase::ShownPage current{3, "http://host/a"};
+  PageLinkCheck check(
+      view, [&](std::string_view page) { shown.emplace_back(page); },
+      [&] { return std::optional(current); });
+  const PageLinkList list = BuildPageLinkList("<a href=/modified>ok</a>", service.URL("/"), {}, {});
+  for (const TfrBrowserBase::ShownPage& later : {TfrBrowserBase::ShownPage{4, "http://host/a"},
+                                                TfrBrowserBase::ShownPage{3, "http://host/b"}}) {
+    current = {3, "http://host/a"};
+    check.Start(list);
+    current = later;
+    view.RunUntilEnded(check);
+    EXPECT_TRUE(shown.empty());
+  }
+  EXPECT_EQ(view.offers, 2);
+  EXPECT_TRUE(check.HasResult());
+  check.ShowResult();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_THAT(shown[0], HasSubstr("[200]"));
+
+  // Still on its page: shown at once, nothing offered.
+  current = {3, "http://host/a"};
+  check.Start(list);
+  view.RunUntilEnded(check);
+  EXPECT_EQ(shown.size(), 2u);
+  EXPECT_EQ(view.offers, 2);
 }
 
 }  // namespace
