@@ -19,7 +19,7 @@ LoginCheckProgress::LoginCheckProgress(Gtk::Window& parent, std::function<void()
   Layout.pack_start(btStop, Gtk::PACK_SHRINK);
   add(Layout);
   btStop.signal_clicked().connect(sigc::mem_fun(*this, &LoginCheckProgress::StopPressed));
-  // Closing the window is a stop too; the window stays until the site under way is done.
+  // Closing the window is a stop too; the window goes once the check has ended.
   signal_delete_event().connect([this](GdkEventAny*) {
     StopPressed();
     return true;
@@ -41,9 +41,9 @@ void LoginCheckProgress::ShowTexts(const std::string& title, std::string countin
 }
 
 void LoginCheckProgress::StopPressed() {
-  // Said at once: the site under way still has to finish.
+  // Said at once: the check ends as soon as its waits have let go.
   btStop.set_sensitive(false);
-  lbCount.set_text("中止しています（確認中のサイトの後で止まります）");
+  lbCount.set_text("中止しています");
   if (onStop_) onStop_();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The small window over the main one while the logins of many sites are
 // checked: how many sites are done, and the button that stops the check
-// after the site under way. It takes the input while it is shown, so the
+// with the site under way. It takes the input while it is shown, so the
 // catalogue cannot change under the check.
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>

@@ -54,7 +54,7 @@ void TForm1::CheckLogins(std::vector<SiteRecord> sites) {
   LoginCheck check(std::move(sites), catalogue_.MasterID(), catalogue_.MasterPass(), ServiceURL(),
                    [this, &pump]() -> std::unique_ptr<PrivateBrowser> {
                      // The warm browser has done nothing but start; it is taken once it has.
-                     if (warmBrowser_ && warmBrowser_->Forgotten()) return std::move(warmBrowser_);
+                     if (warmBrowser_ && warmBrowser_->Started()) return std::move(warmBrowser_);
                      warmBrowser_.reset();
                      return std::make_unique<HiddenBrowser>(pump);
                    });
@@ -75,7 +75,7 @@ void TForm1::WarmLoginCheck() {
   if (loginCheckProgress_) return;
   if (!warmBrowser_) {
     warmBrowser_ = std::make_unique<HiddenBrowser>(frBrowserBase1Widget->Pump());
-    warmBrowser_->BeginForgetting();
+    warmBrowser_->Start();
   }
   warmExpiry_.disconnect();
   warmExpiry_ = Glib::signal_timeout().connect_seconds(

@@ -2,7 +2,7 @@
 // double-click to the status text, beside loading the same pages without
 // logging in (the same web view), and how much of a login is spent in fixed
 // sleeps rather than waiting for events; and the login check of a category
-// of 20 sites (in two hidden browsers taking turns, then the report) beside
+// of 20 sites (each in a hidden browser of its own, then the report) beside
 // 20 single logins in the user's browser. Needs a display (run it under
 // xvfb-run). Prints the medians and their ratios at the end.
 #include <benchmark/benchmark.h>

@@ -68,7 +68,7 @@ TfrBrowserBase::WaitEnd TfrBrowserBase::PumpWhile(const std::function<bool()>& w
     if (pump_.Terminating()) return WaitEnd::Terminated;
     if (watchSkip && skipRequest_ && !skipBefore) return WaitEnd::Skipped;
     if (watchStop && stopRequest_ && !stopBefore) return WaitEnd::Stopped;
-    if (pump_.NowMilliseconds() >= end) return WaitEnd::TimedOut;
+    if (pump_.NowMilliseconds() >= end || WaitsLimitReached()) return WaitEnd::TimedOut;
     pump_.ProcessMessages();
     // What was waited for may have arrived with these events: no wait then.
     if (!waiting()) return WaitEnd::Done;
@@ -168,6 +168,11 @@ void TfrBrowserBase::StopNavigation() {
   stopRequest_ = true;
   if (statusBar_) ClearStatusLine();
   skipRequest_ = false;
+}
+
+void TfrBrowserBase::EndWaitsNow() {
+  waitsLimit_ = pump_.NowMilliseconds();
+  engine_.Stop();
 }
 
 void TfrBrowserBase::RequestSkip() {

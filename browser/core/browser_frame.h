@@ -95,6 +95,13 @@ class TfrBrowserBase : public BrowserEvents {
   // What the toolbar's stop button and skip action do to the frame.
   void StopNavigation();
   void RequestSkip();
+  // A limit over many waits (the pump's clock): from then on every wait and
+  // page call ends at once as timed out, until the limit is lifted.
+  void LimitWaits(long long untilMilliseconds) { waitsLimit_ = untilMilliseconds; }
+  void LiftWaitsLimit() { waitsLimit_.reset(); }
+  // Ends the wait under way and every one after it, and the load.
+  void EndWaitsNow();
+  bool WaitsLimitReached() const { return waitsLimit_ && pump_.NowMilliseconds() >= *waitsLimit_; }
 
   // Attachments; none is owned and each may be empty.
   void SetToolbar(BrowserToolbar* toolbar) { toolbar_ = toolbar; }
@@ -220,6 +227,7 @@ class TfrBrowserBase : public BrowserEvents {
   std::string queriedStatus_;
   WaitEnd lastWaitEnd_ = WaitEnd::Done;
   CallEnd lastCallEnd_ = CallEnd::Answered;
+  std::optional<long long> waitsLimit_;
 };
 
 }  // namespace morvane

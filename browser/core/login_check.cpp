@@ -1,6 +1,7 @@
 #include "browser/core/login_check.h"
 
 #include <algorithm>
+#include <deque>
 #include <cstdio>
 
 #include "navi/core/html_routines.h"
@@ -56,31 +57,64 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site, PrivateBrowser& browser)
                  : !masterID_.empty()  ? LoginIDSource::Master
                                        : LoginIDSource::None;
   const auto start = std::chrono::steady_clock::now();
-  SiteLogin login(browser.Frame(), browser.Pump());
+  TfrBrowserBase& frame = browser.Frame();
+  // Each wait of a login has a limit of its own; a page that keeps them all
+  // busy would still hold the check for minutes.
+  frame.LimitWaits(browser.Pump().NowMilliseconds() + kSiteLimitMilliseconds);
+  SiteLogin login(frame, browser.Pump());
   row.result = login.Run(request);
+  // Whatever the login made of its waits ending at once, this is why they did.
+  if (stopRequested_)
+    row.result = {LoginOutcome::Failed, LoginFailure::Stopped, {}};
+  else if (frame.WaitsLimitReached() && row.result.outcome != LoginOutcome::Succeeded)
+    row.result = {LoginOutcome::Failed, LoginFailure::SiteTimeLimit, std::to_string(kSiteLimitMilliseconds / 1000)};
+  frame.LiftWaitsLimit();
   // A closing window ends every wait at once: the rest would only fail.
   if (browser.Pump().Terminating()) stopRequested_ = true;
   row.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   return row;
 }
 
-PrivateBrowser& LoginCheck::FreshBrowser(std::size_t index) {
-  std::unique_ptr<PrivateBrowser>& browser = browsers_[index % browsers_.size()];
-  if (browser && !browser->Forgotten()) browser.reset();  // the old profile goes before the new one comes
-  if (!browser) browser = newBrowser_();
-  return *browser;
+std::unique_ptr<PrivateBrowser> LoginCheck::StartedBrowser(std::unique_ptr<PrivateBrowser> prepared) {
+  if (prepared && prepared->Started()) return prepared;
+  prepared.reset();  // the failed one goes before the new one comes
+  return newBrowser_();
+}
+
+void LoginCheck::Stop() {
+  stopRequested_ = true;
+  if (underWay_) underWay_->Frame().EndWaitsNow();
 }
 
 void LoginCheck::Run(const Progress& progress) {
+  // Starting an engine takes longer than a login: the next sites' browsers
+  // start while one logs in.
+  constexpr std::size_t kStartedAhead = 2;
+  std::deque<std::unique_ptr<PrivateBrowser>> ahead;
+  std::size_t browsers = 0;
   for (std::size_t index = 0; index < sites_.size() && !stopRequested_; ++index) {
-    PrivateBrowser& browser = FreshBrowser(index);
-    // The second browser starts while the first site logs in.
-    if (index == 0 && sites_.size() > 1) FreshBrowser(1).BeginForgetting();
-    rows_.push_back(Check(sites_[index], browser));
-    browser.BeginForgetting();
+    std::unique_ptr<PrivateBrowser> browser;
+    if (ahead.empty()) {
+      // The first one starts with its site's page, unless it was started ahead.
+      browser = newBrowser_();
+      ++browsers;
+    } else {
+      browser = StartedBrowser(std::move(ahead.front()));
+      ahead.pop_front();
+      if (stopRequested_) break;
+    }
+    for (; browsers < sites_.size() && ahead.size() < kStartedAhead; ++browsers) {
+      ahead.push_back(newBrowser_());
+      ahead.back()->Start();
+    }
+    underWay_ = browser.get();
+    rows_.push_back(Check(sites_[index], *browser));
+    underWay_ = nullptr;
+    // Its session goes with it, with whatever its pages still had under way.
+    browser.reset();
     if (progress) progress(rows_.size(), sites_.size());
   }
-  for (std::unique_ptr<PrivateBrowser>& browser : browsers_) browser.reset();
+  stopped_ = stopRequested_;
 }
 
 std::string LoginCheck::ReportPage() const {

@@ -49,6 +49,7 @@ std::string LoginFailureText(const LoginResult& result) {
     case LoginFailure::Skipped: return SystemText("待機をスキップしました");
     case LoginFailure::MasterLoginDeclined:
       return SystemText("マスターIDとパスワードを ") + result.detail + SystemText(" には送信しません");
+    case LoginFailure::SiteTimeLimit: return SystemText("時間切れです: ") + result.detail + SystemText(" 秒で打ち切りました");
     case LoginFailure::None: break;
   }
   return {};
@@ -213,7 +214,8 @@ class SiteLogin::Attempt {
       if (stopped) return Failed(LoginFailure::Stopped);
       // A skip gives up the look: the page has no form, as far as anyone waited.
       const bool skipped = (frame_.SkipRequest() && !skipBefore) || frame_.LastCallEnd() == CallEnd::Skipped;
-      if (pump.NowMilliseconds() >= end || skipped || pump.Terminating()) return Failed(LoginFailure::NoLoginForm);
+      if (pump.NowMilliseconds() >= end || skipped || pump.Terminating() || frame_.WaitsLimitReached())
+        return Failed(LoginFailure::NoLoginForm);
       if (!present) return Unanswered();
       pump.Pause(kPassMilliseconds);
     }

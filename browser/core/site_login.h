@@ -52,6 +52,7 @@ enum class LoginFailure {
   Stopped,
   Skipped,
   MasterLoginDeclined,  // detail: the host the master login was not sent to
+  SiteTimeLimit,        // a check gave the site up after its limit (detail: the seconds)
 };
 
 struct LoginResult {

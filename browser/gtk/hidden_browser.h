@@ -21,20 +21,18 @@ class HiddenBrowser final : public PrivateBrowser {
 
   TfrBrowserBase& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
-  void BeginForgetting() override;
-  bool Forgotten() override;
+  void Start() override;
+  bool Started() override;
 
  private:
-  struct Forgetting {
-    enum Step { Settling, Leaving, Clearing, Done, Failed } step = Settling;
-  };
-  bool ForgetStep();
+  enum class Starting { NotAsked, Loading, Done, Failed };
+  bool StartStep();
 
   Gtk::OffscreenWindow window_;
   WebKitEngine engine_;
   MessagePump& pump_;
   TfrBrowserBase frame_;
-  std::shared_ptr<Forgetting> forgetting_;
+  Starting started_ = Starting::NotAsked;
   long long deadline_ = 0;
   sigc::connection tick_;
 };

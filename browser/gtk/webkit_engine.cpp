@@ -372,20 +372,6 @@ WebKitEngine::~WebKitEngine() = default;
 
 GtkWidget* WebKitEngine::Widget() const { return GTK_WIDGET(impl_->view.get()); }
 
-void WebKitEngine::ForgetWebsiteData(std::function<void(bool)> done) {
-  WebKitWebsiteDataManager* data = webkit_web_context_get_website_data_manager(impl_->context.get());
-  // The answer may come after the engine is gone: it owns nothing of it.
-  auto* answer = new std::function<void(bool)>(std::move(done));
-  webkit_website_data_manager_clear(
-      data, WEBKIT_WEBSITE_DATA_ALL, 0, nullptr,
-      [](GObject* source, GAsyncResult* result, gpointer pending) {
-        std::unique_ptr<std::function<void(bool)>> answer(static_cast<std::function<void(bool)>*>(pending));
-        const bool cleared =
-            webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result, nullptr);
-        (*answer)(cleared);
-      },
-      answer);
-}
 WebKitWebView* WebKitEngine::View() const { return impl_->view.get(); }
 void WebKitEngine::SetEvents(BrowserEvents* events) { impl_->events = events; }
 

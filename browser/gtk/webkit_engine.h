@@ -3,7 +3,6 @@
 // catches the first navigation of new windows, and a persistent profile.
 // Silent: it never shows a dialog of its own and never accepts a bad
 // certificate.
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,9 +24,6 @@ class WebKitEngine final : public BrowserEngine {
 
   GtkWidget* Widget() const;
   WebKitWebView* View() const;
-  // Forgets every cookie, cache and stored item of the profile; done tells,
-  // later and on this thread, whether all is gone.
-  void ForgetWebsiteData(std::function<void(bool)> done);
 
   void SetEvents(BrowserEvents* events) override;
   void Navigate(std::string_view url) override;

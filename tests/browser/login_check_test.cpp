@@ -1,6 +1,7 @@
-// The login check over scripted private browsers: nothing of one site's
-// login left for the next, the right row for each kind of site, a stop after the site under way,
-// and a report that carries no password and no markup from the catalogue.
+// The login check over scripted private browsers: a browser of its own for
+// each site, the right row for each kind of site, a stop that ends the site
+// under way, a limit for a page that never finishes, and a report that
+// carries no password and no markup from the catalogue.
 #include "browser/core/login_check.h"
 #include "browser/core/master_login_hosts.h"
 
@@ -19,13 +20,21 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using L = PageValue::List;
 
+// What the fixture hands each scripted browser.
+struct Script {
+  std::vector<std::string> unreachable = {"http://vexa.test/site/down"};
+  std::function<void()> onSite;     // a site's page has come
+  std::function<void()> onStalled;  // a page that never finishes is being waited for
+  int starts = 0;
+  bool canStart = true;
+  std::vector<long long> clocks;  // each browser's time passed when it went
+};
+
 // The stand-in service as one private browser sees it: the login it holds
-// is its own cookie, gone when the browser forgets (if it can) or goes.
+// is its own cookie, gone with the browser. A page under /never/ never finishes.
 class ScriptedBrowser : public PrivateBrowser {
  public:
-  ScriptedBrowser(const std::vector<std::string>& unreachable, std::function<void()> onSite, int& forgets,
-                  bool canForget)
-      : unreachable_(unreachable), onSite_(std::move(onSite)), forgets_(forgets), canForget_(canForget) {
+  explicit ScriptedBrowser(Script& script) : script_(script) {
     engine_.onNavigate = [this](std::string_view url) { Load(std::string(url)); };
     engine_.page = [this](PageScript script, const std::vector<PageArgument>& args) -> std::optional<PageValue> {
       const bool form = loggedInAs_.empty();
@@ -49,35 +58,37 @@ class ScriptedBrowser : public PrivateBrowser {
       }
     };
   }
+  ~ScriptedBrowser() override { script_.clocks.push_back(pump_.clock); }
   TfrBrowserBase& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
-  void BeginForgetting() override {
-    ++forgets_;
-    if (canForget_) loggedInAs_.clear();
-  }
-  bool Forgotten() override { return canForget_; }
+  void Start() override { ++script_.starts; }
+  bool Started() override { return script_.canStart; }
 
  private:
   void Load(std::string url) {
     engine_.busy = true;
     frame_.OnBeforeNavigate(url);
+    if (url.find("/never/") != std::string::npos) {
+      pump_.steps.push_back([this] {
+        if (script_.onStalled) script_.onStalled();
+      });
+      return;
+    }
     pump_.steps.push_back([this, url] {
       engine_.busy = false;
-      if (std::find(unreachable_.begin(), unreachable_.end(), url) != unreachable_.end()) {
+      const std::vector<std::string>& unreachable = script_.unreachable;
+      if (std::find(unreachable.begin(), unreachable.end(), url) != unreachable.end()) {
         bool cancel = false;
         frame_.OnNavigateError(url, 503, cancel);
         return;
       }
-      if (url != engine_.location && onSite_) onSite_();
+      if (url != engine_.location && script_.onSite) script_.onSite();
       engine_.location = url;
       frame_.OnDocumentComplete(true);
     });
   }
 
-  const std::vector<std::string>& unreachable_;
-  std::function<void()> onSite_;
-  int& forgets_;
-  bool canForget_;
+  Script& script_;
   testing::FakeEngine engine_;
   testing::FakePump pump_;
   TfrBrowserBase frame_{engine_, pump_};
@@ -100,18 +111,14 @@ class LoginCheckTest : public ::testing::Test {
     return LoginCheck(std::move(sites), std::move(masterID), std::move(masterPass), "http://vexa.test",
                       [this]() -> std::unique_ptr<PrivateBrowser> {
                         ++browsers;
-                        return std::make_unique<ScriptedBrowser>(unreachable, onSite, forgets, canForget);
+                        return std::make_unique<ScriptedBrowser>(script);
                       });
   }
-  std::vector<std::string> unreachable = {"http://vexa.test/site/down"};
-  std::function<void()> onSite;
+  Script script;
   int browsers = 0;
-  int forgets = 0;
-  bool canForget = true;
 };
 
 TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
-  // Two browsers take turns: the third site is the first one's browser's next.
   LoginCheck check = Make({Site("good", "http://vexa.test/site/1", "taro", "secret"),
                            Site("master", "http://vexa.test/site/3", "", ""),
                            Site("wrong", "http://vexa.test/site/2", "jiro", "bad"),  // would pass with taro's cookie
@@ -121,8 +128,8 @@ TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
     EXPECT_EQ(total, 4u);
     progress.push_back(done);
   });
-  EXPECT_EQ(browsers, 2);
-  EXPECT_EQ(forgets, 5);  // after each site, and the second browser's start
+  EXPECT_EQ(browsers, 4);
+  EXPECT_EQ(script.starts, 3);  // each started while the site before it logged in
   EXPECT_EQ(progress, (std::vector<std::size_t>{1, 2, 3, 4}));
   const std::vector<LoginCheckRow>& rows = check.Rows();
   ASSERT_EQ(rows.size(), 4u);
@@ -141,9 +148,9 @@ TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
   EXPECT_THAT(page, HasSubstr("<td>" + SystemText("ページを開けません: 503") + "</td>"));
   EXPECT_THAT(page, Not(HasSubstr(SystemText("中止しました"))));
 
-  // No ID anywhere: the row says so. A browser that cannot forget is
-  // replaced, so the wrong password still fails after a good login.
-  canForget = false;
+  // No ID anywhere: the row says so. A browser that did not come up is
+  // replaced, and the wrong password still fails after a good login.
+  script.canStart = false;
   browsers = 0;
   LoginCheck noID = Make({Site("good", "http://vexa.test/site/1", "taro", "secret"),
                           Site("none", "http://vexa.test/site/4", "", ""),
@@ -154,7 +161,7 @@ TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
   EXPECT_EQ(noID.Rows()[1].result.failure, LoginFailure::NoLoginID);
   EXPECT_EQ(noID.Rows()[1].idSource, LoginIDSource::None);
   EXPECT_EQ(noID.Rows()[2].result.failure, LoginFailure::Refused);
-  EXPECT_EQ(browsers, 4);  // the second one did not forget its start either
+  EXPECT_EQ(browsers, 5);  // the first, and two for each site after it
 }
 
 TEST_F(LoginCheckTest, AMasterLoginTheUserDidNotAllowForItsHostIsNotSent) {
@@ -181,23 +188,51 @@ TEST_F(LoginCheckTest, OneSiteStartsOneBrowserOnly) {
   EXPECT_EQ(browsers, 1);
 }
 
-TEST_F(LoginCheckTest, StopEndsAfterTheSiteUnderWayAndTheReportSaysSo) {
+TEST_F(LoginCheckTest, StopEndsTheSiteUnderWayAtOnceAndTheReportSaysSo) {
   LoginCheck* running = nullptr;
-  onSite = [&] { running->Stop(); };  // the user stops while the first site loads
-  LoginCheck check = Make({Site("<b>one</b>", "http://vexa.test/site/1?a=1&b=2", "taro", "secret"),
+  script.onStalled = [&] { running->Stop(); };  // the user stops while the page still loads
+  LoginCheck check = Make({Site("<b>one</b>", "http://vexa.test/never/1?a=1&b=2", "taro", "secret"),
                            Site("two", "http://vexa.test/site/2", "jiro", "secret")});
   running = &check;
   check.Run(nullptr);
   ASSERT_EQ(check.Rows().size(), 1u);
-  EXPECT_EQ(check.Rows()[0].result.outcome, LoginOutcome::Succeeded);
+  EXPECT_EQ(check.Rows()[0].result.failure, LoginFailure::Stopped);
   EXPECT_TRUE(check.Stopped());
+  // Neither the page's wait nor the site's limit was waited out.
+  ASSERT_FALSE(script.clocks.empty());
+  EXPECT_LT(script.clocks.front(), 1000);
   const std::string page = check.ReportPage();
   EXPECT_THAT(page, HasSubstr("1 / 2"));
   EXPECT_THAT(page, HasSubstr(SystemText("中止しました")));
   EXPECT_THAT(page, HasSubstr("&lt;b&gt;one&lt;/b&gt;"));
-  EXPECT_THAT(page, HasSubstr("site/1?a=1&amp;b=2"));
+  EXPECT_THAT(page, HasSubstr("never/1?a=1&amp;b=2"));
   EXPECT_THAT(page, HasSubstr("taro"));
   EXPECT_THAT(page, Not(HasSubstr("secret")));
+
+  // A stop as the last site's login ends still says the check was stopped.
+  script.onStalled = nullptr;
+  script.onSite = [&] { running->Stop(); };
+  LoginCheck last = Make({Site("only", "http://vexa.test/site/1", "taro", "secret")});
+  running = &last;
+  last.Run(nullptr);
+  ASSERT_EQ(last.Rows().size(), 1u);
+  EXPECT_EQ(last.Rows()[0].result.failure, LoginFailure::Stopped);
+  EXPECT_THAT(last.ReportPage(), HasSubstr(SystemText("（中止しました）")));
+}
+
+TEST_F(LoginCheckTest, APageThatNeverFinishesIsGivenUpAtTheSiteLimitAndTheNextSiteGoesOn) {
+  LoginCheck check = Make({Site("stalled", "http://vexa.test/never/1", "taro", "secret"),
+                           Site("good", "http://vexa.test/site/2", "jiro", "secret")});
+  check.Run(nullptr);
+  ASSERT_EQ(check.Rows().size(), 2u);
+  EXPECT_EQ(check.Rows()[0].result.failure, LoginFailure::SiteTimeLimit);
+  EXPECT_EQ(check.Rows()[1].result.outcome, LoginOutcome::Succeeded);
+  EXPECT_FALSE(check.Stopped());
+  // The navigation alone may wait ten minutes; the site had its limit.
+  ASSERT_EQ(script.clocks.size(), 2u);
+  EXPECT_GE(script.clocks[0], LoginCheck::kSiteLimitMilliseconds);
+  EXPECT_LT(script.clocks[0], LoginCheck::kSiteLimitMilliseconds + 1000);
+  EXPECT_THAT(check.ReportPage(), HasSubstr(SystemText("時間切れです: 30 秒で打ち切りました")));
 }
 
 }  // namespace
