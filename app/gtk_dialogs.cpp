@@ -6,6 +6,7 @@
 #include <gtkmm/dialog.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/filechooserdialog.h>
+#include <gtkmm/grid.h>
 #include <gtkmm/image.h>
 #include <gtkmm/label.h>
 #include <gtkmm/messagedialog.h>
@@ -128,6 +129,51 @@ std::optional<std::string> GtkUserDialogs::InputText(std::string_view caption, s
   entry.grab_focus();
   if (box.run() != Gtk::RESPONSE_OK) return std::nullopt;
   return entry.get_text().raw();
+}
+
+std::optional<UserDialogs::SignIn> GtkUserDialogs::AskSignIn(std::string_view server, std::string_view realm,
+                                                              bool retry) {
+  Gtk::Dialog box("認証が必要です", true);
+  KeepAbove(box, parent_);
+  box.set_resizable(false);
+  // Plain text, never markup: the realm is the page's.
+  std::string text = std::string(server) + " がユーザー名とパスワードを求めています。";
+  if (!realm.empty()) text += "\n領域: " + std::string(realm);
+  if (retry) text += "\nユーザー名またはパスワードが違います。";
+  Gtk::Label about(U8(text), Gtk::ALIGN_START, Gtk::ALIGN_CENTER);
+  about.set_line_wrap(true);
+  about.set_max_width_chars(50);
+  Gtk::Label userCaption("ユーザー名(_U):", Gtk::ALIGN_START, Gtk::ALIGN_CENTER, true);
+  Gtk::Label passwordCaption("パスワード(_P):", Gtk::ALIGN_START, Gtk::ALIGN_CENTER, true);
+  Gtk::Entry user, password;
+  LabelFor(userCaption, user);
+  LabelFor(passwordCaption, password);
+  SetAccessibleName(user, "ユーザー名");
+  SetAccessibleName(password, "パスワード");
+  password.set_visibility(false);
+  password.set_input_purpose(Gtk::INPUT_PURPOSE_PASSWORD);
+  user.set_activates_default(true);
+  password.set_activates_default(true);
+  user.set_width_chars(30);
+  Gtk::Grid fields;
+  fields.set_row_spacing(6);
+  fields.set_column_spacing(8);
+  fields.attach(userCaption, 0, 0);
+  fields.attach(user, 1, 0);
+  fields.attach(passwordCaption, 0, 1);
+  fields.attach(password, 1, 1);
+  Gtk::Box* area = box.get_content_area();
+  area->set_spacing(10);
+  area->set_border_width(10);
+  area->pack_start(about, Gtk::PACK_SHRINK);
+  area->pack_start(fields, Gtk::PACK_SHRINK);
+  box.add_button("キャンセル", Gtk::RESPONSE_CANCEL);
+  box.add_button("ログイン", Gtk::RESPONSE_OK);
+  box.set_default_response(Gtk::RESPONSE_OK);
+  box.show_all();
+  user.grab_focus();
+  if (box.run() != Gtk::RESPONSE_OK) return std::nullopt;
+  return SignIn{user.get_text().raw(), password.get_text().raw()};
 }
 
 std::optional<std::string> GtkUserDialogs::OpenFile(std::string_view title, const FileFilter* filters,

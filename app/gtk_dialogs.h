@@ -33,6 +33,7 @@ class GtkUserDialogs final : public UserDialogs {
                                         const std::vector<std::string>& items) override;
   std::optional<std::size_t> ChooseFromLongList(std::string_view caption, std::string_view prompt,
                                                 const std::vector<std::string>& items) override;
+  std::optional<SignIn> AskSignIn(std::string_view server, std::string_view realm, bool retry) override;
 
  private:
   std::optional<std::string> SaveFrom(Gtk::FileChooserDialog& box, const FileFilter* filters, std::size_t filterCount,

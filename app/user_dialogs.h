@@ -61,6 +61,14 @@ class UserDialogs {
                                                         const std::vector<std::string>& items) {
     return ChooseItem(caption, prompt, items);
   }
+  // A page's sign-in prompt (HTTP authentication): user name and password for
+  // the server and realm shown; nullopt when cancelled.
+  struct SignIn {
+    std::string user, password;
+  };
+  virtual std::optional<SignIn> AskSignIn(std::string_view /*server*/, std::string_view /*realm*/, bool /*retry*/) {
+    return std::nullopt;
+  }
 };
 
 // The dialogs in use; until one is installed errors go to standard error and

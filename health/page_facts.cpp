@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <memory>
 
+#include "util/terminal_text.h"
+
 namespace morvane {
 namespace {
 
@@ -267,28 +269,7 @@ std::string PageTitle(std::string_view html, std::string_view charset, std::size
     const std::size_t start = walker.Position();
     std::size_t end = FindNoCase(html, "</title", start);
     if (end == std::string_view::npos) end = html.size();
-    const std::string text = DecodeReferences(DecodePageText(html.substr(start, end - start), charset));
-    std::string out;
-    std::size_t chars = 0;
-    bool pendingSpace = false;
-    for (const char* p = text.c_str(); *p && chars < maxChars; p = g_utf8_next_char(p)) {
-      const gunichar c = g_utf8_get_char(p);
-      if (g_unichar_isspace(c) || c == 0xA0 || c == 0x3000) {
-        pendingSpace = !out.empty();
-        continue;
-      }
-      if (g_unichar_iscntrl(c) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-          (c >= 0x2066 && c <= 0x2069))
-        continue;  // controls and direction overrides would garble a report line
-      if (pendingSpace) {
-        out.push_back(' ');
-        ++chars;
-        pendingSpace = false;
-      }
-      AppendUtf8(out, c);
-      ++chars;
-    }
-    return out;
+    return OneShownLine(DecodeReferences(DecodePageText(html.substr(start, end - start), charset)), maxChars);
   }
   return {};
 }

@@ -1,6 +1,9 @@
 #include "util/terminal_text.h"
 
+#include <glib.h>
+
 #include <cstdio>
+#include <memory>
 
 namespace morvane {
 namespace {
@@ -88,6 +91,32 @@ std::string ControlsAsCharacterReferences(std::string_view utf8) {
       out.append(utf8.substr(0, n));
       utf8.remove_prefix(n);
     }
+  }
+  return out;
+}
+
+std::string OneShownLine(std::string_view utf8, std::size_t maxChars) {
+  const std::unique_ptr<gchar, decltype(&g_free)> valid(
+      g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size())), &g_free);
+  std::string out;
+  std::size_t chars = 0;
+  bool pendingSpace = false;
+  for (const char* p = valid.get(); *p && chars < maxChars; p = g_utf8_next_char(p)) {
+    const gunichar c = g_utf8_get_char(p);
+    if (g_unichar_isspace(c) || c == 0xA0 || c == 0x3000) {
+      pendingSpace = !out.empty();
+      continue;
+    }
+    if (g_unichar_iscntrl(c) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+        (c >= 0x2066 && c <= 0x2069))
+      continue;
+    if (pendingSpace) {
+      out.push_back(' ');
+      ++chars;
+      pendingSpace = false;
+    }
+    out.append(p, static_cast<std::size_t>(g_utf8_next_char(p) - p));
+    ++chars;
   }
   return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Text from a web page on its way to a terminal or a tab-separated file.
+// Text from a web page on its way to a terminal, a tab-separated file or a
+// line of the window.
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,11 @@ std::string EscapeTsvField(std::string_view utf8);
 // byte that is not UTF-8 becomes "&#xFFFD;". The page reads the same in a
 // browser; the terminal never sees an escape sequence.
 std::string ControlsAsCharacterReferences(std::string_view utf8);
+
+// A page's text as one line the user reads (a title, a sign-in prompt's
+// realm): valid UTF-8, runs of white space made one space, control characters
+// and direction overrides dropped (they would garble or disguise the line),
+// at most maxChars characters.
+std::string OneShownLine(std::string_view utf8, std::size_t maxChars);
 
 }  // namespace morvane
