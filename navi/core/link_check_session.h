@@ -34,6 +34,9 @@ class LinkCheckSession {
   std::size_t Total() const { return list_.entries.size(); }
   bool Finished() const { return finished_; }
   bool Stopped() const { return stopped_; }
+  // When the check's time budget runs out, and whether it ended so.
+  std::chrono::steady_clock::time_point Deadline() const { return checker_->Deadline(); }
+  bool RanOutOfTime() const { return checker_->RanOutOfTime(); }
   // The list with every status taken so far (the rest "未確認"),
   // failing links first.
   PageLinkList Result() const;

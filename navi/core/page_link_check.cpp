@@ -1,5 +1,7 @@
 #include "navi/core/page_link_check.h"
 
+#include <algorithm>
+
 #include "util/cp932.h"
 #include "util/safe_file_writer.h"
 
@@ -14,6 +16,7 @@ void PageLinkCheck::Start(PageLinkList list) {
   session_.reset();
   result_ = {};
   ended_ = false;
+  outOfTime_ = false;
   // The list was built from the page shown now.
   builtFrom_ = which_ ? which_() : std::nullopt;
   session_ = std::make_unique<LinkCheckSession>(
@@ -28,6 +31,7 @@ void PageLinkCheck::Take() {
   view_.ShowLinkCheckProgress(session_->Checked(), session_->Total(), running);
   if (running) return;
   result_ = session_->Result();
+  outOfTime_ = session_->RanOutOfTime();
   session_.reset();
   ended_ = true;
   // Seconds have passed: the user may be filling in a form elsewhere by now.
@@ -43,6 +47,12 @@ void PageLinkCheck::ShowResult() {
   // Showing waits for the browser while processing messages; nothing of this
   // check may be touched after it.
   show_(Utf8HtmlToCp932(result_.Page()));
+}
+
+std::optional<std::chrono::seconds> PageLinkCheck::TimeLeft() const {
+  if (!Running()) return std::nullopt;
+  const auto left = session_->Deadline() - std::chrono::steady_clock::now();
+  return std::max(std::chrono::seconds(0), std::chrono::duration_cast<std::chrono::seconds>(left));
 }
 
 void PageLinkCheck::Stop() {

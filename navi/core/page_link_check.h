@@ -4,6 +4,7 @@
 // list shown as a page over the one it was built from (never over a page
 // the user has moved to since: that list waits to be asked for) and written
 // as CSV on request.
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -53,6 +54,10 @@ class PageLinkCheck {
   // The list as the last ended check left it; empty before.
   const PageLinkList& Result() const { return result_; }
   bool HasResult() const { return !result_.statuses.empty(); }
+  // While a check runs: the most it may still take (its budget's rest).
+  std::optional<std::chrono::seconds> TimeLeft() const;
+  // The last check ended because its time budget ran out.
+  bool RanOutOfTime() const { return outOfTime_; }
   // Writes the last ended check's list to path as CSV, replacing the file
   // whole; false when there is none or the write failed.
   bool SaveCsv(const std::string& path) const;
@@ -64,6 +69,7 @@ class PageLinkCheck {
   LinkCheckLimits limits_;
   std::optional<TfrBrowserBase::ShownPage> builtFrom_;
   bool ended_ = false;
+  bool outOfTime_ = false;
   PageLinkList result_;
   std::unique_ptr<LinkCheckSession> session_;
 };

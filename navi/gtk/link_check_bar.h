@@ -8,6 +8,7 @@
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/progressbar.h>
+#include <sigc++/connection.h>
 
 #include "navi/core/page_link_check.h"
 
@@ -28,11 +29,18 @@ class LinkCheckBar : public Gtk::Box, private LinkCheckView {
   Gtk::Button btLinkCheckStop;
   Gtk::Button btLinkCheckCsv;
   Gtk::Button btLinkCheckShow;
+  Gtk::Button btLinkCheckClose;
 
  private:
   void btLinkCheckCsvClick();
   void WakeMainLoop() override { arrived_.emit(); }
   void ShowLinkCheckProgress(std::size_t done, std::size_t total, bool running) override;
+  void ShowProgressText();
+  void btLinkCheckCloseClick();
+
+  std::size_t done_ = 0, total_ = 0;
+  bool running_ = false;
+  sigc::connection clock_;  // the time left, each second while a check runs
   void OfferLinkList() override { btLinkCheckShow.show(); }
 
   Glib::Dispatcher arrived_;

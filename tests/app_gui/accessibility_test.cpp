@@ -69,6 +69,9 @@ TEST_F(WindowTest, TheBrowserToolbarsControlsAreToldApart) {
     EXPECT_FALSE(name.empty());
     EXPECT_NE(name, "Menu");
   }
+  // The toolbar's stop and the link check's stop say what each stops.
+  EXPECT_EQ(std::count(all.begin(), all.end(), "中止"), 1);
+  EXPECT_NE(std::find(all.begin(), all.end(), "リンクの確認を中止"), all.end());
 }
 
 // Every toolbar button shows a picture the installed themes (or the program)

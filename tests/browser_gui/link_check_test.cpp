@@ -72,11 +72,20 @@ TEST_F(LinkCheckTest, StopButtonEndsACheckOfSilentHostsAndTheWindowKeepsRunning)
   Later tick(200, [] {});
   EXPECT_TRUE(PumpUntil([&] { return tick.Fired(); }, 5000));
   EXPECT_TRUE(bar_->Check().Running());
+  // While it runs the strip says the most it may still take.
+  EXPECT_NE(std::string(bar_->pbLinkCheck.get_text()).find("（残り最大 "), std::string::npos);
   bar_->btLinkCheckStop.clicked();
   ASSERT_TRUE(PumpUntil([&] { return Ended(); }, 10000));
   EXPECT_EQ(bar_->pbLinkCheck.get_text(), "1 / 2001 中止しました");
   ASSERT_TRUE(PumpUntil([&] { return SourceHas("[404]"); }, 20000));
   EXPECT_TRUE(SourceHas(Utf8ToCp932("\ts\t未確認")));
+
+  // Closing the strip during a check ends the check too.
+  bar_->Start(ListOf(page));
+  ASSERT_TRUE(PumpUntil([&] { return bar_->Check().Running(); }));
+  bar_->btLinkCheckClose.clicked();
+  EXPECT_FALSE(bar_->get_visible());
+  EXPECT_TRUE(PumpUntil([&] { return !bar_->Check().Running(); }, 10000));
 }
 
 // Not a check: with MORVANE_LINK_CHECK_SCREENSHOT=<file.png> set, leaves a
