@@ -1,7 +1,9 @@
 #pragma once
 // The browser control behind the frame: its operations, and the events it
 // delivers. The window binds WebKitGTK here; unit tests bind a fake.
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +33,21 @@ struct NewWindowRequest {
   unsigned long gesture = 0;
 };
 
+// A navigation the engine would save to a file rather than show.
+struct DownloadRequest {
+  std::string_view url;
+  std::string_view suggestedName;  // as the server or the page names it (UTF-8), may be empty
+};
+
+// Where the file goes; the user confirmed replacing it when overwrite is set.
+struct DownloadTarget {
+  std::string file;  // in the file system's encoding
+  bool overwrite = false;
+};
+// How a download is answered: a target saves it, nullopt drops it. Called
+// once, at once or later from the event loop.
+using DownloadAnswer = std::function<void(std::optional<DownloadTarget>)>;
+
 enum class NewWindowChoice {
   Cancel,          // no window opens
   HiddenBrowser,   // the hidden browser catches the new window's first navigation
@@ -56,6 +73,15 @@ class BrowserEvents {
   virtual void OnNavigateError(std::string_view url, long long status, bool& cancel) = 0;
   // Setting cancel keeps the control in place.
   virtual void OnWindowClosing(bool& cancel) = 0;
+  // The process that ran and drew the page has ended (it crashed or was
+  // killed): the page is gone, and nothing of it will answer or load on.
+  // url is the address the view was showing or loading.
+  virtual void OnPageProcessEnded(std::string_view url) = 0;
+  // A press of a mouse button or a key by the user on the page.
+  virtual void OnUserInput() = 0;
+  // The page asks for a file to be saved; nothing is written before answer
+  // gives a target.
+  virtual void OnDownload(const DownloadRequest& request, DownloadAnswer answer) = 0;
 };
 
 class BrowserEngine {
@@ -83,6 +109,10 @@ class BrowserEngine {
   virtual std::unique_ptr<PageCall> CallPage(PageScript script, std::vector<PageArgument> args) = 0;
   // Shows 8-bit text (CP932) as the page without a navigation.
   virtual void LoadBytes(std::string bytes) = 0;
+  // The same for a page of the program's own that stands in for the page
+  // (the notice that it is gone): its load raises no events, and Reload
+  // loads the page it stands for again.
+  virtual void ShowNotice(std::string bytes) = 0;
 };
 
 }  // namespace morvane

@@ -61,15 +61,19 @@ TfrBrowserBase::WaitEnd TfrBrowserBase::PumpWhile(const std::function<bool()>& w
   const bool skipBefore = onlyNew && skipRequest_;
   const bool watchSkip = giveWay == GiveWay::ToStopOrSkip || onlyNew;
   const bool watchStop = watchSkip || giveWay == GiveWay::ToStop;
+  // Whatever the wait is for, a page whose process has ended brings nothing.
+  const unsigned long processEnds = pageProcessEnds_;
   // The limit is kept by the clock: a pass ends early when events arrive.
   const long long end = pump_.NowMilliseconds() + static_cast<long long>(passes) * kPassMilliseconds;
   for (;;) {
+    if (pageProcessEnds_ != processEnds) return WaitEnd::PageProcessEnded;
     if (!waiting()) return WaitEnd::Done;
     if (pump_.Terminating()) return WaitEnd::Terminated;
     if (watchSkip && skipRequest_ && !skipBefore) return WaitEnd::Skipped;
     if (watchStop && stopRequest_ && !stopBefore) return WaitEnd::Stopped;
     if (pump_.NowMilliseconds() >= end || WaitsLimitReached()) return WaitEnd::TimedOut;
     pump_.ProcessMessages();
+    if (pageProcessEnds_ != processEnds) return WaitEnd::PageProcessEnded;
     // What was waited for may have arrived with these events: no wait then.
     if (!waiting()) return WaitEnd::Done;
     pump_.AwaitMessages(kPassMilliseconds);

@@ -15,6 +15,7 @@
 
 #include "browser/core/browser_engine.h"
 #include "browser/core/browser_toolbar.h"
+#include "browser/core/download_gate.h"
 #include "browser/core/message_pump.h"
 #include "browser/core/status_bar.h"
 #include "browser/core/system_browser.h"
@@ -30,10 +31,11 @@ class PageAccessError : public std::runtime_error {
 class TfrBrowserBase : public BrowserEvents {
  public:
   // How a wait ended.
-  enum class WaitEnd { Done, Stopped, Skipped, TimedOut, Terminated };
+  // PageProcessEnded: the process of the page ended (crashed) during the wait.
+  enum class WaitEnd { Done, Stopped, Skipped, TimedOut, Terminated, PageProcessEnded };
   // How the last page call ended. Without an answer its false or empty
   // result is no answer at all, never a yes or a no.
-  enum class CallEnd { Answered, Failed, TimedOut, Stopped, Skipped, Terminated };
+  enum class CallEnd { Answered, Failed, TimedOut, Stopped, Skipped, Terminated, PageProcessEnded };
   enum class FillResult {
     Filled,
     NoField,
@@ -44,6 +46,9 @@ class TfrBrowserBase : public BrowserEvents {
   using Hook = std::function<void(TfrBrowserBase&)>;
   using URLStatusQuery =
       std::function<bool(std::string_view url, std::string& status, std::string& lastModified)>;
+  // Where a download goes that the page asked for right after the user's
+  // input (proposedName UTF-8): the save dialog; nullopt drops it.
+  using DownloadChooser = std::function<std::optional<DownloadTarget>(std::string_view proposedName)>;
 
   TfrBrowserBase(BrowserEngine& engine, MessagePump& pump);
   ~TfrBrowserBase() override;
@@ -115,6 +120,11 @@ class TfrBrowserBase : public BrowserEvents {
   void SetBrowseMode(std::string mode) { browseMode_ = std::move(mode); }
   const std::string& BrowseMode() const { return browseMode_; }
   void SetURLStatusQuery(URLStatusQuery query) { queryURLStatus_ = std::move(query); }
+  // A browser without a chooser never downloads.
+  void SetDownloadChooser(DownloadChooser chooser) {
+    downloadChooser_ = std::move(chooser);
+    downloads_.Allow(static_cast<bool>(downloadChooser_));
+  }
   BrowserEngine& Engine() { return engine_; }
 
   bool BusyState() const { return busy_; }
@@ -133,6 +143,8 @@ class TfrBrowserBase : public BrowserEvents {
   CallEnd LastCallEnd() const { return lastCallEnd_; }
   bool PageAnswered() const { return lastCallEnd_ == CallEnd::Answered; }
   bool BackFlag() const { return back_; }
+  // How often the page's process has ended so far.
+  unsigned long PageProcessEnds() const { return pageProcessEnds_; }
   bool ForwardFlag() const { return forward_; }
 
   // An operation's outcome in the status line (a login's). It stands
@@ -157,6 +169,9 @@ class TfrBrowserBase : public BrowserEvents {
   void OnCommandStateChange(BrowserCommand command, bool enable) override;
   void OnNavigateError(std::string_view url, long long status, bool& cancel) override;
   void OnWindowClosing(bool& cancel) override;
+  void OnPageProcessEnded(std::string_view url) override;
+  void OnUserInput() override;
+  void OnDownload(const DownloadRequest& request, DownloadAnswer answer) override;
 
  private:
   // Which requests of the user end a wait early besides the application's end.
@@ -187,8 +202,9 @@ class TfrBrowserBase : public BrowserEvents {
   void SettleFailure(std::string_view status);
   void EndAsComplete();
   void GiveUpNavigation();
-  // Shared with the threads that ask: an answer that comes back after the
-  // frame has gone finds nobody to tell.
+  // Shared with the threads that ask, and with the tasks posted to the event
+  // loop: an answer that comes back after the frame has gone finds nobody
+  // to tell.
   struct StatusAnswers {
     StatusAnswers(MessagePump* p, TfrBrowserBase* f) : pump(p), frame(f) {}
     std::mutex lock;
@@ -211,6 +227,10 @@ class TfrBrowserBase : public BrowserEvents {
   bool skipRequest_ = false;
   bool stopRequest_ = false;
   URLStatusQuery queryURLStatus_;
+  DownloadChooser downloadChooser_;
+  DownloadGate downloads_;
+  // Every wait ends once this changes.
+  unsigned long pageProcessEnds_ = 0;
   std::shared_ptr<StatusAnswers> statusAnswers_;
   int statusQueriesInFlight_ = 0;
   // Counts top-level navigations, so an answer about an older one is

@@ -1,7 +1,10 @@
 // The frame's reporting events: status line, command state,
-// navigation errors and the page's request to close its window.
+// navigation errors, the page's request to close its window and the end of
+// the page's process.
 #include "browser/core/browser_frame.h"
+#include "browser/core/page_gone.h"
 #include "browser/core/status_text.h"
+#include "util/cp932.h"
 
 namespace morvane {
 namespace {
@@ -111,6 +114,21 @@ void TfrBrowserBase::GiveUpNavigation() {
 void TfrBrowserBase::OnWindowClosing(bool& cancel) {
   cancel = true;
   engine_.Navigate("about:blank");
+}
+
+void TfrBrowserBase::OnPageProcessEnded(std::string_view url) {
+  // Nothing that was waited for will come: every wait ends at once (they
+  // watch the count), answers about the lost load are dropped, and the
+  // browser is idle for the next navigation.
+  ++pageProcessEnds_;
+  ++navigation_;
+  busy_ = false;
+  pageComplete_ = false;
+  skipRequest_ = false;
+  RefreshSkipAction();
+  // Without a notice the last picture of the page would stay, looking alive.
+  engine_.ShowNotice(PageGoneNotice(url));
+  ShowOutcome(SystemText("ブラウザの表示プロセスが終了しました"));
 }
 
 }  // namespace morvane

@@ -61,6 +61,7 @@ std::optional<PageValue> TfrBrowserBase::CallPage(PageScript script, std::vector
     case WaitEnd::Stopped: lastCallEnd_ = CallEnd::Stopped; break;
     case WaitEnd::Skipped: lastCallEnd_ = CallEnd::Skipped; break;
     case WaitEnd::Terminated: lastCallEnd_ = CallEnd::Terminated; break;
+    case WaitEnd::PageProcessEnded: lastCallEnd_ = CallEnd::PageProcessEnded; break;
     default: lastCallEnd_ = CallEnd::TimedOut; break;
   }
   return std::nullopt;

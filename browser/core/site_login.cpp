@@ -50,6 +50,7 @@ std::string LoginFailureText(const LoginResult& result) {
     case LoginFailure::MasterLoginDeclined:
       return SystemText("マスターIDとパスワードを ") + result.detail + SystemText(" には送信しません");
     case LoginFailure::SiteTimeLimit: return SystemText("時間切れです: ") + result.detail + SystemText(" 秒で打ち切りました");
+    case LoginFailure::PageProcessEnded: return SystemText("ブラウザの表示プロセスが終了しました");
     case LoginFailure::None: break;
   }
   return {};
@@ -74,14 +75,25 @@ class SiteLogin::Attempt {
         frame_(owner.frame_),
         request_(request),
         number_(++owner.attempts_),
-        origins_{OriginOf(request.accessURL), OriginOf(request.serviceURL)} {}
+        origins_{OriginOf(request.accessURL), OriginOf(request.serviceURL)},
+        processEnds_(owner.frame_.PageProcessEnds()) {}
 
+  // Whatever step a failure came from, a page whose process ended on the
+  // way failed for that.
   LoginResult Run() {
+    const LoginResult result = Steps();
+    if (result.outcome == LoginOutcome::Failed && ProcessEnded()) return Failed(LoginFailure::PageProcessEnded);
+    return result;
+  }
+
+ private:
+  LoginResult Steps() {
     frame_.NavigateTo(request_.accessURL, true);
     // A stop or skip during this wait only ends it: the checks below look at
     // whatever page is shown now, and the page itself refuses a fill when it
     // is not the one asked for. A wait that ran out of time fills nothing.
     if (Superseded()) return Gone();
+    if (ProcessEnded()) return Failed(LoginFailure::PageProcessEnded);
     if (request_.loginID.empty()) return Failed(LoginFailure::NoLoginID);
     if (request_.masterLoginDeclined) return Failed(LoginFailure::MasterLoginDeclined, HostOf(request_.accessURL));
     if (std::optional<LoginResult> notLoaded = LoadFailure()) return *notLoaded;
@@ -111,6 +123,7 @@ class SiteLogin::Attempt {
     if (std::optional<LoginResult> wrongPage = WrongPage()) return *wrongPage;
     const bool submitted = frame_.ClickElement("submit", SystemText(kSubmitCaption), false, true);
     if (Superseded()) return Gone();
+    if (ProcessEnded()) return Failed(LoginFailure::PageProcessEnded);
     if (std::optional<LoginResult> notLoaded = LoadFailure()) return *notLoaded;
     if (!frame_.PageAnswered()) return Unanswered();
     switch (frame_.LastWaitEnd()) {
@@ -134,8 +147,8 @@ class SiteLogin::Attempt {
     return Failed(formAgain ? LoginFailure::Refused : LoginFailure::NotConfirmed);
   }
 
- private:
   bool Superseded() const { return owner_.attempts_ != number_; }
+  bool ProcessEnded() const { return frame_.PageProcessEnds() != processEnds_; }
   static LoginResult Gone() { return {LoginOutcome::Superseded, LoginFailure::None, {}}; }
   static LoginResult Succeeded() { return {LoginOutcome::Succeeded, LoginFailure::None, {}}; }
 
@@ -226,6 +239,7 @@ class SiteLogin::Attempt {
   const SiteLoginRequest& request_;
   const int number_;
   const std::vector<std::string> origins_;
+  const unsigned long processEnds_;
 };
 
 LoginResult SiteLogin::Run(const SiteLoginRequest& request) {

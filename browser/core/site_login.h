@@ -53,6 +53,7 @@ enum class LoginFailure {
   Skipped,
   MasterLoginDeclined,  // detail: the host the master login was not sent to
   SiteTimeLimit,        // a check gave the site up after its limit (detail: the seconds)
+  PageProcessEnded,     // the browser's process for the page ended on the way
 };
 
 struct LoginResult {

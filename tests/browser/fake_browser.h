@@ -44,12 +44,18 @@ struct FakeEngine : BrowserEngine {
     return std::make_unique<FakeCall>(answer, answer.has_value(), cancelledCalls);
   }
   void LoadBytes(std::string bytes) override { loaded.push_back(std::move(bytes)); }
+  void ShowNotice(std::string bytes) override { notices.push_back(std::move(bytes)); }
+  // The page's process dies, as a crash or a kill would end it.
+  void EndPageProcess() {
+    busy = false;
+    events->OnPageProcessEnded(location);
+  }
 
   BrowserEvents* events = nullptr;
   bool busy = false, hasDocument = true, readyComplete = true, hiddenBusy = false, hiddenReleased = false;
   std::string location = "http://host/";
   int stops = 0, cancelledCalls = 0;
-  std::vector<std::string> navigated, loaded;
+  std::vector<std::string> navigated, loaded, notices;
   std::function<void(std::string_view)> onNavigate;
   std::function<std::optional<PageValue>(PageScript, const std::vector<PageArgument>&)> page;
   std::vector<std::pair<PageScript, std::vector<PageArgument>>> calls;

@@ -1,0 +1,31 @@
+// Downloads the page asks for: offered to the user in a save dialog right
+// after an input of theirs on the page, dropped with a word otherwise.
+#include "browser/core/browser_frame.h"
+#include "util/cp932.h"
+
+namespace morvane {
+
+void TfrBrowserBase::OnUserInput() { downloads_.NoteInput(pump_.NowMilliseconds()); }
+
+void TfrBrowserBase::OnDownload(const DownloadRequest& request, DownloadAnswer answer) {
+  std::string name = ProposedDownloadName(request.suggestedName, request.url);
+  switch (downloads_.Admit(pump_.NowMilliseconds())) {
+    case DownloadGate::Verdict::Offer: break;
+    case DownloadGate::Verdict::NotAllowed:
+      answer(std::nullopt);
+      return;
+    case DownloadGate::Verdict::NoInput:
+      answer(std::nullopt);
+      ShowOutcome(SystemText("クリックなしのダウンロードを止めました: ") + Utf8ToCp932(name));
+      return;
+  }
+  // The dialog runs from the event loop, never inside the engine's event.
+  pump_.Post([answers = statusAnswers_, name = std::move(name), answer = std::move(answer)] {
+    std::optional<DownloadTarget> target;
+    if (TfrBrowserBase* frame = answers->frame; frame && frame->downloadChooser_)
+      target = frame->downloadChooser_(name);
+    answer(std::move(target));
+  });
+}
+
+}  // namespace morvane
