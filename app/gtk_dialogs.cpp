@@ -198,6 +198,14 @@ std::optional<std::string> GtkUserDialogs::SaveFileNamed(std::string_view title,
   return SaveFrom(box, filters, filterCount, defaultExt, proposedName);
 }
 
+std::optional<std::string> GtkUserDialogs::SaveFileIn(std::string_view title, std::string_view folder,
+                                                      std::string_view proposedName) {
+  Gtk::FileChooserDialog box(U8(title), Gtk::FILE_CHOOSER_ACTION_SAVE);
+  if (!folder.empty()) box.set_current_folder(std::string(folder));
+  box.set_current_name(U8(proposedName));
+  return SaveFrom(box, nullptr, 0, {}, {});
+}
+
 std::optional<std::string> GtkUserDialogs::SaveFrom(Gtk::FileChooserDialog& box, const FileFilter* filters,
                                                     std::size_t filterCount, std::string_view defaultExt,
                                                     std::string_view proposedName) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/download_consent.h"
 #include "app/login_check_progress.h"
 #include "app/outside_change_watch.h"
 #include "app/settings_dialog.h"
@@ -80,6 +81,7 @@ TForm1::TForm1(MainWindowOptions options)
   frBrowserBase1Widget->show();
   frBrowserBase1().InitBrowser();
   frBrowserBase1().SetStatusBar(this);
+  frBrowserBase1().SetDownloadChooser(ChooseDownloadTarget);
   frBrowserNavi1 = std::make_unique<TfrBrowserNavi>();
   frBrowserNavi1->AttachBrowser(*frBrowserBase1Widget);
   siteLogin_ = std::make_unique<SiteLogin>(frBrowserBase1(), frBrowserBase1Widget->Pump());

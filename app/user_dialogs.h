@@ -36,6 +36,12 @@ class UserDialogs {
                                                    std::string_view /*proposedName*/) {
     return SaveFile(title, filters, filterCount, defaultExt);
   }
+  // A save dialog for a file a page offers: it opens in folder with the name
+  // proposed, and asks before it replaces a file that exists.
+  virtual std::optional<std::string> SaveFileIn(std::string_view title, std::string_view /*folder*/,
+                                                std::string_view proposedName) {
+    return SaveFileNamed(title, nullptr, 0, "", proposedName);
+  }
   // A save dialog with one check box, unticked when it opens; gives the file
   // and whether the box was ticked.
   struct SaveChoice {

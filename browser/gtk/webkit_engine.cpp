@@ -1,7 +1,11 @@
 #include "browser/gtk/webkit_engine.h"
 
+#include <fcntl.h>
+#include <glib/gstdio.h>
+#include <unistd.h>
 #include <webkit2/webkit2.h>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -32,7 +36,56 @@ std::string SafeURI(WebKitWebView* view) {
   return uri ? uri : "";
 }
 
+// The server wants the answer saved, not shown.
+bool IsAttachment(WebKitURIResponse* response) {
+  SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response);
+  char* disposition = nullptr;
+  if (!headers || !soup_message_headers_get_content_disposition(headers, &disposition, nullptr)) return false;
+  const bool attachment = g_ascii_strcasecmp(disposition, "attachment") == 0;
+  g_free(disposition);
+  return attachment;
+}
+
 bool IsHttpFailure(guint status) { return status != 0 && (status < 200 || status >= 400); }
+
+// A download is written to a file of its own beside the one chosen and put
+// in its place only when complete: the engine removes what it was writing
+// when a download fails, which must never be the user's file (it even
+// removes an existing file it refused to replace).
+class SaveByRename {
+ public:
+  static bool Start(WebKitDownload* download, DownloadTarget target) {
+    if (target.file.empty()) return false;
+    if (!target.overwrite && g_file_test(target.file.c_str(), G_FILE_TEST_EXISTS)) return false;
+    std::string part = target.file + ".XXXXXX";
+    const int fd = g_mkstemp_full(part.data(), O_WRONLY, 0600);
+    if (fd < 0) return false;
+    close(fd);
+    auto* save = new SaveByRename{std::move(target), std::move(part)};
+    g_signal_connect(download, "failed", G_CALLBACK(Failed), save);
+    g_signal_connect_data(download, "finished", G_CALLBACK(Finished), save,
+                          [](gpointer data, GClosure*) { delete static_cast<SaveByRename*>(data); },
+                          GConnectFlags(0));
+    webkit_download_set_allow_overwrite(download, TRUE);  // the part file is ours
+    webkit_download_set_destination(download, save->part.c_str());
+    return true;
+  }
+
+ private:
+  SaveByRename(DownloadTarget t, std::string p) : target(std::move(t)), part(std::move(p)) {}
+  static void Failed(WebKitDownload*, GError*, gpointer data) { static_cast<SaveByRename*>(data)->failed = true; }
+  static void Finished(WebKitDownload*, gpointer data) {
+    auto* save = static_cast<SaveByRename*>(data);
+    // A file that turned up meanwhile was not agreed to be replaced.
+    const bool keepOther = !save->target.overwrite && g_file_test(save->target.file.c_str(), G_FILE_TEST_EXISTS);
+    if (save->failed || keepOther || g_rename(save->part.c_str(), save->target.file.c_str()) != 0)
+      g_unlink(save->part.c_str());
+  }
+
+  DownloadTarget target;
+  std::string part;
+  bool failed = false;
+};
 
 }  // namespace
 
@@ -65,6 +118,17 @@ struct WebKitEngine::Impl {
   // Presses of a mouse button or key on the view, and clicks of ours: a new
   // window a page asks for during one of them is the user's request.
   unsigned long gestures = 0;
+  // The notice that stands in for a page whose process ended: its load is
+  // the program's own, and a reload loads the page it stands for.
+  bool noticeLoading = false;  // asked for, not started yet
+  bool noticeLoad = false;     // the load under way is the notice's
+  bool noticeShown = false;
+  std::string noticeFor;
+  // Only our own replacement of window.close knows it, so no frame inside
+  // the page can pass for the page closing its window.
+  std::string closeToken;
+  // Downloads waiting for their destination to be decided.
+  std::vector<std::pair<std::shared_ptr<WebKitDownload>, SignalConnection>> downloads;
 
   Impl(const std::string& profileFolder, std::string homeURL);
   ~Impl();
@@ -80,6 +144,11 @@ struct WebKitEngine::Impl {
   void MouseTargetChanged(WebKitHitTestResult* hit);
   void CloseRequested();
   void HistoryChanged();
+  void ProcessTerminated();
+  void CatchWindowClose();
+  void CloseMessage(WebKitJavascriptResult* message);
+  void DownloadStarted(WebKitDownload* download);
+  gboolean DecideDestination(WebKitDownload* download, const char* suggestedName);
 };
 
 extern "C" {
@@ -115,8 +184,22 @@ static void EngineHistory(WebKitBackForwardList*, WebKitBackForwardListItem*, gp
 static void EngineIgnoreClose(WebKitWebView*, gpointer) {}
 
 static gboolean EngineUserInput(GtkWidget*, GdkEvent*, gpointer self) {
-  ++static_cast<WebKitEngine::Impl*>(self)->gestures;
+  auto* impl = static_cast<WebKitEngine::Impl*>(self);
+  ++impl->gestures;
+  if (impl->events) impl->events->OnUserInput();
   return FALSE;  // the page gets the input as usual
+}
+static void EngineProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self) {
+  static_cast<WebKitEngine::Impl*>(self)->ProcessTerminated();
+}
+static void EngineCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult* message, gpointer self) {
+  static_cast<WebKitEngine::Impl*>(self)->CloseMessage(message);
+}
+static void EngineDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self) {
+  static_cast<WebKitEngine::Impl*>(self)->DownloadStarted(download);
+}
+static gboolean EngineDecideDestination(WebKitDownload* download, gchar* suggestedName, gpointer self) {
+  return static_cast<WebKitEngine::Impl*>(self)->DecideDestination(download, suggestedName);
 }
 
 // Silence: what a page asks of the user is answered as if declined.
@@ -181,11 +264,47 @@ WebKitEngine::Impl::Impl(const std::string& profileFolder, std::string homeURL) 
   viewSignals.emplace_back(v, "key-press-event", G_CALLBACK(EngineUserInput), this);
   viewSignals.emplace_back(webkit_web_view_get_back_forward_list(view.get()), "changed", G_CALLBACK(EngineHistory),
                            this);
+  viewSignals.emplace_back(v, "web-process-terminated", G_CALLBACK(EngineProcessTerminated), this);
+  viewSignals.emplace_back(context.get(), "download-started", G_CALLBACK(EngineDownloadStarted), this);
   ConnectSilentHandlers(view.get(), viewSignals);
+  CatchWindowClose();
+}
+
+// The engine raises a page's close request only for windows a script
+// opened; a page may ask to close the window it is shown in all the same.
+// Our own window.close, put in before any script of the page runs, passes
+// the request on; a frame inside the page never reaches it.
+void WebKitEngine::Impl::CatchWindowClose() {
+  GCharPtr token(g_uuid_string_random());
+  closeToken = token.get();
+  WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(view.get());
+  viewSignals.emplace_back(content, "script-message-received::closeWindow", G_CALLBACK(EngineCloseMessage), this);
+  webkit_user_content_manager_register_script_message_handler(content, "closeWindow");
+  const std::string source = "(() => { const handler = window.webkit.messageHandlers.closeWindow;"
+                             " const send = handler.postMessage.bind(handler); const token = '" +
+                             closeToken + "'; window.close = function close() { send(token); }; })();";
+  WebKitUserScript* script =
+      webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(content, script);
+  webkit_user_script_unref(script);
+}
+
+void WebKitEngine::Impl::CloseMessage(WebKitJavascriptResult* message) {
+  JSCValue* value = message ? webkit_javascript_result_get_js_value(message) : nullptr;
+  if (!value || !jsc_value_is_string(value)) return;
+  GCharPtr text(jsc_value_to_string(value));
+  if (text && closeToken == text.get()) CloseRequested();
 }
 
 WebKitEngine::Impl::~Impl() {
   ReleaseHidden();
+  // Nobody is left to decide where they go.
+  for (auto& [download, connection] : downloads) {
+    connection.Disconnect();
+    webkit_download_cancel(download.get());
+  }
+  downloads.clear();
   viewSignals.clear();
   if (view) webkit_web_view_stop_loading(view.get());
 }
@@ -214,7 +333,8 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
         awaitedDecided = true;
       else if (webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_OTHER)
         awaited.clear();  // the page or the history moved on by itself
-      if (events) events->OnBeforeNavigate(URLFromUtf8(uri));
+      // The notice of a lost page is no navigation of the page's.
+      if (events && !noticeLoading) events->OnBeforeNavigate(URLFromUtf8(uri));
       webkit_policy_decision_use(decision);
       return TRUE;
     }
@@ -244,11 +364,16 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
           return TRUE;
         }
       }
-      // What cannot be shown is not downloaded behind the user's back either.
-      if (!webkit_response_policy_decision_is_mime_type_supported(answer))
-        webkit_policy_decision_ignore(decision);
-      else
+      // What cannot be shown becomes a download, which the frame offers to
+      // the user only after a click of theirs; a frame inside the page
+      // saves nothing.
+      const bool attachment = IsAttachment(response);
+      if (webkit_response_policy_decision_is_mime_type_supported(answer) && !attachment)
         webkit_policy_decision_use(decision);
+      else if (webkit_response_policy_decision_is_main_frame_main_resource(answer))
+        webkit_policy_decision_download(decision);
+      else
+        webkit_policy_decision_ignore(decision);
       return TRUE;
     }
     default:
@@ -289,6 +414,9 @@ GtkWidget* WebKitEngine::Impl::CreateWindow(WebKitNavigationAction* action) {
 void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
   switch (event) {
     case WEBKIT_LOAD_STARTED:
+      noticeLoad = std::exchange(noticeLoading, false);
+      noticeShown = noticeLoad;
+      if (noticeLoad) break;
       suppressFinish = false;
       certificateReported = false;
       if (events) events->OnTopLevelLoadStarted();
@@ -296,6 +424,7 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
     case WEBKIT_LOAD_COMMITTED:
       committed = true;
       committedURI = SafeURI(view.get());
+      if (noticeLoad) break;
       if (notFound && events) {
         bool cancel = false;
         events->OnNavigateError(notFound->first, notFound->second, cancel);
@@ -303,6 +432,7 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
       notFound.reset();
       break;
     case WEBKIT_LOAD_FINISHED: {
+      if (std::exchange(noticeLoad, false)) break;
       notFound.reset();
       const bool stale = !awaited.empty() && !awaitedDecided && awaited != SafeURI(view.get());
       if (suppressFinish || stale) {
@@ -355,6 +485,53 @@ void WebKitEngine::Impl::CloseRequested() {
   if (events) events->OnWindowClosing(cancel);
 }
 
+void WebKitEngine::Impl::ProcessTerminated() {
+  // What was on its way is gone with the process: nothing of it finishes.
+  noticeFor = SafeURI(view.get());
+  suppressFinish = false;
+  certificateReported = false;
+  awaited.clear();
+  notFound.reset();
+  statusText.clear();
+  noticeLoading = noticeLoad = false;
+  if (events) events->OnPageProcessEnded(URLFromUtf8(noticeFor.c_str()));
+}
+
+void WebKitEngine::Impl::DownloadStarted(WebKitDownload* download) {
+  // The hidden browser, and a browser whose frame is gone, never download.
+  if (webkit_download_get_web_view(download) != view.get() || !events) {
+    webkit_download_cancel(download);
+    return;
+  }
+  std::shared_ptr<WebKitDownload> held(WEBKIT_DOWNLOAD(g_object_ref(download)), GObjectUnref());
+  SignalConnection decide(download, "decide-destination", G_CALLBACK(EngineDecideDestination), this);
+  downloads.emplace_back(std::move(held), std::move(decide));
+}
+
+// Answered later: nothing is written until the destination is set.
+gboolean WebKitEngine::Impl::DecideDestination(WebKitDownload* download, const char* suggestedName) {
+  auto pending = std::find_if(downloads.begin(), downloads.end(),
+                              [download](const auto& entry) { return entry.first.get() == download; });
+  if (pending == downloads.end()) {
+    webkit_download_cancel(download);
+    return TRUE;
+  }
+  std::shared_ptr<WebKitDownload> held = pending->first;
+  downloads.erase(pending);
+  WebKitURIRequest* request = webkit_download_get_request(download);
+  const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+  if (!events) {
+    webkit_download_cancel(download);
+    return TRUE;
+  }
+  events->OnDownload({uri ? uri : "", suggestedName ? suggestedName : ""},
+                     [held](std::optional<DownloadTarget> target) {
+                       if (!target || !SaveByRename::Start(held.get(), std::move(*target)))
+                         webkit_download_cancel(held.get());
+                     });
+  return TRUE;
+}
+
 void WebKitEngine::Impl::HistoryChanged() {
   // The document's own moves (history.pushState, an anchor) change its
   // address; a load still on its way does not, nor one that was stopped.
@@ -376,6 +553,7 @@ WebKitWebView* WebKitEngine::View() const { return impl_->view.get(); }
 void WebKitEngine::SetEvents(BrowserEvents* events) { impl_->events = events; }
 
 void WebKitEngine::Navigate(std::string_view url) {
+  impl_->noticeLoading = false;
   webkit_web_view_load_uri(impl_->view.get(), Cp932ToUtf8(url).c_str());
   impl_->awaited = SafeURI(impl_->view.get());
   impl_->awaitedDecided = false;
@@ -392,7 +570,13 @@ std::string WebKitEngine::LocationURL() const { return URLFromUtf8(impl_->commit
 void WebKitEngine::GoBack() { webkit_web_view_go_back(impl_->view.get()); }
 void WebKitEngine::GoForward() { webkit_web_view_go_forward(impl_->view.get()); }
 void WebKitEngine::GoHome() { Navigate(impl_->home); }
-void WebKitEngine::Reload() { webkit_web_view_reload(impl_->view.get()); }
+void WebKitEngine::Reload() {
+  // The notice's own reload would only show it again.
+  if (impl_->noticeShown && !impl_->noticeFor.empty())
+    Navigate(impl_->noticeFor);
+  else
+    webkit_web_view_reload(impl_->view.get());
+}
 
 bool WebKitEngine::HiddenBusy() const {
   return impl_->hidden && webkit_web_view_is_loading(impl_->hidden.get());
@@ -403,6 +587,11 @@ void WebKitEngine::ReleaseHiddenBrowser() { impl_->ReleaseHidden(); }
 std::unique_ptr<PageCall> WebKitEngine::CallPage(PageScript script, std::vector<PageArgument> args) {
   if (script == PageScript::ClickElement) ++impl_->gestures;  // a click the user asked the frame for
   return StartPageCall(impl_->view.get(), script, args);
+}
+
+void WebKitEngine::ShowNotice(std::string bytes) {
+  impl_->noticeLoading = true;
+  LoadBytes(std::move(bytes));
 }
 
 void WebKitEngine::LoadBytes(std::string bytes) {

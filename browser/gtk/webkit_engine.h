@@ -40,6 +40,7 @@ class WebKitEngine final : public BrowserEngine {
   void ReleaseHiddenBrowser() override;
   std::unique_ptr<PageCall> CallPage(PageScript script, std::vector<PageArgument> args) override;
   void LoadBytes(std::string bytes) override;
+  void ShowNotice(std::string bytes) override;
 
   struct Impl;
 

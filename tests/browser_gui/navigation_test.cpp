@@ -133,13 +133,22 @@ TEST_F(BrowserTest, SkipEndsAWaitAsFinishedAndStopAsFailed) {
   EXPECT_EQ(frame().GetLocationURL(), service->URL("/pages/target.html"));
 }
 
-TEST_F(BrowserTest, PageClosingItsWindowLeavesABlankPage) {
-  // Pages may only close a window that shows nothing else in its history.
+TEST_F(BrowserTest, PageClosingItsWindowLeavesABlankPageButAFrameInsideCannot) {
+  // The first page of a window, and one with pages before it in the history.
   Close();
   Open(false);
   ASSERT_TRUE(Navigate(service->URL("/pages/close_window.html")));
   EXPECT_TRUE(WaitForURL("about:blank"));
+  ASSERT_TRUE(Navigate(service->URL("/pages/target.html")));
+  ASSERT_TRUE(Navigate(service->URL("/pages/close_window.html")));
+  EXPECT_TRUE(WaitForURL("about:blank"));
   EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(view())));
+
+  const std::string framed = service->URL("/pages/close_from_frame.html");
+  ASSERT_TRUE(Navigate(framed));
+  ASSERT_TRUE(PumpUntil([&] { return PageValueOf("document.title") == "frame tried"; }));
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(frame().GetLocationURL(), framed);
 }
 
 }  // namespace

@@ -54,6 +54,14 @@ class FakeDialogs final : public UserDialogs {
     return Take(fileAnswers, std::optional<std::string>());
   }
 
+  // The save dialogs of downloads: title, folder and name proposed; answered from fileAnswers.
+  std::vector<std::string> downloadBoxes;
+  std::optional<std::string> SaveFileIn(std::string_view title, std::string_view folder,
+                                        std::string_view proposed) override {
+    downloadBoxes.push_back(std::string(title) + "|" + std::string(folder) + "|" + std::string(proposed));
+    return Take(fileAnswers, std::optional<std::string>());
+  }
+
   // The check box of a save dialog and the item boxes.
   std::vector<std::string> optionCaptions, chooseCaptions;
   std::vector<std::vector<std::string>> chooseItems;
