@@ -21,9 +21,11 @@ std::string_view PathOf(std::string_view url) {
 
 DownloadGate::Verdict DownloadGate::Admit(long long nowMilliseconds) {
   if (!allowed_) return Verdict::NotAllowed;
+  if (deciding_) return Verdict::Deciding;
   if (inputUsed_ || nowMilliseconds - lastInput_ > kInputWindowMilliseconds || nowMilliseconds < lastInput_)
     return Verdict::NoInput;
   inputUsed_ = true;
+  deciding_ = true;
   return Verdict::Offer;
 }
 

@@ -3,7 +3,8 @@
 // page never writes a file by itself: a download is offered (in a save
 // dialog) only in a browser that may download, and only right after an
 // input of the user on the page, once per input however many the page asks
-// for on it.
+// for on it, and one at a time: while the user decides on one, the page
+// cannot stack more dialogs behind it.
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,7 @@ class DownloadGate {
     Offer,       // ask the user where to save it
     NotAllowed,  // this browser never downloads
     NoInput,     // the page asked without an input of the user
+    Deciding,    // the user is deciding on another one
   };
 
   void Allow(bool allowed) { allowed_ = allowed; }
@@ -27,12 +29,14 @@ class DownloadGate {
     lastInput_ = nowMilliseconds;
     inputUsed_ = false;
   }
-  // An Offer uses the input up.
+  // An Offer uses the input up, and stands until Decided().
   Verdict Admit(long long nowMilliseconds);
+  void Decided() { deciding_ = false; }
 
  private:
   bool allowed_ = false;
   bool inputUsed_ = true;  // no input yet
+  bool deciding_ = false;
   long long lastInput_ = 0;
 };
 

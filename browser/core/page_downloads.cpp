@@ -18,12 +18,18 @@ void TfrBrowserBase::OnDownload(const DownloadRequest& request, DownloadAnswer a
       answer(std::nullopt);
       ShowOutcome(SystemText("クリックなしのダウンロードを止めました: ") + Utf8ToCp932(name));
       return;
+    case DownloadGate::Verdict::Deciding:
+      answer(std::nullopt);
+      ShowOutcome(SystemText("保存を確認中のため、ダウンロードを止めました: ") + Utf8ToCp932(name));
+      return;
   }
   // The dialog runs from the event loop, never inside the engine's event.
   pump_.Post([answers = statusAnswers_, name = std::move(name), answer = std::move(answer)] {
     std::optional<DownloadTarget> target;
     if (TfrBrowserBase* frame = answers->frame; frame && frame->downloadChooser_)
       target = frame->downloadChooser_(name);
+    // The dialog ran an event loop of its own: the frame may have gone.
+    if (TfrBrowserBase* frame = answers->frame) frame->downloads_.Decided();
     answer(std::move(target));
   });
 }

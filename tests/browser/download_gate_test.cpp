@@ -19,11 +19,23 @@ TEST(DownloadGateTest, OneOfferPerRecentInputInABrowserThatMayDownload) {
   EXPECT_EQ(gate.Admit(10), Verdict::NotAllowed);
   gate.Allow(true);
   EXPECT_EQ(gate.Admit(10), Verdict::Offer);   // the input was before it was allowed: still the user's
+  gate.Decided();
   EXPECT_EQ(gate.Admit(20), Verdict::NoInput);  // a second file on the same click
+  gate.NoteInput(500);
+  EXPECT_EQ(gate.Admit(510), Verdict::Offer);
+  gate.NoteInput(520);  // typing on while the dialog is open
+  EXPECT_EQ(gate.Admit(530), Verdict::Deciding);
+  gate.Decided();
+  EXPECT_EQ(gate.Admit(540), Verdict::Offer);
+  gate.Decided();
   gate.NoteInput(1000);
   EXPECT_EQ(gate.Admit(1000 + DownloadGate::kInputWindowMilliseconds + 1), Verdict::NoInput);
   gate.NoteInput(9000);
   EXPECT_EQ(gate.Admit(9000 + DownloadGate::kInputWindowMilliseconds), Verdict::Offer);
+  gate.Allow(false);
+  gate.Decided();
+  gate.NoteInput(20000);
+  EXPECT_EQ(gate.Admit(20000), Verdict::NotAllowed);
   DownloadGate never;
   never.Allow(true);
   EXPECT_EQ(never.Admit(0), Verdict::NoInput);  // no input at all yet
@@ -85,6 +97,11 @@ TEST_F(FrameDownloadTest, AfterAnInputTheChooserIsAskedFromTheEventLoopOnce) {
   EXPECT_FALSE(answers[0]);  // the second one, dropped at once
   ASSERT_TRUE(answers[1]);
   EXPECT_EQ(answers[1]->file, "/tmp/chosen/r.csv");
+  // Once the user has decided, the next click may offer the next file.
+  frame.OnUserInput();
+  Download("third.csv");
+  pump.ProcessMessages();
+  EXPECT_EQ(asked.size(), 2u);
 }
 
 TEST(FrameDownloadGone, AnAnswerAfterTheFrameHasGoneDropsTheDownload) {
