@@ -1,11 +1,13 @@
 // Opening a site from the list and the automatic login, against the
 // stand-in service: a real double-click on a row of the running window.
 #include <glib.h>
+#include <signal.h>
 
 #include "browser/gtk/browser_frame_widget.h"
 #include "navi/gtk/browser_navi.h"
 #include "service_window_test.h"
 #include "support/later.h"
+#include "support/web_process.h"
 #include "real_input.h"
 // X11 last: its macros clash with names in the headers above.
 #include <X11/extensions/XTest.h>
@@ -315,6 +317,49 @@ TEST_F(LoginTest, TheServiceAddressIsStoredFromTheSettingsDialogAndTheRunsAddres
   OpenForms();
   g_signal_emit_by_name(W().tbGoToVexaAccess.gobj(), "clicked");
   EXPECT_FALSE(W().frBrowserBase1().LoadError().empty());
+}
+
+TEST_F(LoginTest, TheEndOfThePageProcessEndsTheLoginAtOnceAndSaysWhy) {
+  ShowSites({{"slowpage", "/site/crash1?wait=8", "c-1", "secret"},
+             {"slowpost", "/site/crash2?form=slow", "c-2", "secret"}});  // its post is answered after 5 s
+  WebKitWebView* view = W().frBrowserBase1Widget->Engine().View();
+  auto pageProcess = [&] {
+    // A page of the same site first, so the load to come stays in its process.
+    EXPECT_TRUE(W().frBrowserBase1().NavigateTo(service->URL("/pages/target.html"), true));
+    return PageProcessOf(view, [](int ms) { PumpFor(ms); });
+  };
+  const std::string ended = kFailed + " [ブラウザの表示プロセスが終了しました]";
+  for (const bool afterSubmit : {false, true}) {
+    const pid_t page = pageProcess();
+    ASSERT_GT(page, 0);
+    const int posts = Posts();
+    // During the first load, or once the submitted form has reached the service.
+    struct Killer {
+      std::function<int()> postsNow;
+      pid_t page;
+      int posts;
+      bool afterSubmit, killed = false;
+    } killer{[this] { return Posts(); }, page, posts, afterSubmit};
+    const guint watch = g_timeout_add(
+        afterSubmit ? 100 : 1000,
+        +[](gpointer data) -> gboolean {
+          auto* k = static_cast<Killer*>(data);
+          if (k->afterSubmit && k->postsNow() == k->posts) return G_SOURCE_CONTINUE;
+          k->killed = kill(k->page, SIGKILL) == 0;
+          return G_SOURCE_REMOVE;
+        },
+        &killer);
+    const std::string text = LoginOf(afterSubmit ? 1 : 0, 7000);
+    if (!killer.killed) g_source_remove(watch);
+    ASSERT_TRUE(killer.killed) << afterSubmit;
+    EXPECT_EQ(text, ended) << afterSubmit;
+    EXPECT_EQ(Posts(), posts + (afterSubmit ? 1 : 0));
+    EXPECT_FALSE(W().frBrowserNavi1->ToolButton1.get_sensitive());  // nothing left to skip
+    EXPECT_TRUE(PumpUntil([this] { return PageHas("再読み込み"); }, 5000));
+  }
+  // The next navigation works.
+  EXPECT_TRUE(W().frBrowserBase1().NavigateTo(service->URL("/pages/target.html"), true));
+  EXPECT_TRUE(PageHas("the target page"));
 }
 
 }  // namespace

@@ -5,13 +5,10 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 
 #include "browser/core/site_login.h"
 #include "browser_gui_support.h"
+#include "support/web_process.h"
 
 namespace morvane::testing {
 namespace {
@@ -20,26 +17,6 @@ struct RecordingStatus : StatusBar {
   void SetStatusText(std::string_view text) override { lines.emplace_back(text); }
   std::vector<std::string> lines;
 };
-
-// CPU time so far of each web process this program started, by pid.
-std::map<pid_t, long long> WebProcessTimes() {
-  std::map<pid_t, long long> times;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    const std::size_t close = line.rfind(')');
-    if (close == std::string::npos || line.find("(WebKitWebProces") == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 2));
-    std::string state;
-    long long ppid = 0, skip = 0, user = 0, system = 0;
-    rest >> state >> ppid;
-    for (int i = 0; i < 9; ++i) rest >> skip;
-    rest >> user >> system;
-    if (ppid == getpid()) times[std::stoi(entry.path().filename().string())] = user + system;
-  }
-  return times;
-}
 
 class PageProcessTest : public BrowserTest {
  protected:
@@ -51,22 +28,8 @@ class PageProcessTest : public BrowserTest {
     frame().SetStatusBar(nullptr);
     BrowserTest::TearDown();
   }
-  // The process of the page shown: of the web processes this program runs
-  // (a spare one may wait beside it), the one that works while the page
-  // keeps its processor busy.
   pid_t PageProcess() {
-    const std::map<pid_t, long long> before = WebProcessTimes();
-    webkit_web_view_evaluate_javascript(view(), "{ const end = Date.now() + 600; while (Date.now() < end); }", -1,
-                                        nullptr, nullptr, nullptr, nullptr, nullptr);
-    PumpUntil([] { return false; }, 800);
-    pid_t busiest = 0;
-    long long most = -1;
-    for (const auto& [pid, time] : WebProcessTimes()) {
-      const auto was = before.find(pid);
-      const long long worked = time - (was == before.end() ? 0 : was->second);
-      if (worked > most) busiest = pid, most = worked;
-    }
-    return busiest;
+    return PageProcessOf(view(), [](int ms) { PumpUntil([] { return false; }, ms); });
   }
   bool NoticeShown() { return SourceHas(J("再読み込み")); }
   RecordingStatus status;
