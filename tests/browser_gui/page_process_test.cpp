@@ -1,12 +1,8 @@
-// The page's process killed as a crash would end it: waits end at once as
-// failed, the browser says what happened and offers the page again, and a
-// login that was under way fails for that reason.
+// The page's process killed as a crash would end it while its page is
+// shown: the browser says what happened and offers the page again.
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstring>
-
-#include "browser/core/site_login.h"
 #include "browser_gui_support.h"
 #include "support/web_process.h"
 
@@ -54,47 +50,6 @@ TEST_F(PageProcessTest, KilledWhileShownThePageSaysSoAndItsLinkLoadsThePageAgain
   ClickPageAt(x, y);
   EXPECT_TRUE(WaitForURL(target));
   EXPECT_TRUE(PumpUntil([&] { return SourceHas("the target page"); }));
-}
-
-TEST_F(PageProcessTest, KilledDuringAWaitEndsItAtOnceAndTheNextNavigationWorks) {
-  ASSERT_TRUE(Navigate(service->URL("/pages/target.html")));
-  const pid_t page = PageProcess();
-  ASSERT_GT(page, 0);
-  {
-    Later killer(500, [page] { kill(page, SIGKILL); });
-    EXPECT_FALSE(Navigate(service->URL("/slow?s=8")));
-    EXPECT_TRUE(killer.Fired());
-  }
-  EXPECT_EQ(frame().LastWaitEnd(), TfrBrowserBase::WaitEnd::PageProcessEnded);
-  EXPECT_FALSE(frame().BusyState());
-  ASSERT_TRUE(Navigate(service->URL("/pages/target.html")));
-  EXPECT_TRUE(SourceHas("the target page"));
-}
-
-TEST_F(PageProcessTest, ALoginWhosePageProcessEndsAfterTheSubmitFailsForThat) {
-  const std::string site = service->URL("/site/crash?form=slow");  // its post is answered after 5 s
-  ASSERT_TRUE(Navigate(site));
-  const pid_t page = PageProcess();
-  ASSERT_GT(page, 0);
-  // Killed once the submitted form is on its way: the second load the
-  // login starts (the first opens the site's page).
-  struct KillOnSubmit {
-    pid_t pid;
-    int loads = 0;
-    bool killed = false;
-  } watch{page};
-  const gulong id = g_signal_connect(
-      view(), "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
-        auto* w = static_cast<KillOnSubmit*>(data);
-        if (event == WEBKIT_LOAD_STARTED && ++w->loads == 2) w->killed = kill(w->pid, SIGKILL) == 0;
-      }),
-      &watch);
-  SiteLogin login(frame(), widget_->Pump());
-  const LoginResult result = login.Run({site, "crash", "secret", service->URL("/")});
-  g_signal_handler_disconnect(view(), id);
-  ASSERT_TRUE(watch.killed);
-  EXPECT_EQ(LoginStatusText(result), J("管理画面ログイン失敗しました [ブラウザの表示プロセスが終了しました]"));
-  EXPECT_FALSE(frame().BusyState());
 }
 
 }  // namespace
