@@ -104,6 +104,7 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
       },
       kSettlePasses, GiveWay::Never);
   ++navigation_;
+  loadProcessEnds_ = pageProcessEnds_;
   stopRequest_ = false;
   pageComplete_ = false;
   skipRequest_ = false;
@@ -145,6 +146,7 @@ bool TfrBrowserBase::WaitForComplete(int passes) {
   stopRequest_ = false;
   skipRequest_ = false;
   busy_ = true;
+  loadProcessEnds_ = pageProcessEnds_;
   RefreshSkipAction();
   return WaitUntilComplete(passes);
 }
@@ -153,7 +155,11 @@ bool TfrBrowserBase::WaitUntilComplete(int passes) {
   // Without a document the page can still complete (an error page answers
   // a skip), so the wait goes on.
   WaitForDocument(kDocumentMilliseconds);
-  const WaitEnd end = PumpWhile([this] { return !pageComplete_; }, passes, GiveWay::ToStopOrSkip);
+  // The process may have ended before the wait began, while the load was
+  // being started: the page will not complete then either.
+  const WaitEnd end = pageProcessEnds_ != loadProcessEnds_
+                          ? WaitEnd::PageProcessEnded
+                          : PumpWhile([this] { return !pageComplete_; }, passes, GiveWay::ToStopOrSkip);
   lastWaitEnd_ = end;
   if (end == WaitEnd::Skipped) {
     engine_.Stop();

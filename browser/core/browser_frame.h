@@ -231,6 +231,8 @@ class TfrBrowserBase : public BrowserEvents {
   DownloadGate downloads_;
   // Every wait ends once this changes.
   unsigned long pageProcessEnds_ = 0;
+  // Its value when the load waited for was asked for.
+  unsigned long loadProcessEnds_ = 0;
   std::shared_ptr<StatusAnswers> statusAnswers_;
   int statusQueriesInFlight_ = 0;
   // Counts top-level navigations, so an answer about an older one is

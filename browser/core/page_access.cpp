@@ -182,6 +182,7 @@ bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchT
     pageComplete_ = false;
     stopRequest_ = false;
     skipRequest_ = false;  // cleared before the click, so an error page that answers it quickly is not lost
+    loadProcessEnds_ = pageProcessEnds_;
     loadError_.clear();
     queriedStatus_.clear();
     if (engine_.Busy())

@@ -124,14 +124,15 @@ class EndingBrowser : public PrivateBrowser, testing::FakeFrame {
     engine.onNavigate = [this, &sites](std::string_view url) {
       engine.busy = true;
       frame.OnBeforeNavigate(url);
-      const bool ends = ++sites == 1;
+      ++sites;
+      const bool ends = url == "http://vexa.test/site/1";
       pump.steps.push_back([this, ends] { ends ? engine.EndPageProcess() : frame.OnDocumentComplete(true); });
     };
   }
   TfrBrowserBase& Frame() override { return frame; }
   MessagePump& Pump() override { return pump; }
-  void BeginForgetting() override {}
-  bool Forgotten() override { return true; }
+  void Start() override {}
+  bool Started() override { return true; }
 };
 
 TEST(LoginCheckProcessTest, TheSiteWhosePageProcessEndedFailsAndTheCheckGoesOn) {
