@@ -15,6 +15,7 @@
 #include "browser/core/master_login_hosts.h"
 #include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
+#include "browser/gtk/webkit_engine.h"
 #include "navi/gtk/browser_images.h"
 #include "navi/gtk/browser_navi.h"
 #include "catalogue/site_data_file.h"
@@ -82,6 +83,11 @@ TForm1::TForm1(MainWindowOptions options)
   frBrowserBase1().InitBrowser();
   frBrowserBase1().SetStatusBar(this);
   frBrowserBase1().SetDownloadChooser(ChooseDownloadTarget);
+  frBrowserBase1Widget->Engine().SetSignInAsker([](const SignInRequest& request) -> std::optional<SignInAnswer> {
+    const std::optional<UserDialogs::SignIn> given = Dialogs().AskSignIn(request.server, request.realm, request.retry);
+    if (!given) return std::nullopt;
+    return SignInAnswer{given->user, given->password};
+  });
   frBrowserNavi1 = std::make_unique<TfrBrowserNavi>();
   frBrowserNavi1->AttachBrowser(*frBrowserBase1Widget);
   siteLogin_ = std::make_unique<SiteLogin>(frBrowserBase1(), frBrowserBase1Widget->Pump());

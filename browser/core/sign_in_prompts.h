@@ -18,6 +18,10 @@ struct SignInRequest {
   bool proxy = false;
 };
 
+struct SignInAnswer {
+  std::string user, password;
+};
+
 class SignInPrompts {
  public:
   static constexpr int kBoxesPerPage = 5;

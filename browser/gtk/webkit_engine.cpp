@@ -129,6 +129,9 @@ struct WebKitEngine::Impl {
   std::string closeToken;
   // Downloads waiting for their destination to be decided.
   std::vector<std::pair<std::shared_ptr<WebKitDownload>, SignalConnection>> downloads;
+  WebKitEngine::SignInAsker signInAsker;
+  SignInPrompts signInPrompts;
+  gboolean AskSignIn(WebKitAuthenticationRequest* request);
 
   Impl(const std::string& profileFolder, std::string homeURL);
   ~Impl();
@@ -216,6 +219,9 @@ static gboolean EngineScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, g
   }
   return TRUE;
 }
+static gboolean EngineAskSignIn(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer self) {
+  return static_cast<WebKitEngine::Impl*>(self)->AskSignIn(request);
+}
 static gboolean EngineAuthenticate(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer) {
   webkit_authentication_request_cancel(request);
   return TRUE;
@@ -266,6 +272,8 @@ WebKitEngine::Impl::Impl(const std::string& profileFolder, std::string homeURL) 
                            this);
   viewSignals.emplace_back(v, "web-process-terminated", G_CALLBACK(EngineProcessTerminated), this);
   viewSignals.emplace_back(context.get(), "download-started", G_CALLBACK(EngineDownloadStarted), this);
+  // Before the silent handlers: the shown page's sign-in requests may be asked.
+  viewSignals.emplace_back(v, "authenticate", G_CALLBACK(EngineAskSignIn), this);
   ConnectSilentHandlers(view.get(), viewSignals);
   CatchWindowClose();
 }
@@ -296,6 +304,40 @@ void WebKitEngine::Impl::CloseMessage(WebKitJavascriptResult* message) {
   GCharPtr text(jsc_value_to_string(value));
   if (text && closeToken == text.get()) CloseRequested();
 }
+
+gboolean WebKitEngine::Impl::AskSignIn(WebKitAuthenticationRequest* request) {
+  if (!signInAsker) return FALSE;  // declined by the silent handler
+  // The server from the request itself: the page chooses only the realm.
+  const char* host = webkit_authentication_request_get_host(request);
+  std::string server = host ? host : "";
+  if (const guint port = webkit_authentication_request_get_port(request)) server += ":" + std::to_string(port);
+  const char* realm = webkit_authentication_request_get_realm(request);
+  const SignInRequest shown =
+      SignInPrompts::Shown(server, realm ? realm : "", webkit_authentication_request_is_retry(request),
+                           webkit_authentication_request_is_for_proxy(request));
+  if (!signInPrompts.MayAsk(shown)) {
+    webkit_authentication_request_cancel(request);
+    return TRUE;
+  }
+  // The box runs the main loop; the request must outlive it.
+  const GObjectRef<WebKitAuthenticationRequest> held(
+      static_cast<WebKitAuthenticationRequest*>(g_object_ref(request)));
+  signInPrompts.Opened();
+  const std::optional<SignInAnswer> answer = signInAsker(shown);
+  signInPrompts.Closed(shown, answer.has_value());
+  if (!answer) {
+    webkit_authentication_request_cancel(request);
+    return TRUE;
+  }
+  // Kept for this run only: the engine's "remember" is never offered.
+  WebKitCredential* credential = webkit_credential_new(answer->user.c_str(), answer->password.c_str(),
+                                                       WEBKIT_CREDENTIAL_PERSISTENCE_FOR_SESSION);
+  webkit_authentication_request_authenticate(request, credential);
+  webkit_credential_free(credential);
+  return TRUE;
+}
+
+void WebKitEngine::SetSignInAsker(SignInAsker asker) { impl_->signInAsker = std::move(asker); }
 
 WebKitEngine::Impl::~Impl() {
   ReleaseHidden();
@@ -554,6 +596,7 @@ void WebKitEngine::SetEvents(BrowserEvents* events) { impl_->events = events; }
 
 void WebKitEngine::Navigate(std::string_view url) {
   impl_->noticeLoading = false;
+  impl_->signInPrompts.NewPage();
   webkit_web_view_load_uri(impl_->view.get(), Cp932ToUtf8(url).c_str());
   impl_->awaited = SafeURI(impl_->view.get());
   impl_->awaitedDecided = false;
@@ -567,10 +610,17 @@ bool WebKitEngine::Busy() const { return webkit_web_view_is_loading(impl_->view.
 bool WebKitEngine::HasDocument() const { return impl_->committed; }
 bool WebKitEngine::ReadyStateComplete() const { return !webkit_web_view_is_loading(impl_->view.get()); }
 std::string WebKitEngine::LocationURL() const { return URLFromUtf8(impl_->committedURI.c_str()); }
-void WebKitEngine::GoBack() { webkit_web_view_go_back(impl_->view.get()); }
-void WebKitEngine::GoForward() { webkit_web_view_go_forward(impl_->view.get()); }
+void WebKitEngine::GoBack() {
+  impl_->signInPrompts.NewPage();
+  webkit_web_view_go_back(impl_->view.get());
+}
+void WebKitEngine::GoForward() {
+  impl_->signInPrompts.NewPage();
+  webkit_web_view_go_forward(impl_->view.get());
+}
 void WebKitEngine::GoHome() { Navigate(impl_->home); }
 void WebKitEngine::Reload() {
+  impl_->signInPrompts.NewPage();
   // The notice's own reload would only show it again.
   if (impl_->noticeShown && !impl_->noticeFor.empty())
     Navigate(impl_->noticeFor);

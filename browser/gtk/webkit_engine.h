@@ -3,10 +3,13 @@
 // catches the first navigation of new windows, and a persistent profile.
 // Silent: it never shows a dialog of its own and never accepts a bad
 // certificate.
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "browser/core/browser_engine.h"
+#include "browser/core/sign_in_prompts.h"
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _WebKitWebView WebKitWebView;
@@ -24,6 +27,10 @@ class WebKitEngine final : public BrowserEngine {
 
   GtkWidget* Widget() const;
   WebKitWebView* View() const;
+  // Who answers the shown page's sign-in requests (HTTP authentication);
+  // without one, as in the hidden browsers, every request is declined.
+  using SignInAsker = std::function<std::optional<SignInAnswer>(const SignInRequest&)>;
+  void SetSignInAsker(SignInAsker asker);
 
   void SetEvents(BrowserEvents* events) override;
   void Navigate(std::string_view url) override;

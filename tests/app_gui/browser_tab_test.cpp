@@ -96,6 +96,29 @@ TEST_F(WindowTest, TheKeysOfADesktopBrowser) {
   EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(view), 1.0);
 }
 
+// A page behind a sign-in prompt: the box names the server and realm; a No
+// ends the load and is not asked again, a refused answer is asked once more.
+TEST_F(WindowTest, APageBehindASignInPromptAsksTheUser) {
+  FakeService service;
+  OpenForms();
+  W().PageControl1.set_current_page(1);
+  TfrBrowserBase& frame = W().frBrowserBase1();
+  const std::string url = service.URL("/basic-auth");
+  const std::string asked = url.substr(7, url.find('/', 7) - 7) + "|Members only";
+  const auto shows = [&](const char* text) {
+    return PumpUntil([&] { return frame.GetHTMLSource().find(text) != std::string::npos; }, 10000);
+  };
+  frame.NavigateTo(url, false);
+  PumpUntil([&] { return !frame.Engine().Busy(); }, 10000);
+  PumpFor(500);
+  EXPECT_EQ(dialogs.signInsAsked, std::vector<std::string>{asked});
+
+  dialogs.signInAnswers = {UserDialogs::SignIn{"web", "wrong"}, UserDialogs::SignIn{"web", "master"}};
+  frame.NavigateTo(url, false);
+  EXPECT_TRUE(shows("signed in"));
+  EXPECT_EQ(dialogs.signInsAsked, (std::vector<std::string>{asked, asked, asked}));
+}
+
 TEST_F(WindowTest, TabStepsThroughEveryToolbarControl) {
   OpenForms();
   TfrBrowserNavi& navi = *W().frBrowserNavi1;

@@ -62,6 +62,14 @@ class FakeDialogs final : public UserDialogs {
     return Take(fileAnswers, std::optional<std::string>());
   }
 
+  // Sign-in boxes: "server|realm" as asked, answers from the front.
+  std::vector<std::string> signInsAsked;
+  std::deque<std::optional<SignIn>> signInAnswers;
+  std::optional<SignIn> AskSignIn(std::string_view server, std::string_view realm, bool) override {
+    signInsAsked.push_back(std::string(server) + "|" + std::string(realm));
+    return Take(signInAnswers, std::optional<SignIn>());
+  }
+
   // The check box of a save dialog and the item boxes.
   std::vector<std::string> optionCaptions, chooseCaptions;
   std::vector<std::vector<std::string>> chooseItems;
