@@ -6,6 +6,8 @@
 #include <webkit2/webkit2.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -52,9 +54,18 @@ bool IsHttpFailure(guint status) { return status != 0 && (status < 200 || status
 // in its place only when complete: the engine removes what it was writing
 // when a download fails, which must never be the user's file (it even
 // removes an existing file it refused to replace).
+// The downloads under way of one engine and who is told how they go; the
+// downloads hold it weakly, so an engine that is gone hears nothing more.
+struct DownloadTracker {
+  WebKitEngine::DownloadListener listener;
+  std::map<int, WebKitDownload*> running;
+  int lastId = 0;
+};
+
 class SaveByRename {
  public:
-  static bool Start(WebKitDownload* download, DownloadTarget target) {
+  static bool Start(WebKitDownload* download, DownloadTarget target,
+                    const std::shared_ptr<DownloadTracker>& tracker = nullptr) {
     if (target.file.empty()) return false;
     if (!target.overwrite && g_file_test(target.file.c_str(), G_FILE_TEST_EXISTS)) return false;
     std::string part = target.file + ".XXXXXX";
@@ -62,29 +73,62 @@ class SaveByRename {
     if (fd < 0) return false;
     close(fd);
     auto* save = new SaveByRename{std::move(target), std::move(part)};
+    if (tracker) {
+      save->tracker = tracker;
+      save->progress.id = ++tracker->lastId;
+      GCharPtr name(g_filename_display_basename(save->target.file.c_str()));
+      save->progress.name = name.get();
+      save->progress.file = save->target.file;
+      tracker->running[save->progress.id] = download;
+      g_signal_connect(download, "received-data", G_CALLBACK(Received), save);
+    }
     g_signal_connect(download, "failed", G_CALLBACK(Failed), save);
     g_signal_connect_data(download, "finished", G_CALLBACK(Finished), save,
                           [](gpointer data, GClosure*) { delete static_cast<SaveByRename*>(data); },
                           GConnectFlags(0));
     webkit_download_set_allow_overwrite(download, TRUE);  // the part file is ours
     webkit_download_set_destination(download, save->part.c_str());
+    save->Tell();
     return true;
   }
 
  private:
   SaveByRename(DownloadTarget t, std::string p) : target(std::move(t)), part(std::move(p)) {}
-  static void Failed(WebKitDownload*, GError*, gpointer data) { static_cast<SaveByRename*>(data)->failed = true; }
+  static void Failed(WebKitDownload*, GError* error, gpointer data) {
+    auto* save = static_cast<SaveByRename*>(data);
+    save->failed = true;
+    save->cancelled = g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER);
+  }
+  static void Received(WebKitDownload* download, guint64, gpointer data) {
+    auto* save = static_cast<SaveByRename*>(data);
+    save->progress.received = webkit_download_get_received_data_length(download);
+    if (WebKitURIResponse* response = webkit_download_get_response(download))
+      save->progress.total = webkit_uri_response_get_content_length(response);
+    save->Tell();
+  }
   static void Finished(WebKitDownload*, gpointer data) {
     auto* save = static_cast<SaveByRename*>(data);
     // A file that turned up meanwhile was not agreed to be replaced.
     const bool keepOther = !save->target.overwrite && g_file_test(save->target.file.c_str(), G_FILE_TEST_EXISTS);
-    if (save->failed || keepOther || g_rename(save->part.c_str(), save->target.file.c_str()) != 0)
-      g_unlink(save->part.c_str());
+    const bool placed =
+        !save->failed && !keepOther && g_rename(save->part.c_str(), save->target.file.c_str()) == 0;
+    if (!placed) g_unlink(save->part.c_str());
+    using State = DownloadProgress::State;
+    save->progress.state = placed ? State::Done : save->cancelled ? State::Cancelled : State::Failed;
+    if (const std::shared_ptr<DownloadTracker> tracker = save->tracker.lock())
+      tracker->running.erase(save->progress.id);
+    save->Tell();
+  }
+  void Tell() const {
+    if (const std::shared_ptr<DownloadTracker> t = tracker.lock())
+      if (t->listener) t->listener(progress);
   }
 
   DownloadTarget target;
   std::string part;
-  bool failed = false;
+  bool failed = false, cancelled = false;
+  std::weak_ptr<DownloadTracker> tracker;
+  DownloadProgress progress;
 };
 
 }  // namespace
@@ -129,6 +173,8 @@ struct WebKitEngine::Impl {
   std::string closeToken;
   // Downloads waiting for their destination to be decided.
   std::vector<std::pair<std::shared_ptr<WebKitDownload>, SignalConnection>> downloads;
+  // Those under way, for the download strip.
+  std::shared_ptr<DownloadTracker> downloadTracker = std::make_shared<DownloadTracker>();
   WebKitEngine::SignInAsker signInAsker;
   SignInPrompts signInPrompts;
   gboolean AskSignIn(WebKitAuthenticationRequest* request);
@@ -338,6 +384,15 @@ gboolean WebKitEngine::Impl::AskSignIn(WebKitAuthenticationRequest* request) {
 }
 
 void WebKitEngine::SetSignInAsker(SignInAsker asker) { impl_->signInAsker = std::move(asker); }
+
+void WebKitEngine::SetDownloadListener(DownloadListener listener) {
+  impl_->downloadTracker->listener = std::move(listener);
+}
+
+void WebKitEngine::CancelDownload(int id) {
+  const auto it = impl_->downloadTracker->running.find(id);
+  if (it != impl_->downloadTracker->running.end()) webkit_download_cancel(it->second);
+}
 
 WebKitEngine::Impl::~Impl() {
   ReleaseHidden();
@@ -567,8 +622,9 @@ gboolean WebKitEngine::Impl::DecideDestination(WebKitDownload* download, const c
     return TRUE;
   }
   events->OnDownload({uri ? uri : "", suggestedName ? suggestedName : ""},
-                     [held](std::optional<DownloadTarget> target) {
-                       if (!target || !SaveByRename::Start(held.get(), std::move(*target)))
+                     [held, tracker = std::weak_ptr<DownloadTracker>(downloadTracker)](
+                         std::optional<DownloadTarget> target) {
+                       if (!target || !SaveByRename::Start(held.get(), std::move(*target), tracker.lock()))
                          webkit_download_cancel(held.get());
                      });
   return TRUE;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "browser/core/browser_engine.h"
+#include "browser/core/download_progress.h"
 #include "browser/core/sign_in_prompts.h"
 
 typedef struct _GtkWidget GtkWidget;
@@ -31,6 +32,11 @@ class WebKitEngine final : public BrowserEngine {
   // without one, as in the hidden browsers, every request is declined.
   using SignInAsker = std::function<std::optional<SignInAnswer>(const SignInRequest&)>;
   void SetSignInAsker(SignInAsker asker);
+  // Who is told how each download the user agreed to goes (on this thread);
+  // CancelDownload stops one under way, its part file removed.
+  using DownloadListener = std::function<void(const DownloadProgress&)>;
+  void SetDownloadListener(DownloadListener listener);
+  void CancelDownload(int id);
 
   void SetEvents(BrowserEvents* events) override;
   void Navigate(std::string_view url) override;

@@ -65,6 +65,7 @@ TfrBrowserNavi::TfrBrowserNavi()
   BuildMenus();
   pack_start(tbToolBar, Gtk::PACK_SHRINK);
   pack_start(linkCheckBar, Gtk::PACK_SHRINK);  // shown once a check starts
+  pack_start(downloadBar, Gtk::PACK_SHRINK);   // shown once a download starts
   show_all();
   signal_hierarchy_changed().connect([this](Gtk::Widget*) { ListenToWindowKeys(); });
 }
@@ -314,6 +315,11 @@ void TfrBrowserNavi::AttachBrowser(BrowserFrameWidget& browser) {
   }
   commands_.AttachBrowser(browser.Frame());
   ForgetView();
+  engine_ = &browser.Engine();
+  engine_->SetDownloadListener([this](const DownloadProgress& progress) { downloadBar.Show(progress); });
+  downloadBar.SetCanceller([this](int id) {
+    if (engine_) engine_->CancelDownload(id);
+  });
   view_ = browser.Engine().View();
   if (!view_) return;
   g_object_add_weak_pointer(G_OBJECT(view_), reinterpret_cast<gpointer*>(&view_));
@@ -321,6 +327,8 @@ void TfrBrowserNavi::AttachBrowser(BrowserFrameWidget& browser) {
 }
 
 void TfrBrowserNavi::ForgetView() {
+  if (engine_) engine_->SetDownloadListener({});
+  engine_ = nullptr;
   if (!view_) return;
   g_signal_handlers_disconnect_by_data(view_, this);
   g_object_remove_weak_pointer(G_OBJECT(view_), reinterpret_cast<gpointer*>(&view_));

@@ -22,6 +22,7 @@
 #include "navi/core/page_zoom.h"
 #include "navi/core/toolbar_commands.h"
 #include "navi/gtk/desktop_input.h"
+#include "navi/gtk/download_bar.h"
 #include "navi/gtk/link_check_bar.h"
 
 typedef struct _WebKitWebView WebKitWebView;
@@ -29,6 +30,7 @@ typedef struct _WebKitWebView WebKitWebView;
 namespace morvane {
 
 class BrowserFrameWidget;
+class WebKitEngine;
 
 class NaviToolbar : public Gtk::Toolbar {
  protected:
@@ -68,6 +70,7 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   Gtk::MenuItem N1, T1, I1, C1, K1;
   Gtk::SeparatorMenuItem N4;
   LinkCheckBar linkCheckBar;
+  DownloadBar downloadBar;
 
  private:
   using Command = std::function<void()>;
@@ -105,6 +108,7 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   sigc::connection idleRefresh_;
   sigc::connection windowKeys_;
   PageZoom zoom_;
+  WebKitEngine* engine_ = nullptr;  // the attached browser's, which outlives the toolbar
   WebKitWebView* view_ = nullptr;  // the attached browser's; a weak pointer, null once it is gone
 };
 

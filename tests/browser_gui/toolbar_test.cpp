@@ -11,6 +11,7 @@
 #include "navi/gtk/browser_images.h"
 #include "navi/gtk/browser_navi.h"
 #include "support/fake_dialogs.h"
+#include "support/window_picture.h"
 
 namespace morvane::testing {
 namespace {
@@ -193,6 +194,54 @@ TEST_F(ToolbarTest, EveryControlHasAnEntryInTheOverflowMenu) {
   dialogs.inputAnswers.push_back(url);
   urlEntry->activate();
   EXPECT_TRUE(Shows(url));
+}
+
+// A download the user agreed to shows in the strip: its progress, a cancel
+// that leaves no file, and for one that is done the folder it is in.
+TEST_F(ToolbarTest, DownloadsShowInTheStripUnderTheToolbar) {
+  const std::string folder = dataDir_ + "/downloads";
+  g_mkdir_with_parents(folder.c_str(), 0700);
+  frame().SetDownloadChooser([&](std::string_view name) {
+    return std::optional<DownloadTarget>(DownloadTarget{folder + "/" + std::string(name), false});
+  });
+  std::vector<std::string> opened;
+  navi.downloadBar.SetFolderOpener([&](const std::string& f) { opened.push_back(f); });
+  EXPECT_FALSE(navi.downloadBar.get_visible());
+  ASSERT_TRUE(Navigate(service->URL("/pages/download_strip.html")));
+
+  ClickPageAt(40, 40);  // a 4 MB file that comes slowly
+  DownloadBar::Row* slow = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (slow = navi.downloadBar.RowOf(1)) && slow->progress.get_fraction() > 0; }, 10000));
+  EXPECT_TRUE(navi.downloadBar.get_visible());
+  EXPECT_EQ(slow->name.get_text(), "slow.bin");
+  EXPECT_NE(slow->progress.get_text().raw().find(" / 4.0 MB"), std::string::npos);
+  EXPECT_TRUE(slow->cancel.get_visible());
+  slow->cancel.clicked();
+  ASSERT_TRUE(PumpUntil([&] { return !slow->cancel.get_visible(); }, 10000));
+  EXPECT_EQ(slow->state.get_text().raw().rfind("キャンセルしました", 0), 0u);
+  EXPECT_FALSE(slow->openFolder.get_visible());
+
+  ClickPageAt(40, 200);  // a small file, done at once
+  DownloadBar::Row* quick = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (quick = navi.downloadBar.RowOf(2)) && quick->openFolder.get_visible(); }, 10000));
+  EXPECT_EQ(quick->state.get_text(), "完了しました");
+  quick->openFolder.clicked();
+  EXPECT_EQ(opened, std::vector<std::string>{folder});
+  // Not a check: with MORVANE_DOWNLOAD_SCREENSHOT=<file.png>, a picture of the strip.
+  if (const char* picture = g_getenv("MORVANE_DOWNLOAD_SCREENSHOT")) {
+    PumpUntil([] { return false; }, 800);
+    SaveWindowPicture(window_, picture);
+  }
+  // Only the finished file is in the folder: the cancelled one left nothing, not even its part.
+  GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+  std::vector<std::string> files;
+  while (const char* name = g_dir_read_name(dir)) files.emplace_back(name);
+  g_dir_close(dir);
+  EXPECT_EQ(files, std::vector<std::string>{"quick.csv"});
+
+  slow->close.clicked();
+  quick->close.clicked();
+  EXPECT_FALSE(navi.downloadBar.get_visible());
 }
 
 TEST_F(ToolbarTest, HistoryStopSkipAndEnterInTheURLBox) {
