@@ -19,6 +19,7 @@
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "bench_pump.h"
+#include "stall_meter.h"
 #include "catalogue/site_record.h"
 #include "support/fake_dialogs.h"
 #include "util/cp932.h"
@@ -27,28 +28,6 @@ namespace morvane {
 namespace {
 
 double MsSince(gint64 start) { return static_cast<double>(g_get_monotonic_time() - start) / 1000.0; }
-
-// The longest gap between two turns of the main loop while it lives.
-class StallMeter {
- public:
-  StallMeter() {
-    last_ = g_get_monotonic_time();
-    tick_ = Glib::signal_timeout().connect(
-        [this] {
-          const gint64 now = g_get_monotonic_time();
-          longest_ = std::max(longest_, now - last_);
-          last_ = now;
-          return true;
-        },
-        1, Glib::PRIORITY_HIGH);
-  }
-  ~StallMeter() { tick_.disconnect(); }
-  double LongestMs() const { return static_cast<double>(longest_) / 1000.0; }
-
- private:
-  sigc::connection tick_;
-  gint64 last_ = 0, longest_ = 0;
-};
 
 std::string CategoryName(int i) { return Utf8ToCp932("カテゴリ " + std::to_string(i)); }
 

@@ -18,33 +18,12 @@
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "bench_pump.h"
+#include "stall_meter.h"
 #include "support/fake_dialogs.h"
 #include "support/window_picture.h"
 
 namespace morvane {
 namespace {
-
-// The longest gap between two turns of the main loop while it lives.
-class StallMeter {
- public:
-  StallMeter() {
-    last_ = g_get_monotonic_time();
-    tick_ = Glib::signal_timeout().connect(
-        [this] {
-          const gint64 now = g_get_monotonic_time();
-          longest_ = std::max(longest_, now - last_);
-          last_ = now;
-          return true;
-        },
-        1, Glib::PRIORITY_HIGH);
-  }
-  ~StallMeter() { tick_.disconnect(); }
-  double LongestMs() const { return static_cast<double>(longest_) / 1000.0; }
-
- private:
-  sigc::connection tick_;
-  gint64 last_ = 0, longest_ = 0;
-};
 
 std::string Rows(int count) {
   std::string text = "\xEF\xBB\xBF" "サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n";
