@@ -37,6 +37,9 @@ struct NewWindowRequest {
 struct DownloadRequest {
   std::string_view url;
   std::string_view suggestedName;  // as the server or the page names it (UTF-8), may be empty
+  // Whether the user gave an input since the shown document came: a page
+  // opened after a click may not spend that click on a download of its own.
+  bool inputOnThisPage = true;
 };
 
 // Where the file goes; the user confirmed replacing it when overwrite is set.

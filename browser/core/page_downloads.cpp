@@ -9,7 +9,10 @@ void TfrBrowserBase::OnUserInput() { downloads_.NoteInput(pump_.NowMilliseconds(
 
 void TfrBrowserBase::OnDownload(const DownloadRequest& request, DownloadAnswer answer) {
   std::string name = ProposedDownloadName(request.suggestedName, request.url);
-  switch (downloads_.Admit(pump_.NowMilliseconds())) {
+  const DownloadGate::Verdict verdict = !request.inputOnThisPage && downloads_.Allowed()
+                                            ? DownloadGate::Verdict::NoInput
+                                            : downloads_.Admit(pump_.NowMilliseconds());
+  switch (verdict) {
     case DownloadGate::Verdict::Offer: break;
     case DownloadGate::Verdict::NotAllowed:
       answer(std::nullopt);

@@ -162,6 +162,7 @@ struct WebKitEngine::Impl {
   // Presses of a mouse button or key on the view, and clicks of ours: a new
   // window a page asks for during one of them is the user's request.
   unsigned long gestures = 0;
+  unsigned long gesturesAtCommit = 0;  // as they stood when the shown document came
   // The notice that stands in for a page whose process ended: its load is
   // the program's own, and a reload loads the page it stands for.
   bool noticeLoading = false;  // asked for, not started yet
@@ -520,6 +521,7 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
       break;
     case WEBKIT_LOAD_COMMITTED:
       committed = true;
+      gesturesAtCommit = gestures;
       committedURI = SafeURI(view.get());
       if (noticeLoad) break;
       if (notFound && events) {
@@ -621,7 +623,7 @@ gboolean WebKitEngine::Impl::DecideDestination(WebKitDownload* download, const c
     webkit_download_cancel(download);
     return TRUE;
   }
-  events->OnDownload({uri ? uri : "", suggestedName ? suggestedName : ""},
+  events->OnDownload({uri ? uri : "", suggestedName ? suggestedName : "", gestures != gesturesAtCommit},
                      [held, tracker = std::weak_ptr<DownloadTracker>(downloadTracker)](
                          std::optional<DownloadTarget> target) {
                        if (!target || !SaveByRename::Start(held.get(), std::move(*target), tracker.lock()))

@@ -102,6 +102,16 @@ TEST_F(FrameDownloadTest, AfterAnInputTheChooserIsAskedFromTheEventLoopOnce) {
   Download("third.csv");
   pump.ProcessMessages();
   EXPECT_EQ(asked.size(), 2u);
+
+  // A page that came after the click (the click opened it) may not spend it.
+  frame.OnUserInput();
+  frame.OnDownload({"http://other/f", "evil.desktop", false}, [this](std::optional<DownloadTarget> t) {
+    answers.push_back(t);
+  });
+  pump.ProcessMessages();
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_FALSE(answers.back());
+  EXPECT_EQ(bar.status.back(), SystemText("クリックなしのダウンロードを止めました: evil.desktop"));
 }
 
 TEST(FrameDownloadGone, AnAnswerAfterTheFrameHasGoneDropsTheDownload) {
