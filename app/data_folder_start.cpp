@@ -1,6 +1,6 @@
 #include "app/data_folder_start.h"
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {

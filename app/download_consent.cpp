@@ -2,7 +2,7 @@
 
 #include <glib.h>
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 

@@ -4,7 +4,7 @@
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/window.h>
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 

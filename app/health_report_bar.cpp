@@ -1,6 +1,6 @@
 #include "app/health_report_bar.h"
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "util/safe_file_writer.h"
 
 namespace morvane {

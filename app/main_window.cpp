@@ -10,7 +10,7 @@
 #include "app/outside_change_watch.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "browser/core/login_check.h"
 #include "browser/core/master_login_hosts.h"
 #include "browser/core/site_login.h"
@@ -101,7 +101,7 @@ TForm1::~TForm1() {
   frBrowserBase1().CloseBrowser();
 }
 
-TfrBrowserBase& TForm1::frBrowserBase1() { return frBrowserBase1Widget->Frame(); }
+BrowserFrame& TForm1::frBrowserBase1() { return frBrowserBase1Widget->Frame(); }
 
 void TForm1::BuildLayout() {
   BuildToolBar();

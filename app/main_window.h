@@ -40,7 +40,7 @@ class TForm3;
 class SiteLogin;
 class MasterLoginHosts;
 struct SiteLoginRequest;
-class TfrBrowserBase;
+class BrowserFrame;
 class LoginCheckProgress;
 class PrivateBrowser;
 class OutsideChangeWatch;
@@ -129,7 +129,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // The status line. The browser frame's texts come and go; an empty one
   // uncovers the window's own last message (the filter's count), which stays
   // until the window has another. A login's outcome is the frame's to keep
-  // (TfrBrowserBase::ShowOutcome).
+  // (BrowserFrame::ShowOutcome).
   void SetStatusText(std::string_view cp932) override;
   void ShowWindowStatus(std::string_view cp932);
   void ShowLoginOutcome(std::string_view cp932);
@@ -159,7 +159,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   HealthReportBar frHealthReport;
   // The browser on the "ブラウザ" tab; destroyed before the tab it sits on.
   std::unique_ptr<BrowserFrameWidget> frBrowserBase1Widget;
-  TfrBrowserBase& frBrowserBase1();
+  BrowserFrame& frBrowserBase1();
   // The navigation toolbar above it; goes before the browser it drives.
   std::unique_ptr<TfrBrowserNavi> frBrowserNavi1;
   Gtk::Statusbar StatusBar1;

@@ -5,7 +5,7 @@
 #include "app/outside_change_watch.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "browser/core/master_login_hosts.h"
 #include "browser/core/service_address.h"
 #include "browser/core/site_login.h"

@@ -7,7 +7,7 @@
 #include "app/modal_runner.h"
 #include "app/outside_change_watch.h"
 #include "app/restore_dialog.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "app/work_progress.h"
 #include "catalogue/data_file_backups.h"
 #include "util/cp932.h"

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "app/main_window.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "app/work_progress.h"
 #include "catalogue/bookmark_file.h"
 #include "catalogue/site_csv.h"

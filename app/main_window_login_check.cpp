@@ -9,7 +9,7 @@
 
 #include "app/login_check_progress.h"
 #include "app/main_window.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "browser/core/login_check.h"
 #include "browser/core/master_login_hosts.h"
 #include "browser/gtk/browser_frame_widget.h"

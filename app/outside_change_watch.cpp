@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "catalogue/conflict_copies.h"
 #include "util/safe_file_writer.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/accessible_names.h"
 #include "app/modal_runner.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "catalogue/site_record.h"
 #include "browser/core/service_address.h"
 #include "util/cp932.h"

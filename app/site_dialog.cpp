@@ -7,7 +7,7 @@
 
 #include "app/accessible_names.h"
 #include "app/modal_runner.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 #include "catalogue/site_defaults.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"

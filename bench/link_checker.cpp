@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "navi/core/url_status.h"
+#include "web/url_status.h"
 #include "support/fake_service.h"
 #include "support/fetch_body.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
 

@@ -86,7 +86,7 @@ class LoginWindow {
     std::filesystem::remove_all(folder_, ignored);
   }
   TForm1& W() { return forms_->Form1; }
-  TfrBrowserBase& Frame() { return W().frBrowserBase1(); }
+  BrowserFrame& Frame() { return W().frBrowserBase1(); }
   long long Awaited() { return W().frBrowserBase1Widget->Pump().AwaitedMilliseconds(); }
   // Logged out, and nothing of the last run still loading.
   void Settle() {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "catalogue/category_tree.h"
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "catalogue/shown_sites.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_filter.h"

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "catalogue/category_tree.h"
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "catalogue/shown_sites.h"
 
 namespace morvane {

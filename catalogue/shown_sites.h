@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "catalogue/site_exchange.h"
 #include "catalogue/site_record.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalogue/category_tree.h"
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "catalogue/site_record.h"
 
 namespace morvane {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

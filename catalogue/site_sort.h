@@ -5,7 +5,7 @@
 // the site list keeps its order.
 #include <string_view>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "catalogue/shown_sites.h"
 
 namespace morvane {

@@ -29,5 +29,5 @@ add_custom_command(OUTPUT ${MORVANE_PAGE_SCRIPTS_HEADER}
           -DOUTPUT=${MORVANE_PAGE_SCRIPTS_HEADER} -P ${CMAKE_CURRENT_LIST_FILE}
   DEPENDS ${MORVANE_PAGE_SCRIPTS} ${CMAKE_CURRENT_LIST_FILE}
   COMMENT "Embedding the page scripts")
-target_sources(morvane_gui PRIVATE ${MORVANE_PAGE_SCRIPTS_HEADER})
-target_include_directories(morvane_gui PRIVATE ${PROJECT_BINARY_DIR}/generated)
+target_sources(morvane_browser_gtk PRIVATE ${MORVANE_PAGE_SCRIPTS_HEADER})
+target_include_directories(morvane_browser_gtk PRIVATE ${PROJECT_BINARY_DIR}/generated)

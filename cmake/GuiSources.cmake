@@ -1,11 +1,8 @@
-# Widgets, the WebKitGTK binding and GTK dialogs; the program itself.
-file(GLOB MORVANE_GUI_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/app/*.cpp
-  ${PROJECT_SOURCE_DIR}/browser/gtk/*.cpp
-  ${PROJECT_SOURCE_DIR}/navi/gtk/*.cpp)
-list(REMOVE_ITEM MORVANE_GUI_SOURCES ${PROJECT_SOURCE_DIR}/app/main.cpp)
-add_library(morvane_gui STATIC ${MORVANE_GUI_SOURCES})
-target_link_libraries(morvane_gui PUBLIC morvane_core PkgConfig::GTKMM PkgConfig::WEBKIT)
+# Widgets, the WebKitGTK binding and GTK dialogs, each half above its core;
+# the program itself on top.
+morvane_layer(morvane_browser_gtk browser/gtk BELOW morvane_browser_core LIBS PkgConfig::GTKMM PkgConfig::WEBKIT)
+morvane_layer(morvane_navi_gtk navi/gtk BELOW morvane_navi_core morvane_browser_gtk)
+morvane_layer(morvane_gui app BELOW morvane_navi_gtk morvane_health)
 include(${PROJECT_SOURCE_DIR}/cmake/BrowserScripts.cmake)
 include(${PROJECT_SOURCE_DIR}/cmake/ToolbarIcons.cmake)
 

@@ -11,4 +11,4 @@ add_custom_command(OUTPUT ${MORVANE_ICONS_SOURCE}
           --sourcedir=${MORVANE_ICONS_DIR} --target=${MORVANE_ICONS_SOURCE} ${MORVANE_ICONS_DIR}/icons.gresource.xml
   DEPENDS ${MORVANE_ICONS_DIR}/icons.gresource.xml ${MORVANE_ICON_FILES}
   COMMENT "Compiling the toolbar icons")
-target_sources(morvane_gui PRIVATE ${MORVANE_ICONS_SOURCE})
+target_sources(morvane_navi_gtk PRIVATE ${MORVANE_ICONS_SOURCE})

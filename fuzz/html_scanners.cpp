@@ -1,7 +1,7 @@
 // The page scanners walk any page to its end, always moving on, and give
 // values; decoding entities never makes a text longer.
 #include "fuzz_support.h"
-#include "navi/core/html_routines.h"
+#include "web/html_routines.h"
 #include "util/text_routines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

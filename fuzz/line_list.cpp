@@ -1,6 +1,6 @@
 // Splitting a text into lines and joining them again is stable after the
 // first pass, and the sort leaves a sorted list.
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "health/health_history.h"
 #include "health/site_health.h"
 

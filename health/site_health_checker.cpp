@@ -7,8 +7,8 @@
 #include <unordered_map>
 
 #include "health/site_health_transfer.h"
-#include "navi/core/host_turns.h"
-#include "navi/core/url_status_transfer.h"
+#include "web/host_turns.h"
+#include "web/url_status_transfer.h"
 
 namespace morvane {
 namespace {

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <optional>
 
-#include "navi/core/url_status_transfer.h"
+#include "web/url_status_transfer.h"
 
 namespace morvane {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "util/component_stocker.h"
 
 namespace morvane {

@@ -2,8 +2,8 @@
 
 #include "browser/core/wait_limits.h"
 #include "browser/core/web_origin.h"
-#include "navi/core/scan_views.h"
-#include "navi/core/url_status.h"
+#include "web/scan_views.h"
+#include "web/url_status.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 
@@ -23,7 +23,7 @@ bool IsWebAddress(std::string_view url) {
 
 }  // namespace
 
-TfrBrowserBase::TfrBrowserBase(BrowserEngine& engine, MessagePump& pump)
+BrowserFrame::BrowserFrame(BrowserEngine& engine, MessagePump& pump)
     : engine_(engine), pump_(pump), queryURLStatus_([](std::string_view url, std::string& status,
                                                        std::string& lastModified) {
         return QueryURLStatus(url, status, lastModified);
@@ -32,16 +32,16 @@ TfrBrowserBase::TfrBrowserBase(BrowserEngine& engine, MessagePump& pump)
   engine_.SetEvents(this);
 }
 
-TfrBrowserBase::~TfrBrowserBase() {
+BrowserFrame::~BrowserFrame() {
   engine_.SetEvents(nullptr);
   std::lock_guard hold(statusAnswers_->lock);
   statusAnswers_->pump = nullptr;
   statusAnswers_->frame = nullptr;
 }
 
-void TfrBrowserBase::InitBrowser() { engine_.Navigate("about:blank"); }
+void BrowserFrame::InitBrowser() { engine_.Navigate("about:blank"); }
 
-void TfrBrowserBase::CloseBrowser() {
+void BrowserFrame::CloseBrowser() {
   ++navigation_;
   stopRequest_ = true;
   skipRequest_ = true;
@@ -50,11 +50,11 @@ void TfrBrowserBase::CloseBrowser() {
   engine_.ReleaseHiddenBrowser();
 }
 
-void TfrBrowserBase::RefreshSkipAction() {
+void BrowserFrame::RefreshSkipAction() {
   if (toolbar_) toolbar_->RefreshSkipAction();
 }
 
-TfrBrowserBase::WaitEnd TfrBrowserBase::PumpWhile(const std::function<bool()>& waiting, int passes,
+BrowserFrame::WaitEnd BrowserFrame::PumpWhile(const std::function<bool()>& waiting, int passes,
                                                   GiveWay giveWay) {
   const bool onlyNew = giveWay == GiveWay::ToNewStopOrSkip;
   const bool stopBefore = onlyNew && stopRequest_;
@@ -80,7 +80,7 @@ TfrBrowserBase::WaitEnd TfrBrowserBase::PumpWhile(const std::function<bool()>& w
   }
 }
 
-bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
+bool BrowserFrame::NavigateTo(std::string_view url, bool wait) {
   if (TrimSpaces(url).empty()) {
     stopRequest_ = true;
     busy_ = false;
@@ -131,7 +131,7 @@ bool TfrBrowserBase::NavigateTo(std::string_view url, bool wait) {
   return wait ? WaitUntilComplete(kNavigatePasses) : true;
 }
 
-bool TfrBrowserBase::WaitForDocument(int timeoutMilliseconds) {
+bool BrowserFrame::WaitForDocument(int timeoutMilliseconds) {
   const WaitEnd end =
       PumpWhile([this] { return !engine_.HasDocument(); }, timeoutMilliseconds / kPassMilliseconds,
                 GiveWay::ToStopOrSkip);
@@ -142,7 +142,7 @@ bool TfrBrowserBase::WaitForDocument(int timeoutMilliseconds) {
   return false;
 }
 
-bool TfrBrowserBase::WaitForComplete(int passes) {
+bool BrowserFrame::WaitForComplete(int passes) {
   stopRequest_ = false;
   skipRequest_ = false;
   busy_ = true;
@@ -151,7 +151,7 @@ bool TfrBrowserBase::WaitForComplete(int passes) {
   return WaitUntilComplete(passes);
 }
 
-bool TfrBrowserBase::WaitUntilComplete(int passes) {
+bool BrowserFrame::WaitUntilComplete(int passes) {
   // Without a document the page can still complete (an error page answers
   // a skip), so the wait goes on.
   WaitForDocument(kDocumentMilliseconds);
@@ -170,7 +170,7 @@ bool TfrBrowserBase::WaitUntilComplete(int passes) {
   return end == WaitEnd::Done || end == WaitEnd::Skipped || end == WaitEnd::Terminated;
 }
 
-void TfrBrowserBase::StopNavigation() {
+void BrowserFrame::StopNavigation() {
   ++navigation_;
   outcomeSurvives_ = 0;  // the page it stayed for will not complete
   engine_.Stop();
@@ -180,12 +180,12 @@ void TfrBrowserBase::StopNavigation() {
   skipRequest_ = false;
 }
 
-void TfrBrowserBase::EndWaitsNow() {
+void BrowserFrame::EndWaitsNow() {
   waitsLimit_ = pump_.NowMilliseconds();
   engine_.Stop();
 }
 
-void TfrBrowserBase::RequestSkip() {
+void BrowserFrame::RequestSkip() {
   skipRequest_ = true;
   try {
     RefreshSkipAction();
@@ -194,18 +194,18 @@ void TfrBrowserBase::RequestSkip() {
   }
 }
 
-void TfrBrowserBase::OnBeforeNavigate(std::string_view url) {
+void BrowserFrame::OnBeforeNavigate(std::string_view url) {
   if (url == "about:blank") return;
   skipRequest_ = false;
   busy_ = true;
 }
 
-void TfrBrowserBase::OnTopLevelLoadStarted() {
+void BrowserFrame::OnTopLevelLoadStarted() {
   ++navigation_;
   ++loadsStarted_;
 }
 
-void TfrBrowserBase::ShowOutcome(std::string text) {
+void BrowserFrame::ShowOutcome(std::string text) {
   outcome_ = std::move(text);
   // The page under way now is the operation's own (a login opens its page
   // once more): its completion must leave the text for the user to read.
@@ -213,7 +213,7 @@ void TfrBrowserBase::ShowOutcome(std::string text) {
   ClearStatusLine();
 }
 
-NewWindowChoice TfrBrowserBase::OnNewWindow(const NewWindowRequest& request) {
+NewWindowChoice BrowserFrame::OnNewWindow(const NewWindowRequest& request) {
   // Windows a page opens by itself, on load or on a timer, are never acted on.
   if (request.gesture == 0) return NewWindowChoice::Cancel;
   if (newWindowHook_) newWindowHook_(*this);
@@ -231,12 +231,12 @@ NewWindowChoice TfrBrowserBase::OnNewWindow(const NewWindowRequest& request) {
   return NewWindowChoice::Cancel;
 }
 
-void TfrBrowserBase::OnHiddenBeforeNavigate(std::string_view url) {
+void BrowserFrame::OnHiddenBeforeNavigate(std::string_view url) {
   // The visible browser is sent only where a page could send it itself.
   if (IsWebAddress(url) || url == "about:blank") engine_.Navigate(url);
 }
 
-void TfrBrowserBase::OnDocumentComplete(bool topLevel) {
+void BrowserFrame::OnDocumentComplete(bool topLevel) {
   if (!topLevel) return;
   if (outcomeSurvives_ > 0)
     --outcomeSurvives_;

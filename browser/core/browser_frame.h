@@ -28,7 +28,7 @@ class PageAccessError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-class TfrBrowserBase : public BrowserEvents {
+class BrowserFrame : public BrowserEvents {
  public:
   // How a wait ended.
   // PageProcessEnded: the process of the page ended (crashed) during the wait.
@@ -43,17 +43,17 @@ class TfrBrowserBase : public BrowserEvents {
     NoAnswer,
   };
   // Called with the frame; attached when not empty.
-  using Hook = std::function<void(TfrBrowserBase&)>;
+  using Hook = std::function<void(BrowserFrame&)>;
   using URLStatusQuery =
       std::function<bool(std::string_view url, std::string& status, std::string& lastModified)>;
   // Where a download goes that the page asked for right after the user's
   // input (proposedName UTF-8): the save dialog; nullopt drops it.
   using DownloadChooser = std::function<std::optional<DownloadTarget>(std::string_view proposedName)>;
 
-  TfrBrowserBase(BrowserEngine& engine, MessagePump& pump);
-  ~TfrBrowserBase() override;
-  TfrBrowserBase(const TfrBrowserBase&) = delete;
-  TfrBrowserBase& operator=(const TfrBrowserBase&) = delete;
+  BrowserFrame(BrowserEngine& engine, MessagePump& pump);
+  ~BrowserFrame() override;
+  BrowserFrame(const BrowserFrame&) = delete;
+  BrowserFrame& operator=(const BrowserFrame&) = delete;
 
   // Set-up and shut-down; the hosting widget has already placed the control.
   void InitBrowser();
@@ -206,10 +206,10 @@ class TfrBrowserBase : public BrowserEvents {
   // loop: an answer that comes back after the frame has gone finds nobody
   // to tell.
   struct StatusAnswers {
-    StatusAnswers(MessagePump* p, TfrBrowserBase* f) : pump(p), frame(f) {}
+    StatusAnswers(MessagePump* p, BrowserFrame* f) : pump(p), frame(f) {}
     std::mutex lock;
     MessagePump* pump;      // null once the frame has gone
-    TfrBrowserBase* frame;  // read on the GUI thread only
+    BrowserFrame* frame;  // read on the GUI thread only
   };
 
   BrowserEngine& engine_;

@@ -15,9 +15,9 @@ constexpr int kMaxStatusQueries = 4;
 
 }  // namespace
 
-std::string TfrBrowserBase::StatusPrefix() const { return morvane::StatusPrefix(skipRequest_, busy_); }
+std::string BrowserFrame::StatusPrefix() const { return morvane::StatusPrefix(skipRequest_, busy_); }
 
-void TfrBrowserBase::WriteStatusLine(std::string_view text) {
+void BrowserFrame::WriteStatusLine(std::string_view text) {
   if (!statusBar_) return;
   try {
     statusBar_->SetStatusText(text.empty() ? std::string_view(outcome_) : text);
@@ -26,20 +26,20 @@ void TfrBrowserBase::WriteStatusLine(std::string_view text) {
   }
 }
 
-void TfrBrowserBase::ClearStatusLine() { WriteStatusLine(""); }
+void BrowserFrame::ClearStatusLine() { WriteStatusLine(""); }
 
-void TfrBrowserBase::OnStatusTextChange(std::string_view text) {
+void BrowserFrame::OnStatusTextChange(std::string_view text) {
   if (!statusBar_) return;
   WriteStatusLine(StatusPrefix() + StatusDisplayText(text));
 }
 
-void TfrBrowserBase::OnCommandStateChange(BrowserCommand command, bool enable) {
+void BrowserFrame::OnCommandStateChange(BrowserCommand command, bool enable) {
   if (command == BrowserCommand::Forward) forward_ = enable;
   if (command == BrowserCommand::Back) back_ = enable;
   if (commandStateHook_) commandStateHook_(*this);
 }
 
-void TfrBrowserBase::OnNavigateError(std::string_view url, long long status, bool& cancel) {
+void BrowserFrame::OnNavigateError(std::string_view url, long long status, bool& cancel) {
   loadError_ = std::to_string(status);
   if (status == 404) {
     EndAsComplete();
@@ -56,7 +56,7 @@ void TfrBrowserBase::OnNavigateError(std::string_view url, long long status, boo
   AskStatus(std::string(url));
 }
 
-void TfrBrowserBase::AskStatus(std::string url) {
+void BrowserFrame::AskStatus(std::string url) {
   if (!queryURLStatus_ || statusQueriesInFlight_ >= kMaxStatusQueries) {
     GiveUpNavigation();
     return;
@@ -71,7 +71,7 @@ void TfrBrowserBase::AskStatus(std::string url) {
     std::lock_guard hold(answers->lock);
     if (!answers->pump) return;
     answers->pump->Post([answers, status = std::move(status), navigation] {
-      TfrBrowserBase* frame = answers->frame;
+      BrowserFrame* frame = answers->frame;
       if (!frame) return;
       --frame->statusQueriesInFlight_;
       if (navigation == frame->navigation_) frame->SettleFailure(status);
@@ -86,7 +86,7 @@ void TfrBrowserBase::AskStatus(std::string url) {
   ++statusQueriesInFlight_;
 }
 
-void TfrBrowserBase::SettleFailure(std::string_view status) {
+void BrowserFrame::SettleFailure(std::string_view status) {
   // The page still did not load, whatever the server says now: a 200 says
   // only that the server is there, so the engine's failure stays the reason.
   queriedStatus_ = std::string(status);
@@ -97,26 +97,26 @@ void TfrBrowserBase::SettleFailure(std::string_view status) {
     GiveUpNavigation();
 }
 
-void TfrBrowserBase::EndAsComplete() {
+void BrowserFrame::EndAsComplete() {
   busy_ = false;
   pageComplete_ = true;
   skipRequest_ = false;
   RefreshSkipAction();
 }
 
-void TfrBrowserBase::GiveUpNavigation() {
+void BrowserFrame::GiveUpNavigation() {
   outcomeSurvives_ = 0;  // the page the outcome stayed for will not come
   engine_.Stop();
   skipRequest_ = true;
   busy_ = false;
 }
 
-void TfrBrowserBase::OnWindowClosing(bool& cancel) {
+void BrowserFrame::OnWindowClosing(bool& cancel) {
   cancel = true;
   engine_.Navigate("about:blank");
 }
 
-void TfrBrowserBase::OnPageProcessEnded(std::string_view url) {
+void BrowserFrame::OnPageProcessEnded(std::string_view url) {
   // Nothing that was waited for will come: every wait ends at once (they
   // watch the count), answers about the lost load are dropped, and the
   // browser is idle for the next navigation.

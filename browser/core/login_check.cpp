@@ -4,7 +4,7 @@
 #include <deque>
 #include <cstdio>
 
-#include "navi/core/html_routines.h"
+#include "web/html_routines.h"
 #include "util/cp932.h"
 
 namespace morvane {
@@ -57,7 +57,7 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site, PrivateBrowser& browser)
                  : !masterID_.empty()  ? LoginIDSource::Master
                                        : LoginIDSource::None;
   const auto start = std::chrono::steady_clock::now();
-  TfrBrowserBase& frame = browser.Frame();
+  BrowserFrame& frame = browser.Frame();
   // Each wait of a login has a limit of its own; a page that keeps them all
   // busy would still hold the check for minutes.
   frame.LimitWaits(browser.Pump().NowMilliseconds() + kSiteLimitMilliseconds);

@@ -24,7 +24,7 @@ namespace morvane {
 class PrivateBrowser {
  public:
   virtual ~PrivateBrowser() = default;
-  virtual TfrBrowserBase& Frame() = 0;
+  virtual BrowserFrame& Frame() = 0;
   virtual MessagePump& Pump() = 0;
   // Starts the engine and returns at once: a start takes longer than a
   // login, so it is done while another site logs in.

@@ -6,7 +6,7 @@
 #include "browser/core/browser_frame.h"
 #include "browser/core/page_bytes.h"
 #include "browser/core/wait_limits.h"
-#include "navi/core/html_routines.h"
+#include "web/html_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 
@@ -41,7 +41,7 @@ std::vector<PageArgument> KindArguments(const ElementKind& k) {
 
 }  // namespace
 
-std::optional<PageValue> TfrBrowserBase::CallPage(PageScript script, std::vector<PageArgument> args) {
+std::optional<PageValue> BrowserFrame::CallPage(PageScript script, std::vector<PageArgument> args) {
   std::unique_ptr<PageCall> call;
   lastCallEnd_ = CallEnd::Failed;
   try {
@@ -67,18 +67,18 @@ std::optional<PageValue> TfrBrowserBase::CallPage(PageScript script, std::vector
   return std::nullopt;
 }
 
-std::string TfrBrowserBase::GetLocationURL() const { return engine_.LocationURL(); }
+std::string BrowserFrame::GetLocationURL() const { return engine_.LocationURL(); }
 
-std::string TfrBrowserBase::GetHTMLSourceUtf8() {
+std::string BrowserFrame::GetHTMLSourceUtf8() {
   lastCallEnd_ = CallEnd::Answered;  // no document is a page without source
   if (!engine_.HasDocument()) return {};
   const std::optional<PageValue> source = CallPage(PageScript::Source, {});
   return source && source->Text() ? *source->Text() : std::string();
 }
 
-std::string TfrBrowserBase::GetPageTitleUtf8() { return ExtractTitle(GetHTMLSourceUtf8(), TextEncoding::kUtf8); }
+std::string BrowserFrame::GetPageTitleUtf8() { return ExtractTitle(GetHTMLSourceUtf8(), TextEncoding::kUtf8); }
 
-std::string TfrBrowserBase::GetSelectedTextUtf8() {
+std::string BrowserFrame::GetSelectedTextUtf8() {
   if (!engine_.HasDocument()) throw PageAccessError("ページが表示されていません");
   const std::optional<PageValue> text = CallPage(PageScript::Selection, {});
   if (!text || !text->Text()) throw PageAccessError("選択されたテキストがありません");
@@ -86,11 +86,11 @@ std::string TfrBrowserBase::GetSelectedTextUtf8() {
 }
 
 // Converted once, where the catalogue's CP932 is needed.
-std::string TfrBrowserBase::GetHTMLSource() { return Utf8ToCp932(GetHTMLSourceUtf8()); }
-std::string TfrBrowserBase::GetPageTitle() { return Utf8ToCp932(GetPageTitleUtf8()); }
-std::string TfrBrowserBase::GetSelectedText() { return Utf8ToCp932(GetSelectedTextUtf8()); }
+std::string BrowserFrame::GetHTMLSource() { return Utf8ToCp932(GetHTMLSourceUtf8()); }
+std::string BrowserFrame::GetPageTitle() { return Utf8ToCp932(GetPageTitleUtf8()); }
+std::string BrowserFrame::GetSelectedText() { return Utf8ToCp932(GetSelectedTextUtf8()); }
 
-void TfrBrowserBase::ShowHTML(std::string_view text) {
+void BrowserFrame::ShowHTML(std::string_view text) {
   stopRequest_ = false;
   busy_ = true;
   RefreshSkipAction();
@@ -107,12 +107,12 @@ void TfrBrowserBase::ShowHTML(std::string_view text) {
   engine_.LoadBytes(std::move(bytes));
 }
 
-bool TfrBrowserBase::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
+bool BrowserFrame::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
                                    int passOver) {
   return FillField(name, value, formName, passOver, {}) == FillResult::Filled;
 }
 
-TfrBrowserBase::FillResult TfrBrowserBase::FillField(std::string_view name, std::string_view value,
+BrowserFrame::FillResult BrowserFrame::FillField(std::string_view name, std::string_view value,
                                                      std::string_view formName, int passOver,
                                                      const std::vector<std::string>& origins) {
   lastCallEnd_ = CallEnd::Answered;
@@ -135,7 +135,7 @@ TfrBrowserBase::FillResult TfrBrowserBase::FillField(std::string_view name, std:
   return set->Boolean() && *set->Boolean() ? FillResult::Filled : FillResult::NoField;
 }
 
-std::vector<double> TfrBrowserBase::MatchingElements(std::string_view kind, std::string_view matchText, bool exact) {
+std::vector<double> BrowserFrame::MatchingElements(std::string_view kind, std::string_view matchText, bool exact) {
   std::vector<double> indices;
   lastCallEnd_ = CallEnd::Answered;
   if (!engine_.HasDocument()) return indices;
@@ -156,11 +156,11 @@ std::vector<double> TfrBrowserBase::MatchingElements(std::string_view kind, std:
   return indices;
 }
 
-bool TfrBrowserBase::HasElement(std::string_view kind, std::string_view matchText, bool exact) {
+bool BrowserFrame::HasElement(std::string_view kind, std::string_view matchText, bool exact) {
   return !MatchingElements(kind, matchText, exact).empty();
 }
 
-bool TfrBrowserBase::HasField(std::string_view name) {
+bool BrowserFrame::HasField(std::string_view name) {
   lastCallEnd_ = CallEnd::Answered;
   if (name.empty() || !engine_.HasDocument()) return false;
   const std::optional<PageValue> forms = CallPage(PageScript::Forms, {});
@@ -174,7 +174,7 @@ bool TfrBrowserBase::HasField(std::string_view name) {
   return false;
 }
 
-bool TfrBrowserBase::ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait) {
+bool BrowserFrame::ClickElement(std::string_view kind, std::string_view matchText, bool exact, bool wait) {
   bool result = false;
   lastWaitEnd_ = WaitEnd::Done;  // no wait of this click yet
   for (double index : MatchingElements(kind, matchText, exact)) {

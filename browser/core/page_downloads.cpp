@@ -5,9 +5,9 @@
 
 namespace morvane {
 
-void TfrBrowserBase::OnUserInput() { downloads_.NoteInput(pump_.NowMilliseconds()); }
+void BrowserFrame::OnUserInput() { downloads_.NoteInput(pump_.NowMilliseconds()); }
 
-void TfrBrowserBase::OnDownload(const DownloadRequest& request, DownloadAnswer answer) {
+void BrowserFrame::OnDownload(const DownloadRequest& request, DownloadAnswer answer) {
   std::string name = ProposedDownloadName(request.suggestedName, request.url);
   const DownloadGate::Verdict verdict = !request.inputOnThisPage && downloads_.Allowed()
                                             ? DownloadGate::Verdict::NoInput
@@ -29,10 +29,10 @@ void TfrBrowserBase::OnDownload(const DownloadRequest& request, DownloadAnswer a
   // The dialog runs from the event loop, never inside the engine's event.
   pump_.Post([answers = statusAnswers_, name = std::move(name), answer = std::move(answer)] {
     std::optional<DownloadTarget> target;
-    if (TfrBrowserBase* frame = answers->frame; frame && frame->downloadChooser_)
+    if (BrowserFrame* frame = answers->frame; frame && frame->downloadChooser_)
       target = frame->downloadChooser_(name);
     // The dialog ran an event loop of its own: the frame may have gone.
-    if (TfrBrowserBase* frame = answers->frame) frame->downloads_.Decided();
+    if (BrowserFrame* frame = answers->frame) frame->downloads_.Decided();
     answer(std::move(target));
   });
 }

@@ -1,7 +1,7 @@
 #include "browser/core/page_gone.h"
 
-#include "navi/core/html_routines.h"
-#include "navi/core/scan_views.h"
+#include "web/html_routines.h"
+#include "web/scan_views.h"
 #include "util/cp932.h"
 
 namespace morvane {

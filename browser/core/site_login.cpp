@@ -1,7 +1,7 @@
 #include "browser/core/site_login.h"
 
 #include "browser/core/wait_limits.h"
-#include "navi/core/html_routines.h"
+#include "web/html_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 
@@ -9,9 +9,9 @@ namespace morvane {
 namespace {
 
 using wait_limits::kPassMilliseconds;
-using WaitEnd = TfrBrowserBase::WaitEnd;
-using CallEnd = TfrBrowserBase::CallEnd;
-using FillResult = TfrBrowserBase::FillResult;
+using WaitEnd = BrowserFrame::WaitEnd;
+using CallEnd = BrowserFrame::CallEnd;
+using FillResult = BrowserFrame::FillResult;
 constexpr std::string_view kSubmitCaption = "管理画面ログイン";
 
 LoginResult Failed(LoginFailure failure, std::string detail = {}) {
@@ -235,7 +235,7 @@ class SiteLogin::Attempt {
   }
 
   SiteLogin& owner_;
-  TfrBrowserBase& frame_;
+  BrowserFrame& frame_;
   const SiteLoginRequest& request_;
   const int number_;
   const std::vector<std::string> origins_;

@@ -78,7 +78,7 @@ class SiteLogin {
   // many 10 ms passes (5 s).
   static constexpr int kLateFormPasses = 500;
 
-  SiteLogin(TfrBrowserBase& frame, MessagePump& pump) : frame_(frame), pump_(pump) {}
+  SiteLogin(BrowserFrame& frame, MessagePump& pump) : frame_(frame), pump_(pump) {}
 
   // Navigates to the site's page, waits, and logs in when the page asks for
   // it; then shows the analysis page once more, without waiting.
@@ -87,7 +87,7 @@ class SiteLogin {
  private:
   class Attempt;
 
-  TfrBrowserBase& frame_;
+  BrowserFrame& frame_;
   MessagePump& pump_;
   int attempts_ = 0;
 };

@@ -1,6 +1,6 @@
 #include "browser/core/status_text.h"
 
-#include "navi/core/url_routines.h"
+#include "web/url_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 

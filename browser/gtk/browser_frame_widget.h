@@ -19,7 +19,7 @@ class BrowserFrameWidget : public Gtk::Box {
   explicit BrowserFrameWidget(const std::string& profileFolder, std::string homeURL = "about:blank");
   ~BrowserFrameWidget() override;
 
-  TfrBrowserBase& Frame() { return frame_; }
+  BrowserFrame& Frame() { return frame_; }
   GlibMessagePump& Pump() { return pump_; }
   WebKitEngine& Engine() { return engine_; }
 
@@ -27,7 +27,7 @@ class BrowserFrameWidget : public Gtk::Box {
   WebKitEngine engine_;
   GlibMessagePump pump_;
   DesktopBrowser desktop_;
-  TfrBrowserBase frame_;
+  BrowserFrame frame_;
 };
 
 }  // namespace morvane

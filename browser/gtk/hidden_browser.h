@@ -19,7 +19,7 @@ class HiddenBrowser final : public PrivateBrowser {
   explicit HiddenBrowser(MessagePump& pump);
   ~HiddenBrowser() override;
 
-  TfrBrowserBase& Frame() override { return frame_; }
+  BrowserFrame& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
   void Start() override;
   bool Started() override;
@@ -31,7 +31,7 @@ class HiddenBrowser final : public PrivateBrowser {
   Gtk::OffscreenWindow window_;
   WebKitEngine engine_;
   MessagePump& pump_;
-  TfrBrowserBase frame_;
+  BrowserFrame frame_;
   Starting started_ = Starting::NotAsked;
   long long deadline_ = 0;
   sigc::connection tick_;

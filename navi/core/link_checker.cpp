@@ -6,8 +6,8 @@
 #include <memory>
 #include <unordered_map>
 
-#include "navi/core/host_turns.h"
-#include "navi/core/url_status_transfer.h"
+#include "web/host_turns.h"
+#include "web/url_status_transfer.h"
 
 namespace morvane {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "navi/core/link_status.h"
-#include "navi/core/url_status.h"
+#include "web/url_status.h"
 
 namespace morvane {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "navi/core/html_routines.h"
-#include "navi/core/scan_views.h"
-#include "navi/core/url_routines.h"
+#include "web/html_routines.h"
+#include "web/scan_views.h"
+#include "web/url_routines.h"
 #include "util/cp932.h"
 #include "util/csv.h"
 #include "util/text_routines.h"

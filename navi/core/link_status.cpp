@@ -1,6 +1,6 @@
 #include "navi/core/link_status.h"
 
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 
 namespace morvane {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 
 namespace morvane {
 

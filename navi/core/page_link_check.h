@@ -34,7 +34,7 @@ class PageLinkCheck {
  public:
   using ShowPage = std::function<void(std::string_view page)>;
   // The page the browser shows now; nullopt without a browser.
-  using WhichPage = std::function<std::optional<TfrBrowserBase::ShownPage>()>;
+  using WhichPage = std::function<std::optional<BrowserFrame::ShownPage>()>;
 
   // show puts a page (CP932 HTML) into the browser; without which, the list
   // is shown whatever the browser shows.
@@ -67,7 +67,7 @@ class PageLinkCheck {
   ShowPage show_;
   WhichPage which_;
   LinkCheckLimits limits_;
-  std::optional<TfrBrowserBase::ShownPage> builtFrom_;
+  std::optional<BrowserFrame::ShownPage> builtFrom_;
   bool ended_ = false;
   bool outOfTime_ = false;
   PageLinkList result_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "navi/core/host_turns.h"
+#include "web/host_turns.h"
 
 namespace morvane {
 namespace {

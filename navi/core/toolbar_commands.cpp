@@ -4,7 +4,7 @@
 
 #include "navi/core/index_check.h"
 #include "navi/core/link_tag.h"
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
 
@@ -13,13 +13,13 @@ namespace morvane {
 ToolbarCommands::ToolbarCommands(ToolbarView& view, Clipboard& clipboard, Keyboard& keyboard)
     : view_(view), clipboard_(&clipboard), keyboard_(&keyboard) {}
 
-void ToolbarCommands::AttachBrowser(TfrBrowserBase& frame) {
+void ToolbarCommands::AttachBrowser(BrowserFrame& frame) {
   Detach();
   frame_ = &frame;
   frame.NavigateTo("about:blank", true);
-  frame.SetCommandStateHook([this](TfrBrowserBase& f) { UpdateHistoryButtons(f); });
+  frame.SetCommandStateHook([this](BrowserFrame& f) { UpdateHistoryButtons(f); });
   previousNewWindowHook_ = frame.NewWindowHook();
-  frame.SetNewWindowHook([this](TfrBrowserBase& f) { RefreshBrowseMode(f); });
+  frame.SetNewWindowHook([this](BrowserFrame& f) { RefreshBrowseMode(f); });
   frame.SetToolbar(this);
   linkTemplate_ = kDefaultLinkTemplate;
 }
@@ -33,15 +33,15 @@ void ToolbarCommands::Detach() {
   frame_ = nullptr;
 }
 
-TfrBrowserBase& ToolbarCommands::frame() {
+BrowserFrame& ToolbarCommands::frame() {
   // The widget only offers its buttons once it has been attached.
   if (!frame_) throw std::logic_error("toolbar used before AttachBrowser");
   return *frame_;
 }
 
-void ToolbarCommands::UpdateHistoryButtons(TfrBrowserBase& f) { view_.SetHistoryButtons(f.BackFlag(), f.ForwardFlag()); }
+void ToolbarCommands::UpdateHistoryButtons(BrowserFrame& f) { view_.SetHistoryButtons(f.BackFlag(), f.ForwardFlag()); }
 
-void ToolbarCommands::RefreshBrowseMode(TfrBrowserBase& f) {
+void ToolbarCommands::RefreshBrowseMode(BrowserFrame& f) {
   // Read at every request, so a change of the box counts from the next one.
   f.SetBrowseMode(view_.BrowseModeText());
   if (previousNewWindowHook_) previousNewWindowHook_(f);

@@ -45,10 +45,10 @@ class ToolbarCommands final : public BrowserToolbar {
   // Takes the frame over: shows a blank page (waiting), installs the two
   // hooks (keeping the frame's earlier new-window hook to call after ours),
   // becomes the frame's toolbar and resets the link template.
-  void AttachBrowser(TfrBrowserBase& frame);
+  void AttachBrowser(BrowserFrame& frame);
   // Gives the frame back its earlier new-window hook and no toolbar.
   void Detach();
-  TfrBrowserBase* Frame() const { return frame_; }
+  BrowserFrame* Frame() const { return frame_; }
   void SetClipboard(Clipboard& clipboard) { clipboard_ = &clipboard; }
   void SetKeyboard(Keyboard& keyboard) { keyboard_ = &keyboard; }
 
@@ -91,9 +91,9 @@ class ToolbarCommands final : public BrowserToolbar {
   void SetURLText(std::string_view url) override;
 
  private:
-  void UpdateHistoryButtons(TfrBrowserBase& frame);
-  void RefreshBrowseMode(TfrBrowserBase& frame);
-  TfrBrowserBase& frame();
+  void UpdateHistoryButtons(BrowserFrame& frame);
+  void RefreshBrowseMode(BrowserFrame& frame);
+  BrowserFrame& frame();
   std::string LinkText();
   // The shown page's address as UTF-8 (characters CP932 lacks escaped).
   std::string PageAddress();
@@ -105,8 +105,8 @@ class ToolbarCommands final : public BrowserToolbar {
   ToolbarView& view_;
   Clipboard* clipboard_;
   Keyboard* keyboard_;
-  TfrBrowserBase* frame_ = nullptr;
-  TfrBrowserBase::Hook previousNewWindowHook_;
+  BrowserFrame* frame_ = nullptr;
+  BrowserFrame::Hook previousNewWindowHook_;
   std::string linkTemplate_;
   std::string anchorKeyword_;
   std::string urlKeyword_;

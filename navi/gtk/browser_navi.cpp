@@ -13,7 +13,7 @@
 #include "browser/gtk/webkit_engine.h"
 #include "navi/gtk/browser_images.h"
 #include "util/cp932.h"
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -53,10 +53,10 @@ TfrBrowserNavi::TfrBrowserNavi()
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL),
       linkCheckBar(
           [this](std::string_view page) {
-            if (TfrBrowserBase* frame = commands_.Frame()) frame->ShowHTML(page);
+            if (BrowserFrame* frame = commands_.Frame()) frame->ShowHTML(page);
           },
-          [this]() -> std::optional<TfrBrowserBase::ShownPage> {
-            if (TfrBrowserBase* frame = commands_.Frame()) return frame->CurrentPage();
+          [this]() -> std::optional<BrowserFrame::ShownPage> {
+            if (BrowserFrame* frame = commands_.Frame()) return frame->CurrentPage();
             return std::nullopt;
           }),
       commands_(*this, clipboard_, keyboard_) {

@@ -4,7 +4,7 @@
 #include <glibmm/convert.h>
 #include <glibmm/miscutils.h>
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {

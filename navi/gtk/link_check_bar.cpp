@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 

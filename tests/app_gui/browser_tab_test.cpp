@@ -40,7 +40,7 @@ TEST_F(WindowTest, TheKeysOfADesktopBrowser) {
   OpenForms();
   TfrBrowserNavi& navi = *W().frBrowserNavi1;
   W().PageControl1.set_current_page(1);
-  TfrBrowserBase& frame = W().frBrowserBase1();
+  BrowserFrame& frame = W().frBrowserBase1();
   const auto open = [&](const std::string& url) {
     navi.edURL.set_text(url);
     navi.edURL.activate();
@@ -102,7 +102,7 @@ TEST_F(WindowTest, APageBehindASignInPromptAsksTheUser) {
   FakeService service;
   OpenForms();
   W().PageControl1.set_current_page(1);
-  TfrBrowserBase& frame = W().frBrowserBase1();
+  BrowserFrame& frame = W().frBrowserBase1();
   const std::string url = service.URL("/basic-auth");
   const std::string asked = url.substr(7, url.find('/', 7) - 7) + "|Members only";
   const auto shows = [&](const char* text) {
@@ -144,7 +144,7 @@ TEST_F(WindowTest, ALinkCheckEndingOnAnotherPageLeavesItAndOffersItsList) {
   FakeService service;
   OpenForms();
   TfrBrowserNavi& navi = *W().frBrowserNavi1;
-  TfrBrowserBase& frame = W().frBrowserBase1();
+  BrowserFrame& frame = W().frBrowserBase1();
   ASSERT_TRUE(frame.NavigateTo(service.URL("/pages/slow_links.html"), true));
   navi.pmLinks.popup_at_widget(&navi.ToolButton3, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return navi.K1.get_mapped(); }));

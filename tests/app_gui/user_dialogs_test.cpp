@@ -1,4 +1,4 @@
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 #include <gtest/gtest.h>
 

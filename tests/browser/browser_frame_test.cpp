@@ -152,7 +152,7 @@ TEST_F(FrameTest, BrowseModesDecideNewWindowsAfterTheHook) {
   bar.AttachAll();
   std::string next;
   unsigned long click = 0;  // each request comes with an input of its own
-  frame.SetNewWindowHook([&](TfrBrowserBase& f) { f.SetBrowseMode(next); });
+  frame.SetNewWindowHook([&](BrowserFrame& f) { f.SetBrowseMode(next); });
   for (const char* mode : {"同窓モード", "スクリプト実行", "無視"}) {
     next = SystemText(mode);
     EXPECT_EQ(frame.OnNewWindow({"http://host/new", ++click}),
@@ -178,7 +178,7 @@ TEST_F(FrameTest, BrowseModesDecideNewWindowsAfterTheHook) {
 TEST_F(FrameTest, PagesOpenWindowsOnlyOnTheUsersInputAndHandTheDesktopOneWebAddressPerInput) {
   bar.AttachAll();
   int hooked = 0;
-  frame.SetNewWindowHook([&](TfrBrowserBase&) { ++hooked; });
+  frame.SetNewWindowHook([&](BrowserFrame&) { ++hooked; });
   for (const char* mode : {"通常のブラウザ", "同窓モード", "スクリプト実行"}) {
     frame.SetBrowseMode(SystemText(mode));
     EXPECT_EQ(frame.OnNewWindow({"http://host/on-load", 0}), NewWindowChoice::Cancel) << mode;
@@ -231,7 +231,7 @@ TEST_F(FrameTest, StatusLineCarriesSkipAndBusyMarksAndNeverRaises) {
 
 TEST_F(FrameTest, CommandStateSetsHistoryFlagsAndAlwaysCallsTheHook) {
   int calls = 0;
-  frame.SetCommandStateHook([&](TfrBrowserBase&) { ++calls; });
+  frame.SetCommandStateHook([&](BrowserFrame&) { ++calls; });
   frame.OnCommandStateChange(BrowserCommand::Back, true);
   frame.OnCommandStateChange(static_cast<BrowserCommand>(-1), false);
   EXPECT_TRUE(frame.BackFlag() && !frame.ForwardFlag());
@@ -384,7 +384,7 @@ TEST_F(FrameTest, AnswersAfterTheFrameHasGoneFindNobody) {
   FakePump aside;
   aside.holdAside = true;
   {
-    TfrBrowserBase gone{engine, aside};
+    BrowserFrame gone{engine, aside};
     gone.SetURLStatusQuery([](std::string_view, std::string&, std::string&) { return false; });
     bool cancel = false;
     gone.OnNavigateError("http://host/x", -1, cancel);

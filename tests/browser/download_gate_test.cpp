@@ -119,7 +119,7 @@ TEST(FrameDownloadGone, AnAnswerAfterTheFrameHasGoneDropsTheDownload) {
   testing::FakePump pump;
   std::vector<std::optional<DownloadTarget>> answers;
   {
-    TfrBrowserBase frame{engine, pump};
+    BrowserFrame frame{engine, pump};
     frame.SetDownloadChooser([](std::string_view) { return DownloadTarget{"/tmp/x", false}; });
     frame.OnUserInput();
     frame.OnDownload({"http://host/f", "f"}, [&](std::optional<DownloadTarget> t) { answers.push_back(t); });

@@ -96,7 +96,7 @@ struct FakePump : MessagePump {
 struct FakeFrame {
   FakeEngine engine;
   FakePump pump;
-  TfrBrowserBase frame{engine, pump};
+  BrowserFrame frame{engine, pump};
 };
 
 // The argument of a page call by its name; null without one.
@@ -108,7 +108,7 @@ inline const PageValue* Arg(const std::vector<PageArgument>& args, std::string_v
 
 // Behaves towards the frame as the real toolbar and status bar do.
 struct FakeToolbar : BrowserToolbar, StatusBar, SystemBrowser {
-  explicit FakeToolbar(TfrBrowserBase& f) : frame(f) {}
+  explicit FakeToolbar(BrowserFrame& f) : frame(f) {}
   void ClickStop() override { ++stopClicks, frame.StopNavigation(); }
   void RefreshSkipAction() override { skipEnabled = frame.BusyState(); }
   void SetURLText(std::string_view url) override { urlText = url; }
@@ -123,7 +123,7 @@ struct FakeToolbar : BrowserToolbar, StatusBar, SystemBrowser {
     frame.SetSystemBrowser(this);
   }
 
-  TfrBrowserBase& frame;
+  BrowserFrame& frame;
   int stopClicks = 0;
   bool skipEnabled = false, statusFails = false;
   std::string urlText = "untouched";

@@ -59,7 +59,7 @@ class ScriptedBrowser : public PrivateBrowser {
     };
   }
   ~ScriptedBrowser() override { script_.clocks.push_back(pump_.clock); }
-  TfrBrowserBase& Frame() override { return frame_; }
+  BrowserFrame& Frame() override { return frame_; }
   MessagePump& Pump() override { return pump_; }
   void Start() override { ++script_.starts; }
   bool Started() override { return script_.canStart; }
@@ -91,7 +91,7 @@ class ScriptedBrowser : public PrivateBrowser {
   Script& script_;
   testing::FakeEngine engine_;
   testing::FakePump pump_;
-  TfrBrowserBase frame_{engine_, pump_};
+  BrowserFrame frame_{engine_, pump_};
   std::vector<std::string> filled_;
   std::string loggedInAs_;
 };

@@ -12,8 +12,8 @@ namespace morvane {
 namespace {
 
 using testing::FakeToolbar;
-using WaitEnd = TfrBrowserBase::WaitEnd;
-using CallEnd = TfrBrowserBase::CallEnd;
+using WaitEnd = BrowserFrame::WaitEnd;
+using CallEnd = BrowserFrame::CallEnd;
 
 class PageProcessTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
@@ -129,7 +129,7 @@ class EndingBrowser : public PrivateBrowser, testing::FakeFrame {
       pump.steps.push_back([this, ends] { ends ? engine.EndPageProcess() : frame.OnDocumentComplete(true); });
     };
   }
-  TfrBrowserBase& Frame() override { return frame; }
+  BrowserFrame& Frame() override { return frame; }
   MessagePump& Pump() override { return pump; }
   void Start() override {}
   bool Started() override { return true; }

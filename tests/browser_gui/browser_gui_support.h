@@ -119,7 +119,7 @@ class BrowserTest : public ::testing::Test {
     PumpUntil([] { return false; }, 50);
   }
 
-  TfrBrowserBase& frame() { return widget_->Frame(); }
+  BrowserFrame& frame() { return widget_->Frame(); }
   WebKitWebView* view() { return widget_->Engine().View(); }
 
   // NavigateTo with waiting, but never for longer than a test can afford.

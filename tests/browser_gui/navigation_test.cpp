@@ -43,7 +43,7 @@ TEST_F(BrowseModeTest, IgnoreModeOpensNothingNormalModeHandsTheAddressToTheDeskt
   EXPECT_TRUE(desktop.opened.empty());
 
   // The hook has the last word on the mode.
-  frame().SetNewWindowHook([](TfrBrowserBase& f) { f.SetBrowseMode(J("通常のブラウザ")); });
+  frame().SetNewWindowHook([](BrowserFrame& f) { f.SetBrowseMode(J("通常のブラウザ")); });
   frame().SetBrowseMode(J("同窓モード"));
   OpenNewWindow("/pages/blank_target.html", "a", "target.html");
   EXPECT_TRUE(PumpUntil([&] { return !desktop.opened.empty(); }));

@@ -17,7 +17,7 @@ std::string Escaped(std::string_view cp932, const char* keep) {
 std::string PageEncoded(std::string_view cp932) { return Escaped(cp932, "!'()*"); }
 std::string ServiceEncoded(std::string_view cp932) { return Escaped(cp932, nullptr); }
 
-bool LogHas(TfrBrowserBase& f, std::string_view line) {
+bool LogHas(BrowserFrame& f, std::string_view line) {
   return f.GetHTMLSource().find(std::string(line) + "\n") != std::string::npos;
 }
 
@@ -86,7 +86,7 @@ TEST_F(BrowserTest, HostilePageCannotMisleadFillingOrClicking) {
 }
 
 TEST_F(BrowserTest, AFillGoesOnlyIntoADocumentOfTheOriginsAskedForEvenWhileTheirPageLoads) {
-  using Fill = TfrBrowserBase::FillResult;
+  using Fill = BrowserFrame::FillResult;
   // The same service under another loopback name is another host.
   std::string trap = service->URL("/trap");
   trap.replace(trap.find("127.0.0.1"), 9, "localhost");

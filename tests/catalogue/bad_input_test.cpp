@@ -8,7 +8,7 @@
 #include <random>
 
 #include "catalogue/category_tree.h"
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"

@@ -103,13 +103,13 @@ TEST(PageLinkCheck, AListWhosePageWasLeftIsKeptUntilAskedFor) {
   testing::FakeService service;
   FakeView view;
   std::vector<std::string> shown;
-  TfrBrowserBase::ShownPage current{3, "http://host/a"};
+  BrowserFrame::ShownPage current{3, "http://host/a"};
   PageLinkCheck check(
       view, [&](std::string_view page) { shown.emplace_back(page); },
       [&] { return std::optional(current); });
   const PageLinkList list = BuildPageLinkList("<a href=/modified>ok</a>", service.URL("/"), {}, {});
-  for (const TfrBrowserBase::ShownPage& later : {TfrBrowserBase::ShownPage{4, "http://host/a"},
-                                                TfrBrowserBase::ShownPage{3, "http://host/b"}}) {
+  for (const BrowserFrame::ShownPage& later : {BrowserFrame::ShownPage{4, "http://host/a"},
+                                                BrowserFrame::ShownPage{3, "http://host/b"}}) {
     current = {3, "http://host/a"};
     check.Start(list);
     current = later;

@@ -93,10 +93,10 @@ TEST_F(ToolbarTest, AttachingTakesTheFrameOverAndDetachingGivesItBack) {
 
   // A hook installed before the toolbar still runs, after the box was read.
   FakeEngine engine2;
-  TfrBrowserBase second{engine2, pump};
+  BrowserFrame second{engine2, pump};
   engine2.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { second.OnDocumentComplete(true); }); };
   std::vector<std::string> seenModes;
-  second.SetNewWindowHook([&](TfrBrowserBase& f) { seenModes.push_back(f.BrowseMode()); });
+  second.SetNewWindowHook([&](BrowserFrame& f) { seenModes.push_back(f.BrowseMode()); });
   FakeView secondView;
   {
     ToolbarCommands toolbar{secondView, secondView, secondView};

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/user_dialogs.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 

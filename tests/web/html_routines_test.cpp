@@ -1,4 +1,4 @@
-#include "navi/core/html_routines.h"
+#include "web/html_routines.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // break or tab in a resolved link, and the quick paths never differ from GLib.
 #include <gtest/gtest.h>
 
-#include "navi/core/url_routines.h"
+#include "web/url_routines.h"
 
 namespace morvane {
 namespace {

@@ -1,6 +1,6 @@
-#include "navi/core/url_status.h"
+#include "web/url_status.h"
 
-#include "navi/core/url_status_transfer.h"
+#include "web/url_status_transfer.h"
 
 namespace morvane {
 

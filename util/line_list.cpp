@@ -1,4 +1,4 @@
-#include "catalogue/line_list.h"
+#include "util/line_list.h"
 
 #include <algorithm>
 #include <cstring>

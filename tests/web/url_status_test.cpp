@@ -1,4 +1,4 @@
-#include "navi/core/url_status.h"
+#include "web/url_status.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "navi/core/url_routines.h"
+#include "web/url_routines.h"
 
 #include <glib.h>
 

@@ -1,10 +1,10 @@
-#include "navi/core/host_turns.h"
+#include "web/host_turns.h"
 
 #include <curl/curl.h>
 
 #include <utility>
 
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 
 namespace morvane {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 
 namespace morvane {
 

@@ -1,8 +1,8 @@
-#include "navi/core/url_status_transfer.h"
+#include "web/url_status_transfer.h"
 
 #include <mutex>
 
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 #include "util/cp932.h"
 
 namespace morvane {

@@ -1,6 +1,6 @@
-#include "navi/core/html_routines.h"
+#include "web/html_routines.h"
 
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 #include "util/text_routines.h"
 
 namespace morvane {
