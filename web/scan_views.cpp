@@ -1,4 +1,4 @@
-#include "navi/core/scan_views.h"
+#include "web/scan_views.h"
 
 #include <cstring>
 
