@@ -18,16 +18,6 @@ class FrameTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
   FakeToolbar bar{frame};
 
-  // The control starts each navigation at once and completes it some passes later.
-  void LoadsIn(int passes) {
-    engine.onNavigate = [this, passes](std::string_view url) {
-      engine.busy = true;
-      engine.location = std::string(url);
-      frame.OnBeforeNavigate(url);
-      for (int i = 1; i < passes; ++i) pump.steps.push_back([] {});
-      pump.steps.push_back([this] { engine.busy = false, frame.OnDocumentComplete(true); });
-    };
-  }
   bool ErrorCancels(long long status) {
     bool cancel = false;
     frame.OnNavigateError("http://host/x", status, cancel);

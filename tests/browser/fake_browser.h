@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "browser/core/browser_frame.h"
+#include "util/cp932.h"
 
 namespace morvane::testing {
 
@@ -97,7 +98,56 @@ struct FakeFrame {
   FakeEngine engine;
   FakePump pump;
   BrowserFrame frame{engine, pump};
+
+  // A load as the control runs one: busy at once and told to the frame, over
+  // `passes` passes later with `arrive` (by default the document completes).
+  void StartLoad(std::string_view url, int passes = 1, std::function<void()> arrive = {}) {
+    engine.busy = true;
+    frame.OnBeforeNavigate(url);
+    for (int i = 1; i < passes; ++i) pump.steps.push_back([] {});
+    pump.steps.push_back([this, arrive = std::move(arrive)] {
+      engine.busy = false;
+      arrive ? arrive() : frame.OnDocumentComplete(true);
+    });
+  }
+  // Every navigation loads so, the control reporting the address on its way.
+  void LoadsIn(int passes, std::function<void()> arrive = {}) {
+    engine.onNavigate = [this, passes, arrive = std::move(arrive)](std::string_view url) {
+      engine.location = std::string(url);
+      StartLoad(url, passes, arrive);
+    };
+  }
 };
+
+// A page as its scripts read it: its source, the fields of its one form
+// ("login") and the captions of its submit buttons, in page order.
+struct FakePage {
+  std::string source;
+  std::vector<std::string> fields;
+  std::vector<std::string> captions;
+
+  // What the reading scripts give back; nothing for the others.
+  std::optional<PageValue> Read(PageScript script) const {
+    using L = PageValue::List;
+    switch (script) {
+      case PageScript::Source: return source;
+      case PageScript::Forms: return fields.empty() ? L{} : L{L{"login", L(fields.begin(), fields.end())}};
+      case PageScript::FindElements: {
+        L found;
+        for (std::size_t i = 0; i < captions.size(); ++i) found.push_back(L{static_cast<int>(i), captions[i]});
+        return found;
+      }
+      default: return std::nullopt;
+    }
+  }
+};
+
+// The service's login page, and its page once logged in as id.
+inline FakePage LoginFormPage(std::string extra = {}) {
+  return {"<form>" + extra + "<input name=\"catname_d\"><input name=\"pw_d\"></form>", {"back", "catname_d", "pw_d"},
+          {SystemText("管理画面ログイン")}};
+}
+inline FakePage LoggedInPage(std::string id) { return {"<p>" + id + "</p>", {}, {}}; }
 
 // The argument of a page call by its name; null without one.
 inline const PageValue* Arg(const std::vector<PageArgument>& args, std::string_view name) {

@@ -18,7 +18,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-using L = PageValue::List;
 
 // What the fixture hands each scripted browser.
 struct Script {
@@ -32,19 +31,13 @@ struct Script {
 
 // The stand-in service as one private browser sees it: the login it holds
 // is its own cookie, gone with the browser. A page under /never/ never finishes.
-class ScriptedBrowser : public PrivateBrowser {
+class ScriptedBrowser : public PrivateBrowser, testing::FakeFrame {
  public:
   explicit ScriptedBrowser(Script& script) : script_(script) {
-    engine_.onNavigate = [this](std::string_view url) { Load(std::string(url)); };
-    engine_.page = [this](PageScript script, const std::vector<PageArgument>& args) -> std::optional<PageValue> {
+    engine.onNavigate = [this](std::string_view url) { Load(std::string(url)); };
+    engine.page = [this](PageScript script, const std::vector<PageArgument>& args) -> std::optional<PageValue> {
       const bool form = loggedInAs_.empty();
       switch (script) {
-        case PageScript::Source:
-          return form ? std::string("<form><input name=\"catname_d\"></form>") : "<p>" + loggedInAs_ + "</p>";
-        case PageScript::Forms:
-          return form ? L{L{"login", L{"catname_d", "pw_d"}}} : L{};
-        case PageScript::FindElements:
-          return form ? L{L{0, SystemText("管理画面ログイン")}} : L{};
         case PageScript::SetField:
           if (!form) return false;
           for (const PageArgument& a : args)
@@ -52,46 +45,42 @@ class ScriptedBrowser : public PrivateBrowser {
           return true;
         case PageScript::ClickElement:
           if (filled_.size() >= 2 && filled_[filled_.size() - 1] == "secret") loggedInAs_ = filled_[filled_.size() - 2];
-          Load(engine_.location);
+          Load(engine.location);
           return true;
-        default: return std::nullopt;
+        default: return (form ? testing::LoginFormPage() : testing::LoggedInPage(loggedInAs_)).Read(script);
       }
     };
   }
-  ~ScriptedBrowser() override { script_.clocks.push_back(pump_.clock); }
-  BrowserFrame& Frame() override { return frame_; }
-  MessagePump& Pump() override { return pump_; }
+  ~ScriptedBrowser() override { script_.clocks.push_back(pump.clock); }
+  BrowserFrame& Frame() override { return frame; }
+  MessagePump& Pump() override { return pump; }
   void Start() override { ++script_.starts; }
   bool Started() override { return script_.canStart; }
 
  private:
   void Load(std::string url) {
-    engine_.busy = true;
-    frame_.OnBeforeNavigate(url);
     if (url.find("/never/") != std::string::npos) {
-      pump_.steps.push_back([this] {
+      engine.busy = true;
+      frame.OnBeforeNavigate(url);
+      pump.steps.push_back([this] {
         if (script_.onStalled) script_.onStalled();
       });
       return;
     }
-    pump_.steps.push_back([this, url] {
-      engine_.busy = false;
+    StartLoad(url, 1, [this, url] {
       const std::vector<std::string>& unreachable = script_.unreachable;
       if (std::find(unreachable.begin(), unreachable.end(), url) != unreachable.end()) {
         bool cancel = false;
-        frame_.OnNavigateError(url, 503, cancel);
+        frame.OnNavigateError(url, 503, cancel);
         return;
       }
-      if (url != engine_.location && script_.onSite) script_.onSite();
-      engine_.location = url;
-      frame_.OnDocumentComplete(true);
+      if (url != engine.location && script_.onSite) script_.onSite();
+      engine.location = url;
+      frame.OnDocumentComplete(true);
     });
   }
 
   Script& script_;
-  testing::FakeEngine engine_;
-  testing::FakePump pump_;
-  BrowserFrame frame_{engine_, pump_};
   std::vector<std::string> filled_;
   std::string loggedInAs_;
 };

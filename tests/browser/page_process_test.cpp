@@ -22,13 +22,7 @@ class PageProcessTest : public ::testing::Test, protected testing::FakeFrame {
   // The control starts each navigation and never completes it: only the end
   // of its process, some passes later, ends the wait.
   void DiesWhileLoading(int passes) {
-    engine.onNavigate = [this, passes](std::string_view url) {
-      engine.busy = true;
-      engine.location = std::string(url);  // the view reports the load on its way
-      frame.OnBeforeNavigate(url);
-      for (int i = 1; i < passes; ++i) pump.steps.push_back([] {});
-      pump.steps.push_back([this] { engine.EndPageProcess(); });
-    };
+    LoadsIn(passes, [this] { engine.EndPageProcess(); });
   }
 };
 
@@ -45,11 +39,7 @@ TEST_F(PageProcessTest, AWaitEndsAtOnceAsFailedAndTheNoticeOffersTheLostPageAgai
   EXPECT_NE(engine.notices[0].find("href=\"http://host/a?x=1&amp;y=&quot;2&quot;\""), std::string::npos);
 
   // The next navigation is an ordinary one.
-  engine.onNavigate = [this](std::string_view url) {
-    engine.busy = true;
-    frame.OnBeforeNavigate(url);
-    pump.steps.push_back([this] { engine.busy = false, frame.OnDocumentComplete(true); });
-  };
+  LoadsIn(1);
   EXPECT_TRUE(frame.NavigateTo("http://host/b", true));
   EXPECT_EQ(frame.LastWaitEnd(), WaitEnd::Done);
   EXPECT_EQ(bar.status.back(), "");
@@ -71,30 +61,17 @@ TEST_F(PageProcessTest, APageCallInFlightEndsAndOnlyAWebAddressGetsAReloadLink) 
 class LoginProcessTest : public PageProcessTest {
  protected:
   SiteLogin login{frame, pump};
-  bool formShown = false;
   void SetUp() override {
     PageProcessTest::SetUp();
     engine.page = [this](PageScript s, const std::vector<PageArgument>& a) -> std::optional<PageValue> {
-      using L = PageValue::List;
       switch (s) {
-        case PageScript::Source: return std::string("<form><input name=\"catname_d\"></form>");
-        case PageScript::Forms: return L{L{"login", L{"catname_d", "pw_d"}}};
-        case PageScript::FindElements: return L{L{0, SystemText("管理画面ログイン")}};
         case PageScript::SetField: return testing::Arg(a, "name") != nullptr;
         case PageScript::ClickElement:
           engine.busy = true;
           pump.steps.push_back([this] { engine.EndPageProcess(); });
           return true;
-        default: return std::nullopt;
+        default: return testing::LoginFormPage().Read(s);
       }
-    };
-  }
-  void LoadsTheForm() {
-    engine.onNavigate = [this](std::string_view url) {
-      engine.busy = true;
-      engine.location = std::string(url);
-      frame.OnBeforeNavigate(url);
-      pump.steps.push_back([this] { engine.busy = false, frame.OnDocumentComplete(true); });
     };
   }
   LoginResult Run() { return login.Run({"http://vexa.test/site/1", "taro", "pw", "http://vexa.test"}); }
@@ -108,7 +85,7 @@ TEST_F(LoginProcessTest, EndedDuringTheFirstLoadOrAfterTheSubmitTheLoginFailsFor
   EXPECT_EQ(LoginStatusText(r), failed);
   EXPECT_TRUE(engine.calls.empty());  // nothing was asked of a page that is gone
 
-  LoadsTheForm();
+  LoadsIn(1);  // the form comes
   r = Run();
   EXPECT_EQ(LoginStatusText(r), failed);
   EXPECT_EQ(engine.calls.back().first, PageScript::ClickElement);
@@ -122,11 +99,9 @@ class EndingBrowser : public PrivateBrowser, testing::FakeFrame {
  public:
   explicit EndingBrowser(int& sites) {
     engine.onNavigate = [this, &sites](std::string_view url) {
-      engine.busy = true;
-      frame.OnBeforeNavigate(url);
       ++sites;
       const bool ends = url == "http://vexa.test/site/1";
-      pump.steps.push_back([this, ends] { ends ? engine.EndPageProcess() : frame.OnDocumentComplete(true); });
+      StartLoad(url, 1, ends ? [this] { engine.EndPageProcess(); } : std::function<void()>());
     };
   }
   BrowserFrame& Frame() override { return frame; }

@@ -18,16 +18,10 @@ namespace morvane {
 namespace {
 
 using testing::Arg;
+using testing::FakePage;
 using testing::FakeToolbar;
-using L = PageValue::List;
-
-// What the fake control shows: its source, the fields of its one form, and
-// the submit captions on it.
-struct Page {
-  std::string source;
-  std::vector<std::string> fields;
-  std::vector<std::string> captions;
-};
+using testing::LoggedInPage;
+using testing::LoginFormPage;
 
 const std::string kSite = "http://vexa.test/site/1";
 const std::string kService = "http://vexa.test";
@@ -37,22 +31,16 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
   FakeToolbar bar{frame};
   SiteLogin login{frame, pump};
 
-  std::map<std::string, Page> site;          // by address
+  std::map<std::string, FakePage> site;      // by address
   std::map<std::string, long long> errors;   // addresses that fail to load
   std::function<std::string()> afterSubmit;  // the address the submit leads to
   std::function<void()> onFill;              // runs once, as the next field is filled
-  Page shown;
+  FakePage shown;
   std::string shownURL = "http://elsewhere.test/";  // the document's own address
   std::set<PageScript> hung;                        // calls the page never answers
   std::vector<std::pair<std::string, std::string>> filled;
   int clicks = 0;
   int loadPasses = 2;
-
-  Page LoginForm(std::string extra = {}) {
-    return {"<form>" + extra + "<input name=\"catname_d\"><input name=\"pw_d\"></form>", {"back", "catname_d", "pw_d"},
-            {SystemText("管理画面ログイン")}};
-  }
-  Page LoggedIn(std::string id) { return {"<p>" + id + "</p>", {}, {}}; }
 
   void SetUp() override {
     bar.AttachAll();
@@ -61,16 +49,6 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
     engine.page = [this](PageScript s, const std::vector<PageArgument>& a) -> std::optional<PageValue> {
       if (hung.count(s)) return std::nullopt;
       switch (s) {
-        case PageScript::Source: return shown.source;
-        case PageScript::Forms: {
-          L fields(shown.fields.begin(), shown.fields.end());
-          return shown.fields.empty() ? L{} : L{L{"login", fields}};
-        }
-        case PageScript::FindElements: {
-          L found;
-          for (std::size_t i = 0; i < shown.captions.size(); ++i) found.push_back(L{static_cast<int>(i), shown.captions[i]});
-          return found;
-        }
         case PageScript::SetField: {
           if (onFill) std::exchange(onFill, nullptr)();
           // The page compares its own document's origin, as the real script does.
@@ -86,18 +64,14 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
           ++clicks;
           if (afterSubmit) Load(afterSubmit());
           return true;
-        default: return std::nullopt;
+        default: return shown.Read(s);
       }
     };
   }
 
   // The control takes a few passes; a failed load leaves the old page shown.
   void Load(std::string url) {
-    engine.busy = true;
-    frame.OnBeforeNavigate(url);
-    for (int i = 1; i < loadPasses; ++i) pump.steps.push_back([] {});
-    pump.steps.push_back([this, url] {
-      engine.busy = false;
+    StartLoad(url, loadPasses, [this, url] {
       if (auto error = errors.find(url); error != errors.end()) {
         bool cancel = false;
         frame.OnNavigateError(url, error->second, cancel);
@@ -105,7 +79,7 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
       }
       engine.location = url;
       shownURL = url;
-      shown = site.count(url) ? site[url] : Page{};
+      shown = site.count(url) ? site[url] : FakePage{};
       frame.OnDocumentComplete(true);
     });
   }
@@ -115,13 +89,13 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
   }
   void Refused() {
     afterSubmit = [this] {
-      site["http://vexa.test/admin2/login"] = LoginForm("<p>wrong</p>");
+      site["http://vexa.test/admin2/login"] = LoginFormPage("<p>wrong</p>");
       return "http://vexa.test/admin2/login";
     };
   }
   void Accepted(std::string id) {
     afterSubmit = [this, id] {
-      site[kSite] = LoggedIn(id);
+      site[kSite] = LoggedInPage(id);
       return kSite;
     };
   }
@@ -240,7 +214,7 @@ TEST(MasterLoginHostsTest, TheMasterLoginGoesToAnotherHostOnlyWithTheUsersWordAs
 }
 
 TEST_F(LoginTest, ADeclinedMasterLoginOpensThePageAndFillsNothing) {
-  site[kSite] = LoginForm();
+  site[kSite] = LoginFormPage();
   SiteLoginRequest r{kSite, "master", "mpw", "http://service.test"};
   r.usesMasterLogin = r.masterLoginDeclined = true;
   const LoginResult result = login.Run(r);
@@ -250,7 +224,7 @@ TEST_F(LoginTest, ADeclinedMasterLoginOpensThePageAndFillsNothing) {
 }
 
 TEST_F(LoginTest, FillsAndSubmitsTheFormThenOpensTheSitePageAgainWithoutWaiting) {
-  site[kSite] = LoginForm();
+  site[kSite] = LoginFormPage();
   Accepted("taro");
   const LoginResult r = Run();
   EXPECT_EQ(r.outcome, LoginOutcome::Succeeded);
@@ -261,24 +235,24 @@ TEST_F(LoginTest, FillsAndSubmitsTheFormThenOpensTheSitePageAgainWithoutWaiting)
 }
 
 TEST_F(LoginTest, AlreadyLoggedInTouchesNothingButAnIdOnTheLoginPageDoesNotCount) {
-  site[kSite] = LoggedIn("taro");
+  site[kSite] = LoggedInPage("taro");
   EXPECT_EQ(Run().outcome, LoginOutcome::Succeeded);
   EXPECT_TRUE(filled.empty());
   EXPECT_EQ(engine.navigated.size(), 1u);
   // The page shows an ID with markup characters escaped.
-  site[kSite] = LoggedIn("a&amp;b&lt;c&gt;");
+  site[kSite] = LoggedInPage("a&amp;b&lt;c&gt;");
   EXPECT_EQ(Run("a&b<c>").outcome, LoginOutcome::Succeeded);
   EXPECT_TRUE(filled.empty());
 
   // "t" occurs in the login page's own markup.
-  site[kSite] = LoginForm("<p>t</p>");
+  site[kSite] = LoginFormPage("<p>t</p>");
   Accepted("t");
   EXPECT_EQ(Run("t").outcome, LoginOutcome::Succeeded);
   EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(LoginTest, NoIdWrongPasswordAndNoConfirmationFailWithTheirReasons) {
-  site[kSite] = LoginForm();
+  site[kSite] = LoginFormPage();
   LoginResult r = Run("");
   EXPECT_EQ(r.failure, LoginFailure::NoLoginID);
   EXPECT_EQ(engine.navigated.size(), 1u);
@@ -296,7 +270,7 @@ TEST_F(LoginTest, NoIdWrongPasswordAndNoConfirmationFailWithTheirReasons) {
 
 TEST_F(LoginTest, FailedLoadOrAnotherSitesPageIsNeverFilled) {
   // The page shown before holds fields of the same names.
-  shown = LoginForm();
+  shown = LoginFormPage();
   engine.location = kSite;
   errors[kSite] = 503;
   LoginResult r = Run();
@@ -311,9 +285,9 @@ TEST_F(LoginTest, FailedLoadOrAnotherSitesPageIsNeverFilled) {
 
   // Sent on to another host that asks for the same fields.
   errors.clear();
-  site[kSite] = LoginForm();
+  site[kSite] = LoginFormPage();
   engine.onNavigate = [this](std::string_view) { Load("http://phish.test/"); };
-  site["http://phish.test/"] = LoginForm();
+  site["http://phish.test/"] = LoginFormPage();
   r = Run();
   EXPECT_EQ(r.failure, LoginFailure::PageNotReached);
   EXPECT_EQ(r.detail, "");
@@ -328,7 +302,7 @@ TEST_F(LoginTest, FailedLoadOrAnotherSitesPageIsNeverFilled) {
 }
 
 TEST_F(LoginTest, AFormBuiltLaterIsWaitedForUntilItComesOrAStopOrSkipOrTheTimeLimit) {
-  site[kSite] = Page{"<p>loading</p>", {}, {}};
+  site[kSite] = FakePage{"<p>loading</p>", {}, {}};
   Accepted("taro");
   // The script adds the fields first and the button a little later.
   pump.everyPass = [this, passes = 0]() mutable {
@@ -341,14 +315,14 @@ TEST_F(LoginTest, AFormBuiltLaterIsWaitedForUntilItComesOrAStopOrSkipOrTheTimeLi
   EXPECT_EQ(filled.size(), 2u);
   pump.everyPass = nullptr;
 
-  site[kSite] = Page{"<p>no form</p>", {}, {}};
+  site[kSite] = FakePage{"<p>no form</p>", {}, {}};
   pump.slept = 0;
   EXPECT_EQ(Run().failure, LoginFailure::NoLoginForm);
   EXPECT_GE(pump.slept, SiteLogin::kLateFormPasses * 10);
   EXPECT_LT(pump.slept, SiteLogin::kLateFormPasses * 10 + 100);
 
   // A button without the fields is no login form either; a skip ends the look early.
-  site[kSite] = Page{"", {}, {SystemText("管理画面ログイン")}};
+  site[kSite] = FakePage{"", {}, {SystemText("管理画面ログイン")}};
   pump.slept = 0;
   pump.everyPass = [this] {
     if (!frame.BusyState() && engine.location == kSite) frame.RequestSkip();
@@ -363,7 +337,7 @@ TEST_F(LoginTest, AFormBuiltLaterIsWaitedForUntilItComesOrAStopOrSkipOrTheTimeLi
 }
 
 TEST_F(LoginTest, AStopDuringTheWaitAfterSubmittingFails) {
-  site[kSite] = LoginForm();
+  site[kSite] = LoginFormPage();
   afterSubmit = [this] {
     engine.busy = true;  // the answer never comes
     pump.steps.push_back([] {});
@@ -380,10 +354,10 @@ TEST_F(LoginTest, AStopDuringTheWaitAfterSubmittingFails) {
 
 TEST_F(LoginTest, ASecondAttemptDuringAWaitRunsWholeAndTheFirstGivesWay) {
   const std::string other = "http://vexa.test/site/2";
-  site[kSite] = LoginForm();
-  site[other] = LoginForm();
+  site[kSite] = LoginFormPage();
+  site[other] = LoginFormPage();
   afterSubmit = [this, other] {
-    site[other] = LoggedIn("jiro");
+    site[other] = LoggedInPage("jiro");
     return other;
   };
   loadPasses = 5;
@@ -405,8 +379,8 @@ TEST_F(LoginTest, ASecondAttemptDuringAWaitRunsWholeAndTheFirstGivesWay) {
   // its form shown: the first one's password stays out of it.
   pump.everyPass = nullptr;
   filled.clear();
-  site[kSite] = LoginForm();
-  site[other] = LoginForm();
+  site[kSite] = LoginFormPage();
+  site[other] = LoginFormPage();
   Refused();
   onFill = [&] { inner = login.Run({other, "jiro", "bad", kService}); };
   EXPECT_EQ(Run("taro", "pw1").outcome, LoginOutcome::Superseded);
@@ -418,8 +392,8 @@ TEST_F(LoginTest, ASecondAttemptDuringAWaitRunsWholeAndTheFirstGivesWay) {
 TEST_F(LoginTest, ASkipOrStopDuringTheFirstLoadNeverFillsThePageShownBeforeNorDoesATimeOut) {
   // The page shown before is on another host and has fields of the same
   // names; the control reports the address being loaded, as the engine does.
-  shown = LoginForm();
-  site[kSite] = LoginForm();
+  shown = LoginFormPage();
+  site[kSite] = LoginFormPage();
   Accepted("taro");
   engine.onNavigate = [this](std::string_view url) {
     engine.location = std::string(url);
@@ -447,9 +421,9 @@ TEST_F(LoginTest, ASkipOrStopDuringTheFirstLoadNeverFillsThePageShownBeforeNorDo
 TEST_F(LoginTest, ACallThePageNeverAnswersIsNeitherAYesNorANo) {
   // A wrong-password page that echoes the ID into its field and then keeps
   // its script busy: the look for the field gets no answer.
-  site[kSite] = LoginForm();
+  site[kSite] = LoginFormPage();
   afterSubmit = [this] {
-    site["http://vexa.test/admin2/login"] = LoginForm("<input name=\"catname_d\" value=\"taro\">");
+    site["http://vexa.test/admin2/login"] = LoginFormPage("<input name=\"catname_d\" value=\"taro\">");
     hung = {PageScript::Forms};
     return "http://vexa.test/admin2/login";
   };
@@ -477,7 +451,7 @@ TEST_F(LoginTest, ACallThePageNeverAnswersIsNeitherAYesNorANo) {
 }
 
 TEST_F(LoginTest, EachFailureNamesWhatHappened) {
-  site[kSite] = LoginForm();
+  site[kSite] = LoginFormPage();
   // A skip during the wait after submitting is the skip, not a refusal.
   afterSubmit = [this] {
     engine.busy = true;

@@ -54,13 +54,7 @@ struct FakeView : ToolbarView, Clipboard, Keyboard {
 class ToolbarTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
   void SetUp() override {
-    // The control completes each navigation on the next pass.
-    engine.onNavigate = [this](std::string_view url) {
-      engine.busy = true;
-      engine.location = std::string(url);
-      frame.OnBeforeNavigate(url);
-      pump.steps.push_back([this] { engine.busy = false, frame.OnDocumentComplete(true); });
-    };
+    LoadsIn(1);  // the control completes each navigation on the next pass
     engine.page = [this](PageScript script, const std::vector<PageArgument>&) -> std::optional<PageValue> {
       if (script == PageScript::Source) return PageValue(source);
       if (script == PageScript::Selection) return PageValue(selection);
