@@ -22,37 +22,32 @@ class LoginCheckTest : public ServiceWindowTest {
  protected:
   void SetUp() override {
     ServiceWindowTest::SetUp();
+    siteAddress = [this](const Site&) { return "http://www" + std::to_string(++sitesAdded) + ".example.jp/"; };
     AddCategory("確認");
   }
 
   void AddSites(const std::vector<Site>& sites, std::string_view category = "確認") {
-    for (const Site& s : sites)
-      AddToCatalogue(s, "http://www" + std::to_string(++sitesAdded) + ".example.jp/", category);
-    W().CatalogueChanged();
+    ServiceWindowTest::AddSites(sites, category);
   }
-  // The menu entry on the tree, as the user picks it from the opened menu
-  // (or as it is activated at once); gives once the check ended.
-  void CheckCategory(std::string_view name, bool fromTheMenu = false) {
-    SelectCategory(name);
-    W().ShowEntry(J(name));
-    if (fromTheMenu) {
-      W().ftSiteCategory.PopupMenu2.popup_at_widget(&W().ftSiteCategory, Gdk::GRAVITY_CENTER, Gdk::GRAVITY_NORTH_WEST,
-                                                   nullptr);
-      PumpFor(300);
-      W().ftSiteCategory.PopupMenu2.popdown();
-    }
-    g_signal_emit_by_name(W().ftSiteCategory.miCheckCategoryLogin.gobj(), "activate");
-    PumpUntil([this] { return ReportShown(); }, 120000);
-  }
-  // The same, with the pointer on the opened menu's entry.
-  void CheckCategoryWithThePointer(std::string_view name) {
+  // How the user picks the menu entry on the tree.
+  enum class Pick { AtOnce, FromTheOpenedMenu, WithThePointer };
+  // Picks the menu entry on the tree so; gives once the check ended.
+  void CheckCategory(std::string_view name, Pick pick = Pick::AtOnce) {
     SelectCategory(name);
     W().ShowEntry(J(name));
     Gtk::Menu& menu = W().ftSiteCategory.PopupMenu2;
-    menu.popup_at_widget(&W().ftSiteCategory, Gdk::GRAVITY_CENTER, Gdk::GRAVITY_NORTH_WEST, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return W().ftSiteCategory.miCheckCategoryLogin.get_mapped(); }));
-    PumpFor(200);
-    ClickWithPointer(W().ftSiteCategory.miCheckCategoryLogin);
+    Gtk::MenuItem& entry = W().ftSiteCategory.miCheckCategoryLogin;
+    if (pick != Pick::AtOnce) {
+      menu.popup_at_widget(&W().ftSiteCategory, Gdk::GRAVITY_CENTER, Gdk::GRAVITY_NORTH_WEST, nullptr);
+      ASSERT_TRUE(PumpUntil([&] { return entry.get_mapped(); }));
+      PumpFor(200);
+    }
+    if (pick == Pick::WithThePointer) {
+      ClickWithPointer(entry);
+    } else {
+      if (pick == Pick::FromTheOpenedMenu) menu.popdown();
+      g_signal_emit_by_name(entry.gobj(), "activate");
+    }
     PumpUntil([this] { return ReportShown(); }, 120000);
   }
   bool ReportShown() {
@@ -61,7 +56,7 @@ class LoginCheckTest : public ServiceWindowTest {
   }
   // The report's row of a site (UTF-8 markup), empty without one.
   std::string Row(std::string_view name) {
-    const std::string page = Cp932ToUtf8(W().frBrowserBase1().GetHTMLSource());
+    const std::string page = PageText();
     const std::size_t start = page.find("<tr><td>" + std::string(name) + "</td>");
     if (start == std::string::npos) return {};
     return page.substr(start, page.find("</tr>", start) - start);
@@ -107,7 +102,7 @@ TEST_F(LoginCheckTest, EverySiteOfTheCategoryGetsItsRowAndNothingOfTheUsersChang
   ASSERT_TRUE(W().Catalogue().SaveSiteData());
   const std::string stored = ReadBytes(W().Catalogue().DataFilePath());
 
-  CheckCategory("確認", true);
+  CheckCategory("確認", Pick::FromTheOpenedMenu);
   ASSERT_TRUE(ReportShown());
   EXPECT_EQ(W().PageControl1.get_current_page(), W().PageControl1.page_num(W().tsBrowser));
   EXPECT_THAT(Row("good"), HasSubstr("<td>成功</td><td></td>"));
@@ -124,14 +119,14 @@ TEST_F(LoginCheckTest, EverySiteOfTheCategoryGetsItsRowAndNothingOfTheUsersChang
   EXPECT_THAT(Row("&lt;b&gt;hostile&lt;/b&gt;"), HasSubstr("<td>h&lt;1&gt; (サイトのID)</td>"));
   EXPECT_THAT(Row("&lt;b&gt;hostile&lt;/b&gt;"), HasSubstr("a=1&amp;b=2"));
   EXPECT_THAT(Row("user"), "");  // another category
-  const std::string page = Cp932ToUtf8(W().frBrowserBase1().GetHTMLSource());
+  const std::string page = PageText();
   EXPECT_THAT(page, HasSubstr("5 / 5 サイトを確認しました（失敗 3）"));
   EXPECT_THAT(page, Not(HasSubstr("secret")));
   EXPECT_THAT(page, Not(HasSubstr("<b>")));
 
   // The user's browser kept its own login, and the catalogue is as stored.
   ASSERT_TRUE(W().frBrowserBase1().NavigateTo(service->URL("/admin2/"), true));
-  EXPECT_THAT(Cp932ToUtf8(W().frBrowserBase1().GetHTMLSource()), HasSubstr("ログイン中: user-1"));
+  EXPECT_TRUE(PageHas("ログイン中: user-1"));
   PumpFor(1500);  // an autosave would have come by now
   EXPECT_EQ(ReadBytes(W().Catalogue().DataFilePath()), stored);
   ASSERT_TRUE(W().Catalogue().SaveSiteData());
@@ -149,7 +144,7 @@ TEST_F(LoginCheckTest, StopEndsAPageThatNeverFinishesAtOnceWithAPartialReportAnd
   if (stopWatch) g_source_remove(stopWatch);
   ASSERT_TRUE(ReportShown());
   EXPECT_EQ(shownAtStop, service->URL("/modified?shown"));
-  const std::string page = Cp932ToUtf8(W().frBrowserBase1().GetHTMLSource());
+  const std::string page = PageText();
   EXPECT_THAT(page, HasSubstr("2 / 3 サイトを確認しました（失敗 1）（中止しました）"));
   EXPECT_THAT(Row("one"), HasSubstr("<td>成功</td>"));
   // Had the check waited for the page, the login would have gone through.
@@ -167,7 +162,7 @@ TEST_F(LoginCheckTest, WhatAPageStillReceivesAfterItIsLeftReachesNoSiteAfterIt) 
             {"c-leaky", "/site/c-leaky?leak=2.5", "leaky-1", "secret"},
             {"c-slow", "/site/c-slow?wait=3", "slow-1", "secret"},
             {"c-fourth", "/site/c-fourth", "fourth-1", "secret"}});
-  CheckCategoryWithThePointer("確認");
+  CheckCategory("確認", Pick::WithThePointer);
   ASSERT_TRUE(ReportShown());
   for (const char* name : {"c-first", "c-leaky", "c-slow", "c-fourth"})
     EXPECT_THAT(Row(name), HasSubstr("<td>成功</td>"));

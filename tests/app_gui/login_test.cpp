@@ -19,25 +19,22 @@ namespace {
 const std::string kDone = "管理画面ログイン完了しました";
 const std::string kFailed = "管理画面ログイン失敗しました";
 
-std::string Escaped(std::string_view utf8) {
-  gchar* e = g_uri_escape_string(std::string(utf8).c_str(), nullptr, FALSE);
-  std::string out = e;
-  g_free(e);
-  return out;
-}
-
 class LoginTest : public ServiceWindowTest {
  protected:
   void SetUp() override {
     ServiceWindowTest::SetUp();
-    W().Panel1.set_position(300);  // every row of a test on screen
+    Watch();
+  }
+  // Every row of a test on screen, and each status text noted.
+  void Watch() {
+    W().Panel1.set_position(300);
     W().StatusBar1.signal_text_pushed().connect(
         [this](guint, const Glib::ustring& text) { statusTexts.push_back(text.raw()); });
   }
 
   // Sites as the list shows them under "すべてのサイト", in this order.
   void ShowSites(const std::vector<Site>& sites) {
-    for (const Site& s : sites) AddToCatalogue(s, service->URL("/modified?" + s.name));
+    AddSites(sites);
     W().ShowEntry(J("すべてのサイト"));
     PumpFor(100);
   }
@@ -93,9 +90,6 @@ class LoginTest : public ServiceWindowTest {
     for (const std::string& t : statusTexts)
       if (t.rfind("管理画面ログイン", 0) == 0) texts.push_back(t);
     return texts;
-  }
-  bool PageHas(std::string_view utf8) {
-    return W().frBrowserBase1().GetHTMLSource().find(J(utf8)) != std::string::npos;
   }
 
   std::vector<std::string> statusTexts;
@@ -186,8 +180,7 @@ TEST_F(LoginTest, SkipOrStopDuringTheFirstLoadTypesNothingIntoThePageShownBefore
              {"held", "/site/held?img=4", "held-1", "secret"}});
   // The page before is on another host (the same service under another
   // loopback name) and takes note of every value typed into it.
-  std::string trap = service->URL("/trap");
-  trap.replace(trap.find("127.0.0.1"), 9, "localhost");
+  const std::string trap = service->OtherHostURL("/trap");
   const int posts = Posts();
   struct Press {
     Gtk::Widget* button;
@@ -216,11 +209,9 @@ TEST_F(LoginTest, SkipOrStopDuringTheFirstLoadTypesNothingIntoThePageShownBefore
 }
 
 TEST_F(LoginTest, TheMasterLoginGoesToAnotherHostOnlyWhenTheUserAgreesAskedOnce) {
-  // The same service under another loopback name is another host.
-  auto otherHost = [](std::string url) { return url.replace(url.find("127.0.0.1"), 9, "localhost"); };
   W().Catalogue().SetMasterLogin(J("master-9"), J("secret"));
-  ShowSites({{"elsewhere", otherHost(service->URL("/site/elsewhere")), "", ""},
-             {"own", otherHost(service->URL("/site/own")), "own-9", "secret"}});
+  ShowSites({{"elsewhere", service->OtherHostURL("/site/elsewhere"), "", ""},
+             {"own", service->OtherHostURL("/site/own"), "own-9", "secret"}});
   const int posts = Posts();
   dialogs.yesNoAnswers.push_back(false);
   EXPECT_EQ(LoginOf(0), kFailed + " [マスターIDとパスワードを localhost には送信しません]");
@@ -237,13 +228,10 @@ TEST_F(LoginTest, TheMasterLoginGoesToAnotherHostOnlyWhenTheUserAgreesAskedOnce)
 
   // The next start, with the service under the other name: the answer for
   // the first host holds, and a yes for this one lets the login go there.
-  const std::string firstService = serviceUrl;
   CloseForms();
-  serviceUrl = otherHost(firstService);
+  serviceUrl = service->OtherHostURL("/");
   OpenForms();
-  W().Panel1.set_position(300);
-  W().StatusBar1.signal_text_pushed().connect(
-      [this](guint, const Glib::ustring& text) { statusTexts.push_back(text.raw()); });
+  Watch();
   W().Catalogue().SetMasterLogin(J("master-9"), J("secret"));
   ShowSites({{"here", "/site/here", "", ""}});
   int here = 0;
@@ -264,7 +252,7 @@ TEST_F(LoginTest, AwkwardValuesArriveExactlyAndASecondDoubleClickRunsItsOwnAttem
              {"slow", "/site/slow?form=slow", "slow-1", "secret"},
              {"quick", "/site/quick", "quick-1", "secret"}});
   EXPECT_EQ(LoginOf(0), kFailed + " [ログインが拒否されました]");
-  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fawkward&catname_d=" + Escaped(id) + "&pw_d=" + Escaped(pass));
+  EXPECT_EQ(LastPost(), "back=%2Fsite%2Fawkward&catname_d=" + PercentEncoded(id) + "&pw_d=" + PercentEncoded(pass));
 
   // While the slow site's answer is awaited, the quick one is double-clicked.
   Later second(1500, [this] { DoubleClickRow(2); });

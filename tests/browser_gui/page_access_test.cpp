@@ -8,14 +8,8 @@ namespace {
 
 // Percent-encoding as the page's script (encodeURIComponent) and as the
 // service write submitted values.
-std::string Escaped(std::string_view cp932, const char* keep) {
-  char* escaped = g_uri_escape_string(Cp932ToUtf8(cp932).c_str(), keep, FALSE);
-  std::string out(escaped);
-  g_free(escaped);
-  return out;
-}
-std::string PageEncoded(std::string_view cp932) { return Escaped(cp932, "!'()*"); }
-std::string ServiceEncoded(std::string_view cp932) { return Escaped(cp932, nullptr); }
+std::string PageEncoded(std::string_view cp932) { return PercentEncoded(Cp932ToUtf8(cp932), "!'()*"); }
+std::string ServiceEncoded(std::string_view cp932) { return PercentEncoded(Cp932ToUtf8(cp932)); }
 
 bool LogHas(BrowserFrame& f, std::string_view line) {
   return f.GetHTMLSource().find(std::string(line) + "\n") != std::string::npos;
@@ -87,9 +81,7 @@ TEST_F(BrowserTest, HostilePageCannotMisleadFillingOrClicking) {
 
 TEST_F(BrowserTest, AFillGoesOnlyIntoADocumentOfTheOriginsAskedForEvenWhileTheirPageLoads) {
   using Fill = BrowserFrame::FillResult;
-  // The same service under another loopback name is another host.
-  std::string trap = service->URL("/trap");
-  trap.replace(trap.find("127.0.0.1"), 9, "localhost");
+  const std::string trap = service->OtherHostURL("/trap");
   const std::vector<std::string> asked{OriginOf(service->URL("/"))};
   ASSERT_TRUE(Navigate(trap));
   EXPECT_EQ(frame().FillField("catname_d", "id", "", 0, asked), Fill::OtherPage);

@@ -33,6 +33,14 @@ inline std::string ClosedPortURL() {
   return "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/";
 }
 
+// Percent-encoding of a UTF-8 text; what keep names stays as it is.
+inline std::string PercentEncoded(std::string_view utf8, const char* keep = nullptr) {
+  char* escaped = g_uri_escape_string(std::string(utf8).c_str(), keep, FALSE);
+  std::string out(escaped);
+  g_free(escaped);
+  return out;
+}
+
 class FakeService {
  public:
   // extraHosts more plain ports, each a server of its own to a client.
@@ -77,6 +85,10 @@ class FakeService {
   FakeService& operator=(const FakeService&) = delete;
 
   std::string URL(std::string_view path) const { return "http://127.0.0.1:" + std::to_string(port_) + std::string(path); }
+  // The same service under another loopback name: another host to a browser.
+  std::string OtherHostURL(std::string_view path) const {
+    return "http://localhost:" + std::to_string(port_) + std::string(path);
+  }
   // The same service as the extra host i, 0-based.
   std::string HostURL(std::size_t i, std::string_view path) const {
     return "http://127.0.0.1:" + std::to_string(hostPorts_.at(i)) + std::string(path);
