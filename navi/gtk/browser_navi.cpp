@@ -89,7 +89,6 @@ void TfrBrowserNavi::AddButton(Gtk::ToolButton& button, const char* hint, int im
   if (hint) button.set_tooltip_text(hint);
   button.set_label(hint ? hint : "");
   button.set_icon_name(BrowserImageIconName(image));
-  images_[&button] = image;
   if (command) button.signal_clicked().connect([command] { Run(command); });
   tbToolBar.append(button);
 }
@@ -263,8 +262,7 @@ void TfrBrowserNavi::OnLoadChanged(WebKitWebView* view, int event, void* self) {
   webkit_web_view_set_zoom_level(view, static_cast<TfrBrowserNavi*>(self)->zoom_.LevelFor(uri ? uri : ""));
 }
 
-void TfrBrowserNavi::AddMenuItem(Gtk::Menu& menu, Gtk::MenuItem& item, const char* caption, int tag,
-                                 Command command) {
+void TfrBrowserNavi::AddMenuItem(Gtk::Menu& menu, Gtk::MenuItem& item, const char* caption, Command command) {
   if (caption) {
     // "(&C)" marks the access key as "(_C)" does here.
     Glib::ustring label = caption;
@@ -274,17 +272,16 @@ void TfrBrowserNavi::AddMenuItem(Gtk::Menu& menu, Gtk::MenuItem& item, const cha
     item.set_use_underline(true);
     item.signal_activate().connect([command] { Run(command); });
   }
-  tags_[&item] = tag;
   menu.append(item);
 }
 
 void TfrBrowserNavi::BuildMenus() {
   ToolbarCommands& c = commands_;
-  AddMenuItem(pmGoURL, URLC1, "クリップボードからURLに飛ぶ(&C)", 0, [&c] { c.GoToClipboardURL(); });
-  AddMenuItem(pmGoURL, URLS1, "選択部分のURLに飛ぶ(&S)", 0, [&c] { c.GoToSelectedURL(); });
-  AddMenuItem(pmGoURL, N2, nullptr, 0, nullptr);
-  AddMenuItem(pmGoURL, HTML1, "クリップボードの内容をHTMLとして表示する(&H)", 0, [&c] { c.ShowClipboardAsPage(); });
-  AddMenuItem(pmGoURL, N3, nullptr, 0, nullptr);
+  AddMenuItem(pmGoURL, URLC1, "クリップボードからURLに飛ぶ(&C)", [&c] { c.GoToClipboardURL(); });
+  AddMenuItem(pmGoURL, URLS1, "選択部分のURLに飛ぶ(&S)", [&c] { c.GoToSelectedURL(); });
+  AddMenuItem(pmGoURL, N2, nullptr, nullptr);
+  AddMenuItem(pmGoURL, HTML1, "クリップボードの内容をHTMLとして表示する(&H)", [&c] { c.ShowClipboardAsPage(); });
+  AddMenuItem(pmGoURL, N3, nullptr, nullptr);
   struct Check {
     Gtk::MenuItem& item;
     const char* caption;
@@ -293,18 +290,17 @@ void TfrBrowserNavi::BuildMenus() {
                           {BingB1, "インデックスチェック-Bing(&B)"},   {YahooY2, "被リンクチェック-Yahoo(&A)"},
                           {GoogleG2, "被リンクチェック-Google(&O)"},   {BingB2, "被リンクチェック-Bing(&I)"}};
   for (int tag = 0; tag < 6; ++tag) {
-    if (tag == 3) AddMenuItem(pmGoURL, N5, nullptr, 0, nullptr);
-    AddMenuItem(pmGoURL, checks[tag].item, checks[tag].caption, tag, [&c, tag] { c.OpenIndexCheck(tag); });
+    if (tag == 3) AddMenuItem(pmGoURL, N5, nullptr, nullptr);
+    AddMenuItem(pmGoURL, checks[tag].item, checks[tag].caption, [&c, tag] { c.OpenIndexCheck(tag); });
   }
   pmGoURL.show_all();
 
-  AddMenuItem(pmLinks, N1, "リンクタグを作成する(&L)", 0, [&c] { c.EditLinkTemplate(); });
-  AddMenuItem(pmLinks, T1, "リンクテキストを指定してリンクタグを作成する(&T)", 0,
-              [&c] { c.CopyLinkTagWithTypedText(); });
-  AddMenuItem(pmLinks, N4, nullptr, 0, nullptr);
-  AddMenuItem(pmLinks, I1, "ページ内リンク集を作成する(&P)", 0, [&c] { c.MakePageLinkList(false); });
-  AddMenuItem(pmLinks, C1, "ページ内リンク集をクリップボードにコピーする(&C)", 1, [&c] { c.MakePageLinkList(true); });
-  AddMenuItem(pmLinks, K1, "ページ内リンク集を作成してリンク切れを確認する(&K)", 2, [&c] { c.CheckPageLinks(); });
+  AddMenuItem(pmLinks, N1, "リンクタグを作成する(&L)", [&c] { c.EditLinkTemplate(); });
+  AddMenuItem(pmLinks, T1, "リンクテキストを指定してリンクタグを作成する(&T)", [&c] { c.CopyLinkTagWithTypedText(); });
+  AddMenuItem(pmLinks, N4, nullptr, nullptr);
+  AddMenuItem(pmLinks, I1, "ページ内リンク集を作成する(&P)", [&c] { c.MakePageLinkList(false); });
+  AddMenuItem(pmLinks, C1, "ページ内リンク集をクリップボードにコピーする(&C)", [&c] { c.MakePageLinkList(true); });
+  AddMenuItem(pmLinks, K1, "ページ内リンク集を作成してリンク切れを確認する(&K)", [&c] { c.CheckPageLinks(); });
   pmLinks.show_all();
 }
 
@@ -333,16 +329,6 @@ void TfrBrowserNavi::ForgetView() {
   g_signal_handlers_disconnect_by_data(view_, this);
   g_object_remove_weak_pointer(G_OBJECT(view_), reinterpret_cast<gpointer*>(&view_));
   view_ = nullptr;
-}
-
-int TfrBrowserNavi::ImageIndex(const Gtk::ToolItem& button) const {
-  const auto it = images_.find(&button);
-  return it == images_.end() ? -1 : it->second;
-}
-
-int TfrBrowserNavi::Tag(const Gtk::MenuItem& item) const {
-  const auto it = tags_.find(&item);
-  return it == tags_.end() ? 0 : it->second;
 }
 
 void TfrBrowserNavi::ShowError(std::string_view message) { Dialogs().ShowError(message); }

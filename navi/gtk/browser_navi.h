@@ -17,7 +17,6 @@
 #include <gtkmm/toolitem.h>
 
 #include <functional>
-#include <map>
 
 #include "navi/core/page_zoom.h"
 #include "navi/core/toolbar_commands.h"
@@ -47,9 +46,6 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   void AttachBrowser(BrowserFrameWidget& browser);
 
   ToolbarCommands& Commands() { return commands_; }
-  // The image index a button shows; -1 for other widgets.
-  int ImageIndex(const Gtk::ToolItem& button) const;
-  int Tag(const Gtk::MenuItem& item) const;
 
   NaviToolbar tbToolBar;
   Gtk::ToolButton tbGoBack, tbGoForward, tbRetry, tbStop, tbHome;
@@ -77,7 +73,7 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   void BuildToolBar();
   void BuildMenus();
   void AddButton(Gtk::ToolButton& button, const char* hint, int image, Command command);
-  void AddMenuItem(Gtk::Menu& menu, Gtk::MenuItem& item, const char* caption, int tag, Command command);
+  void AddMenuItem(Gtk::Menu& menu, Gtk::MenuItem& item, const char* caption, Command command);
   // Runs a command as the program's handlers run: what the page refuses
   // (no document) is told in an error box.
   static void Run(const Command& command);
@@ -103,8 +99,6 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   GtkClipboardText clipboard_;
   GtkKeyboard keyboard_;
   ToolbarCommands commands_;
-  std::map<const Gtk::ToolItem*, int> images_;
-  std::map<const Gtk::MenuItem*, int> tags_;
   sigc::connection idleRefresh_;
   sigc::connection windowKeys_;
   PageZoom zoom_;
