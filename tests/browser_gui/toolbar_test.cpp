@@ -25,12 +25,6 @@ struct HeldKeys : Keyboard {
   bool shift = false, ctrl = false;
 };
 
-class RecordingDesktop : public SystemBrowser {
- public:
-  bool Open(std::string_view url) override { return opened.emplace_back(url), true; }
-  std::vector<std::string> opened;
-};
-
 // A control as the user meets it: the name a screen reader reads, the hint
 // the pointer shows over it, and the picture of a button.
 struct ReadOut {
@@ -132,6 +126,12 @@ class ToolbarTest : public BrowserTest {
       g_list_free(halves);
     }
     gtk_button_clicked(GTK_BUTTON(inner));
+  }
+  // Notes each address the view is asked to load, until the handler is disconnected.
+  gulong NoteRequests(std::vector<std::string>& requested) {
+    return g_signal_connect(view(), "notify::uri", G_CALLBACK(+[](WebKitWebView* v, GParamSpec*, gpointer to) {
+      static_cast<std::vector<std::string>*>(to)->emplace_back(webkit_web_view_get_uri(v));
+    }), &requested);
   }
   bool Shows(const std::string& url) { return WaitForURL(J(url)) && navi.edURL.get_text() == url; }
   std::string ClipboardText() { return Gtk::Clipboard::get()->wait_for_text(); }
@@ -405,9 +405,7 @@ TEST_F(ToolbarTest, AnAddressOutsideCp932StaysWholeInTheBoxTheLinkListAndTheChec
 
   // A late notice of the page shown may still come before the search's own.
   std::vector<std::string> requested;
-  const auto started = g_signal_connect(view(), "notify::uri", G_CALLBACK(+[](WebKitWebView* v, GParamSpec*, gpointer to) {
-    static_cast<std::vector<std::string>*>(to)->emplace_back(webkit_web_view_get_uri(v));
-  }), &requested);
+  const gulong started = NoteRequests(requested);
   navi.BingB2.activate();
   const auto searched = ::testing::Contains(HasSubstr("www.bing.com"));
   EXPECT_TRUE(PumpUntil([&] { return ::testing::Matches(searched)(requested); }));
@@ -451,9 +449,7 @@ TEST_F(ToolbarTest, EachIndexCheckAsksItsSearchEngine) {
   Enter(page);
   ASSERT_TRUE(Shows(page));
   std::vector<std::string> requested;
-  const auto started = g_signal_connect(view(), "notify::uri", G_CALLBACK(+[](WebKitWebView* v, GParamSpec*, gpointer to) {
-    static_cast<std::vector<std::string>*>(to)->emplace_back(webkit_web_view_get_uri(v));
-  }), &requested);
+  const gulong started = NoteRequests(requested);
   // The first three look for the site's pages, the others for the page's back links.
   const std::string yahoo =
       "http://search.yahoo.co.jp/search?search.x=1&fr=top_ga1_sa&tid=top_ga1_sa&ei=UTF-8&aq=&oq=&p=";
