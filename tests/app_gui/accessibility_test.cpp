@@ -8,6 +8,7 @@
 
 #include "app/gtk_dialogs.h"
 #include "navi/gtk/browser_navi.h"
+#include "support/accessibles.h"
 #include "window_test_support.h"
 
 namespace morvane::testing {
@@ -16,20 +17,10 @@ namespace {
 // The names of the accessible objects of one role under a widget, sorted.
 std::vector<std::string> NamesOfRole(Gtk::Widget& top, AtkRole role) {
   std::vector<std::string> names;
-  std::function<void(AtkObject*)> walk = [&](AtkObject* object) {
-    if (atk_object_get_role(object) == role) {
-      const char* name = atk_object_get_name(object);
-      names.push_back(name ? name : "");
-    }
-    // A view's cells are its rows, not controls.
-    if (ATK_IS_TABLE(object)) return;
-    for (int i = 0; i < atk_object_get_n_accessible_children(object); ++i) {
-      AtkObject* child = atk_object_ref_accessible_child(object, i);
-      walk(child);
-      g_object_unref(child);
-    }
-  };
-  walk(gtk_widget_get_accessible(top.gobj()));
+  WalkAccessibles(GTK_WIDGET(top.gobj()), [&](AtkObject* object) {
+    if (atk_object_get_role(object) == role) names.push_back(AccessibleName(object));
+    return !ATK_IS_TABLE(object);  // a view's cells are its rows, not controls
+  });
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -117,16 +108,10 @@ TEST_F(WindowTest, ListRowsReadRightAfterADeletion) {
   OpenForms();
   for (const char* name : {"s0", "s1", "s2", "s3"}) AddSite(name, std::string("http://") + name + "/");
   AtkObject* table = nullptr;
-  std::function<void(AtkObject*)> find = [&](AtkObject* object) {
-    const char* name = atk_object_get_name(object);
-    if (ATK_IS_TABLE(object) && name && std::string(name) == "サイト一覧") table = object;
-    for (int i = 0; !table && i < atk_object_get_n_accessible_children(object); ++i) {
-      AtkObject* child = atk_object_ref_accessible_child(object, i);
-      find(child);
-      g_object_unref(child);
-    }
-  };
-  find(gtk_widget_get_accessible(GTK_WIDGET(W().gobj())));
+  WalkAccessibles(GTK_WIDGET(W().gobj()), [&](AtkObject* object) {
+    if (!table && ATK_IS_TABLE(object) && AccessibleName(object) == "サイト一覧") table = object;
+    return !table;
+  });
   ASSERT_NE(table, nullptr);
   PumpFor(100);
   const auto rows = [table] {

@@ -1,6 +1,5 @@
 // The navigation toolbar over a real web view: its buttons, menus and boxes
 // clicked as a user clicks them, against the stand-in service.
-#include <atk/atk.h>
 #include <gmock/gmock.h>
 #include <gtkmm/clipboard.h>
 #include <gtkmm/menuitem.h>
@@ -9,6 +8,7 @@
 #include "browser_gui_support.h"
 #include "navi/core/link_tag.h"
 #include "navi/gtk/browser_navi.h"
+#include "support/accessibles.h"
 #include "support/fake_dialogs.h"
 #include "support/window_picture.h"
 
@@ -48,25 +48,18 @@ std::string HintOver(GtkWidget* widget) {
 // The controls under top in the order a screen reader steps through them.
 std::vector<ReadOut> ReadOutControls(Gtk::Widget& top) {
   std::vector<ReadOut> controls;
-  std::function<void(AtkObject*)> walk = [&](AtkObject* object) {
+  WalkAccessibles(GTK_WIDGET(top.gobj()), [&](AtkObject* object) {
     const AtkRole role = atk_object_get_role(object);
-    if (role == ATK_ROLE_PUSH_BUTTON || role == ATK_ROLE_TOGGLE_BUTTON || role == ATK_ROLE_TEXT ||
-        role == ATK_ROLE_COMBO_BOX) {
-      const char* name = atk_object_get_name(object);
-      GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(object));
-      GtkWidget* button = nullptr;  // a menu's arrow shows no picture of its own
-      if (role == ATK_ROLE_PUSH_BUTTON) button = gtk_widget_get_ancestor(widget, GTK_TYPE_TOOL_BUTTON);
-      const char* picture = button ? gtk_tool_button_get_icon_name(GTK_TOOL_BUTTON(button)) : nullptr;
-      controls.push_back({name ? name : "", HintOver(widget), picture ? picture : ""});
-      return;  // the parts of a box are not controls of their own
-    }
-    for (int i = 0; i < atk_object_get_n_accessible_children(object); ++i) {
-      AtkObject* child = atk_object_ref_accessible_child(object, i);
-      walk(child);
-      g_object_unref(child);
-    }
-  };
-  walk(gtk_widget_get_accessible(top.gobj()));
+    if (role != ATK_ROLE_PUSH_BUTTON && role != ATK_ROLE_TOGGLE_BUTTON && role != ATK_ROLE_TEXT &&
+        role != ATK_ROLE_COMBO_BOX)
+      return true;
+    GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(object));
+    GtkWidget* button = nullptr;  // a menu's arrow shows no picture of its own
+    if (role == ATK_ROLE_PUSH_BUTTON) button = gtk_widget_get_ancestor(widget, GTK_TYPE_TOOL_BUTTON);
+    const char* picture = button ? gtk_tool_button_get_icon_name(GTK_TOOL_BUTTON(button)) : nullptr;
+    controls.push_back({AccessibleName(object), HintOver(widget), picture ? picture : ""});
+    return false;  // the parts of a box are not controls of their own
+  });
   return controls;
 }
 
