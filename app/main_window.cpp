@@ -90,7 +90,7 @@ TForm1::TForm1(MainWindowOptions options)
   });
   frBrowserNavi1 = std::make_unique<TfrBrowserNavi>();
   frBrowserNavi1->AttachBrowser(*frBrowserBase1Widget);
-  siteLogin_ = std::make_unique<SiteLogin>(frBrowserBase1(), frBrowserBase1Widget->Pump());
+  siteLogin_ = std::make_unique<SiteLogin>(frBrowserBase1());
   masterLoginHosts_ = std::make_unique<MasterLoginHosts>(*IniFile_);
 }
 

@@ -56,6 +56,12 @@ enum class NewWindowChoice {
   HiddenBrowser,   // the hidden browser catches the new window's first navigation
 };
 
+// What the control does with a navigation that failed.
+enum class NavigateErrorChoice {
+  Proceed,  // goes on as it would: the server's page, or an error page of its own
+  Cancel,   // shows nothing of its own; the frame settles the load
+};
+
 // Events of the control, all delivered on the GUI thread. Texts are CP932.
 class BrowserEvents {
  public:
@@ -72,8 +78,7 @@ class BrowserEvents {
   virtual void OnStatusTextChange(std::string_view text) = 0;
   virtual void OnCommandStateChange(BrowserCommand command, bool enable) = 0;
   // status is an HTTP status or a failure number (not three digits long).
-  // Setting cancel keeps the control from showing an error page of its own.
-  virtual void OnNavigateError(std::string_view url, long long status, bool& cancel) = 0;
+  virtual NavigateErrorChoice OnNavigateError(std::string_view url, long long status) = 0;
   // Setting cancel keeps the control in place.
   virtual void OnWindowClosing(bool& cancel) = 0;
   // The process that ran and drew the page has ended (it crashed or was

@@ -1,20 +1,17 @@
 #include "browser/core/browser_frame.h"
 
+#include <new>
+
 #include "browser/core/wait_limits.h"
 #include "browser/core/web_origin.h"
 #include "web/scan_views.h"
 #include "web/url_status.h"
-#include "util/cp932.h"
 #include "util/text_routines.h"
 
 namespace morvane {
 namespace {
 
 using namespace wait_limits;
-
-bool SameWindowMode(std::string_view mode) {
-  return mode == SystemText("同窓モード") || mode == SystemText("スクリプト実行");
-}
 
 // What a page may hand to the desktop's browser or to our visible browser.
 bool IsWebAddress(std::string_view url) {
@@ -50,8 +47,10 @@ void BrowserFrame::CloseBrowser() {
   engine_.ReleaseHiddenBrowser();
 }
 
-void BrowserFrame::RefreshSkipAction() {
-  if (toolbar_) toolbar_->RefreshSkipAction();
+void BrowserFrame::SetBusy(bool busy) {
+  if (busy_ == busy) return;
+  busy_ = busy;
+  if (toolbar_) toolbar_->BusyChanged(busy);
 }
 
 BrowserFrame::WaitEnd BrowserFrame::PumpWhile(const std::function<bool()>& waiting, int passes,
@@ -80,15 +79,26 @@ BrowserFrame::WaitEnd BrowserFrame::PumpWhile(const std::function<bool()>& waiti
   }
 }
 
+BrowserFrame::WaitEnd BrowserFrame::LookWhile(const std::function<bool()>& lookAgain, int passes) {
+  // A look runs page calls, each a wait of its own: the loop asks for one
+  // only when a pass has gone by since the last, however often events come.
+  bool looking = true;
+  long long nextLook = pump_.NowMilliseconds();
+  const auto waiting = [&] {
+    if (pump_.NowMilliseconds() < nextLook) return looking;
+    looking = lookAgain();
+    nextLook = pump_.NowMilliseconds() + kPassMilliseconds;
+    return looking;
+  };
+  return PumpWhile(waiting, passes, GiveWay::ToNewStopOrSkip);
+}
+
 bool BrowserFrame::NavigateTo(std::string_view url, bool wait) {
   if (TrimSpaces(url).empty()) {
     stopRequest_ = true;
-    busy_ = false;
+    SetBusy(false);
     pageComplete_ = true;
-    if (toolbar_) {
-      toolbar_->SetURLText(url);
-      RefreshSkipAction();
-    }
+    if (toolbar_) toolbar_->SetURLText(url);
     return true;
   }
   // An earlier navigation or wait is still running: ask it to give up and
@@ -110,19 +120,18 @@ bool BrowserFrame::NavigateTo(std::string_view url, bool wait) {
   skipRequest_ = false;
   loadError_.clear();
   queriedStatus_.clear();
-  busy_ = true;
-  RefreshSkipAction();
+  SetBusy(true);
   if (OnBlockedPort(TrimSpaces(url))) {
     // Refused by the engine without a word: a failed navigation of its own.
     loadError_ = std::to_string(kRestrictedPortFailure);
     GiveUpNavigation();
-    RefreshSkipAction();
     return wait ? WaitUntilComplete(kNavigatePasses) : true;
   }
   try {
     engine_.Navigate(url);
-  } catch (...) {
-    // A refused address shows up as a navigation error or an endless wait.
+  } catch (const std::bad_alloc&) {
+    // No memory to hand the address over: the wait below ends as for a page
+    // that never comes.
   }
   pump_.ProcessMessages();
   // The requests were just cleared; a navigation error or a stop that came
@@ -137,17 +146,15 @@ bool BrowserFrame::WaitForDocument(int timeoutMilliseconds) {
                 GiveWay::ToStopOrSkip);
   if (end == WaitEnd::Done) return true;
   engine_.Stop();
-  busy_ = false;
-  RefreshSkipAction();
+  SetBusy(false);
   return false;
 }
 
 bool BrowserFrame::WaitForComplete(int passes) {
   stopRequest_ = false;
   skipRequest_ = false;
-  busy_ = true;
+  SetBusy(true);
   loadProcessEnds_ = pageProcessEnds_;
-  RefreshSkipAction();
   return WaitUntilComplete(passes);
 }
 
@@ -165,8 +172,7 @@ bool BrowserFrame::WaitUntilComplete(int passes) {
     engine_.Stop();
     if (toolbar_) toolbar_->ClickStop();
   }
-  busy_ = false;
-  RefreshSkipAction();
+  SetBusy(false);
   return end == WaitEnd::Done || end == WaitEnd::Skipped || end == WaitEnd::Terminated;
 }
 
@@ -174,7 +180,7 @@ void BrowserFrame::StopNavigation() {
   ++navigation_;
   outcomeSurvives_ = 0;  // the page it stayed for will not complete
   engine_.Stop();
-  busy_ = false;
+  SetBusy(false);
   stopRequest_ = true;
   if (statusBar_) ClearStatusLine();
   skipRequest_ = false;
@@ -185,19 +191,12 @@ void BrowserFrame::EndWaitsNow() {
   engine_.Stop();
 }
 
-void BrowserFrame::RequestSkip() {
-  skipRequest_ = true;
-  try {
-    RefreshSkipAction();
-  } catch (...) {
-    // The request stands even when the button cannot follow.
-  }
-}
+void BrowserFrame::RequestSkip() { skipRequest_ = true; }
 
 void BrowserFrame::OnBeforeNavigate(std::string_view url) {
   if (url == "about:blank") return;
   skipRequest_ = false;
-  busy_ = true;
+  SetBusy(true);
 }
 
 void BrowserFrame::OnTopLevelLoadStarted() {
@@ -217,13 +216,13 @@ NewWindowChoice BrowserFrame::OnNewWindow(const NewWindowRequest& request) {
   // Windows a page opens by itself, on load or on a timer, are never acted on.
   if (request.gesture == 0) return NewWindowChoice::Cancel;
   if (newWindowHook_) newWindowHook_(*this);
-  if (SameWindowMode(browseMode_)) {
+  if (browseMode_ == BrowseMode::SameWindow) {
     PumpWhile([this] { return engine_.HiddenBusy(); }, kNewWindowPasses, GiveWay::Never);
     return NewWindowChoice::HiddenBrowser;
   }
-  if (browseMode_ == SystemText("無視")) return NewWindowChoice::Cancel;
-  // Any other mode leaves the page to the desktop's browser: web addresses
-  // only, and one per input of the user however many windows it asks for.
+  if (browseMode_ == BrowseMode::Ignore) return NewWindowChoice::Cancel;
+  // The desktop's browser takes web addresses only, and one per input of the
+  // user however many windows the page asks for.
   if (systemBrowser_ && IsWebAddress(request.url) && request.gesture != launchGesture_) {
     launchGesture_ = request.gesture;
     systemBrowser_->Open(request.url);
@@ -243,9 +242,8 @@ void BrowserFrame::OnDocumentComplete(bool topLevel) {
   else
     outcome_.clear();
   pageComplete_ = true;
-  busy_ = false;
+  SetBusy(false);
   if (toolbar_) {
-    RefreshSkipAction();
     toolbar_->SetURLText(engine_.LocationURL());
     skipRequest_ = false;
   }

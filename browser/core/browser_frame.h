@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/core/browse_mode.h"
 #include "browser/core/browser_engine.h"
 #include "browser/core/browser_toolbar.h"
 #include "browser/core/download_gate.h"
@@ -97,6 +98,13 @@ class BrowserFrame : public BrowserEvents {
   bool HasField(std::string_view name);
   bool HasElement(std::string_view kind, std::string_view matchText, bool exact);
 
+  // Looks at the page for as long as lookAgain() asks to: at once, then once
+  // a pass while the events in between are handled, for at most passes
+  // passes. A stop or skip asked for after the wait began ends it early, as
+  // do the end of the page's process and of the application; Done means
+  // lookAgain() said no.
+  WaitEnd LookWhile(const std::function<bool()>& lookAgain, int passes);
+
   // What the toolbar's stop button and skip action do to the frame.
   void StopNavigation();
   void RequestSkip();
@@ -117,8 +125,8 @@ class BrowserFrame : public BrowserEvents {
   void SetCommandStateHook(Hook hook) { commandStateHook_ = std::move(hook); }
   void SetNewWindowHook(Hook hook) { newWindowHook_ = std::move(hook); }
   const Hook& NewWindowHook() const { return newWindowHook_; }
-  void SetBrowseMode(std::string mode) { browseMode_ = std::move(mode); }
-  const std::string& BrowseMode() const { return browseMode_; }
+  void SetBrowseMode(BrowseMode mode) { browseMode_ = mode; }
+  BrowseMode GetBrowseMode() const { return browseMode_; }
   void SetURLStatusQuery(URLStatusQuery query) { queryURLStatus_ = std::move(query); }
   // A browser without a chooser never downloads.
   void SetDownloadChooser(DownloadChooser chooser) {
@@ -167,7 +175,7 @@ class BrowserFrame : public BrowserEvents {
   void OnHiddenBeforeNavigate(std::string_view url) override;
   void OnStatusTextChange(std::string_view text) override;
   void OnCommandStateChange(BrowserCommand command, bool enable) override;
-  void OnNavigateError(std::string_view url, long long status, bool& cancel) override;
+  NavigateErrorChoice OnNavigateError(std::string_view url, long long status) override;
   void OnWindowClosing(bool& cancel) override;
   void OnPageProcessEnded(std::string_view url) override;
   void OnUserInput() override;
@@ -187,7 +195,9 @@ class BrowserFrame : public BrowserEvents {
   // The waiting part of WaitForComplete, for callers that have just cleared
   // the requests themselves before starting the navigation.
   bool WaitUntilComplete(int passes);
-  void RefreshSkipAction();
+  // Every change of the busy state goes through here, so the toolbar's skip
+  // action follows loads the frame did not start too (a clicked link).
+  void SetBusy(bool busy);
   void WriteStatusLine(std::string_view text);
   // Runs a page script and waits for its value, pumping events; nullopt when
   // it failed, timed out, or a new stop or skip request or the application's
@@ -221,7 +231,7 @@ class BrowserFrame : public BrowserEvents {
   bool forward_ = false;
   Hook commandStateHook_;
   Hook newWindowHook_;
-  std::string browseMode_;
+  BrowseMode browseMode_ = BrowseMode::DesktopBrowser;
   bool pageComplete_ = false;
   bool busy_ = false;
   bool skipRequest_ = false;

@@ -1,6 +1,10 @@
 // The frame's reporting events: status line, command state,
 // navigation errors, the page's request to close its window and the end of
 // the page's process.
+#include <exception>
+#include <new>
+#include <system_error>
+
 #include "browser/core/browser_frame.h"
 #include "browser/core/page_gone.h"
 #include "browser/core/status_text.h"
@@ -21,8 +25,9 @@ void BrowserFrame::WriteStatusLine(std::string_view text) {
   if (!statusBar_) return;
   try {
     statusBar_->SetStatusText(text.empty() ? std::string_view(outcome_) : text);
-  } catch (...) {
-    // The status line is a courtesy; it never fails an event.
+  } catch (const std::exception&) {
+    // The status line is a courtesy: whatever the bar fails with, it never
+    // fails an event.
   }
 }
 
@@ -39,21 +44,21 @@ void BrowserFrame::OnCommandStateChange(BrowserCommand command, bool enable) {
   if (commandStateHook_) commandStateHook_(*this);
 }
 
-void BrowserFrame::OnNavigateError(std::string_view url, long long status, bool& cancel) {
+NavigateErrorChoice BrowserFrame::OnNavigateError(std::string_view url, long long status) {
   loadError_ = std::to_string(status);
   if (status == 404) {
     EndAsComplete();
-    return;
+    return NavigateErrorChoice::Proceed;
   }
-  if (status == 200) return;
-  cancel = true;
-  if (std::to_string(status).size() == 3) {
+  if (status == 200) return NavigateErrorChoice::Proceed;
+  if (loadError_.size() == 3) {
     GiveUpNavigation();
-    return;
+    return NavigateErrorChoice::Cancel;
   }
   // A failure number, not a status: the server is asked directly, and the
   // navigation stays busy until it answers.
   AskStatus(std::string(url));
+  return NavigateErrorChoice::Cancel;
 }
 
 void BrowserFrame::AskStatus(std::string url) {
@@ -65,8 +70,9 @@ void BrowserFrame::AskStatus(std::string url) {
     std::string status, lastModified;
     try {
       query(url, status, lastModified);
-    } catch (...) {
-      status.clear();  // no answer
+    } catch (const std::exception&) {
+      // No answer; nothing may leave the thread, or the program would end.
+      status.clear();
     }
     std::lock_guard hold(answers->lock);
     if (!answers->pump) return;
@@ -79,8 +85,11 @@ void BrowserFrame::AskStatus(std::string url) {
   };
   try {
     pump_.RunAside(std::move(ask));
-  } catch (...) {
+  } catch (const std::system_error&) {
     GiveUpNavigation();  // no thread to ask on
+    return;
+  } catch (const std::bad_alloc&) {
+    GiveUpNavigation();  // nor memory for one
     return;
   }
   ++statusQueriesInFlight_;
@@ -98,17 +107,16 @@ void BrowserFrame::SettleFailure(std::string_view status) {
 }
 
 void BrowserFrame::EndAsComplete() {
-  busy_ = false;
+  SetBusy(false);
   pageComplete_ = true;
   skipRequest_ = false;
-  RefreshSkipAction();
 }
 
 void BrowserFrame::GiveUpNavigation() {
   outcomeSurvives_ = 0;  // the page the outcome stayed for will not come
   engine_.Stop();
   skipRequest_ = true;
-  busy_ = false;
+  SetBusy(false);
 }
 
 void BrowserFrame::OnWindowClosing(bool& cancel) {
@@ -122,10 +130,9 @@ void BrowserFrame::OnPageProcessEnded(std::string_view url) {
   // browser is idle for the next navigation.
   ++pageProcessEnds_;
   ++navigation_;
-  busy_ = false;
+  SetBusy(false);
   pageComplete_ = false;
   skipRequest_ = false;
-  RefreshSkipAction();
   // Without a notice the last picture of the page would stay, looking alive.
   engine_.ShowNotice(PageGoneNotice(url));
   ShowOutcome(SystemText("ブラウザの表示プロセスが終了しました"));

@@ -9,8 +9,9 @@ class BrowserToolbar {
   virtual ~BrowserToolbar() = default;
   // Runs the stop button's click, as if the user had pressed it.
   virtual void ClickStop() = 0;
-  // Re-reads the frame's busy state into the skip action's enabled state.
-  virtual void RefreshSkipAction() = 0;
+  // The frame's busy state has changed: the skip action is enabled exactly
+  // while the frame is busy.
+  virtual void BusyChanged(bool busy) = 0;
   virtual void SetURLText(std::string_view url) = 0;
 };
 

@@ -61,7 +61,7 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site, PrivateBrowser& browser)
   // Each wait of a login has a limit of its own; a page that keeps them all
   // busy would still hold the check for minutes.
   frame.LimitWaits(browser.Pump().NowMilliseconds() + kSiteLimitMilliseconds);
-  SiteLogin login(frame, browser.Pump());
+  SiteLogin login(frame);
   row.result = login.Run(request);
   // Whatever the login made of its waits ending at once, this is why they did.
   if (stopRequested_)

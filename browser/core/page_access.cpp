@@ -2,6 +2,7 @@
 // document holds and act on one element; which element is clicked is decided
 // here, which field is filled by the script that fills it.
 #include <array>
+#include <new>
 
 #include "browser/core/browser_frame.h"
 #include "browser/core/page_bytes.h"
@@ -46,8 +47,8 @@ std::optional<PageValue> BrowserFrame::CallPage(PageScript script, std::vector<P
   lastCallEnd_ = CallEnd::Failed;
   try {
     call = engine_.CallPage(script, std::move(args));
-  } catch (...) {
-    return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // no memory to start it: no answer
   }
   if (!call) return std::nullopt;
   const WaitEnd end = PumpWhile([&call] { return !call->Done(); }, kScriptPasses, GiveWay::ToNewStopOrSkip);
@@ -92,14 +93,12 @@ std::string BrowserFrame::GetSelectedText() { return Utf8ToCp932(GetSelectedText
 
 void BrowserFrame::ShowHTML(std::string_view text) {
   stopRequest_ = false;
-  busy_ = true;
-  RefreshSkipAction();
+  SetBusy(true);
   // Both waits are bounded: a control that never settles must not hold the window.
   PumpWhile([this] { return engine_.Busy(); }, kShowPasses, GiveWay::ToStop);
   if (!engine_.HasDocument())
     PumpWhile([this] { return !engine_.ReadyStateComplete(); }, kShowPasses, GiveWay::ToStop);
-  busy_ = false;
-  RefreshSkipAction();
+  SetBusy(false);
   if (!engine_.HasDocument()) return;
   std::string bytes = PageBytesFromText(text);
   // The engine leaves the old page shown for a page of no bytes at all.
@@ -191,11 +190,9 @@ bool BrowserFrame::ClickElement(std::string_view kind, std::string_view matchTex
     args.push_back({"index", index});
     const std::optional<PageValue> clicked = CallPage(PageScript::ClickElement, std::move(args));
     if (!clicked || !clicked->Boolean() || !*clicked->Boolean()) continue;
-    busy_ = true;
-    RefreshSkipAction();
+    SetBusy(true);
     if (wait) return WaitUntilComplete(kNavigatePasses);
-    busy_ = false;
-    RefreshSkipAction();
+    SetBusy(false);
     result = true;
   }
   return result;

@@ -1,6 +1,5 @@
 #include "browser/core/site_login.h"
 
-#include "browser/core/wait_limits.h"
 #include "web/html_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
@@ -8,7 +7,6 @@
 namespace morvane {
 namespace {
 
-using wait_limits::kPassMilliseconds;
 using WaitEnd = BrowserFrame::WaitEnd;
 using CallEnd = BrowserFrame::CallEnd;
 using FillResult = BrowserFrame::FillResult;
@@ -212,25 +210,27 @@ class SiteLogin::Attempt {
   }
 
   // A script may build the form after the page completed: look for it a
-  // while, as long as nobody stops or skips. Each look runs page scripts
-  // that wait themselves, so the limit is kept by the clock.
+  // while, as long as nobody stops or skips.
   std::optional<LoginResult> WaitForLoginForm() {
-    const bool stopBefore = frame_.StopRequest();
-    const bool skipBefore = frame_.SkipRequest();
-    MessagePump& pump = owner_.pump_;
-    const long long end = pump.NowMilliseconds() + static_cast<long long>(kLateFormPasses) * kPassMilliseconds;
-    for (;;) {
-      const std::optional<bool> present = FormPresent();
-      if (Superseded()) return Gone();
-      if (present == true) return std::nullopt;
-      const bool stopped = (frame_.StopRequest() && !stopBefore) || frame_.LastCallEnd() == CallEnd::Stopped;
-      if (stopped) return Failed(LoginFailure::Stopped);
-      // A skip gives up the look: the page has no form, as far as anyone waited.
-      const bool skipped = (frame_.SkipRequest() && !skipBefore) || frame_.LastCallEnd() == CallEnd::Skipped;
-      if (pump.NowMilliseconds() >= end || skipped || pump.Terminating() || frame_.WaitsLimitReached())
-        return Failed(LoginFailure::NoLoginForm);
-      if (!present) return Unanswered();
-      pump.Pause(kPassMilliseconds);
+    std::optional<bool> present;
+    const WaitEnd end = frame_.LookWhile(
+        [&] {
+          present = FormPresent();
+          return present == false && !Superseded();
+        },
+        kLateFormPasses);
+    if (Superseded()) return Gone();
+    if (end == WaitEnd::Stopped) return Failed(LoginFailure::Stopped);
+    // A skip, the end of the time or of the application gives up the look:
+    // the page has no form, as far as anyone waited.
+    if (end != WaitEnd::Done) return Failed(LoginFailure::NoLoginForm);
+    if (present == true) return std::nullopt;
+    // The last look went unanswered.
+    switch (frame_.LastCallEnd()) {
+      case CallEnd::Stopped: return Failed(LoginFailure::Stopped);
+      case CallEnd::Failed:
+      case CallEnd::PageProcessEnded: return Failed(LoginFailure::NoAnswer);
+      default: return Failed(LoginFailure::NoLoginForm);
     }
   }
 

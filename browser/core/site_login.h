@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "browser/core/browser_frame.h"
-#include "browser/core/message_pump.h"
 #include "browser/core/web_origin.h"
 #include "catalogue/site_record.h"
 
@@ -78,7 +77,7 @@ class SiteLogin {
   // many 10 ms passes (5 s).
   static constexpr int kLateFormPasses = 500;
 
-  SiteLogin(BrowserFrame& frame, MessagePump& pump) : frame_(frame), pump_(pump) {}
+  explicit SiteLogin(BrowserFrame& frame) : frame_(frame) {}
 
   // Navigates to the site's page, waits, and logs in when the page asks for
   // it; then shows the analysis page once more, without waiting.
@@ -88,7 +87,6 @@ class SiteLogin {
   class Attempt;
 
   BrowserFrame& frame_;
-  MessagePump& pump_;
   int attempts_ = 0;
 };
 

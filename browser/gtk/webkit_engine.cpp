@@ -454,9 +454,8 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
       } else if (events && IsHttpFailure(status) && webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
         // A frame inside the page that fails is the frame's matter: it shows
         // what its server sent, and the page goes on.
-        bool cancel = false;
-        events->OnNavigateError(URLFromUtf8(webkit_uri_response_get_uri(response)), status, cancel);
-        if (cancel) {
+        const std::string url = URLFromUtf8(webkit_uri_response_get_uri(response));
+        if (events->OnNavigateError(url, status) == NavigateErrorChoice::Cancel) {
           suppressFinish = true;
           webkit_policy_decision_ignore(decision);
           return TRUE;
@@ -524,10 +523,7 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
       gesturesAtCommit = gestures;
       committedURI = SafeURI(view.get());
       if (noticeLoad) break;
-      if (notFound && events) {
-        bool cancel = false;
-        events->OnNavigateError(notFound->first, notFound->second, cancel);
-      }
+      if (notFound && events) events->OnNavigateError(notFound->first, notFound->second);
       notFound.reset();
       break;
     case WEBKIT_LOAD_FINISHED: {
@@ -555,18 +551,16 @@ gboolean WebKitEngine::Impl::LoadFailed(const char* uri, GError* error) {
   // Interruptions by a decision of ours, and plugins taking over, are no failures.
   if (error->domain == WEBKIT_POLICY_ERROR || error->domain == WEBKIT_PLUGIN_ERROR) return TRUE;
   if (certificateReported || !events) return TRUE;
-  bool cancel = false;
-  events->OnNavigateError(URLFromUtf8(uri), kFailureBase - error->code, cancel);
-  if (!cancel) return FALSE;
+  if (events->OnNavigateError(URLFromUtf8(uri), kFailureBase - error->code) == NavigateErrorChoice::Proceed)
+    return FALSE;
   suppressFinish = true;  // the failed load completes nothing; the frame settles it
   return TRUE;
 }
 
 gboolean WebKitEngine::Impl::CertificateFailed(const char* uri) {
   certificateReported = true;
-  bool cancel = false;
-  if (events) events->OnNavigateError(URLFromUtf8(uri), kCertificateFailure, cancel);
-  if (cancel) suppressFinish = true;
+  if (events && events->OnNavigateError(URLFromUtf8(uri), kCertificateFailure) == NavigateErrorChoice::Cancel)
+    suppressFinish = true;
   return TRUE;  // the certificate is never accepted
 }
 

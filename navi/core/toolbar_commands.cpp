@@ -21,6 +21,7 @@ void ToolbarCommands::AttachBrowser(BrowserFrame& frame) {
   previousNewWindowHook_ = frame.NewWindowHook();
   frame.SetNewWindowHook([this](BrowserFrame& f) { RefreshBrowseMode(f); });
   frame.SetToolbar(this);
+  view_.SetSkipEnabled(frame.BusyState());
   linkTemplate_ = kDefaultLinkTemplate;
 }
 
@@ -43,12 +44,8 @@ void ToolbarCommands::UpdateHistoryButtons(BrowserFrame& f) { view_.SetHistoryBu
 
 void ToolbarCommands::RefreshBrowseMode(BrowserFrame& f) {
   // Read at every request, so a change of the box counts from the next one.
-  f.SetBrowseMode(view_.BrowseModeText());
+  f.SetBrowseMode(BrowseModeNamed(view_.BrowseModeText()));
   if (previousNewWindowHook_) previousNewWindowHook_(f);
-}
-
-void ToolbarCommands::RefreshSkipAction() {
-  if (frame_) view_.SetSkipEnabled(frame_->BusyState());
 }
 
 void ToolbarCommands::SetURLText(std::string_view url) { view_.SetURLBoxText(url); }

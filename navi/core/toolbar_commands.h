@@ -44,7 +44,8 @@ class ToolbarCommands final : public BrowserToolbar {
 
   // Takes the frame over: shows a blank page (waiting), installs the two
   // hooks (keeping the frame's earlier new-window hook to call after ours),
-  // becomes the frame's toolbar and resets the link template.
+  // becomes the frame's toolbar (the skip action following its busy state)
+  // and resets the link template.
   void AttachBrowser(BrowserFrame& frame);
   // Gives the frame back its earlier new-window hook and no toolbar.
   void Detach();
@@ -87,7 +88,7 @@ class ToolbarCommands final : public BrowserToolbar {
 
   // What the frame reaches here.
   void ClickStop() override { Stop(); }
-  void RefreshSkipAction() override;
+  void BusyChanged(bool busy) override { view_.SetSkipEnabled(busy); }
   void SetURLText(std::string_view url) override;
 
  private:

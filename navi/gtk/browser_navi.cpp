@@ -1,7 +1,6 @@
 #include "navi/gtk/browser_navi.h"
 
 #include <gdk/gdkkeysyms.h>
-#include <glibmm/main.h>
 #include <webkit2/webkit2.h>
 #include <gtkmm/radiomenuitem.h>
 #include <gtkmm/window.h>
@@ -20,10 +19,6 @@ namespace {
 
 constexpr int kBrowseModeWidth = 95;
 constexpr int kSeparatorWidth = 8;
-// The skip button also follows loads the frame did not start (a clicked
-// link), as a toolkit's idle update would.
-constexpr unsigned kSkipRefreshMilliseconds = 100;
-constexpr std::array<const char*, 3> kBrowseModes = {"無視", "同窓モード", "通常のブラウザ"};
 constexpr const char* kSkipCaption = "読み込み待ちをスキップ";
 
 // What a screen reader says for a control with no caption of its own.
@@ -73,7 +68,6 @@ TfrBrowserNavi::TfrBrowserNavi()
 TfrBrowserNavi::~TfrBrowserNavi() {
   ForgetView();
   windowKeys_.disconnect();
-  idleRefresh_.disconnect();
   commands_.Detach();
 }
 
@@ -125,16 +119,12 @@ void TfrBrowserNavi::BuildToolBar() {
   tbToolBar.append(ToolButton9);
 
   AddButton(ToolButton1, kSkipCaption, 8, [&c] { c.Skip(); });
-  ToolButton1.set_sensitive(false);
-  idleRefresh_ = Glib::signal_timeout().connect(
-      [&c] {
-        c.RefreshSkipAction();
-        return true;
-      },
-      kSkipRefreshMilliseconds);
+  ToolButton1.set_sensitive(false);  // the commands enable it while the frame is busy
 
-  for (const char* mode : kBrowseModes) cbBrowserTarget.append(mode);
-  cbBrowserTarget.set_active(2);
+  for (int i = 0; i < static_cast<int>(kBrowseModes.size()); ++i) {
+    cbBrowserTarget.append(std::string(kBrowseModes[i].name));
+    if (kBrowseModes[i].mode == BrowseMode::DesktopBrowser) cbBrowserTarget.set_active(i);  // until the user picks
+  }
   cbBrowserTarget.set_size_request(kBrowseModeWidth, -1);
   SetReadOutName(cbBrowserTarget, "ブラウズモード");
   cbBrowserTarget.set_tooltip_text("新しいウィンドウを開くリンクの扱い");
@@ -168,7 +158,7 @@ bool TfrBrowserNavi::OfferBrowseModeMenu() {
   auto* modes = Gtk::make_managed<Gtk::Menu>();
   Gtk::RadioMenuItem::Group group;
   for (int i = 0; i < static_cast<int>(kBrowseModes.size()); ++i) {
-    auto* mode = Gtk::make_managed<Gtk::RadioMenuItem>(group, kBrowseModes[i]);
+    auto* mode = Gtk::make_managed<Gtk::RadioMenuItem>(group, std::string(kBrowseModes[i].name));
     mode->set_active(cbBrowserTarget.get_active_row_number() == i);
     mode->signal_toggled().connect([this, mode, i] {
       if (mode->get_active()) cbBrowserTarget.set_active(i);

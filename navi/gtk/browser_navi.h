@@ -99,7 +99,6 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   GtkClipboardText clipboard_;
   GtkKeyboard keyboard_;
   ToolbarCommands commands_;
-  sigc::connection idleRefresh_;
   sigc::connection windowKeys_;
   PageZoom zoom_;
   WebKitEngine* engine_ = nullptr;  // the attached browser's, which outlives the toolbar

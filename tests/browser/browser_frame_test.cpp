@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
 #include "browser/core/status_text.h"
 #include "browser/core/wait_limits.h"
 #include "fake_browser.h"
@@ -19,9 +24,7 @@ class FrameTest : public ::testing::Test, protected testing::FakeFrame {
   FakeToolbar bar{frame};
 
   bool ErrorCancels(long long status) {
-    bool cancel = false;
-    frame.OnNavigateError("http://host/x", status, cancel);
-    return cancel;
+    return frame.OnNavigateError("http://host/x", status) == NavigateErrorChoice::Cancel;
   }
 };
 
@@ -107,7 +110,7 @@ TEST_F(FrameTest, EveryWaitEndsAtOnceWhenTheApplicationEnds) {
     if (s == PageScript::FindElements) return PageValue::List{PageValue::List{0, "go"}};
     return std::nullopt;
   };
-  frame.SetBrowseMode(SystemText("同窓モード"));
+  frame.SetBrowseMode(BrowseMode::SameWindow);
   frame.NavigateTo("http://host/first", false);
   pump.terminating = true;
   const std::vector<std::pair<const char*, std::function<void()>>> waits{
@@ -142,7 +145,8 @@ TEST_F(FrameTest, BrowseModesDecideNewWindowsAfterTheHook) {
   bar.AttachAll();
   std::string next;
   unsigned long click = 0;  // each request comes with an input of its own
-  frame.SetNewWindowHook([&](BrowserFrame& f) { f.SetBrowseMode(next); });
+  // The box's names, as the toolbar reads them at each request.
+  frame.SetNewWindowHook([&](BrowserFrame& f) { f.SetBrowseMode(BrowseModeNamed(next)); });
   for (const char* mode : {"同窓モード", "スクリプト実行", "無視"}) {
     next = SystemText(mode);
     EXPECT_EQ(frame.OnNewWindow({"http://host/new", ++click}),
@@ -170,12 +174,12 @@ TEST_F(FrameTest, PagesOpenWindowsOnlyOnTheUsersInputAndHandTheDesktopOneWebAddr
   int hooked = 0;
   frame.SetNewWindowHook([&](BrowserFrame&) { ++hooked; });
   for (const char* mode : {"通常のブラウザ", "同窓モード", "スクリプト実行"}) {
-    frame.SetBrowseMode(SystemText(mode));
+    frame.SetBrowseMode(BrowseModeNamed(SystemText(mode)));
     EXPECT_EQ(frame.OnNewWindow({"http://host/on-load", 0}), NewWindowChoice::Cancel) << mode;
   }
   EXPECT_EQ(hooked, 0);
 
-  frame.SetBrowseMode(SystemText("通常のブラウザ"));
+  frame.SetBrowseMode(BrowseMode::DesktopBrowser);
   unsigned long click = 0;
   for (const char* other : {"ssh://host/", "file:///etc/passwd", "mailto:a@host", "javascript:open()",
                             "data:text/html,x", "httpx://host/", "http:/host", ""})
@@ -217,6 +221,56 @@ TEST_F(FrameTest, StatusLineCarriesSkipAndBusyMarksAndNeverRaises) {
   bar.statusFails = true;
   EXPECT_NO_THROW(frame.OnDocumentComplete(true));
   EXPECT_NO_THROW(frame.StopNavigation());
+}
+
+TEST_F(FrameTest, TheSkipActionFollowsEveryChangeOfBusyLoadsTheFrameDidNotStartToo) {
+  bar.AttachAll();
+  frame.OnBeforeNavigate("http://host/clicked-link");
+  EXPECT_TRUE(bar.skipEnabled);
+  frame.OnDocumentComplete(true);
+  EXPECT_FALSE(bar.skipEnabled);
+  frame.OnBeforeNavigate("http://host/clicked-link");
+  frame.StopNavigation();
+  EXPECT_FALSE(bar.skipEnabled);
+  frame.SetURLStatusQuery(nullptr);  // a failure number is then given up at once
+  frame.OnBeforeNavigate("http://host/unreachable");
+  frame.OnNavigateError("http://host/unreachable", -1);
+  EXPECT_FALSE(bar.skipEnabled || frame.BusyState());
+  frame.OnBeforeNavigate("http://host/crashing");
+  engine.EndPageProcess();
+  EXPECT_FALSE(bar.skipEnabled);
+}
+
+// What the control, the event loop and the status query fail with stays in
+// the frame: the event or call it came in ends as a failed load or no answer.
+TEST_F(FrameTest, FailuresOfTheControlAndTheLoopNeverLeaveTheFrame) {
+  bar.AttachAll();
+  engine.onNavigate = [](std::string_view) { throw std::bad_alloc(); };
+  EXPECT_NO_THROW(frame.NavigateTo("http://host/a", false));
+  engine.onNavigate = nullptr;
+  engine.page = [](PageScript, const std::vector<PageArgument>&) -> std::optional<PageValue> {
+    throw std::bad_alloc();
+  };
+  EXPECT_EQ(frame.GetHTMLSource(), "");
+  EXPECT_EQ(frame.LastCallEnd(), BrowserFrame::CallEnd::Failed);
+
+  frame.SetURLStatusQuery([](std::string_view, std::string& code, std::string&) -> bool {
+    code = "200";
+    throw std::runtime_error("resolver gone");
+  });
+  frame.NavigateTo("http://host/b", false);
+  EXPECT_EQ(frame.OnNavigateError("http://host/b", -1), NavigateErrorChoice::Cancel);
+  pump.ProcessMessages();
+  EXPECT_TRUE(frame.SkipRequest() && !frame.BusyState());  // no answer: given up
+  EXPECT_EQ(frame.QueriedStatus(), "");
+
+  struct ThreadlessPump : FakePump {
+    void RunAside(std::function<void()>) override { throw std::system_error(EAGAIN, std::generic_category()); }
+  } threadless;
+  BrowserFrame alone{engine, threadless};
+  alone.NavigateTo("http://host/c", false);
+  EXPECT_EQ(alone.OnNavigateError("http://host/c", -1), NavigateErrorChoice::Cancel);
+  EXPECT_TRUE(alone.SkipRequest() && !alone.BusyState());
 }
 
 TEST_F(FrameTest, CommandStateSetsHistoryFlagsAndAlwaysCallsTheHook) {
@@ -376,9 +430,7 @@ TEST_F(FrameTest, AnswersAfterTheFrameHasGoneFindNobody) {
   {
     BrowserFrame gone{engine, aside};
     gone.SetURLStatusQuery([](std::string_view, std::string&, std::string&) { return false; });
-    bool cancel = false;
-    gone.OnNavigateError("http://host/x", -1, cancel);
-    EXPECT_TRUE(cancel);
+    EXPECT_EQ(gone.OnNavigateError("http://host/x", -1), NavigateErrorChoice::Cancel);
   }
   aside.FinishAside();
   aside.ProcessMessages();  // must not reach the frame

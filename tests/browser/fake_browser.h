@@ -160,7 +160,7 @@ inline const PageValue* Arg(const std::vector<PageArgument>& args, std::string_v
 struct FakeToolbar : BrowserToolbar, StatusBar, SystemBrowser {
   explicit FakeToolbar(BrowserFrame& f) : frame(f) {}
   void ClickStop() override { ++stopClicks, frame.StopNavigation(); }
-  void RefreshSkipAction() override { skipEnabled = frame.BusyState(); }
+  void BusyChanged(bool busy) override { skipEnabled = busy; }
   void SetURLText(std::string_view url) override { urlText = url; }
   void SetStatusText(std::string_view text) override {
     if (statusFails) throw std::runtime_error("no panel");

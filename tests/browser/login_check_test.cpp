@@ -70,8 +70,7 @@ class ScriptedBrowser : public PrivateBrowser, testing::FakeFrame {
     StartLoad(url, 1, [this, url] {
       const std::vector<std::string>& unreachable = script_.unreachable;
       if (std::find(unreachable.begin(), unreachable.end(), url) != unreachable.end()) {
-        bool cancel = false;
-        frame.OnNavigateError(url, 503, cancel);
+        frame.OnNavigateError(url, 503);
         return;
       }
       if (url != engine.location && script_.onSite) script_.onSite();

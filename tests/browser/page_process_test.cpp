@@ -60,7 +60,7 @@ TEST_F(PageProcessTest, APageCallInFlightEndsAndOnlyAWebAddressGetsAReloadLink) 
 // loads unless the process ends.
 class LoginProcessTest : public PageProcessTest {
  protected:
-  SiteLogin login{frame, pump};
+  SiteLogin login{frame};
   void SetUp() override {
     PageProcessTest::SetUp();
     engine.page = [this](PageScript s, const std::vector<PageArgument>& a) -> std::optional<PageValue> {

@@ -29,7 +29,7 @@ const std::string kService = "http://vexa.test";
 class LoginTest : public ::testing::Test, protected testing::FakeFrame {
  protected:
   FakeToolbar bar{frame};
-  SiteLogin login{frame, pump};
+  SiteLogin login{frame};
 
   std::map<std::string, FakePage> site;      // by address
   std::map<std::string, long long> errors;   // addresses that fail to load
@@ -73,8 +73,7 @@ class LoginTest : public ::testing::Test, protected testing::FakeFrame {
   void Load(std::string url) {
     StartLoad(url, loadPasses, [this, url] {
       if (auto error = errors.find(url); error != errors.end()) {
-        bool cancel = false;
-        frame.OnNavigateError(url, error->second, cancel);
+        frame.OnNavigateError(url, error->second);
         return;
       }
       engine.location = url;

@@ -23,7 +23,7 @@ class HostilePageTest : public BrowserTest {
 
 TEST_F(HostilePageTest, WindowsAskedForOnLoadOnTimersAndByScriptClicksOpenNothing) {
   for (const char* mode : {"通常のブラウザ", "同窓モード", "スクリプト実行", "無視"}) {
-    frame().SetBrowseMode(J(mode));
+    frame().SetBrowseMode(BrowseModeNamed(J(mode)));
     ASSERT_TRUE(Navigate(service->URL("/pages/popups.html"))) << mode;
     // The page's timer keeps asking for a while.
     EXPECT_LT(LongestPassMs(1500), kHostilePassMs) << mode;
@@ -33,7 +33,7 @@ TEST_F(HostilePageTest, WindowsAskedForOnLoadOnTimersAndByScriptClicksOpenNothin
 }
 
 TEST_F(HostilePageTest, OneClickOfTheUserHandsTheDesktopOneWebAddress) {
-  frame().SetBrowseMode(J("通常のブラウザ"));
+  frame().SetBrowseMode(BrowseMode::DesktopBrowser);
   ASSERT_TRUE(Navigate(service->URL("/pages/popups.html")));
   PumpUntil([] { return false; }, 1500);  // the page's own timer has given up
   ASSERT_TRUE(desktop.opened.empty());
@@ -45,7 +45,7 @@ TEST_F(HostilePageTest, OneClickOfTheUserHandsTheDesktopOneWebAddress) {
 }
 
 TEST_F(HostilePageTest, SchemesThatBelongToOtherProgramsReachNone) {
-  frame().SetBrowseMode(J("通常のブラウザ"));
+  frame().SetBrowseMode(BrowseMode::DesktopBrowser);
   frame().NavigateTo(service->URL("/pages/schemes.html"), false);
   EXPECT_LT(LongestPassMs(2000), kHostilePassMs);
   EXPECT_EQ(desktop.opened, std::vector<std::string>{});

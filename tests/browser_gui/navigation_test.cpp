@@ -21,12 +21,12 @@ class BrowseModeTest : public BrowserTest {
 };
 
 TEST_F(BrowseModeTest, SameWindowAndScriptModesOpenNewWindowsInTheVisibleBrowser) {
-  frame().SetBrowseMode(J("同窓モード"));
+  frame().SetBrowseMode(BrowseMode::SameWindow);
   OpenNewWindow("/pages/blank_target.html", "a", "target.html");
   EXPECT_TRUE(WaitForURL(service->URL("/pages/target.html")));
   EXPECT_TRUE(SourceHas("the target page"));
 
-  frame().SetBrowseMode(J("スクリプト実行"));
+  frame().SetBrowseMode(BrowseModeNamed(J("スクリプト実行")));
   OpenNewWindow("/pages/open_window.html", "button", "open");
   EXPECT_TRUE(WaitForURL(service->URL("/pages/target.html")));
   OpenNewWindow("/pages/open_window.html", "button", "blank");  // a blank window empties the page
@@ -35,7 +35,7 @@ TEST_F(BrowseModeTest, SameWindowAndScriptModesOpenNewWindowsInTheVisibleBrowser
 }
 
 TEST_F(BrowseModeTest, IgnoreModeOpensNothingNormalModeHandsTheAddressToTheDesktop) {
-  frame().SetBrowseMode(J("無視"));
+  frame().SetBrowseMode(BrowseMode::Ignore);
   OpenNewWindow("/pages/blank_target.html", "a", "target.html");
   OpenNewWindow("/pages/open_window.html", "button", "open");
   PumpUntil([] { return false; }, 500);
@@ -43,8 +43,8 @@ TEST_F(BrowseModeTest, IgnoreModeOpensNothingNormalModeHandsTheAddressToTheDeskt
   EXPECT_TRUE(desktop.opened.empty());
 
   // The hook has the last word on the mode.
-  frame().SetNewWindowHook([](BrowserFrame& f) { f.SetBrowseMode(J("通常のブラウザ")); });
-  frame().SetBrowseMode(J("同窓モード"));
+  frame().SetNewWindowHook([](BrowserFrame& f) { f.SetBrowseMode(BrowseMode::DesktopBrowser); });
+  frame().SetBrowseMode(BrowseMode::SameWindow);
   OpenNewWindow("/pages/blank_target.html", "a", "target.html");
   EXPECT_TRUE(PumpUntil([&] { return !desktop.opened.empty(); }));
   EXPECT_EQ(desktop.opened, std::vector<std::string>{service->URL("/pages/target.html")});

@@ -89,8 +89,8 @@ TEST_F(ToolbarTest, AttachingTakesTheFrameOverAndDetachingGivesItBack) {
   FakeEngine engine2;
   BrowserFrame second{engine2, pump};
   engine2.onNavigate = [&](std::string_view) { pump.steps.push_back([&] { second.OnDocumentComplete(true); }); };
-  std::vector<std::string> seenModes;
-  second.SetNewWindowHook([&](BrowserFrame& f) { seenModes.push_back(f.BrowseMode()); });
+  std::vector<BrowseMode> seenModes;
+  second.SetNewWindowHook([&](BrowserFrame& f) { seenModes.push_back(f.GetBrowseMode()); });
   FakeView secondView;
   {
     ToolbarCommands toolbar{secondView, secondView, secondView};
@@ -99,7 +99,7 @@ TEST_F(ToolbarTest, AttachingTakesTheFrameOverAndDetachingGivesItBack) {
     EXPECT_EQ(second.OnNewWindow({"http://host/new", 1}), NewWindowChoice::Cancel);
     secondView.browseMode = SystemText("同窓モード");
     EXPECT_EQ(second.OnNewWindow({"http://host/new", 2}), NewWindowChoice::HiddenBrowser);
-    EXPECT_THAT(seenModes, ElementsAre(SystemText("無視"), SystemText("同窓モード")));
+    EXPECT_THAT(seenModes, ElementsAre(BrowseMode::Ignore, BrowseMode::SameWindow));
   }
   EXPECT_EQ(second.Toolbar(), nullptr);
   second.OnCommandStateChange(BrowserCommand::Back, true);
