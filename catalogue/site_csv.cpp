@@ -9,6 +9,7 @@
 
 #include "util/cp932.h"
 #include "util/csv.h"
+#include "util/glib_ptr.h"
 #include "util/scrambler.h"
 #include "util/text_encoding.h"
 #include "util/text_routines.h"
@@ -251,9 +252,8 @@ std::vector<std::string> CsvSampleNames(std::string_view bytes, CsvEncoding enco
     if (!utf8) {
       names.push_back(Cp932ToUtf8(name));
     } else {
-      gchar* valid = g_utf8_make_valid(name.data(), static_cast<gssize>(name.size()));
-      names.emplace_back(valid);
-      g_free(valid);
+      const GCharPtr valid(g_utf8_make_valid(name.data(), static_cast<gssize>(name.size())));
+      names.emplace_back(valid.get());
     }
   }
   return names;

@@ -4,11 +4,11 @@
 
 #include <array>
 #include <functional>
-#include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "util/cp932.h"
+#include "util/glib_ptr.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -75,10 +75,9 @@ std::string FoldUtf8(std::string_view utf8) {
     AppendLowerAscii(out, utf8);
     return out;
   }
-  std::unique_ptr<char, decltype(&g_free)> normal(
-      g_utf8_normalize(utf8.data(), static_cast<gssize>(utf8.size()), G_NORMALIZE_NFKC), &g_free);
+  const GCharPtr normal(g_utf8_normalize(utf8.data(), static_cast<gssize>(utf8.size()), G_NORMALIZE_NFKC));
   if (!normal) return std::string(utf8);  // not UTF-8: matches only as it is
-  std::unique_ptr<char, decltype(&g_free)> folded(g_utf8_casefold(normal.get(), -1), &g_free);
+  const GCharPtr folded(g_utf8_casefold(normal.get(), -1));
   return folded.get();
 }
 

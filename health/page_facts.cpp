@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "util/glib_ptr.h"
 #include "util/terminal_text.h"
 
 namespace morvane {
@@ -181,10 +182,8 @@ std::string CanonicalCharset(std::string_view charset) {
 }
 
 std::string ValidUtf8(std::string_view bytes) {
-  gchar* valid = g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size()));
-  std::string out(valid);
-  g_free(valid);
-  return out;
+  const GCharPtr valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
+  return valid.get();
 }
 
 struct IconvClose {
@@ -279,13 +278,12 @@ std::vector<std::string> TagHosts(const std::vector<std::string>& addresses) {
   for (const std::string& address : addresses) {
     std::string text = address;
     if (text.find("://") == std::string::npos && !text.empty()) text = "http://" + text;
-    GUri* uri = g_uri_parse(text.c_str(), G_URI_FLAGS_NONE, nullptr);
+    const GUriPtr uri(g_uri_parse(text.c_str(), G_URI_FLAGS_NONE, nullptr));
     if (!uri) continue;
-    if (const char* host = g_uri_get_host(uri); host && *host) {
+    if (const char* host = g_uri_get_host(uri.get()); host && *host) {
       std::string lower = LowerText(host);
       if (std::find(hosts.begin(), hosts.end(), lower) == hosts.end()) hosts.push_back(std::move(lower));
     }
-    g_uri_unref(uri);
   }
   return hosts;
 }
@@ -294,7 +292,7 @@ AnalysisTag FindAnalysisTag(std::string_view html, std::string_view pageURL, con
                             bool cutShort) {
   if (hosts.empty()) return AnalysisTag::Unknown;
   const std::string base(pageURL);
-  GUri* baseURI = g_uri_parse(base.c_str(), G_URI_FLAGS_NONE, nullptr);
+  const GUriPtr baseURI(g_uri_parse(base.c_str(), G_URI_FLAGS_NONE, nullptr));
   TagWalker walker(html);
   Tag tag;
   bool found = false;
@@ -305,18 +303,16 @@ AnalysisTag FindAnalysisTag(std::string_view html, std::string_view pageURL, con
     value = DecodeReferences(value);
     value.erase(std::remove_if(value.begin(), value.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }),
                 value.end());
-    GUri* uri = baseURI ? g_uri_parse_relative(baseURI, value.c_str(), G_URI_FLAGS_NONE, nullptr)
-                        : g_uri_parse(value.c_str(), G_URI_FLAGS_NONE, nullptr);
+    const GUriPtr uri(baseURI ? g_uri_parse_relative(baseURI.get(), value.c_str(), G_URI_FLAGS_NONE, nullptr)
+                              : g_uri_parse(value.c_str(), G_URI_FLAGS_NONE, nullptr));
     if (!uri) continue;
-    const char* hostText = g_uri_get_host(uri);
+    const char* hostText = g_uri_get_host(uri.get());
     const std::string host = hostText ? LowerText(hostText) : std::string();
-    g_uri_unref(uri);
     for (const std::string& wanted : hosts)
       if (host == wanted || (host.size() > wanted.size() && host.ends_with(wanted) &&
                              host[host.size() - wanted.size() - 1] == '.'))
         found = true;
   }
-  if (baseURI) g_uri_unref(baseURI);
   if (found) return AnalysisTag::Present;
   return cutShort ? AnalysisTag::Unknown : AnalysisTag::Absent;
 }

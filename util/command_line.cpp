@@ -1,7 +1,6 @@
 #include "util/command_line.h"
 
-#include <glib.h>
-
+#include "util/glib_ptr.h"
 #include "util/safe_file_writer.h"
 
 #ifndef MORVANE_VERSION
@@ -31,14 +30,9 @@ bool TakeOption(std::string_view name, int argc, const char* const* argv, int& i
 }
 
 // The service is reached by the embedded browser: an absolute web address.
-bool IsWebAddress(const std::string& url) {
-  GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
-  if (!uri) return false;
-  const std::string_view scheme = g_uri_get_scheme(uri);
-  const char* host = g_uri_get_host(uri);
-  const bool ok = (scheme == "http" || scheme == "https") && host && *host;
-  g_uri_unref(uri);
-  return ok;
+bool IsWebAddress(std::string_view url) {
+  const std::optional<AddressParts> parts = ParseAddressParts(url);
+  return parts && parts->IsHttp();
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 #include <glib.h>
 
 #include <cstdio>
-#include <memory>
+
+#include "util/glib_ptr.h"
 
 namespace morvane {
 namespace {
@@ -96,8 +97,7 @@ std::string ControlsAsCharacterReferences(std::string_view utf8) {
 }
 
 std::string OneShownLine(std::string_view utf8, std::size_t maxChars) {
-  const std::unique_ptr<gchar, decltype(&g_free)> valid(
-      g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size())), &g_free);
+  const GCharPtr valid(g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size())));
   std::string out;
   std::size_t chars = 0;
   bool pendingSpace = false;

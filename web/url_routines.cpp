@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "util/glib_ptr.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -18,16 +19,6 @@ std::string StripTrailingSlash(std::string_view text) {
 namespace {
 
 constexpr GUriFlags kParseFlags = G_URI_FLAGS_ENCODED;
-
-struct GFreeDeleter {
-  void operator()(void* p) const { g_free(p); }
-};
-using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
-
-struct GUriDeleter {
-  void operator()(GUri* u) const { g_uri_unref(u); }
-};
-using GUriPtr = std::unique_ptr<GUri, GUriDeleter>;
 
 bool IsUrlChar(unsigned char c) {
   if (c <= 0x20 || c >= 0x7F) return false;

@@ -1,7 +1,6 @@
 #include "browser/core/service_address.h"
 
-#include <glib.h>
-
+#include "util/glib_ptr.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -17,18 +16,11 @@ std::string ServiceURLInForce(std::string_view commandLine, std::string_view sto
 std::string ManagementPageURL(std::string_view serviceURL) {
   std::string address = TrimSpaces(serviceURL);
   if (address.find("://") == std::string::npos) address = "http://" + address;
-  GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_ENCODED, nullptr);
-  if (!uri) return {};
-  std::string page;
-  const char* host = g_uri_get_host(uri);
-  if (host && *host) {
-    gchar* origin = g_uri_join(G_URI_FLAGS_ENCODED, g_uri_get_scheme(uri), nullptr, host, g_uri_get_port(uri),
-                               "/admin2/", nullptr, nullptr);
-    page = origin;
-    g_free(origin);
-  }
-  g_uri_unref(uri);
-  return page;
+  const std::optional<AddressParts> parts = ParseAddressParts(address);
+  if (!parts) return {};
+  const GCharPtr page(g_uri_join(G_URI_FLAGS_ENCODED, parts->scheme.c_str(), nullptr, parts->host.c_str(), parts->port,
+                                 "/admin2/", nullptr, nullptr));
+  return page.get();
 }
 
 }  // namespace morvane

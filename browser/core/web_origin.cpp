@@ -1,6 +1,6 @@
 #include "browser/core/web_origin.h"
 
-#include <glib.h>
+#include "util/glib_ptr.h"
 
 namespace morvane {
 namespace {
@@ -11,25 +11,17 @@ struct Origin {
 };
 
 bool ParseOrigin(std::string_view url, Origin& origin) {
-  GUri* uri = g_uri_parse(std::string(url).c_str(), G_URI_FLAGS_ENCODED, nullptr);
-  if (!uri) return false;
-  const char* host = g_uri_get_host(uri);
-  gchar* scheme = g_ascii_strdown(g_uri_get_scheme(uri), -1);
-  origin.scheme = scheme;
-  g_free(scheme);
-  if (host && *host && (origin.scheme == "http" || origin.scheme == "https")) {
-    // The page spells an international name in its ASCII form.
-    gchar* ascii = g_hostname_to_ascii(host);
-    gchar* lower = ascii ? g_ascii_strdown(ascii, -1) : nullptr;
-    if (lower) origin.host = lower;
-    g_free(lower);
-    g_free(ascii);
-    if (origin.host.find(':') != std::string::npos) origin.host = "[" + origin.host + "]";
-    origin.port = g_uri_get_port(uri);
-    if (origin.port < 0) origin.port = origin.scheme == "https" ? 443 : 80;
-  }
-  g_uri_unref(uri);
-  return !origin.host.empty();
+  const std::optional<AddressParts> parts = ParseAddressParts(url);
+  if (!parts || !parts->IsHttp()) return false;
+  // The page spells an international name in its ASCII form.
+  const GCharPtr ascii(g_hostname_to_ascii(parts->host.c_str()));
+  const GCharPtr lower(ascii ? g_ascii_strdown(ascii.get(), -1) : nullptr);
+  if (!lower || !*lower) return false;
+  origin.scheme = parts->scheme;
+  origin.host = lower.get();
+  if (origin.host.find(':') != std::string::npos) origin.host = "[" + origin.host + "]";
+  origin.port = parts->port >= 0 ? parts->port : origin.scheme == "https" ? 443 : 80;
+  return true;
 }
 
 }  // namespace

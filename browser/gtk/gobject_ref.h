@@ -1,10 +1,12 @@
 #pragma once
 // Owning handles for GLib objects the binding holds, and signal handlers that
-// are disconnected when their owner goes.
+// are disconnected when their owner goes; strings and errors in util/glib_ptr.h.
 #include <glib-object.h>
 
 #include <memory>
 #include <utility>
+
+#include "util/glib_ptr.h"
 
 namespace morvane {
 
@@ -21,18 +23,6 @@ template <class T>
 GObjectRef<T> RefSink(T* object) {
   return GObjectRef<T>(static_cast<T*>(g_object_ref_sink(object)));
 }
-
-struct GFreeDeleter {
-  void operator()(gpointer p) const { g_free(p); }
-};
-using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
-
-struct GErrorDeleter {
-  void operator()(GError* e) const {
-    if (e) g_error_free(e);
-  }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
 
 class SignalConnection {
  public:

@@ -43,9 +43,8 @@ bool IsAttachment(WebKitURIResponse* response) {
   SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response);
   char* disposition = nullptr;
   if (!headers || !soup_message_headers_get_content_disposition(headers, &disposition, nullptr)) return false;
-  const bool attachment = g_ascii_strcasecmp(disposition, "attachment") == 0;
-  g_free(disposition);
-  return attachment;
+  const GCharPtr owned(disposition);
+  return g_ascii_strcasecmp(disposition, "attachment") == 0;
 }
 
 bool IsHttpFailure(guint status) { return status != 0 && (status < 200 || status >= 400); }

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +14,7 @@
 #include "navi/core/index_check.h"
 #include "navi/core/link_list.h"
 #include "util/cp932.h"
+#include "util/glib_ptr.h"
 #include "util/terminal_text.h"
 
 namespace {
@@ -89,8 +89,7 @@ std::optional<std::string> ParseLinkOptions(const std::vector<std::string_view>&
 
 // Bytes that are not UTF-8 become U+FFFD, so nothing below meets them.
 std::string ValidUtf8(std::string_view text) {
-  std::unique_ptr<char, decltype(&g_free)> valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())),
-                                                 &g_free);
+  const morvane::GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
   return valid.get();
 }
 
