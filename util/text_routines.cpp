@@ -113,7 +113,9 @@ std::string CutToken(std::string& source, std::string_view separators) {
   return token;
 }
 
-std::string TrimSpaces(std::string_view s) {
+std::string TrimSpaces(std::string_view s) { return std::string(SpacesTrimmed(s)); }
+
+std::string_view SpacesTrimmed(std::string_view s) {
   std::size_t from = 0;
   while (from < s.size()) {
     if (s[from] == ' ') ++from;
@@ -132,7 +134,7 @@ std::string TrimSpaces(std::string_view s) {
       end -= 2;
     }
   }
-  return std::string(s.substr(from, end - from));
+  return s.substr(from, end - from);
 }
 
 std::string TrimLineBreaks(std::string_view s) { return std::string(LineBreaksTrimmed(s)); }

@@ -36,7 +36,10 @@ std::string CutToken(std::string& source, std::string_view separators);
 // long text token by token stays linear.
 std::string_view CutToken(std::string_view& source, std::string_view separators);
 
+// Half-width and full-width spaces removed at both ends.
 std::string TrimSpaces(std::string_view s);
+// The same as a part of s.
+std::string_view SpacesTrimmed(std::string_view s);
 std::string TrimLineBreaks(std::string_view s);
 // The same as a part of s.
 std::string_view LineBreaksTrimmed(std::string_view s);

@@ -13,8 +13,7 @@ std::string ExtractTitle(std::string_view html, TextEncoding e) {
     CutAt(html, '<', e);
     std::string_view inside = TrimView(CutAt(html, '>', e), e);
     if (!scan::EqualsNoCase(TrimView(CutAt(inside, ' ', e), e), "title")) continue;
-    const std::string_view title = CutAt(html, '<', e);
-    return e == TextEncoding::kCp932 ? TrimSpaces(title) : std::string(TrimView(title, e));
+    return std::string(TrimView(CutAt(html, '<', e), e));
   }
   return {};
 }

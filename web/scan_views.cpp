@@ -1,33 +1,11 @@
 #include "web/scan_views.h"
 
-#include <cstring>
-
 #include "util/text_routines.h"
 
 namespace morvane::scan {
 
-namespace {
-// True when byte i of s starts a character, given that s starts with one.
-bool StartsCharacter(std::string_view s, std::size_t i) {
-  std::size_t run = 0;
-  while (run < i && IsLeadByte(static_cast<unsigned char>(s[i - run - 1]))) ++run;
-  return run % 2 == 0;
-}
-}  // namespace
-
 std::size_t FindChar(std::string_view s, char c, TextEncoding e) {
-  if (e == TextEncoding::kUtf8) return s.find(c);
-  std::size_t from = 0;
-  while (from < s.size()) {
-    const void* hit = std::memchr(s.data() + from, c, s.size() - from);
-    if (hit == nullptr) return npos;
-    const std::size_t at = static_cast<const char*>(hit) - s.data();
-    // A run of lead bytes pairs up from its start; after an odd run the hit is
-    // the second byte of a double-byte character, not a character of its own.
-    if (StartsCharacter(s.substr(from), at - from)) return at;
-    from = at + 1;
-  }
-  return npos;
+  return e == TextEncoding::kUtf8 ? s.find(c) : FindAtCharacter(s, std::string_view(&c, 1));
 }
 
 std::string_view CutAt(std::string_view& s, char c, TextEncoding e) {
@@ -38,29 +16,15 @@ std::string_view CutAt(std::string_view& s, char c, TextEncoding e) {
 }
 
 std::string_view TrimView(std::string_view s, TextEncoding e) {
-  if (e == TextEncoding::kUtf8) {
-    static constexpr std::string_view kWideSpace = "\xE3\x80\x80";
-    for (;;) {
-      if (s.starts_with(' ')) s.remove_prefix(1);
-      else if (s.starts_with(kWideSpace)) s.remove_prefix(kWideSpace.size());
-      else if (s.ends_with(' ')) s.remove_suffix(1);
-      else if (s.ends_with(kWideSpace)) s.remove_suffix(kWideSpace.size());
-      else return s;
-    }
-  }
+  if (e == TextEncoding::kCp932) return SpacesTrimmed(s);
+  static constexpr std::string_view kWideSpace = "\xE3\x80\x80";
   for (;;) {
     if (s.starts_with(' ')) s.remove_prefix(1);
-    else if (s.starts_with("\x81\x40")) s.remove_prefix(2);
-    else break;
+    else if (s.starts_with(kWideSpace)) s.remove_prefix(kWideSpace.size());
+    else if (s.ends_with(' ')) s.remove_suffix(1);
+    else if (s.ends_with(kWideSpace)) s.remove_suffix(kWideSpace.size());
+    else return s;
   }
-  // From the back only the bytes just before a space need a look: a space
-  // that is the second byte of a broken character is no space.
-  for (;;) {
-    if (s.ends_with(' ') && StartsCharacter(s, s.size() - 1)) s.remove_suffix(1);
-    else if (s.ends_with("\x81\x40") && StartsCharacter(s, s.size() - 2)) s.remove_suffix(2);
-    else break;
-  }
-  return s;
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view lowerWord) {
