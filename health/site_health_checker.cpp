@@ -8,6 +8,7 @@
 
 #include "health/site_health_transfer.h"
 #include "web/host_turns.h"
+#include "web/transfer_pool.h"
 #include "web/url_status_transfer.h"
 
 namespace morvane {
@@ -37,31 +38,24 @@ SiteHealthChecker::SiteHealthChecker(std::vector<HealthSite> sites, std::string 
       limits_(std::move(limits)) {
   limits_.atOnce = std::max<std::size_t>(limits_.atOnce, 1);
   limits_.perHost = std::max<std::size_t>(limits_.perHost, 1);
-  InitCurlOnce();
-  CURLM* multi = curl_multi_init();
-  multi_ = multi;
-  if (multi) {
-    curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(limits_.atOnce));
-    curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(limits_.perHost));
-  }
+  pool_ = std::make_unique<TransferPool>(limits_.atOnce, limits_.perHost);
   worker_ = std::thread([this] { Run(); });
 }
 
 SiteHealthChecker::~SiteHealthChecker() {
   Cancel();
   if (worker_.joinable()) worker_.join();
-  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
 }
 
 void SiteHealthChecker::Cancel() {
   cancelled_ = true;
-  if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
+  pool_->Wake();
 }
 
 void SiteHealthChecker::Run() {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + limits_.budget;
-  CURLM* multi = static_cast<CURLM*>(multi_);
+  CURLM* multi = pool_->Get();
   HostTurns waiting;
   for (std::size_t i = 0; i < sites_.size(); ++i) waiting.Add(HostKey(sites_[i].url), i);
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "health/site_health.h"
 
 namespace morvane {
+
+class TransferPool;
 
 struct HealthCheckLimits {
   std::size_t atOnce = 16;
@@ -51,7 +54,7 @@ class SiteHealthChecker {
   DoneHandler onDone_;
   HealthCheckLimits limits_;
   std::atomic<bool> cancelled_{false};
-  void* multi_ = nullptr;  // CURLM*, kept out of this header
+  std::unique_ptr<TransferPool> pool_;
   std::thread worker_;
 };
 

@@ -131,17 +131,8 @@ SiteHealthTransfer::SiteHealthTransfer(const HealthSite& site, const HealthTrans
   curl_ = curl_easy_init();
   if (!curl_) return;
   received_->curl = curl_;
-  const long ms = static_cast<long>(options.timeout.count());
   CURL* c = curl_;
-  curl_easy_setopt(c, CURLOPT_URL, address_.c_str());
-  curl_easy_setopt(c, CURLOPT_USERAGENT, kUserAgent);
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, ms);
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, ms);
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  SetCheckOptions(c, address_.c_str(), kUserAgent, options.timeout);
   curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
   // A connection of its own: the times are this site's, and the
   // certificate is read from a handshake of its own.

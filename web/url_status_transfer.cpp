@@ -25,6 +25,19 @@ void InitCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+void SetCheckOptions(CURL* c, const char* url, const char* userAgent, std::chrono::milliseconds timeout) {
+  const long ms = static_cast<long>(timeout.count());
+  curl_easy_setopt(c, CURLOPT_URL, url);
+  curl_easy_setopt(c, CURLOPT_USERAGENT, userAgent);
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, ms);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, ms);
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+}
+
 struct URLStatusTransfer::Headers {
   CURL* curl = nullptr;
   long code = 0;
@@ -64,19 +77,8 @@ URLStatusTransfer::URLStatusTransfer(std::string_view url, std::chrono::millisec
   curl_ = curl_easy_init();
   if (!curl_) return;
   headers_->curl = curl_;
-  const long ms = static_cast<long>(timeout.count());
   CURL* c = curl_;
-  curl_easy_setopt(c, CURLOPT_URL, address_.c_str());
-  curl_easy_setopt(c, CURLOPT_USERAGENT, SystemText("Vexa アクセス解析セット - Morvane 8号").c_str());
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
-  // One limit for connecting and for the whole exchange: a host that accepts
-  // and never answers must not hold anyone longer than that.
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, ms);
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, ms);
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  SetCheckOptions(c, address_.c_str(), SystemText("Vexa アクセス解析セット - Morvane 8号").c_str(), timeout);
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &Headers::OnLine);
   curl_easy_setopt(c, CURLOPT_HEADERDATA, headers_.get());
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);

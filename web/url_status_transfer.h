@@ -14,6 +14,11 @@ namespace morvane {
 // libcurl's global set-up, done once for the whole program.
 void InitCurlOnce();
 
+// The options every check's transfer shares: http and https only, redirects
+// followed up to 10, and one limit for connecting and for the whole exchange,
+// so that a host that accepts and never answers holds nobody longer than that.
+void SetCheckOptions(CURL* curl, const char* url, const char* userAgent, std::chrono::milliseconds timeout);
+
 struct URLStatusAnswer {
   CURLcode error = CURLE_OK;  // CURLE_OK whenever a status came back
   long code = 0;              // the final answer's status, 0 without one

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "web/host_turns.h"
+#include "web/transfer_pool.h"
 #include "web/url_status_transfer.h"
 
 namespace morvane {
@@ -65,32 +66,22 @@ LinkChecker::LinkChecker(std::vector<std::string> urls, ResultHandler onResult, 
   limits_.perHost = std::max<std::size_t>(limits_.perHost, 1);
   limits_.timeoutsBeforeGivingUp = std::max<std::size_t>(limits_.timeoutsBeforeGivingUp, 1);
   deadline_ = std::chrono::steady_clock::now() + limits_.budget;
-  InitCurlOnce();
-  CURLM* multi = curl_multi_init();
-  multi_ = multi;
-  if (multi) {
-    // Our own scheduling keeps to the limits; these keep libcurl's
-    // connection cache from holding more sockets open than that.
-    curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(limits_.atOnce));
-    curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(limits_.perHost));
-    curl_multi_setopt(multi, CURLMOPT_MAXCONNECTS, static_cast<long>(limits_.atOnce));
-  }
+  pool_ = std::make_unique<TransferPool>(limits_.atOnce, limits_.perHost);
   worker_ = std::thread([this] { Run(); });
 }
 
 LinkChecker::~LinkChecker() {
   Cancel();
   if (worker_.joinable()) worker_.join();
-  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
 }
 
 void LinkChecker::Cancel() {
   cancelled_ = true;
-  if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
+  pool_->Wake();
 }
 
 void LinkChecker::Run() {
-  CURLM* multi = static_cast<CURLM*>(multi_);
+  CURLM* multi = pool_->Get();
   HostTurns waiting;
   for (std::size_t i = 0; i < urls_.size() && !cancelled_; ++i) {
     if (!IsCheckableLink(urls_[i]) || !multi)

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "web/url_status.h"
 
 namespace morvane {
+
+class TransferPool;
 
 struct LinkCheckLimits {
   std::size_t atOnce = 8;
@@ -59,7 +62,7 @@ class LinkChecker {
   std::chrono::steady_clock::time_point deadline_;
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> outOfTime_{false};
-  void* multi_ = nullptr;  // CURLM*, kept out of this header
+  std::unique_ptr<TransferPool> pool_;
   std::thread worker_;
 };
 
