@@ -9,7 +9,6 @@
 
 #include "util/cp932.h"
 #include "util/csv.h"
-#include "util/glib_ptr.h"
 #include "util/scrambler.h"
 #include "util/text_encoding.h"
 #include "util/text_routines.h"
@@ -252,8 +251,7 @@ std::vector<std::string> CsvSampleNames(std::string_view bytes, CsvEncoding enco
     if (!utf8) {
       names.push_back(Cp932ToUtf8(name));
     } else {
-      const GCharPtr valid(g_utf8_make_valid(name.data(), static_cast<gssize>(name.size())));
-      names.emplace_back(valid.get());
+      names.push_back(ValidUtf8(name));
     }
   }
   return names;

@@ -9,6 +9,7 @@
 
 #include "util/glib_ptr.h"
 #include "util/terminal_text.h"
+#include "util/text_encoding.h"
 
 namespace morvane {
 namespace {
@@ -179,11 +180,6 @@ std::string CanonicalCharset(std::string_view charset) {
     if (lower == name) return "CP932";
   if (lower == "utf8") return "UTF-8";
   return lower;
-}
-
-std::string ValidUtf8(std::string_view bytes) {
-  const GCharPtr valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
-  return valid.get();
 }
 
 struct IconvClose {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "util/glib_ptr.h"
+#include "util/text_encoding.h"
 
 namespace morvane {
 namespace {
@@ -97,11 +97,11 @@ std::string ControlsAsCharacterReferences(std::string_view utf8) {
 }
 
 std::string OneShownLine(std::string_view utf8, std::size_t maxChars) {
-  const GCharPtr valid(g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size())));
+  const std::string valid = ValidUtf8(utf8);
   std::string out;
   std::size_t chars = 0;
   bool pendingSpace = false;
-  for (const char* p = valid.get(); *p && chars < maxChars; p = g_utf8_next_char(p)) {
+  for (const char* p = valid.c_str(); *p && chars < maxChars; p = g_utf8_next_char(p)) {
     const gunichar c = g_utf8_get_char(p);
     if (g_unichar_isspace(c) || c == 0xA0 || c == 0x3000) {
       pendingSpace = !out.empty();

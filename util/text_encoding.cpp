@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "util/csv.h"
+#include "util/glib_ptr.h"
 
 namespace morvane {
 namespace {
@@ -63,6 +64,11 @@ std::optional<TextEncoding> GuessTextEncoding(std::string_view bytes) {
   // character; UTF-8 with a stray byte is mostly well-formed characters.
   if (tally.sequences <= tally.bad && IsCleanCp932(bytes)) return TextEncoding::Cp932;
   return std::nullopt;
+}
+
+std::string ValidUtf8(std::string_view bytes) {
+  const GCharPtr valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
+  return valid.get();
 }
 
 }  // namespace morvane

@@ -2,7 +2,7 @@
 
 #include <gtkmm/clipboard.h>
 
-#include "util/glib_ptr.h"
+#include "util/text_encoding.h"
 
 namespace morvane {
 namespace {
@@ -26,8 +26,7 @@ std::string GtkClipboardText::GetText() {
 
 void GtkClipboardText::SetText(std::string_view utf8) {
   // GTK takes only valid UTF-8; what a page gave is, but be sure.
-  const GCharPtr valid(g_utf8_make_valid(utf8.data(), static_cast<gssize>(utf8.size())));
-  Gtk::Clipboard::get()->set_text(valid.get());
+  Gtk::Clipboard::get()->set_text(ValidUtf8(utf8));
 }
 
 bool GtkKeyboard::ShiftDown() const { return ModifierDown(GDK_SHIFT_MASK); }

@@ -14,8 +14,8 @@
 #include "navi/core/index_check.h"
 #include "navi/core/link_list.h"
 #include "util/cp932.h"
-#include "util/glib_ptr.h"
 #include "util/terminal_text.h"
+#include "util/text_encoding.h"
 
 namespace {
 
@@ -87,12 +87,6 @@ std::optional<std::string> ParseLinkOptions(const std::vector<std::string_view>&
   return std::nullopt;
 }
 
-// Bytes that are not UTF-8 become U+FFFD, so nothing below meets them.
-std::string ValidUtf8(std::string_view text) {
-  const morvane::GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
-  return valid.get();
-}
-
 // The whole file, or why it could not be read.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& out) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -117,13 +111,13 @@ int RunLinkList(const std::vector<std::string_view>& args) {
   }
   const bool utf8Page = o.utf8Page.value_or(g_utf8_validate(source.data(), static_cast<gssize>(source.size()), nullptr));
   // The list works in UTF-8, as the toolbar's does with the page it is given.
-  source = utf8Page ? ValidUtf8(source) : morvane::Cp932ToUtf8(source);
+  source = utf8Page ? morvane::ValidUtf8(source) : morvane::Cp932ToUtf8(source);
 
   // Arguments come from a UTF-8 terminal. The base is an address: what CP932
   // lacks is escaped, as the browser's address is.
   const morvane::PageLinkList list = morvane::BuildPageLinkList(
-      source, morvane::MarkOutsideCp932(ValidUtf8(o.baseURL), morvane::OutsideCp932::kPercentEscapes),
-      ValidUtf8(o.anchorKeyword), ValidUtf8(o.urlKeyword));
+      source, morvane::MarkOutsideCp932(morvane::ValidUtf8(o.baseURL), morvane::OutsideCp932::kPercentEscapes),
+      morvane::ValidUtf8(o.anchorKeyword), morvane::ValidUtf8(o.urlKeyword));
   if (o.tsv) {
     // A page's link text could otherwise retitle the terminal, write to the
     // clipboard or add columns.
