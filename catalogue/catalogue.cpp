@@ -149,20 +149,18 @@ bool SiteCatalogue::KeepCatalogueCopy(std::chrono::system_clock::time_point now,
   return true;
 }
 
+bool SiteCatalogue::DataFileWriteRefused(const std::optional<std::string>& path) const {
+  return !path && (dataFileGuarded_ || !KeepDamagedOriginal(std::chrono::system_clock::now()));
+}
+
 bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
   leftOutOfLastSave_.clear();
-  if (!path && dataFileGuarded_) return false;
-  if (!path && !KeepDamagedOriginal(std::chrono::system_clock::now())) return false;
+  if (DataFileWriteRefused(path)) return false;
   try {
-    if (const std::optional<bool> written = WriteSiteDataFile(path ? *path : DataFilePath(), IdentityText(),
-                                                              tree_.ToText(), siteList_,
-                                                              MasterLoginBlock(masterID_, masterPass_),
-                                                              &leftOutOfLastSave_))
-      return *written;
-    SiteDataSnapshot snapshot = Snapshot(path);
-    snapshot.Copy(std::chrono::steady_clock::duration::max());
-    leftOutOfLastSave_ = snapshot.LeftOut();
-    return std::move(snapshot).Write();
+    SiteDataWriteResult result = WriteSiteDataFile(path ? *path : DataFilePath(), IdentityText(), tree_.ToText(),
+                                                   siteList_, MasterLoginBlock(masterID_, masterPass_));
+    leftOutOfLastSave_ = std::move(result.leftOut);
+    return result.Written();
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -171,16 +169,16 @@ bool SiteCatalogue::SaveSiteData(const std::optional<std::string>& path) const {
 SiteDataSnapshot SiteCatalogue::Snapshot(const std::optional<std::string>& path) const {
   // The autosave's way to the data file too: a damaged original is kept
   // here, on the catalogue's thread, before any write of it is under way.
-  const bool refused = !path && (dataFileGuarded_ || !KeepDamagedOriginal(std::chrono::system_clock::now()));
-  return SiteDataSnapshot(path ? *path : DataFilePath(), IdentityText(), refused,
-                          SiteDataContentsBuilder(tree_.ToText(), siteList_, MasterLoginBlock(masterID_, masterPass_)));
+  const bool refused = DataFileWriteRefused(path);
+  return SiteDataSnapshot(path ? *path : DataFilePath(), refused,
+                          SiteDataFileBuilder(IdentityText(), tree_.ToText(), siteList_,
+                                              MasterLoginBlock(masterID_, masterPass_)));
 }
 
 bool SiteDataSnapshot::Write() && {
   if (refused_) return false;
   try {
-    const std::optional<std::string> contents = std::move(contents_).Finish();
-    return contents && WriteContainer(path_, *contents, identity_, kPrivateFileMode);
+    return std::move(file_).Write(path_) == SiteDataWrite::Written;
   } catch (const std::bad_alloc&) {
     return false;
   }

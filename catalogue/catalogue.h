@@ -63,22 +63,21 @@ inline constexpr std::string_view kTreeLoadErrorText = "I/O Error:QZLoadTreeFrom
 class SiteDataSnapshot {
  public:
   // True once everything is copied.
-  bool Copy(std::chrono::steady_clock::duration budget) { return contents_.CopyLines(budget); }
+  bool Copy(std::chrono::steady_clock::duration budget) { return file_.CopyLines(budget); }
   // The sites left out of the copy (see SiteLineStorable).
-  const std::vector<std::string>& LeftOut() const { return contents_.LeftOut(); }
+  const std::vector<std::string>& LeftOut() const { return file_.LeftOut(); }
   // After Copy gave true: writes as SiteCatalogue::SaveSiteData does, with
   // the same result.
   bool Write() &&;
 
  private:
   friend class SiteCatalogue;
-  SiteDataSnapshot(std::string path, std::string identity, bool refused, SiteDataContentsBuilder contents)
-      : path_(std::move(path)), identity_(std::move(identity)), refused_(refused), contents_(std::move(contents)) {}
+  SiteDataSnapshot(std::string path, bool refused, SiteDataFileBuilder file)
+      : path_(std::move(path)), refused_(refused), file_(std::move(file)) {}
 
   std::string path_;
-  std::string identity_;
   bool refused_;
-  SiteDataContentsBuilder contents_;
+  SiteDataFileBuilder file_;
 };
 
 class SiteCatalogue {
@@ -134,7 +133,8 @@ class SiteCatalogue {
 
   // No path: the data file; a path: an export file. True when written; on
   // false the file at the path is as it was. A site line that cannot be
-  // stored as it stands is left out and the rest written.
+  // stored as it stands is left out and the rest written; a data file name,
+  // tree or master login that cannot refuses the save (see SiteDataLayout).
   bool SaveSiteData(const std::optional<std::string>& path = std::nullopt) const;
   // The sites the last SaveSiteData left out, as LeftOutSiteName gives them.
   const std::vector<std::string>& LeftOutOfLastSave() const { return leftOutOfLastSave_; }
@@ -158,6 +158,10 @@ class SiteCatalogue {
   bool ShownOrderDescending() const { return shownOrderDescending_; }
 
  private:
+  // A save to the data file itself that may not go on (see dataFileGuarded_
+  // and KeepDamagedOriginal); any other path is always written.
+  bool DataFileWriteRefused(const std::optional<std::string>& path) const;
+
   std::string dataFolder_;
   std::string dataFileName_;
   LineList siteList_;

@@ -15,21 +15,37 @@ std::string ClosingMark(std::string_view tag) { return "<!--/" + std::string(tag
 
 bool Holds(std::string_view text, std::string_view mark) { return CharPos(mark, text) != 0; }
 
-// Each text starts a character where it stands in the file: the bytes before
-// it (a mark's ">", a CR LF) are never the first of a pair.
-bool HoldsMark(std::string_view text, std::string_view mark) {
-  return text.find('<') != std::string_view::npos && Holds(text, mark);
+// Where a text stands in the file, for the rules it must keep.
+struct TextPlace {
+  std::string_view ownClosing;  // the closing mark of its block
+  bool inContents;              // inside the contents block, whose closing mark would end it too
+  bool oneLine;                 // a site line: no line break at all
+  bool markFollows;             // a mark right after it, not CR LF
+};
+
+// Every text starts a character where it stands in the file: the bytes
+// before it are a mark's ">" or a CR LF. Its marks are so looked for from its
+// own start, and its end must not leave a lead byte waiting for a partner.
+bool ReadsBack(std::string_view text, const TextPlace& place) {
+  if (place.oneLine) {
+    for (const char c : {'\r', '\n', '\0'})
+      if (text.find(c) != std::string_view::npos) return false;
+  } else if (!OnlyCrLfBreaks(text)) {
+    return false;
+  }
+  // Built once: this runs for every line of every save.
+  static const std::string contentsClosing = ClosingMark(kContentsTag);
+  if (text.find('<') != std::string_view::npos &&
+      (Holds(text, place.ownClosing) || (place.inContents && Holds(text, contentsClosing))))
+    return false;
+  return !place.markFollows || StartsCharacter(text, 0, text.size());
 }
 
 }  // namespace
 
 bool SiteLineStorable(std::string_view line) {
-  for (const char c : {'\r', '\n', '\0'})
-    if (line.find(c) != std::string_view::npos) return false;
-  // The marks are built once: this runs for every line of every save.
-  static const std::string siteListClosing = ClosingMark(kSiteListTag), contentsClosing = ClosingMark(kContentsTag);
-  return line.find('<') == std::string_view::npos ||
-         (!Holds(line, siteListClosing) && !Holds(line, contentsClosing));
+  static const std::string siteListClosing = ClosingMark(kSiteListTag);
+  return ReadsBack(line, {siteListClosing, true, true, false});
 }
 
 std::string LeftOutSiteName(std::string_view line) {
@@ -60,32 +76,67 @@ MasterLogin ParseMasterLoginBlock(std::string_view block) {
   return login;
 }
 
+std::optional<SiteDataLayout> SiteDataLayout::Of(std::string_view identity, std::string_view treeText,
+                                                  std::string_view masterBlock) {
+  const std::string identityClosing = ClosingMark(kIdentityTag), treeClosing = ClosingMark(kCategoryTreeTag),
+                    masterClosing = ClosingMark(kSerialNumberTag);
+  // A block's text is read trimmed of line breaks at its ends: the tree
+  // reads the same without them, but the identity is compared as read.
+  if (!ReadsBack(identity, {identityClosing, false, false, true}) ||
+      LineBreaksTrimmed(identity).size() != identity.size() || !ReadsBack(treeText, {treeClosing, true, false, true}) ||
+      !ReadsBack(masterBlock, {masterClosing, true, false, true}))
+    return std::nullopt;
+  SiteDataLayout layout;
+  layout.head_.reserve(treeText.size() + identity.size() + 160);
+  layout.head_.append(OpeningMark(kIdentityTag)).append(identity).append(identityClosing);
+  layout.head_.append(OpeningMark(kContentsTag));
+  layout.head_.append(OpeningMark(kCategoryTreeTag)).append(treeText).append(treeClosing);
+  layout.head_.append(OpeningMark(kSiteListTag));
+  layout.tail_.append(ClosingMark(kSiteListTag));
+  layout.tail_.append(OpeningMark(kSerialNumberTag)).append(masterBlock).append(masterClosing);
+  layout.tail_.append(ClosingMark(kContentsTag)).append("\r\n");
+  return layout;
+}
+
+SiteDataWriteResult WriteSiteDataFile(const std::string& path, std::string_view identity, std::string_view treeText,
+                                      const LineList& sites, std::string_view masterBlock) {
+  SiteDataWriteResult result;
+  const std::optional<SiteDataLayout> layout = SiteDataLayout::Of(identity, treeText, masterBlock);
+  if (!layout) {
+    result.status = SiteDataWrite::Refused;
+    return result;
+  }
+  std::vector<std::string_view> pieces;
+  pieces.reserve(2 * sites.Lines().size() + 2);
+  pieces.push_back(layout->Head());
+  for (const std::string& line : sites.Lines()) {
+    if (SiteLineStorable(line)) pieces.insert(pieces.end(), {line, SiteDataLayout::kLineEnd});
+    else result.leftOut.push_back(LeftOutSiteName(line));
+  }
+  pieces.push_back(layout->Tail());
+  result.status = WriteFileReplacing(path, pieces, kPrivateFileMode) ? SiteDataWrite::Written : SiteDataWrite::Failed;
+  return result;
+}
+
 // Built in one buffer: with a million sites every extra copy of the text
 // costs more than the disk.
-std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const LineList& sites,
-                                                 std::string_view masterBlock, std::vector<std::string>* leftOut) {
-  SiteDataContentsBuilder builder(treeText, sites, std::string(masterBlock));
-  builder.CopyLines(std::chrono::steady_clock::duration::max());
-  if (leftOut) *leftOut = builder.LeftOut();
-  return std::move(builder).Finish();
-}
-
-SiteDataContentsBuilder::SiteDataContentsBuilder(std::string_view treeText, const LineList& sites,
-                                                 std::string masterBlock)
-    : sites_(&sites), masterBlock_(std::move(masterBlock)) {
-  treeFits_ = !Holds(treeText, ClosingMark(kCategoryTreeTag));
+SiteDataFileBuilder::SiteDataFileBuilder(std::string_view identity, std::string_view treeText, const LineList& sites,
+                                         std::string_view masterBlock)
+    : sites_(&sites), layout_(SiteDataLayout::Of(identity, treeText, masterBlock)) {
+  if (!layout_) {
+    next_ = sites.Lines().size();  // nothing to copy: the file is refused
+    return;
+  }
   // Sizes only: reading them costs far less than one slice of copying. The
-  // room must hold the marks too: growing the buffer at the end would copy
+  // room must hold the tail too: growing the buffer at the end would copy
   // the whole text once more.
-  std::size_t size = treeText.size() + masterBlock_.size();
-  for (std::string_view tag : {kCategoryTreeTag, kSiteListTag, kSerialNumberTag})
-    size += OpeningMark(tag).size() + ClosingMark(tag).size();
-  for (const std::string& line : sites.Lines()) size += line.size() + 2;
-  contents_.reserve(size);
-  contents_.append(WrapTagBlock(kCategoryTreeTag, treeText)).append(OpeningMark(kSiteListTag));
+  std::size_t size = layout_->Head().size() + layout_->Tail().size();
+  for (const std::string& line : sites.Lines()) size += line.size() + SiteDataLayout::kLineEnd.size();
+  bytes_.reserve(size);
+  bytes_.append(layout_->Head());
 }
 
-bool SiteDataContentsBuilder::CopyLines(std::chrono::steady_clock::duration budget) {
+bool SiteDataFileBuilder::CopyLines(std::chrono::steady_clock::duration budget) {
   const auto& lines = sites_->Lines();
   const bool timed = budget != std::chrono::steady_clock::duration::max();
   const auto end = timed ? std::chrono::steady_clock::now() + budget : std::chrono::steady_clock::time_point::max();
@@ -93,7 +144,7 @@ bool SiteDataContentsBuilder::CopyLines(std::chrono::steady_clock::duration budg
   while (next_ < lines.size()) {
     const std::size_t stop = std::min(lines.size(), next_ + kLinesBetweenClockReads);
     for (; next_ < stop; ++next_) {
-      if (SiteLineStorable(lines[next_])) contents_.append(lines[next_]).append("\r\n");
+      if (SiteLineStorable(lines[next_])) bytes_.append(lines[next_]).append(SiteDataLayout::kLineEnd);
       else leftOut_.push_back(LeftOutSiteName(lines[next_]));
     }
     if (timed && std::chrono::steady_clock::now() >= end) break;
@@ -101,41 +152,16 @@ bool SiteDataContentsBuilder::CopyLines(std::chrono::steady_clock::duration budg
   return next_ == lines.size();
 }
 
-// The site lines were each checked as they were copied.
-std::optional<std::string> SiteDataContentsBuilder::Finish() && {
-  const std::string siteListClosing = ClosingMark(kSiteListTag);
-  if (!treeFits_ || Holds(masterBlock_, ClosingMark(kSerialNumberTag))) return std::nullopt;
-  contents_.append(siteListClosing).append(OpeningMark(kSerialNumberTag)).append(masterBlock_);
-  contents_.append(ClosingMark(kSerialNumberTag));
-  return std::move(contents_);
+std::optional<std::string> SiteDataFileBuilder::Finish() && {
+  if (!layout_) return std::nullopt;
+  bytes_.append(layout_->Tail());
+  return std::move(bytes_);
 }
 
-std::optional<bool> WriteSiteDataFile(const std::string& path, std::string_view identity, std::string_view treeText,
-                                      const LineList& sites, std::string_view masterBlock,
-                                      std::vector<std::string>* leftOut) {
-  const std::string contentsClosing = ClosingMark(kContentsTag), siteListClosing = ClosingMark(kSiteListTag);
-  const auto holdsMark = [&](std::string_view text, const std::string& mark) {
-    return HoldsMark(text, mark) || HoldsMark(text, contentsClosing);
-  };
-  const std::string head = WrapTagBlock(kIdentityTag, identity) + OpeningMark(kContentsTag);
-  const std::string treeBlock = WrapTagBlock(kCategoryTreeTag, treeText) + OpeningMark(kSiteListTag);
-  const std::string tail = siteListClosing + WrapTagBlock(kSerialNumberTag, masterBlock);
-  if (!OnlyCrLfBreaks(head) || !OnlyCrLfBreaks(treeBlock) || !OnlyCrLfBreaks(tail) ||
-      Holds(identity, ClosingMark(kIdentityTag)) || holdsMark(treeText, ClosingMark(kCategoryTreeTag)) ||
-      holdsMark(masterBlock, ClosingMark(kSerialNumberTag)))
-    return std::nullopt;
-  std::vector<std::string_view> pieces;
-  pieces.reserve(2 * sites.Lines().size() + 4);
-  pieces.insert(pieces.end(), {head, treeBlock});
-  std::vector<std::string> names;
-  for (const std::string& line : sites.Lines()) {
-    if (SiteLineStorable(line)) pieces.insert(pieces.end(), {line, "\r\n"});
-    else names.push_back(LeftOutSiteName(line));
-  }
-  if (leftOut) *leftOut = std::move(names);
-  const std::string end = contentsClosing + "\r\n";
-  pieces.insert(pieces.end(), {tail, end});
-  return WriteFileReplacing(path, pieces, kPrivateFileMode);
+SiteDataWrite SiteDataFileBuilder::Write(const std::string& path) && {
+  const std::optional<std::string> bytes = std::move(*this).Finish();
+  if (!bytes) return SiteDataWrite::Refused;
+  return WriteFileReplacing(path, *bytes, kPrivateFileMode) ? SiteDataWrite::Written : SiteDataWrite::Failed;
 }
 
 // Each block is cut out once read, in the order they are written: a site

@@ -1,7 +1,7 @@
 #pragma once
-// The contents of the site data file: the category tree's text, the site
-// list's text and the master login, as three tagged blocks. Import and export
-// files have the same form.
+// The site data file: an identity block and a contents block that holds the
+// category tree's text, the site list and the master login as three tagged
+// blocks. Import and export files have the same form.
 #include <chrono>
 #include <optional>
 #include <string>
@@ -41,54 +41,88 @@ struct SiteDataBlocks {
   std::string masterBlock;   // empty: leave the master login
 };
 
-// A site line goes into the file only as it stands: a line break in it would
-// split it on reading, a NUL byte would end the file's text there, and a
-// closing mark would end its block. A save leaves such a line out, writes
-// the rest, and names the site (CP932, as LeftOutSiteName gives it).
+// Every text goes into the file only as it stands, and only where it reads
+// back as written: a NUL byte would end the file's text there, a line break
+// other than CR LF would be made into one, a closing mark would end its
+// block early, and a lone lead byte at a text's very end would take the
+// first byte of the mark after it for its own.
+//
+// A site line must also be one line. A save leaves a site line that breaks
+// these rules out, writes the rest, and names the site (CP932, as
+// LeftOutSiteName gives it).
 bool SiteLineStorable(std::string_view line);
 // "[name] URL" of a site line, with the bytes that kept it out removed.
 std::string LeftOutSiteName(std::string_view line);
 
-// The three blocks in the stored order, nothing between them, the site list
-// as every storable line followed by CR LF (the names of the others in
-// leftOut, when given); nullopt when the tree text or the master block holds
-// its own block's closing mark, since it could not be read back.
-std::optional<std::string> BuildSiteDataContents(std::string_view treeText, const LineList& sites,
-                                                 std::string_view masterBlock,
-                                                 std::vector<std::string>* leftOut = nullptr);
-// BuildSiteDataContents a slice at a time: the site lines are copied in
-// steps, each within a time budget, and the checks run in Finish. The copying
-// can so be spread over a busy thread and the rest be done on another. The
-// site list must not change between the first CopyLines and the last.
-class SiteDataContentsBuilder {
+// The file as it is laid out, for both ways of writing it: the identity
+// block, then the contents block holding the tree block, the site list block
+// and the master login block with nothing between them, and a last CR LF.
+// Each storable site line is followed by CR LF. Head is all before the first
+// site line, Tail all after the last.
+class SiteDataLayout {
  public:
-  SiteDataContentsBuilder(std::string_view treeText, const LineList& sites, std::string masterBlock);
+  static constexpr std::string_view kLineEnd = "\r\n";
+
+  // nullopt when the identity, the tree text or the master block breaks the
+  // rules above, or the identity begins or ends with a line break (a block's
+  // text is read without them, and the identity is compared as read): each
+  // is one text, and the file cannot be written without it.
+  static std::optional<SiteDataLayout> Of(std::string_view identity, std::string_view treeText,
+                                          std::string_view masterBlock);
+
+  const std::string& Head() const { return head_; }
+  const std::string& Tail() const { return tail_; }
+
+ private:
+  SiteDataLayout() = default;
+  std::string head_;
+  std::string tail_;
+};
+
+enum class SiteDataWrite {
+  Written,
+  Refused,  // a text of the layout broke the rules: nothing was written
+  Failed,   // the file could not be written: the one at the path is as it was
+};
+
+struct SiteDataWriteResult {
+  SiteDataWrite status = SiteDataWrite::Failed;
+  // The site lines that were not storable, as LeftOutSiteName names them.
+  std::vector<std::string> leftOut;
+
+  bool Written() const { return status == SiteDataWrite::Written; }
+};
+
+// The data file written at once, straight from the site lines: with a
+// million sites, joining them into one text first cost more than the disk.
+SiteDataWriteResult WriteSiteDataFile(const std::string& path, std::string_view identity, std::string_view treeText,
+                                      const LineList& sites, std::string_view masterBlock);
+
+// The same bytes copied a slice at a time, each slice within a time budget,
+// and written later, maybe on another thread: the copying can so be spread
+// over a busy thread. The site list must not change between the first
+// CopyLines and the last.
+class SiteDataFileBuilder {
+ public:
+  SiteDataFileBuilder(std::string_view identity, std::string_view treeText, const LineList& sites,
+                      std::string_view masterBlock);
   // Copies lines until the budget is spent; true once every line is in.
   bool CopyLines(std::chrono::steady_clock::duration budget);
-  // After CopyLines gave true: what BuildSiteDataContents gives.
-  std::optional<std::string> Finish() &&;
   // The sites CopyLines left out so far.
   const std::vector<std::string>& LeftOut() const { return leftOut_; }
+  // After CopyLines gave true: the file's bytes, nullopt when the layout was
+  // refused.
+  std::optional<std::string> Finish() &&;
+  // After CopyLines gave true: the bytes written to path.
+  SiteDataWrite Write(const std::string& path) &&;
 
  private:
   const LineList* sites_;
+  std::optional<SiteDataLayout> layout_;
   std::size_t next_ = 0;
-  std::string contents_;
-  std::string masterBlock_;
-  bool treeFits_ = true;
+  std::string bytes_;
   std::vector<std::string> leftOut_;
 };
-
-// The whole data file written, as WriteContainer writes the identity and the
-// contents BuildSiteDataContents gives, straight from the site lines: with a
-// million sites joining them into one text first cost more than the disk.
-// A site line that is not storable is left out and named in leftOut. nullopt,
-// with nothing written, where another text could not go as it stands (a line
-// break or NUL byte inside the tree text, a closing mark in it): the joined
-// text then takes the general way.
-std::optional<bool> WriteSiteDataFile(const std::string& path, std::string_view identity, std::string_view treeText,
-                                      const LineList& sites, std::string_view masterBlock,
-                                      std::vector<std::string>* leftOut = nullptr);
 
 // Blocks are found by their tags in any order; a missing one reads as empty.
 SiteDataBlocks ParseSiteDataContents(std::string contents);

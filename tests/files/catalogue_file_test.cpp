@@ -88,6 +88,28 @@ TEST_F(CatalogueFile, SaveAndStepwiseSaveWriteTheSameBytes) {
   }
 }
 
+// The data file's name is part of the identity the file carries. A name
+// that would not read back as written (a line break in it) is refused by
+// either way of saving, with nothing written, rather than saved into a file
+// that the next start takes for another's and sets aside.
+TEST_F(CatalogueFile, ANameThatWouldNotReadBackAsTheIdentityIsRefusedByBothSaves) {
+  for (const std::string name : {"line\nbreak.dat", "carriage\rreturn.dat"}) {
+    SCOPED_TRACE(::testing::PrintToString(name));
+    TempDir own;
+    WriteBytes(own / name, "theirs");
+    SiteCatalogue c(own.Path());
+    ASSERT_TRUE(c.ChooseDataFileName(name));
+    StoreSite(c.SiteList(), Site("s", "http://s/", "", "", ""));
+    EXPECT_FALSE(c.SaveSiteData());
+    EXPECT_FALSE(c.SaveSiteData(own / "export.dat"));
+    SiteDataSnapshot stepwise = c.Snapshot();
+    ASSERT_TRUE(stepwise.Copy(std::chrono::steady_clock::duration::max()));
+    EXPECT_FALSE(std::move(stepwise).Write());
+    EXPECT_EQ(ReadBytes(own / name), "theirs");
+    EXPECT_EQ(own.Names(), std::vector<std::string>{name});
+  }
+}
+
 TEST_F(CatalogueFile, RoundTripKeepsEveryField) {
   SiteCatalogue c(dir.Path());
   ASSERT_EQ(c.Tree().AddCategory(J("ブログ")), AddCategoryResult::Added);
