@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench_catalogue.h"
+#include "catalogue_builder.h"
 #include "catalogue/autosave.h"
 
 namespace {

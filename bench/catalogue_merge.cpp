@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_catalogue.h"
+#include "catalogue_builder.h"
 #include "catalogue/catalogue_merge.h"
 #include "catalogue/outside_change.h"
 #include "catalogue/site_data_file.h"

@@ -19,6 +19,7 @@
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "bench_pump.h"
+#include "catalogue_builder.h"
 #include "stall_meter.h"
 #include "catalogue/site_record.h"
 #include "support/fake_dialogs.h"
@@ -29,19 +30,14 @@ namespace {
 
 double MsSince(gint64 start) { return static_cast<double>(g_get_monotonic_time() - start) / 1000.0; }
 
-std::string CategoryName(int i) { return Utf8ToCp932("カテゴリ " + std::to_string(i)); }
+std::string CategoryName(long long i) { return BenchCategory("カテゴリ ", i); }
 
 // count categories under the first entry, a site in each.
 void WriteCatalogue(const std::string& folder, int count) {
   SiteCatalogue catalogue(folder);
-  for (int i = 0; i < count; ++i) {
-    catalogue.Tree().AddCategory(CategoryName(i));
-    const std::string k = std::to_string(i);
-    catalogue.SiteList().Add(FormatSiteLine({Utf8ToCp932("サイト ") + k, "http://site" + k + ".example.jp/",
-                                             CategoryName(i), "2009/04/01 12:00:00", "http://vexa.example/a/" + k,
-                                             "user" + k, "pw"}));
-  }
-  catalogue.SaveSiteData();
+  AddCategories(catalogue, count, "カテゴリ ");
+  FillSites(catalogue, count, false, CategoryName);
+  SaveOrAbort(catalogue);
 }
 
 MainWindowOptions OptionsFor(const std::string& folder) {

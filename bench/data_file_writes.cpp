@@ -7,7 +7,7 @@
 
 #include <chrono>
 
-#include "bench_catalogue.h"
+#include "catalogue_builder.h"
 #include "catalogue/data_file_backups.h"
 #include "catalogue/data_file_writes.h"
 #include "util/file_ops.h"
@@ -71,4 +71,4 @@ void BM_BeforeAnImport(benchmark::State& state) {
 BENCHMARK(BM_OrdinaryWrite)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstWriteOfADay)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_BeforeAnImport)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return morvane::RunCatalogueBenchmarks(argc, argv); }

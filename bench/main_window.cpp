@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench_pump.h"
+#include "catalogue_builder.h"
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "catalogue/site_record.h"
@@ -34,20 +35,10 @@ std::string CatalogueFolder(int count) {
   if (std::filesystem::exists(folder + "VexaSiteData.dat")) return folder;
   std::filesystem::create_directories(folder);
   SiteCatalogue catalogue(folder);
-  for (int c = 0; c < 10; ++c) catalogue.Tree().AddCategory(Utf8ToCp932("カテゴリ" + std::to_string(c)));
-  for (int i = 0; i < count; ++i) {
-    SiteRecord r;
-    r.SiteName = Utf8ToCp932("日本語のサイト " + std::to_string(i));
-    r.SiteURL = "http://site" + std::to_string(i) + ".example.jp/";
-    // Category 9 holds only ten sites; the others share the rest.
-    r.Category = Utf8ToCp932("カテゴリ" + std::to_string(i < 10 ? 9 : i % 9));
-    r.RegistDate = "2009/04/01 12:00:00";
-    r.AccessURL = "http://vexa.example/analysis/" + std::to_string(i);
-    r.LoginID = "user" + std::to_string(i);
-    r.LoginPass = "secret";
-    catalogue.SiteList().Add(FormatSiteLine(r));
-  }
-  catalogue.SaveSiteData();
+  AddCategories(catalogue, 10, "カテゴリ");
+  // Category 9 holds only ten sites; the others share the rest.
+  FillSites(catalogue, count, false, [](long long i) { return BenchCategory("カテゴリ", i < 10 ? 9 : i % 9); });
+  SaveOrAbort(catalogue);
   return folder;
 }
 

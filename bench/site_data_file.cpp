@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "bench_catalogue.h"
+#include "catalogue_builder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "bench_catalogue.h"
+#include "catalogue_builder.h"
 #include "catalogue/site_csv.h"
 #include "catalogue/site_exchange.h"
 #include "catalogue/site_sort.h"

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "catalogue_builder.h"
 #include "util/line_list.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
@@ -15,17 +16,12 @@ namespace {
 using morvane::SystemText;
 using morvane::LineList;
 
-// Sites in ten categories, every one with a password; about 180 bytes a line.
+// Sites in ten categories, every one with a password.
 const LineList& Sites(long long count) {
   static LineList sites;
   if (sites.Count() != count) {
     sites.Clear();
-    for (long long i = 0; i < count; ++i) {
-      const std::string n = std::to_string(i);
-      sites.Add(morvane::FormatSiteLine({SystemText("日本語のサイト") + n, "http://site" + n + ".example.jp/",
-                                         SystemText("カテゴリ") + std::to_string(i % 10), "2024/01/02 03:04:05",
-                                         "http://vexa.example/analysis?site=" + n, "login" + n, "pass" + n}));
-    }
+    morvane::FillSites(sites, count, false, [](long long i) { return morvane::BenchCategory("カテゴリ", i % 10); });
   }
   return sites;
 }
