@@ -25,6 +25,13 @@ AutosaveRunner::~AutosaveRunner() {
   autosave_.Settle();
 }
 
+void AutosaveRunner::FollowChanges() {
+  const CatalogueEvents& events = catalogue_.Events();
+  sitesChanged_ = events.sitesChanged.Subscribe([this](const SitesChange&) { Changed(); });
+  treeChanged_ = events.treeChanged.Subscribe([this](TreeChange) { Changed(); });
+  masterLoginChanged_ = events.masterLoginChanged.Subscribe([this] { Changed(); });
+}
+
 void AutosaveRunner::Changed() {
   autosave_.Changed();
   Schedule(kDelayMs);

@@ -31,7 +31,9 @@ class AutosaveRunner {
   // The catalogue as it stands was saved by other means.
   void MarkSaved() { autosave_.MarkSaved(); }
 
-  // After every change to the catalogue, before the main loop runs again.
+  // From now on each change the catalogue announces is saved.
+  void FollowChanges();
+  // A change the catalogue did not announce, before the main loop runs again.
   void Changed();
   // Before the save at close, and before an import or restore replaces the
   // catalogue: waits for a write under way and drops what is scheduled, so
@@ -54,6 +56,7 @@ class AutosaveRunner {
   std::function<bool()> beforeWrite_;
   Glib::Dispatcher ended_;
   sigc::connection timer_, idle_;
+  AnnouncementConnection sitesChanged_, treeChanged_, masterLoginChanged_;
   bool scheduled_ = false;  // a timer or slices are on their way
   CatalogueAutosave autosave_;  // last: its writer is joined before the dispatcher goes
 };

@@ -12,7 +12,9 @@
 
 namespace morvane {
 
-CategoryTreeView::CategoryTreeView(CategoryTree& tree) : tree_(tree) {
+CategoryTreeView::CategoryTreeView(CategoryTree& tree, const CatalogueEvents* events) : tree_(tree) {
+  if (events)
+    treeChanged_ = events->treeChanged.Subscribe([this](TreeChange change) { Rebuild(change == TreeChange::Loaded); });
   store_ = Gtk::TreeStore::create(columns_);
   view_.set_model(store_);
   view_.set_headers_visible(false);
@@ -177,14 +179,6 @@ std::vector<std::string> CategoryTreeView::Names() const {
 
 bool CategoryTreeView::DropAccepted(DragSource source, const Gtk::TreeModel::Path& target) const {
   return CategoryDropAccepted(tree_, source, tree_.Selected(), EntryAt(target));
-}
-
-bool CategoryTreeView::MoveSelectedOnto(const Gtk::TreeModel::Path& target) {
-  if (!DropAccepted(DragSource::CategoryTree, target)) return false;
-  if (!tree_.MoveCategory(tree_.Selected(), EntryAt(target))) return false;
-  Rebuild(false);
-  view_.grab_focus();
-  return true;
 }
 
 DragSource CategoryTreeView::SourceOf(const Glib::RefPtr<Gdk::DragContext>& context) const {

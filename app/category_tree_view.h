@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/scrolled_tree_view.h"
+#include "catalogue/catalogue_events.h"
 #include "catalogue/category_tree.h"
 #include "catalogue/drop_rules.h"
 
@@ -17,7 +18,8 @@ namespace morvane {
 
 class CategoryTreeView : public ScrolledTreeView {
  public:
-  explicit CategoryTreeView(CategoryTree& tree);
+  // With events, the control shows the tree again each time it changes.
+  explicit CategoryTreeView(CategoryTree& tree, const CatalogueEvents* events = nullptr);
 
   // Drags that start in siteList carry sites.
   void AcceptSitesFrom(const ScrolledTreeView& siteList) { siteList_ = &siteList; }
@@ -38,9 +40,6 @@ class CategoryTreeView : public ScrolledTreeView {
   std::vector<std::string> Names() const;
 
   bool DropAccepted(DragSource source, const Gtk::TreeModel::Path& target) const;
-  // Moves the selected category beside or under the target entry; false
-  // when the rules refuse it.
-  bool MoveSelectedOnto(const Gtk::TreeModel::Path& target);
 
   // The context menu; it acts on the entry under the pointer.
   Gtk::Menu PopupMenu2;
@@ -78,6 +77,7 @@ class CategoryTreeView : public ScrolledTreeView {
   // Set while the control is made to follow the catalogue, so that its
   // selection changes are not taken for the user's.
   bool following_ = false;
+  AnnouncementConnection treeChanged_;
   sigc::signal<void()> entrySelected_;
   sigc::signal<void(DragSource, const Gtk::TreeModel::Path&)> dropped_;
 };

@@ -55,15 +55,19 @@ TForm1::TForm1(MainWindowOptions options)
       catalogue_(options_.paths.folder),
       Layout(Gtk::ORIENTATION_VERTICAL),
       Splitter2(Gtk::ORIENTATION_HORIZONTAL),
-      ftSiteCategory(catalogue_.Tree()),
+      ftSiteCategory(catalogue_.Tree(), &catalogue_.Events()),
       Panel1(Gtk::ORIENTATION_VERTICAL),
       ListPane(Gtk::ORIENTATION_VERTICAL),
-      lvSiteList(&catalogue_.ShownList()),
+      lvSiteList(&catalogue_.ShownList(), &catalogue_.Events()),
       tsBrowser(Gtk::ORIENTATION_VERTICAL),
       placement_(*this, "Form1") {
   autosave_ = std::make_unique<AutosaveRunner>(
       catalogue_, [] { Dialogs().ShowError("サイトデータ保存に失敗しました"); });
   autosave_->SetOnLeftOut([](const std::vector<std::string>& names) { Dialogs().ShowError(LeftOutSitesText(names)); });
+  // After the list's own refresh: the count is of the rows now shown.
+  shownChanged_ = catalogue_.Events().shownChanged.Subscribe([this] {
+    if (shownCountInView_) ShowShownCount();
+  });
   set_title(Cp932ToUtf8(ProgramTitle()) + (ReadOnly() ? "（読み取り専用）" : ""));
   // The designed size is the least; a first start gets room for the list
   // and the page side by side, and a saved size replaces both.
@@ -229,7 +233,9 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
   if (!loaded.Loaded()) ftSiteCategory.Rebuild(true);  // a loaded tree is shown already
   ftSiteCategory.SelectEntry(catalogue_.Tree().FirstRoot());
   ftSiteCategoryClick();
-  RefreshCategoryChoices();
+  Form2_->FollowCategories(catalogue_.Tree(), catalogue_.Events());
+  // The catalogue as loaded is the data file's: only what changes after is saved.
+  if (!ReadOnly()) autosave_->FollowChanges();
 }
 
 void TForm1::AfterLoad(const SiteDataLoadResult& result) {
@@ -238,23 +244,12 @@ void TForm1::AfterLoad(const SiteDataLoadResult& result) {
   if (!result.Loaded()) return;
   if (result.treeTextBad) Dialogs().ShowError(kTreeLoadErrorText);
   if (result.masterLoginLoaded) ShowMasterLogin();
-  ftSiteCategory.Rebuild(true);
-  ShowSelectedEntry();
 }
 
-void TForm1::ShowEntry(std::string_view entryName) {
-  catalogue_.ShowEntry(entryName);
-  lvSiteList.Refresh();
-  if (shownCountInView_) ShowShownCount();
-}
+void TForm1::ShowEntry(std::string_view entryName) { catalogue_.ShowEntry(entryName); }
 
 void TForm1::CatalogueChanged() {
   if (!ReadOnly()) autosave_->Changed();
-}
-
-void TForm1::ShowSelectedEntry() {
-  // Nothing selected: nothing to show, and no message.
-  if (const TreeEntry* e = catalogue_.Tree().Selected()) ShowEntry(e->name);
 }
 
 void TForm1::SetStatusText(std::string_view cp932) {
@@ -297,10 +292,6 @@ void TForm1::ShowMasterLogin() {
   if (!Form3_) return;
   Form3_->edLoginID.set_text(Cp932ToUtf8(catalogue_.MasterID()));
   Form3_->edLoginPW.set_text(Cp932ToUtf8(catalogue_.MasterPass()));
-}
-
-void TForm1::RefreshCategoryChoices() {
-  if (Form2_) Form2_->SetCategoryItems(catalogue_.Tree().CategoryListText());
 }
 
 void TForm1::SaveSettingsForClose() {

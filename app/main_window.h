@@ -122,8 +122,9 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::string CloseUnattended();
 
   void ShowEntry(std::string_view entryName);
-  // Every handler that changes the catalogue calls this before the main loop
-  // runs again: the change is then saved within a second.
+  // The catalogue's edits announce themselves and are saved within a second;
+  // a change made past them (straight to its site list) is saved so too
+  // once this is called, before the main loop runs again.
   void CatalogueChanged();
   const AutosaveRunner& Autosave() const { return *autosave_; }
   // The status line. The browser frame's texts come and go; an empty one
@@ -169,8 +170,6 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void BuildToolBar();
   void ConnectViews();
   void ConnectFilter();
-  // After an import added sites (and maybe categories): tree, list, choices.
-  void AfterSitesMerged();
   // Shows the selected entry again, the same site staying selected when it
   // is still shown.
   void ReshowKeepingSelection();
@@ -185,8 +184,6 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // The data file is written at close: after taking in what changed outside
   // (told in boxes only when attended).
   bool SaveForClose(bool attended);
-  void ShowSelectedEntry();
-  void RefreshCategoryChoices();
   // The settings dialog's fields take the catalogue's master login.
   void ShowMasterLogin();
   void AfterLoad(const SiteDataLoadResult& result);
@@ -233,6 +230,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   guint statusContext_ = 0;
   guint windowStatusContext_ = 0;
   bool shownCountInView_ = false;
+  AnnouncementConnection shownChanged_;
   WindowPlacement placement_;
   std::unique_ptr<WindowPlacement> siteDialogPlacement_;
   TForm2* Form2_ = nullptr;

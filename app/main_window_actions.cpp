@@ -32,13 +32,14 @@ constexpr std::size_t kExportFilterCount = 2;
 
 // ---- Category tree ----
 
-void TForm1::ftSiteCategoryClick() { ShowSelectedEntry(); }
+// Nothing selected: nothing to show, and no message.
+void TForm1::ftSiteCategoryClick() { catalogue_.ShowSelectedEntry(); }
 
 void TForm1::tbAddCategoryClick() {
   const std::optional<std::string> typed =
       Dialogs().InputText("カテゴリの追加", "カテゴリ名を入力してください", "");
   if (!typed) return;
-  switch (catalogue_.Tree().AddCategory(Utf8ToCp932(*typed))) {
+  switch (catalogue_.AddCategory(Utf8ToCp932(*typed))) {
     case AddCategoryResult::Empty:
       Dialogs().ShowError("カテゴリ名が入力されていません");
       return;
@@ -48,11 +49,7 @@ void TForm1::tbAddCategoryClick() {
     case AddCategoryResult::Added:
       break;
   }
-  CatalogueChanged();
-  ftSiteCategory.Rebuild(false);
   ftSiteCategory.GrabFocus();
-  ShowSelectedEntry();
-  RefreshCategoryChoices();
 }
 
 void TForm1::tbDeleteCategoryClick() {
@@ -69,11 +66,7 @@ void TForm1::tbDeleteCategoryClick() {
       break;
   }
   if (AskDeclined("選択したカテゴリを削除しますか？\r\n\r\n [" + Cp932ToUtf8(selected->name) + "]")) return;
-  tree.DeleteCategory(selected, catalogue_.SiteList());
-  CatalogueChanged();
-  ftSiteCategory.Rebuild(false);
-  ShowSelectedEntry();
-  RefreshCategoryChoices();
+  catalogue_.DeleteCategory(selected);
 }
 
 bool TForm1::ftSiteCategoryDragOver(DragSource source, const Gtk::TreeModel::Path& target) {
@@ -84,14 +77,11 @@ void TForm1::ftSiteCategoryDragDrop(DragSource source, const Gtk::TreeModel::Pat
   if (!ftSiteCategoryDragOver(source, target)) return;
   // A moved category keeps its sites: the list needs no refresh.
   if (source == DragSource::CategoryTree) {
-    if (ftSiteCategory.MoveSelectedOnto(target)) CatalogueChanged();
+    if (catalogue_.MoveCategory(catalogue_.Tree().Selected(), ftSiteCategory.EntryAt(target)))
+      ftSiteCategory.GrabFocus();
     return;
   }
-  if (DropSiteOnEntry(catalogue_.SiteList(), catalogue_.ShownList(), lvSiteList.SelectedRow(),
-                      ftSiteCategory.EntryAt(target))) {
-    CatalogueChanged();
-    ShowSelectedEntry();
-  }
+  catalogue_.DropSite(lvSiteList.SelectedRow(), ftSiteCategory.EntryAt(target));
 }
 
 // ---- Sites ----
@@ -107,9 +97,7 @@ std::optional<SiteRecord> TForm1::SelectedSite() {
 
 void TForm1::StoreFromSiteDialog() {
   if (!Form2_->ShowModal()) return;
-  StoreSite(catalogue_.SiteList(), Form2_->SiteRec);
-  CatalogueChanged();
-  ShowSelectedEntry();
+  catalogue_.StoreSite(Form2_->SiteRec);
 }
 
 void TForm1::tbAddSiteClick() {
@@ -128,9 +116,7 @@ void TForm1::tbDeleteSiteClick() {
   const std::optional<SiteRecord> site = SelectedSite();
   if (!site) return;
   if (AskDeclined("選択したサイトを削除しますか？\r\n\r\n[" + Cp932ToUtf8(site->SiteName) + "]")) return;
-  DeleteSiteByURL(catalogue_.SiteList(), site->SiteURL);
-  CatalogueChanged();
-  ShowSelectedEntry();
+  catalogue_.DeleteSite(site->SiteURL);
 }
 
 void TForm1::miDisplaySiteClick() {
@@ -172,7 +158,6 @@ void TForm1::tbSetIDPWClick() {
   Form3_->edServiceURL.set_text(Cp932ToUtf8(IniFile_->ReadString(kServiceURLKey)));
   if (!Form3_->ShowModal()) return;
   catalogue_.SetMasterLogin(Form3_->TypedLoginID(), Form3_->TypedLoginPW());
-  CatalogueChanged();
   IniFile_->WriteString(kServiceURLKey, TrimSpaces(Utf8URLToCp932(Form3_->edServiceURL.get_text().raw())));
   SaveSettingsFile();
 }
@@ -188,7 +173,6 @@ void TForm1::tbImportClick() {
   if (read.status == SiteDataLoadStatus::Loaded &&
       !AskDeclined("現在のカタログを置き換えます。よろしいですか？\r\n\r\n" + ReplacementCounts(read)))
     ReplaceCatalogue(DataFileWrite::Import, std::move(read));
-  RefreshCategoryChoices();
 }
 
 void TForm1::tbExportClick() {

@@ -65,10 +65,7 @@ bool TForm1::KeepCatalogueFirst(DataFileWrite kind) {
 
 bool TForm1::ReplaceCatalogue(DataFileWrite kind, SiteDataRead&& read) {
   if (!KeepCatalogueFirst(kind)) return false;
-  const SiteDataLoadResult loaded = catalogue_.ApplySiteData(std::move(read));
-  CatalogueChanged();
-  AfterLoad(loaded);
-  RefreshCategoryChoices();
+  AfterLoad(catalogue_.ApplySiteData(std::move(read)));
   return true;
 }
 

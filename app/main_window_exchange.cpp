@@ -67,7 +67,7 @@ std::optional<SiteMergeCount> MergeOffThread(Gtk::Window& parent, std::string_vi
     merge = PrepareMerge(catalogue.SiteList(), std::move(lines), updateExisting, std::move(given));
   };
   if (!Run(parent, caption, size, {prepare, nullptr, nullptr}, "取り込んでいます…")) return std::nullopt;
-  return ApplyMerge(catalogue.SiteList(), catalogue.Tree(), std::move(merge));
+  return catalogue.ApplyMerge(std::move(merge));
 }
 
 std::string Joined(const std::vector<std::string>& texts, std::string_view separator) {
@@ -158,14 +158,6 @@ std::string CsvQuestion(const CsvSites& read, const SiteMergeCount& plan) {
 
 }  // namespace
 
-void TForm1::AfterSitesMerged() {
-  CatalogueChanged();
-  ftSiteCategory.Rebuild(false);
-  ftSiteCategory.SelectEntry(catalogue_.Tree().Selected());
-  ShowSelectedEntry();
-  RefreshCategoryChoices();
-}
-
 void TForm1::tbExportCSVClick() {
   const std::optional<UserDialogs::SaveChoice> choice =
       Dialogs().SaveFileWithOption("CSVファイルに書き出す", kCsvFilters, std::size(kCsvFilters), "csv",
@@ -194,7 +186,6 @@ void TForm1::tbImportCSVClick() {
                                                                std::move(read->sites), true, std::move(read->given));
   if (!merged) return;
   const SiteMergeCount& count = *merged;
-  AfterSitesMerged();
   std::string message = Count(count.added) + "を追加、" + Count(count.updated) + "を更新しました";
   if (count.repeated > 0) message += "\r\n同じURLが重なった " + Count(count.repeated) + "は一つにしました";
   if (read->cleanedRows > 0) message += "\r\n改行・タブ・NUL を取り除いた行: " + Count(read->cleanedRows);
@@ -254,7 +245,6 @@ void TForm1::tbImportBookmarksClick() {
       MergeOffThread(*this, kBookmarkTitle, FileSize(*path), catalogue_, std::move(lines), false);
   if (!merged) return;
   const SiteMergeCount& count = *merged;
-  AfterSitesMerged();
   std::string message = std::to_string(count.added) + " 件を追加しました。Vexa解析URL は未設定です";
   if (count.skipped + count.repeated > 0)
     message += "\r\nURLが重複した " + Count(count.skipped + count.repeated) + "は飛ばしました";

@@ -56,7 +56,7 @@ std::string TForm1::SelectedSiteURL() const {
 
 void TForm1::ReshowSelecting(const std::string& url) {
   const ShownSites& shown = catalogue_.ShownList();
-  ShowSelectedEntry();
+  catalogue_.ShowSelectedEntry();
   int found = -1;
   if (!url.empty())
     for (long long i = 0; i < shown.Count() && found < 0; ++i)

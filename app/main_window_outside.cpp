@@ -47,14 +47,11 @@ bool TForm1::SaveForClose(bool attended) {
 }
 
 void TForm1::AfterOutsideChange(const OutsideChangeReport& report) {
+  // The catalogue announced the merge (the tree, the choices and the list
+  // are shown again, and it is to be saved): the site selected before stays so.
   if (report.catalogueChanged) {
-    ftSiteCategory.Rebuild(false);
-    ftSiteCategory.SelectEntry(catalogue_.Tree().Selected());
     ReshowSelecting(selectedBeforeLook_);
-    RefreshCategoryChoices();
     ShowMasterLogin();
-    // A merge that could not be saved is saved as any change is.
-    if (!report.saved) CatalogueChanged();
   }
   if (report.saved) autosave_->MarkSaved();
   if (report.kind == OutsideChangeKind::Merged) ShowWindowStatus(MergeStatusText(report.counts));

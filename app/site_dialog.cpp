@@ -106,6 +106,11 @@ TForm2::TForm2() {
   get_action_area()->show_all();
 }
 
+void TForm2::FollowCategories(const CategoryTree& tree, const CatalogueEvents& events) {
+  SetCategoryItems(tree.CategoryListText());
+  treeChanged_ = events.treeChanged.Subscribe([this, &tree](TreeChange) { SetCategoryItems(tree.CategoryListText()); });
+}
+
 void TForm2::SetCategoryItems(std::string_view categoryListText) {
   LineList lines;
   lines.SetText(categoryListText);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue_events.h"
+#include "catalogue/category_tree.h"
 #include "catalogue/site_record.h"
 
 namespace morvane {
@@ -34,6 +36,8 @@ class TForm2 : public Gtk::Dialog {
   // or an import need not wait for.
   void SetCategoryItems(std::string_view categoryListText);
   void FillCategoryChoices();
+  // The choices are the tree's categories from now on, following each change.
+  void FollowCategories(const CategoryTree& tree, const CatalogueEvents& events);
 
   void ResetForNewSite();
   void FillFrom(const SiteRecord& rec);
@@ -75,6 +79,7 @@ class TForm2 : public Gtk::Dialog {
     ChoiceColumns() { add(text), add(id); }
     Gtk::TreeModelColumn<Glib::ustring> text, id;
   } choiceColumns_;
+  AnnouncementConnection treeChanged_;
   BrowserValues browser_;
   Gtk::Grid grid_;
   Gtk::Label lbSiteName_, lbSiteURL_, lbCategory_, lbAccessURL_, lbLoginID_, lbLoginPass_, lbRegistDate_;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
@@ -18,13 +17,16 @@ Gtk::TreeModel::Path RowPath(int row) {
 
 }  // namespace
 
-Glib::RefPtr<SiteListModel> SiteListModel::create(const ShownSites* lines) {
-  return Glib::RefPtr<SiteListModel>(new SiteListModel(lines));
+Glib::RefPtr<SiteListModel> SiteListModel::create(const ShownSites* lines, const CatalogueEvents* events) {
+  return Glib::RefPtr<SiteListModel>(new SiteListModel(lines, events));
 }
 
-SiteListModel::SiteListModel(const ShownSites* lines)
+SiteListModel::SiteListModel(const ShownSites* lines, const CatalogueEvents* events)
     : Glib::ObjectBase(typeid(SiteListModel)), Gtk::TreeModel(), Gtk::TreeDragSource(), Glib::Object(), lines_(lines) {
   Live().push_back(this);
+  if (lines_) sitesRevision_ = lines_->Sites().Revision();
+  if (events && lines_)
+    sitesChanged_ = events->sitesChanged.Subscribe([this](const SitesChange& change) { SitesChanged(change); });
   // The view calls these once per row whenever it takes the model on: with
   // a million rows the way through the C++ wrappers (a look-up of the
   // wrapper object per call) cost half a second. Nothing is kept per row,
@@ -52,31 +54,72 @@ gboolean SiteListModel::NextRow(GtkTreeModel* model, GtkTreeIter* iter) {
   return FALSE;
 }
 
-std::vector<std::size_t> SiteListModel::KeysOfLines(int count) const {
-  std::vector<std::size_t> keys(static_cast<std::size_t>(count), 0);
-  const std::hash<std::string> hash;
-  for (int i = 0; i < count; ++i)
-    if (const std::string* line = lines_ ? lines_->Find(i) : nullptr) keys[i] = hash(*line);
-  return keys;
+std::vector<std::uint32_t> SiteListModel::ShownLines() const {
+  // Rows chosen before the site list last changed name no line.
+  if (!lines_) return {};
+  if (!lines_->Current()) return std::vector<std::uint32_t>(lines_->Rows().size(), kStale);
+  return lines_->Rows();
+}
+
+void SiteListModel::SitesChanged(const SitesChange& change) {
+  using Kind = SitesChange::Kind;
+  const auto first = static_cast<std::uint32_t>(change.first);
+  const auto count = static_cast<std::uint32_t>(change.count);
+  switch (change.kind) {
+    case Kind::Changed:
+      // Marked at once only when cheap: a merge tells of thousands one by one.
+      for (std::uint32_t line = first; line < first + count; ++line) changedLines_.push_back(line);
+      break;
+    case Kind::Added:
+      MarkChangedLines();
+      for (std::uint32_t& line : told_)
+        if (line != kStale && line >= first) line += count;
+      break;
+    case Kind::Removed:
+      MarkChangedLines();
+      for (std::uint32_t& line : told_)
+        if (line != kStale && line >= first) line = line < first + count ? kStale : line - count;
+      break;
+    case Kind::Replaced:
+      changedLines_.clear();
+      std::fill(told_.begin(), told_.end(), kStale);
+      break;
+  }
+  sitesRevision_ = lines_->Sites().Revision();
+}
+
+void SiteListModel::MarkChangedLines() {
+  if (changedLines_.empty()) return;
+  std::sort(changedLines_.begin(), changedLines_.end());
+  for (std::uint32_t& line : told_)
+    if (line != kStale && std::binary_search(changedLines_.begin(), changedLines_.end(), line)) line = kStale;
+  changedLines_.clear();
 }
 
 bool SiteListModel::Follow(int limit) {
   // So many rows came or went that the limit is passed whatever changed:
   // no need to hash every line (a million of them at a start) to say so.
   if (std::abs(LineCount() - count_) > limit) return false;
-  std::vector<std::size_t> keys = KeysOfLines(static_cast<int>(LineCount()));
-  const int oldCount = count_, newCount = static_cast<int>(keys.size());
+  MarkChangedLines();
+  if (lines_ && lines_->Sites().Revision() != sitesRevision_) {
+    // Changed past the announcements: any row may show another site.
+    std::fill(told_.begin(), told_.end(), kStale);
+    sitesRevision_ = lines_->Sites().Revision();
+  }
+  std::vector<std::uint32_t> shown = ShownLines();
+  const auto same = [](std::uint32_t told, std::uint32_t now) { return told != kStale && told == now; };
+  const int oldCount = count_, newCount = static_cast<int>(shown.size());
   const int shorter = std::min(oldCount, newCount);
   int head = 0;
-  while (head < shorter && keys_[head] == keys[head]) ++head;
+  while (head < shorter && same(told_[head], shown[head])) ++head;
   int tail = 0;
-  while (tail < shorter - head && keys_[oldCount - 1 - tail] == keys[newCount - 1 - tail]) ++tail;
+  while (tail < shorter - head && same(told_[oldCount - 1 - tail], shown[newCount - 1 - tail])) ++tail;
   const int oldMiddle = oldCount - head - tail, newMiddle = newCount - head - tail;
   const int renumbered = oldCount == newCount ? 0 : tail;
   if (std::max(oldMiddle, newMiddle) + renumbered > limit) return false;
 
   Invalidate();
-  keys_ = std::move(keys);
+  told_ = std::move(shown);
   const int rewritten = std::min(oldMiddle, newMiddle);
   for (int row = head; row < head + rewritten; ++row) Changed(row);
   const int at = head + rewritten;
@@ -102,7 +145,10 @@ void SiteListModel::Changed(int row) {
 
 void SiteListModel::SetCountDetached(int count) {
   count_ = count < 0 ? 0 : count;
-  keys_ = KeysOfLines(count_);
+  changedLines_.clear();
+  told_ = ShownLines();
+  told_.resize(static_cast<std::size_t>(count_), kStale);
+  if (lines_) sitesRevision_ = lines_->Sites().Revision();
   ++stamp_;
   Invalidate();
 }

@@ -10,8 +10,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
+#include "catalogue/catalogue_events.h"
 #include "catalogue/shown_sites.h"
 
 namespace morvane {
@@ -23,7 +25,9 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
  public:
   static constexpr int kColumns = 8;
 
-  static Glib::RefPtr<SiteListModel> create(const ShownSites* lines);
+  // The model follows the site lines through events' announcements; without
+  // them (or for a change made past them) every row counts as changed.
+  static Glib::RefPtr<SiteListModel> create(const ShownSites* lines, const CatalogueEvents* events = nullptr);
   ~SiteListModel() override;
 
   // Rows the view knows about; changed only through Follow, which tells the view.
@@ -49,7 +53,7 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   Glib::ustring Cell(int row, int column) const;
 
  protected:
-  explicit SiteListModel(const ShownSites* lines);
+  SiteListModel(const ShownSites* lines, const CatalogueEvents* events);
 
   Gtk::TreeModelFlags get_flags_vfunc() const override;
   int get_n_columns_vfunc() const override;
@@ -78,14 +82,26 @@ class SiteListModel final : public Gtk::TreeModel, public Gtk::TreeDragSource, p
   static gboolean NextRow(GtkTreeModel* model, GtkTreeIter* iter);
   const std::array<Glib::ustring, kColumns>& CellsOf(int row) const;
 
-  std::vector<std::size_t> KeysOfLines(int count) const;
+  // The site line of each shown row, kStale for one that may show another
+  // text than the view was told.
+  std::vector<std::uint32_t> ShownLines() const;
   void Changed(int row);
+  // Moves the rows as told along with the site lines they show.
+  void SitesChanged(const SitesChange& change);
+  void MarkChangedLines();
 
   const ShownSites* lines_;
   int count_ = 0;
-  // A hash of each row's line as last told to the view: Follow compares
-  // them with the lines to find the rows that changed.
-  std::vector<std::size_t> keys_;
+  static constexpr std::uint32_t kStale = UINT32_MAX;
+  // The site line of each row as last told to the view, moved along as lines
+  // came and went since: Follow compares them with the rows now shown.
+  std::vector<std::uint32_t> told_;
+  // Lines announced changed, not yet marked stale in told_.
+  std::vector<std::uint32_t> changedLines_;
+  // The site list's revision once the last announcement was taken in: another
+  // one means a change nobody announced.
+  std::uint64_t sitesRevision_ = 0;
+  AnnouncementConnection sitesChanged_;
   int stamp_ = 1;
   mutable int cachedRow_ = -1;
   mutable std::array<Glib::ustring, kColumns> cells_;

@@ -45,7 +45,9 @@ int FittingWidth(Gtk::TreeView& view, Gtk::TreeViewColumn& column, Gtk::CellRend
 
 }  // namespace
 
-SiteListView::SiteListView(const ShownSites* shown) : model_(SiteListModel::create(shown)) {
+SiteListView::SiteListView(const ShownSites* shown, const CatalogueEvents* events)
+    : model_(SiteListModel::create(shown, events)) {
+  if (events) shownChanged_ = events->shownChanged.Subscribe([this] { Refresh(); });
   view_.set_model(model_);
   view_.set_enable_search(false);  // a type-ahead search would parse every row
   view_.set_rubber_banding(false);
@@ -67,7 +69,10 @@ SiteListView::SiteListView(const ShownSites* shown) : model_(SiteListModel::crea
 }
 
 // The model must not outlive the lines it shows, which go with the window.
-SiteListView::~SiteListView() { view_.unset_model(); }
+SiteListView::~SiteListView() {
+  shownChanged_.Disconnect();
+  view_.unset_model();
+}
 
 void SiteListView::BuildPopupMenu() {
   miDisplaySite.set_label("サイトを表示する(_S)");

@@ -16,7 +16,9 @@ namespace morvane {
 
 class SiteListView : public ScrolledTreeView {
  public:
-  explicit SiteListView(const ShownSites* shown);
+  // With events, the list shows the shown list again each time it is chosen
+  // again, and its model follows the site lines.
+  explicit SiteListView(const ShownSites* shown, const CatalogueEvents* events = nullptr);
   ~SiteListView() override;
 
   // columnList: "caption:width" items separated by spaces.
@@ -60,6 +62,7 @@ class SiteListView : public ScrolledTreeView {
   void EmitRowDoubleClicked() { rowDoubleClicked_.emit(); }
 
   Glib::RefPtr<SiteListModel> model_;
+  AnnouncementConnection shownChanged_;
   sigc::signal<void(int)> headerClicked_;
   sigc::signal<void()> rowDoubleClicked_;
 };

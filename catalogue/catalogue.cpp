@@ -1,9 +1,12 @@
 #include "catalogue/catalogue.h"
 
 #include <chrono>
+#include <cstdint>
 #include <new>
+#include <vector>
 
 #include "catalogue/data_file_backups.h"
+#include "catalogue/drop_rules.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
 #include "catalogue/site_sort.h"
@@ -48,6 +51,78 @@ SiteCatalogue::SiteCatalogue(SiteCatalogue&& other)
 void SiteCatalogue::SetMasterLogin(std::string id, std::string pass) {
   masterID_ = std::move(id);
   masterPass_ = std::move(pass);
+  events_.masterLoginChanged.Announce();
+}
+
+AddCategoryResult SiteCatalogue::AddCategory(std::string_view typed) {
+  const AddCategoryResult result = tree_.AddCategory(typed);
+  if (result != AddCategoryResult::Added) return result;
+  events_.treeChanged.Announce(TreeChange::Edited);
+  ShowSelectedEntry();
+  return result;
+}
+
+DeleteCategoryResult SiteCatalogue::DeleteCategory(TreeEntry* entry) {
+  const std::uint64_t sitesBefore = siteList_.Revision();
+  const DeleteCategoryResult result = tree_.DeleteCategory(entry, siteList_);
+  if (result != DeleteCategoryResult::Deleted) return result;
+  // The sites of the category, wherever they are, now name none.
+  if (siteList_.Revision() != sitesBefore) events_.sitesChanged.Announce({SitesChange::Kind::Replaced});
+  events_.treeChanged.Announce(TreeChange::Edited);
+  ShowSelectedEntry();
+  return result;
+}
+
+bool SiteCatalogue::MoveCategory(TreeEntry* dragged, TreeEntry* target) {
+  if (!tree_.MoveCategory(dragged, target)) return false;
+  events_.treeChanged.Announce(TreeChange::Edited);
+  return true;
+}
+
+void SiteCatalogue::StoreSite(const SiteRecord& site) {
+  const long long line = FindSiteByURL(siteList_, site.SiteURL);
+  morvane::StoreSite(siteList_, site);
+  if (line < 0) events_.sitesChanged.Announce({SitesChange::Kind::Added, siteList_.Count() - 1, 1});
+  else events_.sitesChanged.Announce({SitesChange::Kind::Changed, line, 1});
+  ShowSelectedEntry();
+}
+
+void SiteCatalogue::DeleteSite(std::string_view url) {
+  const long long line = FindSiteByURL(siteList_, url);
+  if (line < 0) return;
+  siteList_.Delete(line);
+  events_.sitesChanged.Announce({SitesChange::Kind::Removed, line, 1});
+  ShowSelectedEntry();
+}
+
+bool SiteCatalogue::DropSite(long long shownRow, const TreeEntry* target) {
+  const std::string* shown = shownList_.Find(shownRow);
+  const long long line = shown ? FindSiteByURL(siteList_, SiteURLOfLine(*shown)) : -1;
+  if (!DropSiteOnEntry(siteList_, shownList_, shownRow, target)) return false;
+  if (line >= 0) events_.sitesChanged.Announce({SitesChange::Kind::Changed, line, 1});
+  ShowSelectedEntry();
+  return true;
+}
+
+SiteMergeCount SiteCatalogue::ApplyMerge(PreparedMerge&& merge) {
+  std::vector<long long> updated;
+  updated.reserve(merge.updates.size());
+  for (const auto& update : merge.updates) updated.push_back(update.first);
+  const long long before = siteList_.Count();
+  const SiteMergeCount count = morvane::ApplyMerge(siteList_, tree_, std::move(merge));
+  for (const long long line : updated) events_.sitesChanged.Announce({SitesChange::Kind::Changed, line, 1});
+  if (siteList_.Count() > before)
+    events_.sitesChanged.Announce({SitesChange::Kind::Added, before, siteList_.Count() - before});
+  events_.treeChanged.Announce(TreeChange::Edited);
+  ShowSelectedEntry();
+  return count;
+}
+
+void SiteCatalogue::AnnounceTakenIn() {
+  events_.sitesChanged.Announce({SitesChange::Kind::Replaced});
+  events_.treeChanged.Announce(TreeChange::Edited);
+  events_.masterLoginChanged.Announce();
+  ShowSelectedEntry();
 }
 
 std::string SiteCatalogue::DataFilePath() const { return dataFolder_ + Cp932ToUtf8(dataFileName_); }
@@ -105,10 +180,14 @@ SiteDataLoadResult SiteCatalogue::ApplySiteData(SiteDataRead&& read) {
   if (read.tree) tree_ = std::move(*read.tree);
   if (read.masterBlock) {
     MasterLogin login = ParseMasterLoginBlock(*read.masterBlock);
-    SetMasterLogin(std::move(login.id), std::move(login.pass));
+    masterID_ = std::move(login.id);
+    masterPass_ = std::move(login.pass);
     result.masterLoginLoaded = true;
   }
   tree_.Select(tree_.FirstRoot());
+  events_.sitesChanged.Announce({SitesChange::Kind::Replaced});
+  events_.treeChanged.Announce(TreeChange::Loaded);
+  if (result.masterLoginLoaded) events_.masterLoginChanged.Announce();
   ShowEntry(tree_.FirstRoot() ? std::string_view(tree_.FirstRoot()->name) : std::string_view());
   return result;
 }
@@ -187,6 +266,11 @@ bool SiteDataSnapshot::Write() && {
 void SiteCatalogue::ShowEntry(std::string_view entryName) {
   shownEntryTotal_ = BuildShownList(shownList_, entryName, shownFilter_);
   SortSiteLines(shownList_, shownOrderColumn_, shownOrderDescending_);
+  events_.shownChanged.Announce();
+}
+
+void SiteCatalogue::ShowSelectedEntry() {
+  if (const TreeEntry* e = tree_.Selected()) ShowEntry(e->name);
 }
 
 }  // namespace morvane

@@ -9,11 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/catalogue_events.h"
 #include "catalogue/category_tree.h"
 #include "util/line_list.h"
 #include "catalogue/shown_sites.h"
 #include "catalogue/site_data_file.h"
+#include "catalogue/site_exchange.h"
 #include "catalogue/site_filter.h"
+#include "catalogue/site_record.h"
 
 namespace morvane {
 
@@ -84,8 +87,12 @@ class SiteCatalogue {
  public:
   // dataFolder holds the data file and its backups; a trailing '/' is added.
   explicit SiteCatalogue(std::string dataFolder);
-  // The shown rows move along, referring to the moved site list.
+  // The shown rows move along, referring to the moved site list; the
+  // subscriptions stay with the catalogue they were made on.
   SiteCatalogue(SiteCatalogue&& other);
+
+  // Every edit below, and every load, announces what it changed here.
+  const CatalogueEvents& Events() const { return events_; }
 
   LineList& SiteList() { return siteList_; }
   const LineList& SiteList() const { return siteList_; }
@@ -97,6 +104,27 @@ class SiteCatalogue {
   const std::string& MasterID() const { return masterID_; }
   const std::string& MasterPass() const { return masterPass_; }
   void SetMasterLogin(std::string id, std::string pass);
+
+  // Edits of the sites and the tree. Each announces its change, then shows
+  // the selected entry again (a moved category keeps its sites: the shown
+  // list stays).
+  // The new category becomes the selected entry.
+  AddCategoryResult AddCategory(std::string_view typed);
+  // The entry with everything under it; its sites become uncategorised.
+  DeleteCategoryResult DeleteCategory(TreeEntry* entry);
+  bool MoveCategory(TreeEntry* dragged, TreeEntry* target);
+  // Adds the site, or replaces the site of the same URL.
+  void StoreSite(const SiteRecord& site);
+  void DeleteSite(std::string_view url);
+  // A shown row dropped on a tree entry: the site takes the entry as its
+  // category. False when there is no such row or entry.
+  bool DropSite(long long shownRow, const TreeEntry* target);
+  // Puts a merge prepared off this thread in place (see PrepareMerge).
+  SiteMergeCount ApplyMerge(PreparedMerge&& merge);
+  // After the site list, the tree and the master login were replaced in
+  // place (by a merge with another version of the catalogue): announces that
+  // any of them may be another now, then shows the selected entry again.
+  void AnnounceTakenIn();
 
   const std::string& DataFolder() const { return dataFolder_; }
   // The data file's name without folder, CP932 as the settings file holds it.
@@ -144,6 +172,8 @@ class SiteCatalogue {
   // Rebuilds the shown list for a tree entry's name, through the filter and
   // in the order chosen below.
   void ShowEntry(std::string_view entryName);
+  // The same for the selected entry; nothing without one.
+  void ShowSelectedEntry();
   // What the filter box holds; takes effect at the next ShowEntry.
   void SetShownFilter(SiteFilter filter) { shownFilter_ = std::move(filter); }
   const SiteFilter& ShownFilter() const { return shownFilter_; }
@@ -173,6 +203,7 @@ class SiteCatalogue {
   int shownOrderColumn_ = 0;
   bool shownOrderDescending_ = false;
   long long shownEntryTotal_ = 0;
+  CatalogueEvents events_;
   // The data file could not be read nor moved aside: saving over it would
   // destroy what may still be recovered, so saves to it are refused.
   bool dataFileGuarded_ = false;

@@ -61,7 +61,7 @@ void TakeMerged(SiteCatalogue& catalogue, MergedCatalogue&& merged) {
     MasterLogin login = ParseMasterLoginBlock(merged.masterBlock);
     catalogue.SetMasterLogin(std::move(login.id), std::move(login.pass));
   }
-  catalogue.ShowEntry(tree.Selected() ? std::string_view(tree.Selected()->name) : std::string_view());
+  catalogue.AnnounceTakenIn();
 }
 
 std::string MergeStatusText(const MergeCounts& c) {

@@ -1,5 +1,6 @@
 // The site list's virtual model as a view sees it: every row reachable by
-// walking, iterators that stay valid or are refused after a refresh.
+// walking, iterators that stay valid or are refused after a refresh, and the
+// rows it tells of as the catalogue announces its edits.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "app/site_list_model.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/site_exchange.h"
 #include "catalogue/site_record.h"
 
 namespace morvane::testing {
@@ -87,18 +90,38 @@ void Record(const Glib::RefPtr<SiteListModel>& model, std::vector<std::string>& 
       [&seen](const Gtk::TreeModel::Path& p, const Gtk::TreeModel::iterator&) { seen.push_back("~" + p.to_string()); });
 }
 
+SiteRecord Site(int i, std::string_view category = "") {
+  SiteRecord r;
+  r.SiteName = "site " + std::to_string(i);
+  r.SiteURL = "http://s" + std::to_string(i) + "/";
+  r.Category = std::string(category);
+  return r;
+}
+
+// The catalogue's own edits, as the window makes them: the model learns from
+// their announcements which rows went, came or changed.
 TEST(SiteListModel, TellsWhichRowsWentCameOrChangedAtTheirPlaces) {
-  LineList lines;
-  Fill(lines, 5);
-  ShownSites shown(lines);
-  shown.ShowAll();
-  auto model = SiteListModel::create(&shown);
+  SiteCatalogue catalogue("");
+  ASSERT_EQ(catalogue.AddCategory("c"), AddCategoryResult::Added);
+  for (int i = 0; i < 5; ++i) catalogue.StoreSite(Site(i, i == 2 ? "c" : ""));
+  catalogue.Tree().Select(catalogue.Tree().FirstRoot());
+  catalogue.ShowSelectedEntry();
+  auto model = SiteListModel::create(&catalogue.ShownList(), &catalogue.Events());
   std::vector<std::string> seen;
   Record(model, seen);
   using Seen = std::vector<std::string>;
   ASSERT_TRUE(model->Follow(100));
   EXPECT_EQ(seen, (Seen{"+0", "+1", "+2", "+3", "+4"}));
 
+  const auto merge = [&](std::vector<SiteRecord> sites) {
+    std::vector<std::string> lines;
+    for (const SiteRecord& r : sites) lines.push_back(FormatSiteLine(r));
+    catalogue.ApplyMerge(PrepareMerge(catalogue.SiteList(), std::move(lines), true));
+  };
+  SiteRecord renamed = Site(3);
+  renamed.SiteName = "site 3x";
+  SiteRecord merged = Site(5);
+  merged.SiteName = "site 5m";
   struct Change {
     const char* what;
     std::function<void()> make;
@@ -106,37 +129,37 @@ TEST(SiteListModel, TellsWhichRowsWentCameOrChangedAtTheirPlaces) {
   };
   const Change changes[] = {
       // The rows after a deleted one move up and show other numbers.
-      {"delete row 1", [&] { lines.Delete(1); }, {"-1", "~1", "~2", "~3"}},
-      {"edit row 2", [&] { lines.Put(2, lines.Get(2) + "x"); }, {"~2"}},
-      {"insert at the top", [&] { lines.Insert(0, "new\thttp://n/"); }, {"+0", "~1", "~2", "~3", "~4"}},
-      {"add at the end", [&] { lines.Add("last\thttp://l/"); }, {"+5"}},
-      {"swap two", [&] { lines.Exchange(1, 2); }, {"~1", "~2"}},
-      {"nothing", [] {}, {}},
-      {"two for one", [&] { lines.Delete(3); lines.Put(3, "other\thttp://o/"); }, {"~3", "-4", "~4"}},
+      {"delete row 1", [&] { catalogue.DeleteSite("http://s1/"); }, {"-1", "~1", "~2", "~3"}},
+      {"edit row 2", [&] { catalogue.StoreSite(renamed); }, {"~2"}},
+      {"add at the end", [&] { catalogue.StoreSite(Site(5)); }, {"+4"}},
+      {"shown again, nothing changed", [&] { catalogue.ShowSelectedEntry(); }, {}},
+      {"merge: the last updated, one added", [&] { merge({merged, Site(6)}); }, {"~4", "+5"}},
+      // Sites anywhere may have lost their category.
+      {"category deleted", [&] { catalogue.DeleteCategory(catalogue.Tree().FindByName("c")); },
+       {"~0", "~1", "~2", "~3", "~4", "~5"}},
+      {"changed past the announcements",
+       [&] {
+         catalogue.SiteList().Put(4, FormatSiteLine(Site(9)));
+         catalogue.ShowSelectedEntry();
+       },
+       {"~0", "~1", "~2", "~3", "~4", "~5"}},
   };
   for (const Change& c : changes) {
     SCOPED_TRACE(c.what);
     seen.clear();
     c.make();
-    // A changed site list leaves the rows showing nothing until they are chosen again.
-    if (!c.told.empty()) {
-      EXPECT_EQ(model->Cell(0, 1), "");
-    }
-    shown.ShowAll();
     ASSERT_TRUE(model->Follow(100));
     EXPECT_EQ(seen, c.told);
-    ASSERT_EQ(model->RowCount(), lines.Count());
+    ASSERT_EQ(model->RowCount(), catalogue.SiteList().Count());
     for (int row = 0; row < model->RowCount(); ++row)
-      EXPECT_EQ(model->Cell(row, 1).raw(), SiteFromLine(lines.Get(row)).SiteName);
+      EXPECT_EQ(model->Cell(row, 1).raw(), SiteFromLine(catalogue.SiteList().Get(row)).SiteName);
   }
   // Too many notices: nothing told, nothing changed, the caller starts over.
   seen.clear();
-  lines.Exchange(0, 4);
-  lines.Delete(2);
-  shown.ShowAll();
+  catalogue.DeleteSite("http://s0/");
   EXPECT_FALSE(model->Follow(3));
   EXPECT_TRUE(seen.empty());
-  EXPECT_EQ(model->RowCount(), 5);
+  EXPECT_EQ(model->RowCount(), 6);
 }
 
 }  // namespace
