@@ -57,14 +57,6 @@ inline gint64 LongestPassMs(int timeoutMs, const std::function<bool()>& done = [
   return longest / 1000;
 }
 
-// An address on this machine where nobody listens: a port that was free a moment ago.
-inline std::string RefusedURL() {
-  GSocketListener* listener = g_socket_listener_new();
-  const guint16 port = g_socket_listener_add_any_inet_port(listener, nullptr, nullptr);
-  g_object_unref(listener);
-  return "http://127.0.0.1:" + std::to_string(port) + "/";
-}
-
 class RecordingDesktop : public SystemBrowser {
  public:
   bool Open(std::string_view url) override {

@@ -69,7 +69,7 @@ TEST_F(BrowserTest, ServerErrorsAreNotShownAndEndTheWaitAsFinished) {
 }
 
 TEST_F(BrowserTest, FailuresWithoutStatusAskTheServerAndShowNoErrorPage) {
-  const std::string refused = RefusedURL();
+  const std::string refused = ClosedPortURL();
   EXPECT_TRUE(Navigate(refused));
   EXPECT_EQ(statusQueries, std::vector<std::string>{refused});
   EXPECT_FALSE(frame().BusyState());
@@ -85,7 +85,7 @@ TEST_F(BrowserTest, ASlowServerAskedAboutAFailureLeavesTheWindowAnswering) {
     status.clear();
     return false;
   });
-  const std::string refused = RefusedURL();
+  const std::string refused = ClosedPortURL();
   frame().NavigateTo(refused, false);
   EXPECT_LT(LongestPassMs(1500), kAnsweringPassMs);
   EXPECT_EQ(*asked, 1);
