@@ -28,6 +28,7 @@ class LoginCheckTest : public ServiceWindowTest {
 
   void AddSites(const std::vector<Site>& sites, std::string_view category = "確認") {
     ServiceWindowTest::AddSites(sites, category);
+    W().CatalogueChanged();
   }
   // How the user picks the menu entry on the tree.
   enum class Pick { AtOnce, FromTheOpenedMenu, WithThePointer };

@@ -28,7 +28,7 @@ class ServiceWindowTest : public WindowTest {
   struct Site {
     std::string name, page, id, pass;  // page: a path at the service, or a whole address
   };
-  // Adds the sites to the catalogue under the category given, and tells the window.
+  // Adds the sites to the catalogue (not yet shown) under the category given.
   void AddSites(const std::vector<Site>& sites, std::string_view category = "") {
     for (const Site& s : sites) {
       SiteRecord r;
@@ -41,7 +41,6 @@ class ServiceWindowTest : public WindowTest {
       r.LoginPass = J(s.pass);
       W().Catalogue().SiteList().Add(FormatSiteLine(r));
     }
-    W().CatalogueChanged();
   }
   // The markup of the page the browser shows (UTF-8).
   std::string PageText() { return Cp932ToUtf8(W().frBrowserBase1().GetHTMLSource()); }
