@@ -48,8 +48,7 @@ int RunApplication(int argc, char** argv) {
   }
   auto forms = std::make_unique<MorvaneForms>(std::move(windowOptions));
   dialogs.SetParent(&forms->Form1);
-  forms->Form1.signal_delete_event().connect([&forms](GdkEventAny*) { return !forms->Form1.FormCloseQuery(); },
-                                             false);
+  forms->Form1.signal_delete_event().connect([&forms](GdkEventAny*) { return !forms->Form1.FormCloseQuery(); }, false);
 
   int status = 0;
   {

@@ -3,4 +3,4 @@
 namespace morvane {
 // Parses the command line, builds the window and runs until it closes.
 int RunApplication(int argc, char** argv);
-}
+}  // namespace morvane

@@ -57,7 +57,7 @@ class AutosaveRunner {
   Glib::Dispatcher ended_;
   sigc::connection timer_, idle_;
   AnnouncementConnection sitesChanged_, treeChanged_, masterLoginChanged_;
-  bool scheduled_ = false;  // a timer or slices are on their way
+  bool scheduled_ = false;      // a timer or slices are on their way
   CatalogueAutosave autosave_;  // last: its writer is joined before the dispatcher goes
 };
 

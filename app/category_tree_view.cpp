@@ -114,8 +114,8 @@ void CategoryTreeView::Rebuild(bool expandAll) {
     GtkTreeIter row;
     const std::string name = Cp932ToUtf8(e.name);
     gtk_tree_store_insert_with_values(store, &row, parent, 0, columns_.name.index(), name.c_str(),
-                                      columns_.image.index(), e.image, columns_.selectedImage.index(),
-                                      e.selectedImage, -1);
+                                      columns_.image.index(), e.image, columns_.selectedImage.index(), e.selectedImage,
+                                      -1);
     entries.push_back(&e);
     for (auto child = e.children.rbegin(); child != e.children.rend(); ++child) add(**child, &row);
   };

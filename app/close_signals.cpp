@@ -11,8 +11,7 @@
 
 namespace morvane {
 
-CloseOnSignals::CloseOnSignals(TForm1& window, std::function<void()> quit)
-    : window_(window), quit_(std::move(quit)) {
+CloseOnSignals::CloseOnSignals(TForm1& window, std::function<void()> quit) : window_(window), quit_(std::move(quit)) {
   const int signals[] = {SIGTERM, SIGHUP, SIGINT};
   for (std::size_t i = 0; i < sources_.size(); ++i) sources_[i] = g_unix_signal_add(signals[i], OnSignal, this);
 }

@@ -6,9 +6,7 @@ namespace morvane {
 namespace {
 
 // message + the path on its own line, as the box shows it.
-std::string WithPath(std::string_view message, const std::string& path) {
-  return std::string(message) + "\n" + path;
-}
+std::string WithPath(std::string_view message, const std::string& path) { return std::string(message) + "\n" + path; }
 
 }  // namespace
 
@@ -32,15 +30,14 @@ bool OpenDataFolder(DataPaths& paths, DataFolderLock& lock) {
       paths.readOnly = true;
       paths.browserProfile.clear();
       break;
-    case DataFolderLock::Result::kLocked:
-      break;
+    case DataFolderLock::Result::kLocked: break;
   }
   const DataFolderState state = InspectDataFolder(paths);
   // Found now rather than at close, when the session's work would be lost.
   if (!paths.readOnly && !state.writable &&
-      Dialogs().AskYesNo(WithPath("データフォルダに書き込めません。このまま使っても変更は保存されません。",
-                                  paths.folder) +
-                         "\n\n終了しますか?")) {
+      Dialogs().AskYesNo(
+          WithPath("データフォルダに書き込めません。このまま使っても変更は保存されません。", paths.folder) +
+          "\n\n終了しますか?")) {
     return false;
   }
   if (state.sharedWritable)
@@ -53,9 +50,10 @@ bool OpenDataFolder(DataPaths& paths, DataFolderLock& lock) {
         paths.browserProfile));
     paths.browserProfile.clear();
   } else if (state.browserSharedWritable) {
-    Dialogs().ShowError(WithPath(
-        "ブラウザのプロファイルフォルダは他のユーザーも書き込める設定です。ログインのクッキーを書き換えられるおそれがあります。",
-        paths.browserProfile));
+    Dialogs().ShowError(
+        WithPath("ブラウザのプロファイルフォルダは他のユーザーも書き込める設定です。ログインのクッキーを書き換えられる"
+                 "おそれがあります。",
+                 paths.browserProfile));
   }
   return true;
 }

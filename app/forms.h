@@ -8,9 +8,7 @@
 namespace morvane {
 
 struct MorvaneForms {
-  explicit MorvaneForms(MainWindowOptions options) : Form1(std::move(options)) {
-    Form1.SetupMainWindow(Form2, Form3);
-  }
+  explicit MorvaneForms(MainWindowOptions options) : Form1(std::move(options)) { Form1.SetupMainWindow(Form2, Form3); }
 
   TForm1 Form1;
   TForm2 Form2;

@@ -132,7 +132,7 @@ std::optional<std::string> GtkUserDialogs::InputText(std::string_view caption, s
 }
 
 std::optional<UserDialogs::SignIn> GtkUserDialogs::AskSignIn(std::string_view server, std::string_view realm,
-                                                              bool retry) {
+                                                             bool retry) {
   Gtk::Dialog box("認証が必要です", true);
   KeepAbove(box, parent_);
   box.set_resizable(false);

@@ -23,9 +23,8 @@ class GtkUserDialogs final : public UserDialogs {
                                       std::size_t filterCount) override;
   std::optional<std::string> SaveFile(std::string_view title, const FileFilter* filters, std::size_t filterCount,
                                       std::string_view defaultExt) override;
-  std::optional<std::string> SaveFileNamed(std::string_view title, const FileFilter* filters,
-                                           std::size_t filterCount, std::string_view defaultExt,
-                                           std::string_view proposedName) override;
+  std::optional<std::string> SaveFileNamed(std::string_view title, const FileFilter* filters, std::size_t filterCount,
+                                           std::string_view defaultExt, std::string_view proposedName) override;
   std::optional<std::string> SaveFileIn(std::string_view title, std::string_view folder,
                                         std::string_view proposedName) override;
   std::optional<SaveChoice> SaveFileWithOption(std::string_view title, const FileFilter* filters,

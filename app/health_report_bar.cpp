@@ -1,7 +1,7 @@
 #include "app/health_report_bar.h"
 
-#include "util/user_dialogs.h"
 #include "util/safe_file_writer.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 
@@ -25,8 +25,8 @@ HealthReportBar::HealthReportBar()
 
 void HealthReportBar::Show(HealthReport report) {
   report_ = std::move(report);
-  for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{&lbHealthReport, &btHealthCsv, &btHealthHtml,
-                                                            &btHealthClose})
+  for (Gtk::Widget* w :
+       std::initializer_list<Gtk::Widget*>{&lbHealthReport, &btHealthCsv, &btHealthHtml, &btHealthClose})
     w->show();
   show();
 }

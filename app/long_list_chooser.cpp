@@ -44,8 +44,8 @@ gboolean RowLacksKey(GtkTreeModel* model, gint column, const gchar* key, GtkTree
 
 }  // namespace
 
-std::optional<std::size_t> ChooseFromLongListBox(Gtk::Window* parent, std::string_view caption,
-                                                 std::string_view prompt, const std::vector<std::string>& items) {
+std::optional<std::size_t> ChooseFromLongListBox(Gtk::Window* parent, std::string_view caption, std::string_view prompt,
+                                                 const std::vector<std::string>& items) {
   if (items.empty()) return std::nullopt;
   // Filled through the C calls before the view sees it: one call a row and
   // no signal to a view, which keeps a hundred thousand rows quick.

@@ -15,7 +15,7 @@ namespace morvane {
 
 // The index of the item chosen (the first one is chosen when the box
 // opens); nullopt when cancelled.
-std::optional<std::size_t> ChooseFromLongListBox(Gtk::Window* parent, std::string_view caption,
-                                                 std::string_view prompt, const std::vector<std::string>& items);
+std::optional<std::size_t> ChooseFromLongListBox(Gtk::Window* parent, std::string_view caption, std::string_view prompt,
+                                                 const std::vector<std::string>& items);
 
 }  // namespace morvane

@@ -10,18 +10,18 @@
 #include "app/outside_change_watch.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
-#include "util/user_dialogs.h"
 #include "browser/core/login_check.h"
 #include "browser/core/master_login_hosts.h"
 #include "browser/core/site_login.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "browser/gtk/webkit_engine.h"
-#include "navi/gtk/browser_images.h"
-#include "navi/gtk/browser_navi.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
+#include "navi/gtk/browser_images.h"
+#include "navi/gtk/browser_navi.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -42,8 +42,9 @@ constexpr std::size_t kLeftOutListed = 10;
 }  // namespace
 
 std::string LeftOutSitesText(const std::vector<std::string>& names) {
-  std::string text = "保存できない文字（改行・NUL など）を含むため、次のサイトは保存されませんでした。"
-                     "サイトを修正するか削除してください。";
+  std::string text =
+      "保存できない文字（改行・NUL など）を含むため、次のサイトは保存されませんでした。"
+      "サイトを修正するか削除してください。";
   for (std::size_t i = 0; i < names.size() && i < kLeftOutListed; ++i) text += "\n" + Cp932ToUtf8(names[i]);
   if (names.size() > kLeftOutListed) text += "\nほか " + std::to_string(names.size() - kLeftOutListed) + " 件";
   return text;
@@ -61,8 +62,8 @@ TForm1::TForm1(MainWindowOptions options)
       lvSiteList(&catalogue_.ShownList(), &catalogue_.Events()),
       tsBrowser(Gtk::ORIENTATION_VERTICAL),
       placement_(*this, "Form1") {
-  autosave_ = std::make_unique<AutosaveRunner>(
-      catalogue_, [] { Dialogs().ShowError("サイトデータ保存に失敗しました"); });
+  autosave_ =
+      std::make_unique<AutosaveRunner>(catalogue_, [] { Dialogs().ShowError("サイトデータ保存に失敗しました"); });
   autosave_->SetOnLeftOut([](const std::vector<std::string>& names) { Dialogs().ShowError(LeftOutSitesText(names)); });
   // After the list's own refresh: the count is of the rows now shown.
   shownChanged_ = catalogue_.Events().shownChanged.Subscribe([this] {
@@ -163,9 +164,9 @@ void TForm1::BuildToolBar() {
       {tbImportBookmarks, "ブックマークのインポート", "user-bookmarks-symbolic", &TForm1::tbImportBookmarksClick},
       {tbAbout, "このツールについて", "help-about-symbolic", &TForm1::tbAboutClick},
   };
-  Gtk::SeparatorToolItem* separatorsBefore[] = {nullptr, nullptr, &ToolSeparator1, nullptr, nullptr,
-                                                &ToolSeparator2, &ToolSeparator3, &ToolSeparator4, nullptr,
-                                                nullptr, nullptr, nullptr, nullptr, &ToolSeparator5};
+  Gtk::SeparatorToolItem* separatorsBefore[] = {
+      nullptr,         nullptr, &ToolSeparator1, nullptr, nullptr, &ToolSeparator2, &ToolSeparator3,
+      &ToolSeparator4, nullptr, nullptr,         nullptr, nullptr, nullptr,         &ToolSeparator5};
   AddProgramIcons();
   ToolBar1.set_toolbar_style(Gtk::TOOLBAR_ICONS);
   ToolBar1.set_icon_size(Gtk::ICON_SIZE_SMALL_TOOLBAR);
@@ -205,8 +206,8 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
   Form2_ = &siteDialog;
   Form3_ = &settingsDialog;
   Form2_->set_transient_for(*this);
-  Form2_->SetBrowser({[this] { return frBrowserBase1().GetLocationURL(); },
-                      [this] { return frBrowserBase1().GetHTMLSource(); }});
+  Form2_->SetBrowser(
+      {[this] { return frBrowserBase1().GetLocationURL(); }, [this] { return frBrowserBase1().GetHTMLSource(); }});
   Form3_->set_transient_for(*this);
   siteDialogPlacement_ = std::make_unique<WindowPlacement>(siteDialog, "Form2");
 
@@ -215,7 +216,8 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
       "ftSiteCategory", "width", [this] { return Splitter2.get_position(); },
       [this](int v) { Splitter2.set_position(std::max(v, kSmallestPane)); });
   stocker.DefineIntProperty(
-      "lvSiteList", "height", [this] { return Panel1.get_position(); }, [this](int v) { Panel1.set_position(std::max(v, kSmallestPane)); });
+      "lvSiteList", "height", [this] { return Panel1.get_position(); },
+      [this](int v) { Panel1.set_position(std::max(v, kSmallestPane)); });
   IniFile_->StockComponent("ftSiteCategory", "width");
   IniFile_->StockComponent("lvSiteList", "height");
   IniFile_->LoadSettings();
@@ -276,7 +278,8 @@ void TForm1::ShowLoginOutcome(std::string_view cp932) {
 }
 
 void TForm1::ShowShownCount() {
-  ShowWindowStatus(std::to_string(catalogue_.ShownList().Count()) + " / " + std::to_string(catalogue_.ShownEntryTotal()));
+  ShowWindowStatus(std::to_string(catalogue_.ShownList().Count()) + " / " +
+                   std::to_string(catalogue_.ShownEntryTotal()));
   shownCountInView_ = true;
 }
 

@@ -17,10 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "app/health_report_bar.h"
-#include "health/health_check_run.h"
 #include "app/autosave_runner.h"
 #include "app/category_tree_view.h"
+#include "app/health_report_bar.h"
 #include "app/site_list_view.h"
 #include "app/window_placement.h"
 #include "browser/core/status_bar.h"
@@ -28,6 +27,7 @@
 #include "catalogue/data_file_writes.h"
 #include "catalogue/drop_rules.h"
 #include "catalogue/site_record.h"
+#include "health/health_check_run.h"
 #include "util/data_paths.h"
 #include "util/settings_file.h"
 

@@ -5,7 +5,6 @@
 #include "app/outside_change_watch.h"
 #include "app/settings_dialog.h"
 #include "app/site_dialog.h"
-#include "util/user_dialogs.h"
 #include "browser/core/master_login_hosts.h"
 #include "browser/core/service_address.h"
 #include "browser/core/site_login.h"
@@ -16,6 +15,7 @@
 #include "util/cp932.h"
 #include "util/safe_file_writer.h"
 #include "util/text_routines.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -36,18 +36,12 @@ constexpr std::size_t kExportFilterCount = 2;
 void TForm1::ftSiteCategoryClick() { catalogue_.ShowSelectedEntry(); }
 
 void TForm1::tbAddCategoryClick() {
-  const std::optional<std::string> typed =
-      Dialogs().InputText("カテゴリの追加", "カテゴリ名を入力してください", "");
+  const std::optional<std::string> typed = Dialogs().InputText("カテゴリの追加", "カテゴリ名を入力してください", "");
   if (!typed) return;
   switch (catalogue_.AddCategory(Utf8ToCp932(*typed))) {
-    case AddCategoryResult::Empty:
-      Dialogs().ShowError("カテゴリ名が入力されていません");
-      return;
-    case AddCategoryResult::Duplicate:
-      Dialogs().ShowError("既に同じ名前のカテゴリが設定されています");
-      return;
-    case AddCategoryResult::Added:
-      break;
+    case AddCategoryResult::Empty: Dialogs().ShowError("カテゴリ名が入力されていません"); return;
+    case AddCategoryResult::Duplicate: Dialogs().ShowError("既に同じ名前のカテゴリが設定されています"); return;
+    case AddCategoryResult::Added: break;
   }
   ftSiteCategory.GrabFocus();
 }
@@ -56,14 +50,9 @@ void TForm1::tbDeleteCategoryClick() {
   CategoryTree& tree = catalogue_.Tree();
   TreeEntry* selected = tree.Selected();
   switch (tree.CheckDeletable(selected)) {
-    case DeleteCategoryResult::NothingSelected:
-      Dialogs().ShowError("カテゴリが選択されていません");
-      return;
-    case DeleteCategoryResult::SystemEntry:
-      Dialogs().ShowError("システムカテゴリは削除できません");
-      return;
-    case DeleteCategoryResult::Deleted:
-      break;
+    case DeleteCategoryResult::NothingSelected: Dialogs().ShowError("カテゴリが選択されていません"); return;
+    case DeleteCategoryResult::SystemEntry: Dialogs().ShowError("システムカテゴリは削除できません"); return;
+    case DeleteCategoryResult::Deleted: break;
   }
   if (AskDeclined("選択したカテゴリを削除しますか？\r\n\r\n [" + Cp932ToUtf8(selected->name) + "]")) return;
   catalogue_.DeleteCategory(selected);
@@ -168,7 +157,8 @@ void TForm1::tbImportClick() {
   if (!file) return;
   SaveDialog1FileName_ = *file;
   SiteDataRead read = catalogue_.ReadSiteData(*file);
-  if (read.status == SiteDataLoadStatus::Foreign) Dialogs().ShowError("読み込みに失敗しました。ファイル形式が異なります");
+  if (read.status == SiteDataLoadStatus::Foreign)
+    Dialogs().ShowError("読み込みに失敗しました。ファイル形式が異なります");
   // Replacing is destructive: asked first, with what goes and what comes.
   if (read.status == SiteDataLoadStatus::Loaded &&
       !AskDeclined("現在のカタログを置き換えます。よろしいですか？\r\n\r\n" + ReplacementCounts(read)))
@@ -176,8 +166,8 @@ void TForm1::tbImportClick() {
 }
 
 void TForm1::tbExportClick() {
-  const std::optional<std::string> file = Dialogs().SaveFileNamed(
-      "サイトリストのエクスポート", kImportFilters, kExportFilterCount, "dat", SaveDialog1FileName_);
+  const std::optional<std::string> file = Dialogs().SaveFileNamed("サイトリストのエクスポート", kImportFilters,
+                                                                  kExportFilterCount, "dat", SaveDialog1FileName_);
   if (!file) return;
   SaveDialog1FileName_ = *file;
   // Said, since the user would otherwise take the export for done.

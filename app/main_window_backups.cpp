@@ -7,10 +7,10 @@
 #include "app/modal_runner.h"
 #include "app/outside_change_watch.h"
 #include "app/restore_dialog.h"
-#include "util/user_dialogs.h"
 #include "app/work_progress.h"
 #include "catalogue/data_file_backups.h"
 #include "util/cp932.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -24,12 +24,9 @@ std::string Counts(long long sites, long long categories) {
 
 std::string KindName(BackupKind kind) {
   switch (kind) {
-    case BackupKind::Daily:
-      return "毎日の控え";
-    case BackupKind::Rescue:
-      return "終了時に保存できなかった分";
-    case BackupKind::Kept:
-      break;
+    case BackupKind::Daily: return "毎日の控え";
+    case BackupKind::Rescue: return "終了時に保存できなかった分";
+    case BackupKind::Kept: break;
   }
   return "控え";
 }
@@ -38,8 +35,8 @@ std::string KindName(BackupKind kind) {
 
 std::string TForm1::ReplacementCounts(const SiteDataRead& read) const {
   const long long categoriesAfter = read.tree ? read.CategoryCount() : CountCategories(catalogue_.Tree());
-  return "現在: " + Counts(catalogue_.SiteList().Count(), CountCategories(catalogue_.Tree())) + "\r\n置き換え後: " +
-         Counts(read.SiteCount(), categoriesAfter);
+  return "現在: " + Counts(catalogue_.SiteList().Count(), CountCategories(catalogue_.Tree())) +
+         "\r\n置き換え後: " + Counts(read.SiteCount(), categoriesAfter);
 }
 
 bool TForm1::KeepCatalogueFirst(DataFileWrite kind) {
@@ -57,8 +54,9 @@ bool TForm1::KeepCatalogueFirst(DataFileWrite kind) {
     check.mayWrite = !check.catalogueNotKept;
   }
   if (check.mayWrite) return true;
-  Dialogs().ShowError(check.catalogueNotKept ? "現在のカタログをバックアップとして残せないため、取り込みを見合わせました"
-                                             : "データファイルを保存できない状態のため、取り込みを見合わせました");
+  Dialogs().ShowError(check.catalogueNotKept
+                          ? "現在のカタログをバックアップとして残せないため、取り込みを見合わせました"
+                          : "データファイルを保存できない状態のため、取り込みを見合わせました");
   CatalogueChanged();  // whatever was waiting to be saved still is
   return false;
 }
@@ -82,7 +80,8 @@ void TForm1::tbRestoreBackupClick() {
   std::uintmax_t total = 0;
   for (const BackupFile& f : files) total += f.size;
   const auto readAll = [&, identity = catalogue_.IdentityText()] {
-    for (std::size_t i = 0; i < files.size() && !stop; ++i, ++done) summaries[i] = SummariseBackup(files[i].path, identity);
+    for (std::size_t i = 0; i < files.size() && !stop; ++i, ++done)
+      summaries[i] = SummariseBackup(files[i].path, identity);
   };
   if (total <= kReadInBackgroundBytes) {
     readAll();
@@ -111,7 +110,8 @@ void TForm1::tbRestoreBackupClick() {
     return;
   }
   const std::string when = files[*chosen].ShownTime();
-  if (AskDeclined(when + " のバックアップに戻します。現在のカタログはバックアップとして残します。よろしいですか？\r\n\r\n" +
+  if (AskDeclined(when +
+                  " のバックアップに戻します。現在のカタログはバックアップとして残します。よろしいですか？\r\n\r\n" +
                   ReplacementCounts(read)))
     return;
   if (ReplaceCatalogue(DataFileWrite::Restore, std::move(read)))

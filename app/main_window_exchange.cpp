@@ -7,7 +7,6 @@
 #include <iterator>
 
 #include "app/main_window.h"
-#include "util/user_dialogs.h"
 #include "app/work_progress.h"
 #include "catalogue/bookmark_file.h"
 #include "catalogue/site_csv.h"
@@ -16,6 +15,7 @@
 #include "util/cp932.h"
 #include "util/safe_file_writer.h"
 #include "util/text_file.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -144,8 +144,7 @@ std::string CsvQuestion(const CsvSites& read, const SiteMergeCount& plan) {
     question += "\r\nファイルの中で同じURLが重なった " + Count(plan.repeated) + "は、前の行と一つにします。";
   if (const std::string missing = MissingColumns(read.given); !missing.empty())
     question += "\r\nファイルにない列（" + missing + "）は、更新するサイトでは今のままです。";
-  if (read.cleanedRows > 0)
-    question += "\r\n改行・タブ・NUL を取り除いた行: " + Count(read.cleanedRows);
+  if (read.cleanedRows > 0) question += "\r\n改行・タブ・NUL を取り除いた行: " + Count(read.cleanedRows);
   if (read.problemCount > 0) {
     question += "\r\n読み込めない行: " + Count(read.problemCount);
     for (std::size_t i = 0; i < read.problems.size() && i < kProblemsListed; ++i)
@@ -159,9 +158,8 @@ std::string CsvQuestion(const CsvSites& read, const SiteMergeCount& plan) {
 }  // namespace
 
 void TForm1::tbExportCSVClick() {
-  const std::optional<UserDialogs::SaveChoice> choice =
-      Dialogs().SaveFileWithOption("CSVファイルに書き出す", kCsvFilters, std::size(kCsvFilters), "csv",
-                                   "パスワードも書き出す");
+  const std::optional<UserDialogs::SaveChoice> choice = Dialogs().SaveFileWithOption(
+      "CSVファイルに書き出す", kCsvFilters, std::size(kCsvFilters), "csv", "パスワードも書き出す");
   if (!choice) return;
   // Owner-only even without passwords: login IDs and addresses are private too.
   if (!WriteFileReplacing(choice->file, SitesToCsv(catalogue_.SiteList(), choice->optionTicked), kPrivateFileMode))
@@ -183,7 +181,7 @@ void TForm1::tbImportCSVClick() {
   if (AskDeclined(question + "\r\n\r\n同じURLのサイトは上書きされます。よろしいですか？")) return;
   if (!KeepCatalogueFirst(DataFileWrite::Import)) return;  // sites are written over
   const std::optional<SiteMergeCount> merged = MergeOffThread(*this, kCsvTitle, FileSize(*file), catalogue_,
-                                                               std::move(read->sites), true, std::move(read->given));
+                                                              std::move(read->sites), true, std::move(read->given));
   if (!merged) return;
   const SiteMergeCount& count = *merged;
   std::string message = Count(count.added) + "を追加、" + Count(count.updated) + "を更新しました";
@@ -239,7 +237,8 @@ void TForm1::tbImportBookmarksClick() {
   }
   const SiteMergeCount plan = CountMerge(catalogue_.SiteList(), lines, false);
   std::string question = Count(lines.size()) + "のブックマークを取り込みます（" + Count(plan.added) + "を追加";
-  if (plan.skipped + plan.repeated > 0) question += "、URLが重複した " + Count(plan.skipped + plan.repeated) + "は飛ばします";
+  if (plan.skipped + plan.repeated > 0)
+    question += "、URLが重複した " + Count(plan.skipped + plan.repeated) + "は飛ばします";
   if (AskDeclined(question + "）。よろしいですか？")) return;
   const std::optional<SiteMergeCount> merged =
       MergeOffThread(*this, kBookmarkTitle, FileSize(*path), catalogue_, std::move(lines), false);

@@ -3,12 +3,12 @@
 // the report takes the browser tab once all are done (or stopped).
 #include "app/login_check_progress.h"
 #include "app/main_window.h"
-#include "util/user_dialogs.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_record.h"
 #include "health/catalogue_sites.h"
 #include "health/health_check_run.h"
 #include "util/cp932.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 

@@ -9,7 +9,6 @@
 
 #include "app/login_check_progress.h"
 #include "app/main_window.h"
-#include "util/user_dialogs.h"
 #include "browser/core/login_check.h"
 #include "browser/core/master_login_hosts.h"
 #include "browser/gtk/browser_frame_widget.h"
@@ -17,6 +16,7 @@
 #include "catalogue/shown_sites.h"
 #include "catalogue/site_filter.h"
 #include "catalogue/site_record.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 

@@ -4,9 +4,9 @@
 
 #include <chrono>
 
-#include "util/user_dialogs.h"
 #include "catalogue/conflict_copies.h"
 #include "util/safe_file_writer.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {
@@ -127,8 +127,7 @@ void OutsideChangeWatch::OfferConflictCopies() {
     const DataFileWriteCheck check = writes_.TakeInCopy(copy, std::chrono::system_clock::now());
     if (check.outside.kind == OutsideChangeKind::Unreadable)
       Dialogs().ShowError("別のPCの変更を読み込めませんでした。ファイル形式が異なります");
-    else
-      Tell(check);
+    else Tell(check);
   }
 }
 

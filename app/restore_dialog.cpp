@@ -46,9 +46,11 @@ RestoreDialog::RestoreDialog(Gtk::Window* parent, const std::vector<RestoreChoic
     row[columns_.loadable] = c.loadable;
   }
   lvBackups.set_model(store_);
-  const std::pair<const char*, Gtk::TreeModelColumn<Glib::ustring>*> shown[] = {
-      {"日時", &columns_.time},       {"種類", &columns_.kind}, {"サイト数", &columns_.sites},
-      {"カテゴリ数", &columns_.categories}, {"サイズ", &columns_.size}};
+  const std::pair<const char*, Gtk::TreeModelColumn<Glib::ustring>*> shown[] = {{"日時", &columns_.time},
+                                                                                {"種類", &columns_.kind},
+                                                                                {"サイト数", &columns_.sites},
+                                                                                {"カテゴリ数", &columns_.categories},
+                                                                                {"サイズ", &columns_.size}};
   for (const auto& [title, column] : shown) {
     auto* cell = Gtk::manage(new Gtk::CellRendererText());
     auto* view = Gtk::manage(new Gtk::TreeViewColumn(title, *cell));

@@ -1,9 +1,9 @@
 #pragma once
 // A tree view in its scrolled window: what the category tree and the site
 // list have in common.
+#include <atkmm/object.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/scrolledwindow.h>
-#include <atkmm/object.h>
 #include <gtkmm/treeview.h>
 
 namespace morvane {

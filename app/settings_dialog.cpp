@@ -2,10 +2,10 @@
 
 #include "app/accessible_names.h"
 #include "app/modal_runner.h"
-#include "util/user_dialogs.h"
-#include "catalogue/site_record.h"
 #include "browser/core/service_address.h"
+#include "catalogue/site_record.h"
 #include "util/cp932.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 

@@ -1,16 +1,16 @@
 #include "app/site_dialog.h"
 
+#include <gtk/gtk.h>
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/image.h>
-#include <gtk/gtk.h>
 
 #include "app/accessible_names.h"
 #include "app/modal_runner.h"
-#include "util/user_dialogs.h"
 #include "catalogue/site_defaults.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
+#include "util/user_dialogs.h"
 
 namespace morvane {
 namespace {

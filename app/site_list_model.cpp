@@ -31,7 +31,8 @@ SiteListModel::SiteListModel(const ShownSites* lines, const CatalogueEvents* eve
   // a million rows the way through the C++ wrappers (a look-up of the
   // wrapper object per call) cost half a second. Nothing is kept per row,
   // so there is nothing to reference; the next row is found directly.
-  auto* iface = static_cast<GtkTreeModelIface*>(g_type_interface_peek(G_OBJECT_GET_CLASS(Glib::Object::gobj()), GTK_TYPE_TREE_MODEL));
+  auto* iface = static_cast<GtkTreeModelIface*>(
+      g_type_interface_peek(G_OBJECT_GET_CLASS(Glib::Object::gobj()), GTK_TYPE_TREE_MODEL));
   iface->ref_node = nullptr;
   iface->unref_node = nullptr;
   iface->iter_next = &SiteListModel::NextRow;

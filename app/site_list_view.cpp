@@ -25,9 +25,14 @@ std::string_view CutAt(std::string_view& rest, char delimiter) {
 
 // What a cell usually holds, written for the designed widths: in the design's
 // font each fills its column; where the font in use is wider the column grows.
-constexpr const char* kUsualCells[SiteListModel::kColumns] = {
-    "9999", "アクセス解析のサイト名", "http://www.example.com/", "カテゴリの名前",
-    "2024/01/01 10:00:00", "http://vexa.jp/a/1", "loginid12345", "*Password*"};
+constexpr const char* kUsualCells[SiteListModel::kColumns] = {"9999",
+                                                              "アクセス解析のサイト名",
+                                                              "http://www.example.com/",
+                                                              "カテゴリの名前",
+                                                              "2024/01/01 10:00:00",
+                                                              "http://vexa.jp/a/1",
+                                                              "loginid12345",
+                                                              "*Password*"};
 
 // The designed width, or what the usual cell and the caption need when that is more.
 int FittingWidth(Gtk::TreeView& view, Gtk::TreeViewColumn& column, Gtk::CellRendererText& cell, int index,
@@ -163,8 +168,7 @@ void SiteListView::KeepSelectionVisible() {
 
 bool SiteListView::VisibleRows(int& first, int& last) const {
   Gtk::TreeModel::Path start, end;
-  if (!const_cast<NamedTreeView&>(view_).get_visible_range(start, end) || start.empty() || end.empty())
-    return false;
+  if (!const_cast<NamedTreeView&>(view_).get_visible_range(start, end) || start.empty() || end.empty()) return false;
   first = start[0];
   last = end[0];
   return true;

@@ -34,8 +34,9 @@ WindowPlacement::WindowPlacement(Gtk::Window& window, std::string formName)
 
 void WindowPlacement::Follow() {
   auto gdk = window_.get_window();
-  const bool normal = !gdk || !(gdk->get_state() & (Gdk::WINDOW_STATE_MAXIMIZED | Gdk::WINDOW_STATE_FULLSCREEN |
-                                                   Gdk::WINDOW_STATE_ICONIFIED));
+  const bool normal =
+      !gdk ||
+      !(gdk->get_state() & (Gdk::WINDOW_STATE_MAXIMIZED | Gdk::WINDOW_STATE_FULLSCREEN | Gdk::WINDOW_STATE_ICONIFIED));
   if (!normal) return;
   normal_ = CurrentBounds();
   known_ = true;

@@ -11,9 +11,9 @@
 namespace morvane {
 
 struct BackgroundWork {
-  std::function<void()> run;        // on the worker thread; must return soon after stop
+  std::function<void()> run;         // on the worker thread; must return soon after stop
   std::function<double()> fraction;  // read on the GUI thread: 0..1, or below 0 when unknown
-  std::function<void()> stop;       // on the GUI thread, when the user stops
+  std::function<void()> stop;        // on the GUI thread, when the user stops
 };
 
 // True when the work ran to its end; false when the user stopped it (the

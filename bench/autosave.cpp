@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "catalogue_builder.h"
 #include "catalogue/autosave.h"
+#include "catalogue_builder.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "catalogue_builder.h"
 #include "catalogue/catalogue_merge.h"
+#include "catalogue/data_file_identity.h"
 #include "catalogue/outside_change.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_record.h"
-#include "catalogue/data_file_identity.h"
+#include "catalogue_builder.h"
 
 namespace {
 
@@ -37,8 +37,9 @@ std::vector<std::string> OutsideLines(const std::vector<std::string>& lines) {
     }
   }
   for (int k = 0; k < 300; ++k)
-    outside.push_back(morvane::FormatSiteLine({"new" + std::to_string(k), "http://new" + std::to_string(k) + ".example/",
-                                               "", "2026/12/09 15:30:00", "http://vexa.example/n", "u", "p"}));
+    outside.push_back(
+        morvane::FormatSiteLine({"new" + std::to_string(k), "http://new" + std::to_string(k) + ".example/", "",
+                                 "2026/12/09 15:30:00", "http://vexa.example/n", "u", "p"}));
   return outside;
 }
 

@@ -6,8 +6,8 @@
 // share (loading the file, looking every category up by name) is timed on
 // its own. Needs a display (run it under xvfb-run).
 #include <glib.h>
-#include <gtkmm/application.h>
 #include <glibmm/main.h>
+#include <gtkmm/application.h>
 
 #include <chrono>
 #include <cstdio>
@@ -19,9 +19,9 @@
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
 #include "bench_pump.h"
+#include "catalogue/site_record.h"
 #include "catalogue_builder.h"
 #include "stall_meter.h"
-#include "catalogue/site_record.h"
 #include "support/fake_dialogs.h"
 #include "util/cp932.h"
 
@@ -92,7 +92,9 @@ void WindowStartAndClose(const std::string& folder) {
 void ImportNewCategories(const std::string& folder, int count) {
   const std::string csv = folder + "new.csv";
   {
-    std::string text = "\xEF\xBB\xBF" "サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n";
+    std::string text =
+        "\xEF\xBB\xBF"
+        "サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n";
     for (int i = 0; i < count; ++i)
       text += "新しいサイト " + std::to_string(i) + ",http://new" + std::to_string(i) + ".example.jp/,新カテゴリ " +
               std::to_string(i) + ",2009/04/01 12:00:00,http://vexa.example/n/" + std::to_string(i) + ",u\r\n";

@@ -7,9 +7,9 @@
 
 #include <chrono>
 
-#include "catalogue_builder.h"
 #include "catalogue/data_file_backups.h"
 #include "catalogue/data_file_writes.h"
+#include "catalogue_builder.h"
 #include "util/file_ops.h"
 
 namespace {

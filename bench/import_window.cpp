@@ -5,9 +5,9 @@
 // the main loop (the gap between two turns of a 1 ms timer), which is what
 // the user sees as a frozen window. Needs a display (run it under xvfb-run).
 #include <glib.h>
+#include <glibmm/main.h>
 #include <gtkmm/application.h>
 #include <gtkmm/dialog.h>
-#include <glibmm/main.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +26,9 @@ namespace morvane {
 namespace {
 
 std::string Rows(int count) {
-  std::string text = "\xEF\xBB\xBF" "サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n";
+  std::string text =
+      "\xEF\xBB\xBF"
+      "サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n";
   for (int i = 0; i < count; ++i)
     text += "日本語のサイト " + std::to_string(i) + ",http://site" + std::to_string(i) + ".example.jp/,カテゴリ" +
             std::to_string(i % 10) + ",2009/04/01 12:00:00,http://vexa.example/analysis/" + std::to_string(i) +

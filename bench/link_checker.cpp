@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <mutex>
 
-#include "web/url_status.h"
 #include "support/fake_service.h"
 #include "support/fetch_body.h"
+#include "web/url_status.h"
 
 namespace {
 

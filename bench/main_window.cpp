@@ -17,18 +17,17 @@
 #include <string>
 #include <vector>
 
-#include "bench_pump.h"
-#include "catalogue_builder.h"
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
+#include "bench_pump.h"
 #include "catalogue/shown_sites.h"
 #include "catalogue/site_filter.h"
 #include "catalogue/site_record.h"
+#include "catalogue_builder.h"
 #include "util/cp932.h"
 
 namespace morvane {
 namespace {
-
 
 // A data folder holding a catalogue of count sites in ten categories.
 std::string CatalogueFolder(int count) {
@@ -166,9 +165,8 @@ void BM_ScrollToEnd(benchmark::State& state) {
   }
   state.counters["steps"] = steps;
   state.counters["lines_parsed_per_step"] = static_cast<double>(parsedPerStep);
-  state.counters["seconds_per_step"] =
-      benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+  state.counters["seconds_per_step"] = benchmark::Counter(
+      static_cast<double>(steps), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ScrollToEnd)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
@@ -219,7 +217,6 @@ void BM_FilterKeystroke(benchmark::State& state) {
   state.counters["shown_at_end"] = window.W().lvSiteList.Model().RowCount();
 }
 BENCHMARK(BM_FilterKeystroke)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-
 
 }  // namespace
 }  // namespace morvane

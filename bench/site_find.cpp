@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "catalogue_builder.h"
 #include "catalogue/site_csv.h"
 #include "catalogue/site_exchange.h"
 #include "catalogue/site_sort.h"
+#include "catalogue_builder.h"
 
 namespace {
 

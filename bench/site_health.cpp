@@ -44,8 +44,9 @@ pid_t StartServers(int ports[kHosts]) {
           [](const std::string&) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             return morvane::testing::Answer(
-                200, "<html><head><title>site</title></head><body><script src=\"http://stats.test/t.js\"></script>"
-                     "</body></html>");
+                200,
+                "<html><head><title>site</title></head><body><script src=\"http://stats.test/t.js\"></script>"
+                "</body></html>");
           },
           nullptr, kSites * kRuns / kHosts + 8, std::chrono::seconds(600), "127.0.0." + std::to_string(i + 1)));
       const int port = servers.back()->Port();
@@ -78,8 +79,8 @@ int main() {
   morvane::HealthCheckSetup setup;
   for (int i = 0; i < kSites; ++i) {
     const int host = i % kHosts;
-    const std::string url = "http://127.0.0." + std::to_string(host + 1) + ":" + std::to_string(ports[host]) + "/s" +
-                            std::to_string(i);
+    const std::string url =
+        "http://127.0.0." + std::to_string(host + 1) + ":" + std::to_string(ports[host]) + "/s" + std::to_string(i);
     setup.sites.push_back({"site " + std::to_string(i), url, "http://stats.test/a?s=" + std::to_string(i)});
     setup.catalogue.push_back({url, "site " + std::to_string(i)});
   }

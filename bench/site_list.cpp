@@ -6,15 +6,15 @@
 #include <cstring>
 #include <string>
 
-#include "catalogue_builder.h"
-#include "util/line_list.h"
 #include "catalogue/site_record.h"
+#include "catalogue_builder.h"
 #include "util/cp932.h"
+#include "util/line_list.h"
 
 namespace {
 
-using morvane::SystemText;
 using morvane::LineList;
+using morvane::SystemText;
 
 // Sites in ten categories, every one with a password.
 const LineList& Sites(long long count) {

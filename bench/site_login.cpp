@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "bench_pump.h"
 #include "app/forms.h"
 #include "app/gtk_dialogs.h"
+#include "bench_pump.h"
 #include "browser/gtk/browser_frame_widget.h"
 #include "catalogue/site_record.h"
 #include "support/fake_service.h"
@@ -32,7 +32,6 @@ constexpr int kCheckedSites = 20;
 constexpr int kCheckRuns = 5;
 constexpr int kPointingMilliseconds = 400;  // from opening a menu to clicking an entry
 constexpr std::string_view kCheckedCategory = "ベンチのカテゴリ";
-
 
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
@@ -101,7 +100,7 @@ class LoginWindow {
     W().ftSiteCategory.Click(W().Catalogue().Tree().FindByName(Utf8ToCp932(kCheckedCategory)));
     if (fromTheMenu) {
       W().ftSiteCategory.PopupMenu2.popup_at_widget(&W().ftSiteCategory, Gdk::GRAVITY_CENTER, Gdk::GRAVITY_NORTH_WEST,
-                                                   nullptr);
+                                                    nullptr);
       PumpUntil([] { return false; }, kPointingMilliseconds);
       W().ftSiteCategory.PopupMenu2.popdown();
     }
@@ -122,7 +121,8 @@ class LoginWindow {
 };
 
 LoginWindow* window = nullptr;
-std::vector<double> loginSeconds, loadSeconds, directLoadSeconds, awaitedShares, checkSeconds, coldCheckSeconds, singlesSeconds, logoutsSeconds;
+std::vector<double> loginSeconds, loadSeconds, directLoadSeconds, awaitedShares, checkSeconds, coldCheckSeconds,
+    singlesSeconds, logoutsSeconds;
 
 double SecondsSince(gint64 start) { return (g_get_monotonic_time() - start) / 1e6; }
 
@@ -200,8 +200,7 @@ BENCHMARK(BM_LoginCheckOf20Sites<false>)->Apply(TimedRuns<kCheckRuns>);
 // the service keeps one login per browser.
 void BM_20SingleLogins(benchmark::State& state) {
   TimeRuns(state, singlesSeconds, "no login", [](bool& ok) {
-    window->W().ftSiteCategory.Click(
-        window->W().Catalogue().Tree().FindByName(Utf8ToCp932(kCheckedCategory)));
+    window->W().ftSiteCategory.Click(window->W().Catalogue().Tree().FindByName(Utf8ToCp932(kCheckedCategory)));
     double seconds = 0, logouts = 0;
     for (int row = 0; row < kCheckedSites; ++row) {
       const gint64 logout = g_get_monotonic_time();
@@ -238,16 +237,17 @@ int main(int argc, char** argv) {
   const double login = Median(morvane::loginSeconds), load = Median(morvane::loadSeconds);
   const double direct = Median(morvane::directLoadSeconds);
   if (login > 0 && load > 0 && direct > 0)
-    std::printf("login median %.1f ms, same pages without login %.1f ms, ratio %.2f (%.1f ms and %.2f without the "
-                "form's redirect), idle waiting for events %.0f%% of a login (no fixed sleeps)\n",
-                login * 1000, load * 1000, login / load, direct * 1000, login / direct,
-                Median(morvane::awaitedShares) * 100);
+    std::printf(
+        "login median %.1f ms, same pages without login %.1f ms, ratio %.2f (%.1f ms and %.2f without the "
+        "form's redirect), idle waiting for events %.0f%% of a login (no fixed sleeps)\n",
+        login * 1000, load * 1000, login / load, direct * 1000, login / direct, Median(morvane::awaitedShares) * 100);
   const double check = Median(morvane::checkSeconds), singles = Median(morvane::singlesSeconds);
   if (check > 0 && singles > 0)
-    std::printf("login check of %d sites median %.0f ms from the click (menu opened %d ms before), %d single "
-                "logins %.0f ms, overhead %+.1f%%\n",
-                morvane::kCheckedSites, check * 1000, morvane::kPointingMilliseconds, morvane::kCheckedSites, singles * 1000,
-                (check / singles - 1) * 100);
+    std::printf(
+        "login check of %d sites median %.0f ms from the click (menu opened %d ms before), %d single "
+        "logins %.0f ms, overhead %+.1f%%\n",
+        morvane::kCheckedSites, check * 1000, morvane::kPointingMilliseconds, morvane::kCheckedSites, singles * 1000,
+        (check / singles - 1) * 100);
   const double cold = Median(morvane::coldCheckSeconds);
   if (cold > 0 && singles > 0)
     std::printf("the check started at once, no menu opened first: %.0f ms, overhead %+.1f%%\n", cold * 1000,

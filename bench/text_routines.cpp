@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "util/line_list.h"
 #include "util/cp932.h"
+#include "util/line_list.h"
 #include "util/text_routines.h"
 
 namespace {
@@ -29,8 +29,9 @@ std::string SiteText(std::size_t bytes) {
 // Japanese prose with a tab every few words: mostly double-byte characters,
 // many with second bytes in the lead-byte range (the slow case for boundaries).
 std::string JapaneseText(std::size_t bytes) {
-  const std::string words[] = {SystemText("表示"), SystemText("検索エンジン"), SystemText("亜細亜"),
-                               SystemText("管理画面ログイン"), SystemText("未分類"), SystemText("ソフト")};
+  const std::string words[] = {SystemText("表示"),   SystemText("検索エンジン"),
+                               SystemText("亜細亜"), SystemText("管理画面ログイン"),
+                               SystemText("未分類"), SystemText("ソフト")};
   std::string text;
   text.reserve(bytes + 64);
   for (std::size_t i = 0; text.size() < bytes; ++i) {

@@ -55,7 +55,8 @@ std::string DecodeEntities(std::string_view s) {
     if (name.size() > 1 && name[0] == '#') {
       const bool hex = name[1] == 'x' || name[1] == 'X';
       const std::string digits(name.substr(hex ? 2 : 1));
-      if (!digits.empty() && digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") == std::string::npos) {
+      if (!digits.empty() &&
+          digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") == std::string::npos) {
         AppendCodePoint(out, std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
         done = true;
       }
@@ -251,7 +252,7 @@ struct Reader {
 }  // namespace
 
 std::vector<SiteRecord> BookmarkFile::SitesIn(std::size_t folder, std::string_view category,
-                                             std::string_view registDate) const {
+                                              std::string_view registDate) const {
   std::vector<SiteRecord> sites;
   if (folder >= folders.size()) return sites;
   for (const Bookmark& b : bookmarks) {

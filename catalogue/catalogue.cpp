@@ -12,8 +12,8 @@
 #include "catalogue/site_sort.h"
 #include "util/container_file.h"
 #include "util/cp932.h"
-#include "util/text_file.h"
 #include "util/safe_file_writer.h"
+#include "util/text_file.h"
 #include "util/text_routines.h"
 
 namespace morvane {
@@ -249,9 +249,9 @@ SiteDataSnapshot SiteCatalogue::Snapshot(const std::optional<std::string>& path)
   // The autosave's way to the data file too: a damaged original is kept
   // here, on the catalogue's thread, before any write of it is under way.
   const bool refused = DataFileWriteRefused(path);
-  return SiteDataSnapshot(path ? *path : DataFilePath(), refused,
-                          SiteDataFileBuilder(IdentityText(), tree_.ToText(), siteList_,
-                                              MasterLoginBlock(masterID_, masterPass_)));
+  return SiteDataSnapshot(
+      path ? *path : DataFilePath(), refused,
+      SiteDataFileBuilder(IdentityText(), tree_.ToText(), siteList_, MasterLoginBlock(masterID_, masterPass_)));
 }
 
 bool SiteDataSnapshot::Write() && {

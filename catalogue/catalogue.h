@@ -11,12 +11,12 @@
 
 #include "catalogue/catalogue_events.h"
 #include "catalogue/category_tree.h"
-#include "util/line_list.h"
 #include "catalogue/shown_sites.h"
 #include "catalogue/site_data_file.h"
 #include "catalogue/site_exchange.h"
 #include "catalogue/site_filter.h"
 #include "catalogue/site_record.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

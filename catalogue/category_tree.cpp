@@ -182,8 +182,8 @@ DeleteCategoryResult CategoryTree::DeleteCategory(TreeEntry* selected, LineList&
   const auto& siblings = SiblingsOf(selected, roots_);
   const std::size_t i = IndexAmongSiblings(selected, siblings);
   TreeEntry* successor = i + 1 < siblings.size() ? siblings[i + 1].get()
-                         : i > 0                  ? siblings[i - 1].get()
-                                                  : selected->parent;
+                         : i > 0                 ? siblings[i - 1].get()
+                                                 : selected->parent;
   const bool selectionGoes = selected_ && IsUnder(selected_, selected);
   Detach(selected);
   if (selectionGoes) selected_ = successor;

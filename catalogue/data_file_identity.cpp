@@ -53,14 +53,14 @@ std::optional<FileWithIdentity> ReadFileWithIdentity(const std::string& path) {
     if (fd < 0) return std::nullopt;
     std::optional<FileWithIdentity> result;
     try {
-      struct stat before {}, after {};
+      struct stat before {
+      }, after{};
       FileWithIdentity read;
       if (::fstat(fd, &before) == 0 && S_ISREG(before.st_mode) &&
           ReadAll(fd, static_cast<std::size_t>(before.st_size), read.bytes) && ::fstat(fd, &after) == 0) {
         read.identity = IdentityOf(after);
         // Written to while we read: the bytes may be half old, half new.
-        if (IdentityOf(before).SameStat(read.identity) &&
-            static_cast<off_t>(read.bytes.size()) == read.identity.size) {
+        if (IdentityOf(before).SameStat(read.identity) && static_cast<off_t>(read.bytes.size()) == read.identity.size) {
           read.identity.hash = HashBytes(read.bytes);
           result = std::move(read);
         }

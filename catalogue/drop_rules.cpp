@@ -15,13 +15,11 @@ bool CategoryDropAccepted(const CategoryTree& tree, DragSource source, const Tre
                           const TreeEntry* target) {
   if (!target) return false;
   switch (source) {
-    case DragSource::SiteList:
-      return target->name != AllSitesEntryName();
+    case DragSource::SiteList: return target->name != AllSitesEntryName();
     case DragSource::CategoryTree:
       // Onto itself or its own sub-entry the move would take the target away with it.
       return dragged && !tree.IsSystemEntry(dragged) && !IsUnder(target, dragged);
-    case DragSource::Other:
-      break;
+    case DragSource::Other: break;
   }
   return false;
 }

@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "catalogue/category_tree.h"
-#include "util/line_list.h"
 #include "catalogue/shown_sites.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

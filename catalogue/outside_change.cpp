@@ -141,9 +141,9 @@ OutsideChangeReport OutsideChangeGuard::TakeIn(SiteCatalogue& catalogue, std::ch
     } else {
       const MergeBase empty;
       const std::string oursMaster = MasterLoginBlock(catalogue.MasterID(), catalogue.MasterPass());
-      MergedCatalogue merged = MergeCatalogues(known_ ? known_->base : empty,
-                                               {oursTree, catalogue.SiteList().Lines(), oursMaster},
-                                               {theirs->treeText, theirs->sites.Lines(), theirs->masterBlock});
+      MergedCatalogue merged =
+          MergeCatalogues(known_ ? known_->base : empty, {oursTree, catalogue.SiteList().Lines(), oursMaster},
+                          {theirs->treeText, theirs->sites.Lines(), theirs->masterBlock});
       report.kind = OutsideChangeKind::Merged;
       report.counts = merged.counts;
       const bool sameAsTheirs = merged.sameAsTheirs;

@@ -16,7 +16,7 @@
 namespace morvane {
 namespace {
 
-constexpr std::array<std::string_view, 7> kHeader = {"サイト名",    "サイトURL",  "カテゴリ", "登録日",
+constexpr std::array<std::string_view, 7> kHeader = {"サイト名",    "サイトURL",  "カテゴリ",  "登録日",
                                                      "Vexa解析URL", "ログインID", "パスワード"};
 constexpr int kSiteURLField = 1, kAccessURLField = 4;
 
@@ -55,7 +55,7 @@ struct RowReader {
   std::string_view text;
   std::size_t pos = 0;
   long long line = 1;
-  bool spanned = false;  // the last row read ran over more than one line
+  bool spanned = false;              // the last row read ran over more than one line
   std::deque<std::string> unquoted;  // stays put as it grows, unlike a vector
 
   bool AtEnd() const { return pos >= text.size(); }

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "util/line_list.h"
 #include "catalogue/site_exchange.h"
 #include "catalogue/site_record.h"
+#include "util/line_list.h"
 
 namespace morvane {
 
@@ -53,7 +53,7 @@ struct CsvSites {
   // Site lines as FormatSiteLine writes them, fields cleaned as the site
   // dialog cleans them; a field the file has no column for is empty.
   std::vector<std::string> sites;
-  std::vector<SiteFieldSet> given;  // per site, the fields the file has columns for
+  std::vector<SiteFieldSet> given;      // per site, the fields the file has columns for
   std::vector<CsvRowProblem> problems;  // the first kCsvProblemsKept
   long long problemCount = 0;
   // Rows with a line break, tab or zero byte inside a field: a site line

@@ -77,7 +77,7 @@ MasterLogin ParseMasterLoginBlock(std::string_view block) {
 }
 
 std::optional<SiteDataLayout> SiteDataLayout::Of(std::string_view identity, std::string_view treeText,
-                                                  std::string_view masterBlock) {
+                                                 std::string_view masterBlock) {
   const std::string identityClosing = ClosingMark(kIdentityTag), treeClosing = ClosingMark(kCategoryTreeTag),
                     masterClosing = ClosingMark(kSerialNumberTag);
   // A block's text is read trimmed of line breaks at its ends: the tree

@@ -61,9 +61,8 @@ MergePlan PlanMerge(const LineList& sites, const std::vector<std::string>& incom
   // read the URLs from the lines; an incoming site is numbered after the list's.
   const auto had = static_cast<std::uint32_t>(sites.Count());
   const std::vector<std::string>& lines = sites.Lines();
-  URLIndex byURL(lines.size() + incoming.size(), [&](std::uint32_t n) {
-    return SiteURLOfLine(n < had ? lines[n] : incoming[n - had]);
-  });
+  URLIndex byURL(lines.size() + incoming.size(),
+                 [&](std::uint32_t n) { return SiteURLOfLine(n < had ? lines[n] : incoming[n - had]); });
   for (std::uint32_t i = 0; i < had; ++i) byURL.FindOrAdd(SiteURLOfLine(lines[i]), i);
   std::vector<bool> updatedAlready(had);
   plan.target.assign(incoming.size(), kLeave);
@@ -126,8 +125,8 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector
   return MergeSites(sites, tree, std::move(lines), updateExisting);
 }
 
-SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming,
-                          bool updateExisting, std::vector<SiteFieldSet> given) {
+SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming, bool updateExisting,
+                          std::vector<SiteFieldSet> given) {
   return ApplyMerge(sites, tree, PrepareMerge(sites, std::move(incoming), updateExisting, std::move(given)));
 }
 
@@ -165,7 +164,8 @@ PreparedMerge PrepareMerge(const LineList& sites, std::vector<std::string>&& inc
     if (n < 0) continue;
     std::uint32_t& slot = updateOf[static_cast<std::size_t>(n)];
     if (slot == 0) {
-      merge.updates.emplace_back(n, OverlayFields(sites.Lines()[static_cast<std::size_t>(n)], std::move(incoming[k]), given[k]));
+      merge.updates.emplace_back(
+          n, OverlayFields(sites.Lines()[static_cast<std::size_t>(n)], std::move(incoming[k]), given[k]));
       slot = static_cast<std::uint32_t>(merge.updates.size());
     } else {
       std::string& line = merge.updates[slot - 1].second;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "catalogue/category_tree.h"
-#include "util/line_list.h"
 #include "catalogue/site_record.h"
+#include "util/line_list.h"
 
 namespace morvane {
 
@@ -35,8 +35,8 @@ SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, const std::vector
 // given, when not empty, holds per site the fields it brings: an updated
 // site keeps the others as they were (a file without a password column
 // leaves the passwords alone); an added one has them empty.
-SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming,
-                          bool updateExisting, std::vector<SiteFieldSet> given = {});
+SiteMergeCount MergeSites(LineList& sites, CategoryTree& tree, std::vector<std::string>&& incoming, bool updateExisting,
+                          std::vector<SiteFieldSet> given = {});
 // MergeSites in two steps, so that the costly one can run off the
 // catalogue's thread: Prepare only reads the site list (and none of the
 // tree) and works every line out; Apply puts them in place and adds the

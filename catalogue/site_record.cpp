@@ -51,7 +51,7 @@ std::string_view SiteCategoryOfLine(std::string_view line) {
 
 std::array<std::string, 8> SiteRowCells(std::string_view line, long long row) {
   SiteRecord r = SiteFromLine(line);
-  return {std::to_string(row + 1), std::move(r.SiteName), std::move(r.SiteURL), std::move(r.Category),
+  return {std::to_string(row + 1), std::move(r.SiteName),  std::move(r.SiteURL), std::move(r.Category),
           std::move(r.RegistDate), std::move(r.AccessURL), std::move(r.LoginID), "*Password*"};
 }
 

@@ -5,8 +5,8 @@
 // the site list keeps its order.
 #include <string_view>
 
-#include "util/line_list.h"
 #include "catalogue/shown_sites.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

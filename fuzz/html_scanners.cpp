@@ -1,8 +1,8 @@
 // The page scanners walk any page to its end, always moving on, and give
 // values; decoding entities never makes a text longer.
 #include "fuzz_support.h"
-#include "web/html_routines.h"
 #include "util/text_routines.h"
+#include "web/html_routines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view page = AsText(data, size);

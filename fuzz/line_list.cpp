@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   again.SetText(text);
   FUZZ_CHECK(again.GetText() == text);
   again.Sort();
-  for (long long i = 1; i < again.Count(); ++i)
-    FUZZ_CHECK(morvane::CompareBytes(again.Get(i - 1), again.Get(i)) <= 0);
+  for (long long i = 1; i < again.Count(); ++i) FUZZ_CHECK(morvane::CompareBytes(again.Get(i - 1), again.Get(i)) <= 0);
   if (list.Count() > 0) list.Values(list.Get(0));
   return 0;
 }

@@ -4,11 +4,11 @@
 #include <algorithm>
 
 #include "fuzz_support.h"
-#include "web/html_routines.h"
 #include "navi/core/link_list.h"
-#include "web/url_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
+#include "web/html_routines.h"
+#include "web/url_routines.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Scrambling then unscrambling gives every input back, and damaged scrambled
 // text is read without fault.
-#include "fuzz_support.h"
 #include "util/scrambler.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr std::string_view key = "#tide+arc*lump-Q";

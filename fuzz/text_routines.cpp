@@ -1,7 +1,7 @@
 // The character routines agree with each other on any bytes.
+#include "util/text_routines.h"
 #include "fuzz_support.h"
 #include "util/cp932.h"
-#include "util/text_routines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text = AsText(data, size);

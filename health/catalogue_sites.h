@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "util/line_list.h"
 #include "health/health_history.h"
 #include "health/site_health.h"
+#include "util/line_list.h"
 
 namespace morvane {
 

@@ -9,7 +9,8 @@ HealthCheckRun::HealthCheckRun(HealthCheckSetup setup, std::function<void()> wak
   arrived_.assign(total_, false);
   startedAt_ = setup_.clock();
   checker_ = std::make_unique<SiteHealthChecker>(
-      setup_.sites, setup_.serviceURL, [this](std::size_t index, SiteHealth health) { Arrived(index, std::move(health)); },
+      setup_.sites, setup_.serviceURL,
+      [this](std::size_t index, SiteHealth health) { Arrived(index, std::move(health)); },
       [this](bool cancelled) { Ended(cancelled); }, setup_.limits);
 }
 
@@ -68,8 +69,7 @@ void HealthCheckRun::Ended(bool cancelled) {
       if (row.history.empty() || row.history.back().checkedAt != startedAt_) {
         if (row.health.failure != HealthFailure::NotChecked)
           row.history.push_back(HealthRecord{startedAt_, row.health.Up(), row.health.status,
-                                             HealthResultText(row.health), row.health.total.count(),
-                                             std::nullopt});
+                                             HealthResultText(row.health), row.health.total.count(), std::nullopt});
       }
       report.rows.push_back(std::move(row));
     }

@@ -18,9 +18,9 @@
 namespace morvane {
 
 struct HealthCheckSetup {
-  std::vector<HealthSite> sites;        // the sites to check
-  std::vector<HealthSiteKey> catalogue; // every site of the catalogue, for the history's keep rule
-  std::string historyPath;              // empty: no history kept
+  std::vector<HealthSite> sites;         // the sites to check
+  std::vector<HealthSiteKey> catalogue;  // every site of the catalogue, for the history's keep rule
+  std::string historyPath;               // empty: no history kept
   std::string serviceURL;
   HealthCheckLimits limits;
   HealthClock clock = SystemClockMs;

@@ -35,36 +35,24 @@ PRAGMA user_version = 1;
 
 std::string_view TagName(AnalysisTag tag) {
   switch (tag) {
-    case AnalysisTag::Present:
-      return "present";
-    case AnalysisTag::Absent:
-      return "absent";
-    case AnalysisTag::Unknown:
-      break;
+    case AnalysisTag::Present: return "present";
+    case AnalysisTag::Absent: return "absent";
+    case AnalysisTag::Unknown: break;
   }
   return "unknown";
 }
 
 std::string_view FailureName(HealthFailure failure) {
   switch (failure) {
-    case HealthFailure::None:
-      return "";
-    case HealthFailure::NotChecked:
-      return "not-checked";
-    case HealthFailure::BadAddress:
-      return "bad-address";
-    case HealthFailure::NameNotFound:
-      return "name-not-found";
-    case HealthFailure::Refused:
-      return "refused";
-    case HealthFailure::TimedOut:
-      return "time-out";
-    case HealthFailure::Certificate:
-      return "certificate";
-    case HealthFailure::TooManyRedirects:
-      return "redirect-loop";
-    case HealthFailure::Other:
-      break;
+    case HealthFailure::None: return "";
+    case HealthFailure::NotChecked: return "not-checked";
+    case HealthFailure::BadAddress: return "bad-address";
+    case HealthFailure::NameNotFound: return "name-not-found";
+    case HealthFailure::Refused: return "refused";
+    case HealthFailure::TimedOut: return "time-out";
+    case HealthFailure::Certificate: return "certificate";
+    case HealthFailure::TooManyRedirects: return "redirect-loop";
+    case HealthFailure::Other: break;
   }
   return "other";
 }

@@ -17,23 +17,12 @@ constexpr std::size_t kStripLength = 30;
 void AppendEscaped(std::string& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out.push_back(c);
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out.push_back(c);
     }
   }
 }
@@ -47,10 +36,8 @@ std::string Escaped(std::string_view text) {
 std::string DateText(std::int64_t seconds, const char* format, bool local) {
   const std::time_t when = static_cast<std::time_t>(seconds);
   std::tm parts{};
-  if (local)
-    localtime_r(&when, &parts);
-  else
-    gmtime_r(&when, &parts);
+  if (local) localtime_r(&when, &parts);
+  else gmtime_r(&when, &parts);
   char buffer[64];
   return std::strftime(buffer, sizeof buffer, format, &parts) ? buffer : "";
 }
@@ -86,17 +73,16 @@ std::string ChainText(const SiteHealth& h) {
 void AppendStrip(std::string& out, const std::vector<HealthRecord>& history) {
   constexpr int kBar = 6, kHeight = 24;
   const std::size_t first = history.size() > kStripLength ? history.size() - kStripLength : 0;
-  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kBar * kStripLength) +
-         "\" height=\"" + std::to_string(kHeight) + "\" role=\"img\">";
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kBar * kStripLength) + "\" height=\"" +
+         std::to_string(kHeight) + "\" role=\"img\">";
   out += "<rect width=\"100%\" height=\"100%\" fill=\"#f2f2f2\"/>";
   const std::size_t shown = history.size() - first;
   for (std::size_t i = first; i < history.size(); ++i) {
     const HealthRecord& r = history[i];
-    const int height =
-        r.up ? std::clamp(static_cast<int>(r.totalMs * kHeight / 3000), 3, kHeight) : kHeight;
+    const int height = r.up ? std::clamp(static_cast<int>(r.totalMs * kHeight / 3000), 3, kHeight) : kHeight;
     const std::size_t slot = kStripLength - shown + (i - first);
-    out += "<rect x=\"" + std::to_string(slot * kBar) + "\" y=\"" + std::to_string(kHeight - height) +
-           "\" width=\"" + std::to_string(kBar - 1) + "\" height=\"" + std::to_string(height) + "\" fill=\"" +
+    out += "<rect x=\"" + std::to_string(slot * kBar) + "\" y=\"" + std::to_string(kHeight - height) + "\" width=\"" +
+           std::to_string(kBar - 1) + "\" height=\"" + std::to_string(height) + "\" fill=\"" +
            (r.up ? "#2e9d3a" : "#d22") + "\"><title>";
     AppendEscaped(out, DateText(r.checkedAt / 1000, "%Y-%m-%d %H:%M", true) + " " + r.result + " " +
                            std::to_string(r.totalMs) + " ms");
@@ -139,23 +125,21 @@ std::string HealthReportHTML(const HealthReport& report) {
       "</style></head><body><h1>サイトの状態</h1><p>";
   const auto down = std::count_if(report.rows.begin(), report.rows.end(),
                                   [](const HealthReportRow& row) { return !row.health.Up(); });
-  page += DateText(report.checkedAt / 1000, "%Y-%m-%d %H:%M", true) + " " + std::to_string(report.rows.size()) +
-          " / " + std::to_string(report.total) + " サイトを確認しました";
+  page += DateText(report.checkedAt / 1000, "%Y-%m-%d %H:%M", true) + " " + std::to_string(report.rows.size()) + " / " +
+          std::to_string(report.total) + " サイトを確認しました";
   if (down) page += "（停止中 " + std::to_string(down) + "）";
   if (report.stopped) page += "（中止しました）";
   page += "</p>";
   if (!report.historyError.empty()) page += "<p class=\"down\">" + Escaped(report.historyError) + "</p>";
   page += "<table><tr>";
-  for (std::string_view head :
-       {"サイト名", "結果", "状態", "最近の結果", "最初のバイト (ms)", "合計 (ms)", "証明書の残り日数", "証明書の期限",
-        "発行者", "タイトル", "解析タグ"})
+  for (std::string_view head : {"サイト名", "結果", "状態", "最近の結果", "最初のバイト (ms)", "合計 (ms)",
+                                "証明書の残り日数", "証明書の期限", "発行者", "タイトル", "解析タグ"})
     page += "<th>" + std::string(head) + "</th>";
   page += "</tr>";
   for (const HealthReportRow& row : report.rows) {
     const SiteHealth& h = row.health;
     const CertificateCells certificate = CertificateOf(h, report.checkedAt);
-    page += "<tr><td>" + Escaped(row.site.name) + "<br><span class=\"chain\">" + Escaped(row.site.url) +
-            "</span></td>";
+    page += "<tr><td>" + Escaped(row.site.name) + "<br><span class=\"chain\">" + Escaped(row.site.url) + "</span></td>";
     page += std::string("<td") + (h.Up() ? "" : " class=\"down\"") + ">" + Escaped(HealthResultText(h));
     if (const std::string chain = ChainText(h); !chain.empty())
       page += "<br><span class=\"chain\">→ " + Escaped(chain) + "</span>";
@@ -230,17 +214,17 @@ std::string HealthReportCSV(const HealthReport& report) {
 }
 
 std::string HealthReportTSV(const HealthReport& report) {
-  std::string out = "name\turl\tresult\tdown since\tfinal url\tfirst byte ms\ttotal ms\tcertificate days\t"
-                    "certificate expiry\tissuer\ttitle\ttag\n";
+  std::string out =
+      "name\turl\tresult\tdown since\tfinal url\tfirst byte ms\ttotal ms\tcertificate days\t"
+      "certificate expiry\tissuer\ttitle\ttag\n";
   for (const HealthReportRow& row : report.rows) {
     const Fields f = FieldsOf(row, report.checkedAt);
     bool first = true;
-    for (std::string_view field : {std::string_view(row.site.name), std::string_view(row.site.url),
-                                   std::string_view(f.result), std::string_view(f.since), std::string_view(f.chain),
-                                   std::string_view(f.firstByte), std::string_view(f.total),
-                                   std::string_view(f.certificate.daysLeft), std::string_view(f.certificate.expiry),
-                                   std::string_view(f.certificate.issuer), std::string_view(row.health.title),
-                                   std::string_view(f.tag)}) {
+    for (std::string_view field :
+         {std::string_view(row.site.name), std::string_view(row.site.url), std::string_view(f.result),
+          std::string_view(f.since), std::string_view(f.chain), std::string_view(f.firstByte),
+          std::string_view(f.total), std::string_view(f.certificate.daysLeft), std::string_view(f.certificate.expiry),
+          std::string_view(f.certificate.issuer), std::string_view(row.health.title), std::string_view(f.tag)}) {
       if (!first) out.push_back('\t');
       first = false;
       out += EscapeTsvField(field);

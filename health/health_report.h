@@ -23,7 +23,7 @@ struct HealthReport {
   std::int64_t checkedAt = 0;  // ms since 1970
   std::size_t total = 0;       // sites asked for
   bool stopped = false;
-  std::string historyError;    // why the history could not be kept, if so
+  std::string historyError;  // why the history could not be kept, if so
 
   // Sites not up first, then by name.
   void Sort();

@@ -17,8 +17,7 @@ namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         c == ':';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':';
 }
 
 std::string LowerText(std::string_view s) {
@@ -132,8 +131,9 @@ void AppendUtf8(std::string& out, gunichar c) {
 // few named ones pages use in titles and addresses.
 std::string DecodeReferences(std::string_view text) {
   static constexpr std::pair<std::string_view, gunichar> kNamed[] = {
-      {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0}, {"copy", 0xA9},
-      {"reg", 0xAE}, {"middot", 0xB7}, {"ndash", 0x2013}, {"mdash", 0x2014}, {"hellip", 0x2026}, {"trade", 0x2122}};
+      {"amp", '&'},      {"lt", '<'},        {"gt", '>'},      {"quot", '"'},    {"apos", '\''},
+      {"nbsp", 0xA0},    {"copy", 0xA9},     {"reg", 0xAE},    {"middot", 0xB7}, {"ndash", 0x2013},
+      {"mdash", 0x2014}, {"hellip", 0x2026}, {"trade", 0x2122}};
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -175,8 +175,8 @@ std::string DecodeReferences(std::string_view text) {
 
 std::string CanonicalCharset(std::string_view charset) {
   const std::string lower = LowerText(charset);
-  for (std::string_view name : {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cp932", "ms_kanji",
-                                "csshiftjis", "ms932"})
+  for (std::string_view name :
+       {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cp932", "ms_kanji", "csshiftjis", "ms932"})
     if (lower == name) return "CP932";
   if (lower == "utf8") return "UTF-8";
   return lower;
@@ -203,12 +203,9 @@ std::string CharsetIn(std::string_view text) {
 
 std::string_view AnalysisTagText(AnalysisTag tag) {
   switch (tag) {
-    case AnalysisTag::Present:
-      return "タグあり";
-    case AnalysisTag::Absent:
-      return "タグなし";
-    case AnalysisTag::Unknown:
-      break;
+    case AnalysisTag::Present: return "タグあり";
+    case AnalysisTag::Absent: return "タグなし";
+    case AnalysisTag::Unknown: break;
   }
   return "確認できません";
 }
@@ -230,7 +227,8 @@ std::string PageCharset(std::string_view contentType, std::string_view html) {
 
 std::string DecodePageText(std::string_view bytes, std::string_view charset) {
   std::string from = CanonicalCharset(charset);
-  if (from.empty()) from = g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr) ? "UTF-8" : "CP932";
+  if (from.empty())
+    from = g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr) ? "UTF-8" : "CP932";
   if (from == "UTF-8" || from == "us-ascii") return ValidUtf8(bytes);
   iconv_t cd = iconv_open("UTF-8", from.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return ValidUtf8(bytes);  // a name iconv does not know
@@ -305,8 +303,8 @@ AnalysisTag FindAnalysisTag(std::string_view html, std::string_view pageURL, con
     const char* hostText = g_uri_get_host(uri.get());
     const std::string host = hostText ? LowerText(hostText) : std::string();
     for (const std::string& wanted : hosts)
-      if (host == wanted || (host.size() > wanted.size() && host.ends_with(wanted) &&
-                             host[host.size() - wanted.size() - 1] == '.'))
+      if (host == wanted ||
+          (host.size() > wanted.size() && host.ends_with(wanted) && host[host.size() - wanted.size() - 1] == '.'))
         found = true;
   }
   if (found) return AnalysisTag::Present;

@@ -11,24 +11,16 @@ long long CertificateDaysLeft(const CertificateFacts& certificate, std::int64_t 
 
 std::string HealthResultText(const SiteHealth& health) {
   switch (health.failure) {
-    case HealthFailure::None:
-      return std::to_string(health.status);
-    case HealthFailure::NotChecked:
-      return "未確認";
-    case HealthFailure::BadAddress:
-      return "URLが正しくありません";
-    case HealthFailure::NameNotFound:
-      return "ホストが見つかりません";
-    case HealthFailure::Refused:
-      return "接続できません";
-    case HealthFailure::TimedOut:
-      return "時間切れ";
+    case HealthFailure::None: return std::to_string(health.status);
+    case HealthFailure::NotChecked: return "未確認";
+    case HealthFailure::BadAddress: return "URLが正しくありません";
+    case HealthFailure::NameNotFound: return "ホストが見つかりません";
+    case HealthFailure::Refused: return "接続できません";
+    case HealthFailure::TimedOut: return "時間切れ";
     case HealthFailure::Certificate:
       return health.failureDetail.empty() ? "証明書エラー" : "証明書エラー: " + health.failureDetail;
-    case HealthFailure::TooManyRedirects:
-      return "転送が多すぎます";
-    case HealthFailure::Other:
-      break;
+    case HealthFailure::TooManyRedirects: return "転送が多すぎます";
+    case HealthFailure::Other: break;
   }
   return health.failureDetail.empty() ? "エラー" : "エラー: " + health.failureDetail;
 }

@@ -36,8 +36,8 @@ class SiteHealthChecker {
 
   // serviceURL: the analysis service's address, whose host is a tag host
   // for every site.
-  SiteHealthChecker(std::vector<HealthSite> sites, std::string serviceURL, ResultHandler onResult,
-                    DoneHandler onDone, HealthCheckLimits limits = {});
+  SiteHealthChecker(std::vector<HealthSite> sites, std::string serviceURL, ResultHandler onResult, DoneHandler onDone,
+                    HealthCheckLimits limits = {});
   // Cancels and waits for the thread, which ends within moments.
   ~SiteHealthChecker();
   SiteHealthChecker(const SiteHealthChecker&) = delete;

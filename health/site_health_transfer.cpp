@@ -55,27 +55,19 @@ std::optional<CertificateFacts> ServerCertificate(CURL* curl) {
 
 HealthFailure FailureOf(CURLcode result) {
   switch (result) {
-    case CURLE_OK:
-      return HealthFailure::None;
+    case CURLE_OK: return HealthFailure::None;
     case CURLE_URL_MALFORMAT:
-    case CURLE_UNSUPPORTED_PROTOCOL:
-      return HealthFailure::BadAddress;
-    case CURLE_COULDNT_RESOLVE_HOST:
-      return HealthFailure::NameNotFound;
-    case CURLE_COULDNT_CONNECT:
-      return HealthFailure::Refused;
-    case CURLE_OPERATION_TIMEDOUT:
-      return HealthFailure::TimedOut;
+    case CURLE_UNSUPPORTED_PROTOCOL: return HealthFailure::BadAddress;
+    case CURLE_COULDNT_RESOLVE_HOST: return HealthFailure::NameNotFound;
+    case CURLE_COULDNT_CONNECT: return HealthFailure::Refused;
+    case CURLE_OPERATION_TIMEDOUT: return HealthFailure::TimedOut;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_ISSUER_ERROR:
-      return HealthFailure::Certificate;
-    case CURLE_TOO_MANY_REDIRECTS:
-      return HealthFailure::TooManyRedirects;
-    default:
-      return HealthFailure::Other;
+    case CURLE_SSL_ISSUER_ERROR: return HealthFailure::Certificate;
+    case CURLE_TOO_MANY_REDIRECTS: return HealthFailure::TooManyRedirects;
+    default: return HealthFailure::Other;
   }
 }
 
@@ -85,8 +77,8 @@ struct SiteHealthTransfer::Received {
   std::string contentType;
   std::string body;
   std::size_t headerBytes = 0;
-  bool bodyCut = false;    // the page went on past what is read
-  bool headersCut = false; // the server sent headers without end
+  bool bodyCut = false;     // the page went on past what is read
+  bool headersCut = false;  // the server sent headers without end
   char error[CURL_ERROR_SIZE] = {};
 
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {

@@ -6,8 +6,7 @@ SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) {
   sqlite3_stmt* statement = nullptr;
   if (db && sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement, nullptr) == SQLITE_OK)
     statement_.reset(statement);
-  else
-    sqlite3_finalize(statement);
+  else sqlite3_finalize(statement);
 }
 
 void SqliteStatement::Bind(int at, std::int64_t value) { sqlite3_bind_int64(statement_.get(), at, value); }
@@ -39,9 +38,7 @@ std::string SqliteStatement::Text(int column) const {
               : std::string();
 }
 
-bool SqliteStatement::IsNull(int column) const {
-  return sqlite3_column_type(statement_.get(), column) == SQLITE_NULL;
-}
+bool SqliteStatement::IsNull(int column) const { return sqlite3_column_type(statement_.get(), column) == SQLITE_NULL; }
 
 SqliteDatabase::SqliteDatabase(const std::string& path) {
   sqlite3* db = nullptr;

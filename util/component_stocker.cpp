@@ -30,8 +30,7 @@ std::optional<int> ParseDecimal(std::string_view text) {
   return value;
 }
 
-void ComponentStocker::DefineProperty(std::string component, std::string property, TextGetter get,
-                                         TextSetter set) {
+void ComponentStocker::DefineProperty(std::string component, std::string property, TextGetter get, TextSetter set) {
   for (Accessor& a : accessors_) {
     if (a.component == component && SameIgnoringCase(a.property, property)) {
       a = Accessor{std::move(component), std::move(property), std::move(get), std::move(set)};
@@ -42,14 +41,13 @@ void ComponentStocker::DefineProperty(std::string component, std::string propert
 }
 
 void ComponentStocker::DefineIntProperty(std::string component, std::string property, std::function<int()> get,
-                                            std::function<void(int)> set) {
+                                         std::function<void(int)> set) {
   DefineProperty(
       std::move(component), std::move(property), [get = std::move(get)] { return std::to_string(get()); },
       [set = std::move(set)](std::string_view text) { set(ParseDecimal(text).value_or(0)); });
 }
 
-int ComponentStocker::AddRegistration(std::string_view component, std::string_view property,
-                                         std::string_view tagName) {
+int ComponentStocker::AddRegistration(std::string_view component, std::string_view property, std::string_view tagName) {
   StockedProperty data{std::string(component), std::string(property), std::string(tagName)};
   if (data.TagName.empty()) data.TagName = data.component + "." + data.property;
   registrations_.push_back(std::move(data));

@@ -40,8 +40,7 @@ std::string BackupName(std::string_view name, std::chrono::system_clock::time_po
 
 // Copies the file to its backup name for when; never replaces an existing
 // file. False when nothing was copied.
-bool KeepCopy(const std::string& name, std::chrono::system_clock::time_point when,
-              std::string* backupName = nullptr);
+bool KeepCopy(const std::string& name, std::chrono::system_clock::time_point when, std::string* backupName = nullptr);
 
 // Copies the file to target, which must not exist yet (mode 0600). False
 // when nothing was copied.

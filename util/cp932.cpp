@@ -129,9 +129,7 @@ std::string Cp932ToUtf8(std::string_view cp932) { return Convert("UTF-8", "CP932
 
 std::string Utf8ToCp932(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8, Utf8Width); }
 
-std::string Utf8URLToCp932(std::string_view utf8) {
-  return Convert("CP932", "UTF-8", utf8, Utf8Width, PercentEscaped);
-}
+std::string Utf8URLToCp932(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8, Utf8Width, PercentEscaped); }
 
 std::string Utf8HtmlToCp932(std::string_view utf8) {
   return Convert("CP932", "UTF-8", utf8, Utf8Width, CharacterReference);

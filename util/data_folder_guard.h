@@ -35,10 +35,10 @@ class DataFolderLock {
 };
 
 struct DataFolderState {
-  bool writable = false;                // a file could be created there and removed again
-  bool sharedWritable = false;          // group or others may write the folder
-  bool browserSharedWritable = false;   // the same for the browser profile
-  bool browserOwnedByOther = false;     // the browser profile belongs to another user
+  bool writable = false;               // a file could be created there and removed again
+  bool sharedWritable = false;         // group or others may write the folder
+  bool browserSharedWritable = false;  // the same for the browser profile
+  bool browserOwnedByOther = false;    // the browser profile belongs to another user
 };
 
 // Looks at an existing data folder; the only thing it writes is a probe file

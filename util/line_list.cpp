@@ -11,8 +11,7 @@
 
 namespace morvane {
 
-ListIndexError::ListIndexError()
-    : std::out_of_range(SystemText("インデックスがリストの範囲を超えています")) {}
+ListIndexError::ListIndexError() : std::out_of_range(SystemText("インデックスがリストの範囲を超えています")) {}
 
 LineList::LineList(std::string nameValueSeparator) : separator_(std::move(nameValueSeparator)) {}
 

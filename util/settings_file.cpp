@@ -22,7 +22,8 @@ long long OverlapArea(const FormBounds& a, const FormBounds& b) {
 // One axis: the length cut to the area's, then the start moved in.
 void FitSpan(int& start, int& length, int areaStart, int areaLength) {
   length = std::min(length, areaLength);
-  start = static_cast<int>(std::clamp<long long>(start, areaStart, static_cast<long long>(areaStart) + areaLength - length));
+  start = static_cast<int>(
+      std::clamp<long long>(start, areaStart, static_cast<long long>(areaStart) + areaLength - length));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "util/line_list.h"
 #include "util/component_stocker.h"
+#include "util/line_list.h"
 
 namespace morvane {
 
@@ -27,9 +27,9 @@ struct FormBounds {
 class PlacedForm {
  public:
   virtual ~PlacedForm() = default;
-  virtual std::string FormName() const = 0;       // "Form1", "Form2"
-  virtual FormBounds NormalBounds() const = 0;    // the restored (not maximised) rectangle
-  virtual FormBounds CurrentBounds() const = 0;   // where it is now
+  virtual std::string FormName() const = 0;      // "Form1", "Form2"
+  virtual FormBounds NormalBounds() const = 0;   // the restored (not maximised) rectangle
+  virtual FormBounds CurrentBounds() const = 0;  // where it is now
   virtual void SetBounds(const FormBounds& b) = 0;
   // The work areas of the monitors the form can be shown on, the primary first;
   // empty when the window system does not say.

@@ -83,7 +83,9 @@ std::string LoadTextFile(const std::string& name) {
   return bytes;  // no second copy of a large file
 }
 
-bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode) { return SaveTextFile(name, {text}, mode); }
+bool SaveTextFile(const std::string& name, std::string_view text, mode_t mode) {
+  return SaveTextFile(name, {text}, mode);
+}
 
 bool SaveTextFile(const std::string& name, std::initializer_list<std::string_view> pieces, mode_t mode) {
   try {

@@ -40,10 +40,8 @@ bool HostTurns::Take(std::size_t perHost, std::size_t& index, std::string& host)
     host = *it;
     // Round the hosts: taking one host's items first would leave its last
     // ones to run two at a time at the end.
-    if (h.waiting.empty())
-      order_.erase(it);
-    else
-      order_.splice(order_.end(), order_, it);
+    if (h.waiting.empty()) order_.erase(it);
+    else order_.splice(order_.end(), order_, it);
     return true;
   }
   return false;

@@ -1,7 +1,7 @@
 #include "web/html_routines.h"
 
-#include "web/scan_views.h"
 #include "util/text_routines.h"
+#include "web/scan_views.h"
 
 namespace morvane {
 
@@ -91,7 +91,7 @@ std::string DecodeEntities(std::string_view text) {
     char ch;
   };
   // The order of the tries matters only for the forms with and without ";".
-  static constexpr Entity kEntities[] = {{"lt;", '<'}, {"gt;", '>'}, {"nbsp;", ' '}, {"lt", '<'},
+  static constexpr Entity kEntities[] = {{"lt;", '<'}, {"gt;", '>'},  {"nbsp;", ' '}, {"lt", '<'},
                                          {"gt", '>'},  {"nbsp", ' '}, {"amp;", '&'}};
   std::string out;
   out.reserve(text.size());

@@ -17,13 +17,11 @@ std::string ExtractTitle(std::string_view html, TextEncoding e = TextEncoding::k
 // Consumes html up to and including the next tag. When that tag is an anchor
 // with an href, reads the href (entities decoded) and the link text up to the
 // anchor's closing tag, inner tags dropped. False when no tag is left.
-bool NextAnchor(std::string_view& html, std::string& href, std::string& text,
-                TextEncoding e = TextEncoding::kCp932);
+bool NextAnchor(std::string_view& html, std::string& href, std::string& text, TextEncoding e = TextEncoding::kCp932);
 
 // The next anchor that has both an href and a text (trimmed of spaces and of
 // CR LF pairs at its ends). False at the end of the page.
-bool NextLink(std::string_view& html, std::string& href, std::string& text,
-              TextEncoding e = TextEncoding::kCp932);
+bool NextLink(std::string_view& html, std::string& href, std::string& text, TextEncoding e = TextEncoding::kCp932);
 
 // Decodes &lt; &gt; &nbsp; (also without ";") and &amp;, in any letter case;
 // &amp; last, so &amp;lt; becomes &lt; and stays so.

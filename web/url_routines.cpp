@@ -23,10 +23,17 @@ constexpr GUriFlags kParseFlags = G_URI_FLAGS_ENCODED;
 bool IsUrlChar(unsigned char c) {
   if (c <= 0x20 || c >= 0x7F) return false;
   switch (c) {
-    case '%': case '"': case '<': case '>': case '\\': case '^': case '`': case '{': case '|': case '}':
-      return false;
-    default:
-      return true;
+    case '%':
+    case '"':
+    case '<':
+    case '>':
+    case '\\':
+    case '^':
+    case '`':
+    case '{':
+    case '|':
+    case '}': return false;
+    default: return true;
   }
 }
 

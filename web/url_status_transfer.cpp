@@ -2,8 +2,8 @@
 
 #include <mutex>
 
-#include "web/scan_views.h"
 #include "util/cp932.h"
+#include "web/scan_views.h"
 
 namespace morvane {
 namespace {

@@ -52,8 +52,8 @@ struct DownloadTarget {
 using DownloadAnswer = std::function<void(std::optional<DownloadTarget>)>;
 
 enum class NewWindowChoice {
-  Cancel,          // no window opens
-  HiddenBrowser,   // the hidden browser catches the new window's first navigation
+  Cancel,         // no window opens
+  HiddenBrowser,  // the hidden browser catches the new window's first navigation
 };
 
 // What the control does with a navigation that failed.

@@ -4,9 +4,9 @@
 
 #include "browser/core/wait_limits.h"
 #include "browser/core/web_origin.h"
+#include "util/text_routines.h"
 #include "web/scan_views.h"
 #include "web/url_status.h"
-#include "util/text_routines.h"
 
 namespace morvane {
 namespace {
@@ -21,8 +21,9 @@ bool IsWebAddress(std::string_view url) {
 }  // namespace
 
 BrowserFrame::BrowserFrame(BrowserEngine& engine, MessagePump& pump)
-    : engine_(engine), pump_(pump), queryURLStatus_([](std::string_view url, std::string& status,
-                                                       std::string& lastModified) {
+    : engine_(engine),
+      pump_(pump),
+      queryURLStatus_([](std::string_view url, std::string& status, std::string& lastModified) {
         return QueryURLStatus(url, status, lastModified);
       }),
       statusAnswers_(std::make_shared<StatusAnswers>(&pump, this)) {
@@ -53,8 +54,7 @@ void BrowserFrame::SetBusy(bool busy) {
   if (toolbar_) toolbar_->BusyChanged(busy);
 }
 
-BrowserFrame::WaitEnd BrowserFrame::PumpWhile(const std::function<bool()>& waiting, int passes,
-                                                  GiveWay giveWay) {
+BrowserFrame::WaitEnd BrowserFrame::PumpWhile(const std::function<bool()>& waiting, int passes, GiveWay giveWay) {
   const bool onlyNew = giveWay == GiveWay::ToNewStopOrSkip;
   const bool stopBefore = onlyNew && stopRequest_;
   const bool skipBefore = onlyNew && skipRequest_;
@@ -141,9 +141,8 @@ bool BrowserFrame::NavigateTo(std::string_view url, bool wait) {
 }
 
 bool BrowserFrame::WaitForDocument(int timeoutMilliseconds) {
-  const WaitEnd end =
-      PumpWhile([this] { return !engine_.HasDocument(); }, timeoutMilliseconds / kPassMilliseconds,
-                GiveWay::ToStopOrSkip);
+  const WaitEnd end = PumpWhile([this] { return !engine_.HasDocument(); }, timeoutMilliseconds / kPassMilliseconds,
+                                GiveWay::ToStopOrSkip);
   if (end == WaitEnd::Done) return true;
   engine_.Stop();
   SetBusy(false);
@@ -237,10 +236,8 @@ void BrowserFrame::OnHiddenBeforeNavigate(std::string_view url) {
 
 void BrowserFrame::OnDocumentComplete(bool topLevel) {
   if (!topLevel) return;
-  if (outcomeSurvives_ > 0)
-    --outcomeSurvives_;
-  else
-    outcome_.clear();
+  if (outcomeSurvives_ > 0) --outcomeSurvives_;
+  else outcome_.clear();
   pageComplete_ = true;
   SetBusy(false);
   if (toolbar_) {

@@ -45,8 +45,7 @@ class BrowserFrame : public BrowserEvents {
   };
   // Called with the frame; attached when not empty.
   using Hook = std::function<void(BrowserFrame&)>;
-  using URLStatusQuery =
-      std::function<bool(std::string_view url, std::string& status, std::string& lastModified)>;
+  using URLStatusQuery = std::function<bool(std::string_view url, std::string& status, std::string& lastModified)>;
   // Where a download goes that the page asked for right after the user's
   // input (proposedName UTF-8): the save dialog; nullopt drops it.
   using DownloadChooser = std::function<std::optional<DownloadTarget>(std::string_view proposedName)>;
@@ -84,8 +83,7 @@ class BrowserFrame : public BrowserEvents {
   std::string GetPageTitleUtf8();
   std::string GetSelectedTextUtf8();  // throws PageAccessError
   void ShowHTML(std::string_view text);
-  bool SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
-                     int passOver);
+  bool SetFieldValue(std::string_view name, std::string_view value, std::string_view formName, int passOver);
   // SetFieldValue, but only into a document whose own origin (OriginOf) is
   // one of origins. The page script checks that in the same call that fills:
   // while a load is under way the address the control reports is that of the
@@ -218,7 +216,7 @@ class BrowserFrame : public BrowserEvents {
   struct StatusAnswers {
     StatusAnswers(MessagePump* p, BrowserFrame* f) : pump(p), frame(f) {}
     std::mutex lock;
-    MessagePump* pump;      // null once the frame has gone
+    MessagePump* pump;    // null once the frame has gone
     BrowserFrame* frame;  // read on the GUI thread only
   };
 

@@ -100,10 +100,8 @@ void BrowserFrame::SettleFailure(std::string_view status) {
   // only that the server is there, so the engine's failure stays the reason.
   queriedStatus_ = std::string(status);
   if (!status.empty() && status != "200") loadError_ = std::string(status);
-  if (status == "404" || status == "200")
-    EndAsComplete();  // the server is there after all
-  else
-    GiveUpNavigation();
+  if (status == "404" || status == "200") EndAsComplete();  // the server is there after all
+  else GiveUpNavigation();
 }
 
 void BrowserFrame::EndAsComplete() {

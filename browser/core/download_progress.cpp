@@ -7,14 +7,11 @@ namespace {
 
 std::string Size(std::uint64_t bytes) {
   char text[32];
-  if (bytes < 1024)
-    std::snprintf(text, sizeof text, "%llu B", static_cast<unsigned long long>(bytes));
-  else if (bytes < 1024 * 1024)
-    std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024);
+  if (bytes < 1024) std::snprintf(text, sizeof text, "%llu B", static_cast<unsigned long long>(bytes));
+  else if (bytes < 1024 * 1024) std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024);
   else if (bytes < 1024ull * 1024 * 1024)
     std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024 * 1024));
-  else
-    std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / (1024.0 * 1024 * 1024));
+  else std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / (1024.0 * 1024 * 1024));
   return text;
 }
 

@@ -1,11 +1,11 @@
 #include "browser/core/login_check.h"
 
 #include <algorithm>
-#include <deque>
 #include <cstdio>
+#include <deque>
 
-#include "web/html_routines.h"
 #include "util/cp932.h"
+#include "web/html_routines.h"
 
 namespace morvane {
 namespace {
@@ -64,8 +64,7 @@ LoginCheckRow LoginCheck::Check(const SiteRecord& site, PrivateBrowser& browser)
   SiteLogin login(frame);
   row.result = login.Run(request);
   // Whatever the login made of its waits ending at once, this is why they did.
-  if (stopRequested_)
-    row.result = {LoginOutcome::Failed, LoginFailure::Stopped, {}};
+  if (stopRequested_) row.result = {LoginOutcome::Failed, LoginFailure::Stopped, {}};
   else if (frame.WaitsLimitReached() && row.result.outcome != LoginOutcome::Succeeded)
     row.result = {LoginOutcome::Failed, LoginFailure::SiteTimeLimit, std::to_string(kSiteLimitMilliseconds / 1000)};
   frame.LiftWaitsLimit();

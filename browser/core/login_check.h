@@ -64,9 +64,7 @@ class LoginCheck {
   void Stop();
   // Decides, before each site logs in, whether its master login may go to
   // its host (MasterLoginHosts); without one every host may have it.
-  void SetMasterLoginDecision(std::function<void(SiteLoginRequest&)> decide) {
-    decideMasterLogin_ = std::move(decide);
-  }
+  void SetMasterLoginDecision(std::function<void(SiteLoginRequest&)> decide) { decideMasterLogin_ = std::move(decide); }
 
   std::size_t Total() const { return sites_.size(); }
   const std::vector<LoginCheckRow>& Rows() const { return rows_; }

@@ -53,10 +53,8 @@ bool MasterLoginHosts::Decide(SiteLoginRequest& request, const Ask& ask) {
   bool asked = false;
   if (!Decided(host) && ask) {
     const bool yes = ask(host);
-    if (StorableHost(host))
-      settings_.WriteString(Key(host), yes ? kYes : kNo);
-    else
-      thisRun_[host] = yes;
+    if (StorableHost(host)) settings_.WriteString(Key(host), yes ? kYes : kNo);
+    else thisRun_[host] = yes;
     asked = true;
   }
   request.masterLoginDeclined = !Allowed(host);

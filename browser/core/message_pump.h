@@ -27,7 +27,9 @@ class MessagePump {
     return done();
   }
   // Handles events for this long: a pause that leaves the window responsive.
-  void Pause(int milliseconds) { AwaitUntil([] { return false; }, milliseconds); }
+  void Pause(int milliseconds) {
+    AwaitUntil([] { return false; }, milliseconds);
+  }
   // The application is shutting down: every wait ends at once.
   virtual bool Terminating() const = 0;
   // Runs work on a thread of its own; work never touches the window.

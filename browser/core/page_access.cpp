@@ -7,9 +7,9 @@
 #include "browser/core/browser_frame.h"
 #include "browser/core/page_bytes.h"
 #include "browser/core/wait_limits.h"
-#include "web/html_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
+#include "web/html_routines.h"
 
 namespace morvane {
 namespace {
@@ -96,8 +96,7 @@ void BrowserFrame::ShowHTML(std::string_view text) {
   SetBusy(true);
   // Both waits are bounded: a control that never settles must not hold the window.
   PumpWhile([this] { return engine_.Busy(); }, kShowPasses, GiveWay::ToStop);
-  if (!engine_.HasDocument())
-    PumpWhile([this] { return !engine_.ReadyStateComplete(); }, kShowPasses, GiveWay::ToStop);
+  if (!engine_.HasDocument()) PumpWhile([this] { return !engine_.ReadyStateComplete(); }, kShowPasses, GiveWay::ToStop);
   SetBusy(false);
   if (!engine_.HasDocument()) return;
   std::string bytes = PageBytesFromText(text);
@@ -107,13 +106,13 @@ void BrowserFrame::ShowHTML(std::string_view text) {
 }
 
 bool BrowserFrame::SetFieldValue(std::string_view name, std::string_view value, std::string_view formName,
-                                   int passOver) {
+                                 int passOver) {
   return FillField(name, value, formName, passOver, {}) == FillResult::Filled;
 }
 
 BrowserFrame::FillResult BrowserFrame::FillField(std::string_view name, std::string_view value,
-                                                     std::string_view formName, int passOver,
-                                                     const std::vector<std::string>& origins) {
+                                                 std::string_view formName, int passOver,
+                                                 const std::vector<std::string>& origins) {
   lastCallEnd_ = CallEnd::Answered;
   if (!WaitForDocument(kDocumentMilliseconds) || name.empty()) return FillResult::NoField;
   // Origins never hold a space; none at all means any page.
@@ -184,8 +183,7 @@ bool BrowserFrame::ClickElement(std::string_view kind, std::string_view matchTex
     loadProcessEnds_ = pageProcessEnds_;
     loadError_.clear();
     queriedStatus_.clear();
-    if (engine_.Busy())
-      PumpWhile([] { return true; }, kBusyClickPauseMilliseconds / kPassMilliseconds, GiveWay::Never);
+    if (engine_.Busy()) PumpWhile([] { return true; }, kBusyClickPauseMilliseconds / kPassMilliseconds, GiveWay::Never);
     std::vector<PageArgument> args = KindArguments(*FindKind(kind));
     args.push_back({"index", index});
     const std::optional<PageValue> clicked = CallPage(PageScript::ClickElement, std::move(args));

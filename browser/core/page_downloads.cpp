@@ -14,9 +14,7 @@ void BrowserFrame::OnDownload(const DownloadRequest& request, DownloadAnswer ans
                                             : downloads_.Admit(pump_.NowMilliseconds());
   switch (verdict) {
     case DownloadGate::Verdict::Offer: break;
-    case DownloadGate::Verdict::NotAllowed:
-      answer(std::nullopt);
-      return;
+    case DownloadGate::Verdict::NotAllowed: answer(std::nullopt); return;
     case DownloadGate::Verdict::NoInput:
       answer(std::nullopt);
       ShowOutcome(SystemText("クリックなしのダウンロードを止めました: ") + Utf8ToCp932(name));
@@ -29,8 +27,7 @@ void BrowserFrame::OnDownload(const DownloadRequest& request, DownloadAnswer ans
   // The dialog runs from the event loop, never inside the engine's event.
   pump_.Post([answers = statusAnswers_, name = std::move(name), answer = std::move(answer)] {
     std::optional<DownloadTarget> target;
-    if (BrowserFrame* frame = answers->frame; frame && frame->downloadChooser_)
-      target = frame->downloadChooser_(name);
+    if (BrowserFrame* frame = answers->frame; frame && frame->downloadChooser_) target = frame->downloadChooser_(name);
     // The dialog ran an event loop of its own: the frame may have gone.
     if (BrowserFrame* frame = answers->frame) frame->downloads_.Decided();
     answer(std::move(target));

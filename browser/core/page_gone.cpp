@@ -1,8 +1,8 @@
 #include "browser/core/page_gone.h"
 
+#include "util/cp932.h"
 #include "web/html_routines.h"
 #include "web/scan_views.h"
-#include "util/cp932.h"
 
 namespace morvane {
 

@@ -1,8 +1,8 @@
 #include "browser/core/site_login.h"
 
-#include "web/html_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
+#include "web/html_routines.h"
 
 namespace morvane {
 namespace {
@@ -21,9 +21,9 @@ LoginResult Failed(LoginFailure failure, std::string detail = {}) {
 SiteLoginRequest LoginRequestFor(const SiteRecord& site, std::string_view masterID, std::string_view masterPass,
                                  std::string_view serviceURL) {
   SiteLoginRequest request{site.AccessURL, site.LoginID.empty() ? std::string(masterID) : site.LoginID,
-                           site.LoginPass.empty() ? std::string(masterPass) : site.LoginPass,
-                           std::string(serviceURL)};
-  request.usesMasterLogin = (site.LoginID.empty() && !masterID.empty()) || (site.LoginPass.empty() && !masterPass.empty());
+                           site.LoginPass.empty() ? std::string(masterPass) : site.LoginPass, std::string(serviceURL)};
+  request.usesMasterLogin =
+      (site.LoginID.empty() && !masterID.empty()) || (site.LoginPass.empty() && !masterPass.empty());
   return request;
 }
 
@@ -47,7 +47,8 @@ std::string LoginFailureText(const LoginResult& result) {
     case LoginFailure::Skipped: return SystemText("待機をスキップしました");
     case LoginFailure::MasterLoginDeclined:
       return SystemText("マスターIDとパスワードを ") + result.detail + SystemText(" には送信しません");
-    case LoginFailure::SiteTimeLimit: return SystemText("時間切れです: ") + result.detail + SystemText(" 秒で打ち切りました");
+    case LoginFailure::SiteTimeLimit:
+      return SystemText("時間切れです: ") + result.detail + SystemText(" 秒で打ち切りました");
     case LoginFailure::PageProcessEnded: return SystemText("ブラウザの表示プロセスが終了しました");
     case LoginFailure::None: break;
   }
@@ -57,7 +58,8 @@ std::string LoginFailureText(const LoginResult& result) {
 std::string LoginStatusText(const LoginResult& result) {
   switch (result.outcome) {
     case LoginOutcome::Succeeded: return SystemText("管理画面ログイン完了しました");
-    case LoginOutcome::Failed: return SystemText("管理画面ログイン失敗しました") + " [" + LoginFailureText(result) + "]";
+    case LoginOutcome::Failed:
+      return SystemText("管理画面ログイン失敗しました") + " [" + LoginFailureText(result) + "]";
     case LoginOutcome::Superseded: break;
   }
   return {};

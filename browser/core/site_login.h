@@ -14,8 +14,8 @@ namespace morvane {
 
 // All texts CP932.
 struct SiteLoginRequest {
-  std::string accessURL;   // the site's page at the service
-  std::string loginID;     // after the fall-back on the master login
+  std::string accessURL;  // the site's page at the service
+  std::string loginID;    // after the fall-back on the master login
   std::string password;
   std::string serviceURL;  // pages on its host count as the service's own too
   // After a login the site's page is opened once more, as a logged-in user

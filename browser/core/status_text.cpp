@@ -1,8 +1,8 @@
 #include "browser/core/status_text.h"
 
-#include "web/url_routines.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
+#include "web/url_routines.h"
 
 namespace morvane {
 

@@ -29,8 +29,7 @@ gboolean SetFlag(gpointer flag) {
 
 void GlibMessagePump::ProcessMessages() {
   GMainContext* context = g_main_context_default();
-  for (int i = 0; i < kMaxDispatches && g_main_context_pending(context); ++i)
-    g_main_context_iteration(context, FALSE);
+  for (int i = 0; i < kMaxDispatches && g_main_context_pending(context); ++i) g_main_context_iteration(context, FALSE);
 }
 
 void GlibMessagePump::AwaitMessages(int milliseconds) {

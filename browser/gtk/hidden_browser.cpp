@@ -3,7 +3,6 @@
 #include <glibmm/main.h>
 #include <gtk/gtk.h>
 
-
 namespace morvane {
 namespace {
 

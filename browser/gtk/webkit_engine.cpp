@@ -82,9 +82,9 @@ class SaveByRename {
       g_signal_connect(download, "received-data", G_CALLBACK(Received), save);
     }
     g_signal_connect(download, "failed", G_CALLBACK(Failed), save);
-    g_signal_connect_data(download, "finished", G_CALLBACK(Finished), save,
-                          [](gpointer data, GClosure*) { delete static_cast<SaveByRename*>(data); },
-                          GConnectFlags(0));
+    g_signal_connect_data(
+        download, "finished", G_CALLBACK(Finished), save,
+        [](gpointer data, GClosure*) { delete static_cast<SaveByRename*>(data); }, GConnectFlags(0));
     webkit_download_set_allow_overwrite(download, TRUE);  // the part file is ours
     webkit_download_set_destination(download, save->part.c_str());
     save->Tell();
@@ -109,8 +109,7 @@ class SaveByRename {
     auto* save = static_cast<SaveByRename*>(data);
     // A file that turned up meanwhile was not agreed to be replaced.
     const bool keepOther = !save->target.overwrite && g_file_test(save->target.file.c_str(), G_FILE_TEST_EXISTS);
-    const bool placed =
-        !save->failed && !keepOther && g_rename(save->part.c_str(), save->target.file.c_str()) == 0;
+    const bool placed = !save->failed && !keepOther && g_rename(save->part.c_str(), save->target.file.c_str()) == 0;
     if (!placed) g_unlink(save->part.c_str());
     using State = DownloadProgress::State;
     save->progress.state = placed ? State::Done : save->cancelled ? State::Cancelled : State::Failed;
@@ -205,8 +204,8 @@ static gboolean EngineDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decisio
                                    gpointer self) {
   return static_cast<WebKitEngine::Impl*>(self)->DecidePolicy(decision, type);
 }
-static gboolean EngineDecideHiddenPolicy(WebKitWebView*, WebKitPolicyDecision* decision,
-                                         WebKitPolicyDecisionType type, gpointer self) {
+static gboolean EngineDecideHiddenPolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                         gpointer self) {
   return static_cast<WebKitEngine::Impl*>(self)->DecideHiddenPolicy(decision, type);
 }
 static GtkWidget* EngineCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer self) {
@@ -254,14 +253,11 @@ static gboolean EngineDecideDestination(WebKitDownload* download, gchar* suggest
 // Silence: what a page asks of the user is answered as if declined.
 static gboolean EngineScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
   switch (webkit_script_dialog_get_dialog_type(dialog)) {
-    case WEBKIT_SCRIPT_DIALOG_CONFIRM:
-      webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
-      break;
+    case WEBKIT_SCRIPT_DIALOG_CONFIRM: webkit_script_dialog_confirm_set_confirmed(dialog, FALSE); break;
     case WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM:
       webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);  // leaving a page is never blocked
       break;
-    default:
-      break;  // an alert is dropped; a prompt left without text is cancelled
+    default: break;  // an alert is dropped; a prompt left without text is cancelled
   }
   return TRUE;
 }
@@ -288,8 +284,8 @@ static WebKitWebsiteDataManager* NewProfile(const std::string& folder) {
   if (folder.empty()) return webkit_website_data_manager_new_ephemeral();
   const std::string cache = folder + "/cache";
   g_mkdir_with_parents(cache.c_str(), 0700);
-  WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
-      "base-data-directory", folder.c_str(), "base-cache-directory", cache.c_str(), nullptr);
+  WebKitWebsiteDataManager* data = webkit_website_data_manager_new("base-data-directory", folder.c_str(),
+                                                                   "base-cache-directory", cache.c_str(), nullptr);
   webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(data),
                                                (folder + "/cookies.sqlite").c_str(),
                                                WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
@@ -334,12 +330,12 @@ void WebKitEngine::Impl::CatchWindowClose() {
   WebKitUserContentManager* content = webkit_web_view_get_user_content_manager(view.get());
   viewSignals.emplace_back(content, "script-message-received::closeWindow", G_CALLBACK(EngineCloseMessage), this);
   webkit_user_content_manager_register_script_message_handler(content, "closeWindow");
-  const std::string source = "(() => { const handler = window.webkit.messageHandlers.closeWindow;"
-                             " const send = handler.postMessage.bind(handler); const token = '" +
-                             closeToken + "'; window.close = function close() { send(token); }; })();";
-  WebKitUserScript* script =
-      webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  const std::string source =
+      "(() => { const handler = window.webkit.messageHandlers.closeWindow;"
+      " const send = handler.postMessage.bind(handler); const token = '" +
+      closeToken + "'; window.close = function close() { send(token); }; })();";
+  WebKitUserScript* script = webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
   webkit_user_content_manager_add_script(content, script);
   webkit_user_script_unref(script);
 }
@@ -366,8 +362,7 @@ gboolean WebKitEngine::Impl::AskSignIn(WebKitAuthenticationRequest* request) {
     return TRUE;
   }
   // The box runs the main loop; the request must outlive it.
-  const GObjectRef<WebKitAuthenticationRequest> held(
-      static_cast<WebKitAuthenticationRequest*>(g_object_ref(request)));
+  const GObjectRef<WebKitAuthenticationRequest> held(static_cast<WebKitAuthenticationRequest*>(g_object_ref(request)));
   signInPrompts.Opened();
   const std::optional<SignInAnswer> answer = signInAsker(shown);
   signInPrompts.Closed(shown, answer.has_value());
@@ -376,8 +371,8 @@ gboolean WebKitEngine::Impl::AskSignIn(WebKitAuthenticationRequest* request) {
     return TRUE;
   }
   // Kept for this run only: the engine's "remember" is never offered.
-  WebKitCredential* credential = webkit_credential_new(answer->user.c_str(), answer->password.c_str(),
-                                                       WEBKIT_CREDENTIAL_PERSISTENCE_FOR_SESSION);
+  WebKitCredential* credential =
+      webkit_credential_new(answer->user.c_str(), answer->password.c_str(), WEBKIT_CREDENTIAL_PERSISTENCE_FOR_SESSION);
   webkit_authentication_request_authenticate(request, credential);
   webkit_credential_free(credential);
   return TRUE;
@@ -426,8 +421,7 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
       WebKitNavigationAction* action =
           webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
       const char* uri = RequestURI(action);
-      if (!awaited.empty() && g_strcmp0(uri, awaited.c_str()) == 0)
-        awaitedDecided = true;
+      if (!awaited.empty() && g_strcmp0(uri, awaited.c_str()) == 0) awaitedDecided = true;
       else if (webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_OTHER)
         awaited.clear();  // the page or the history moved on by itself
       // The notice of a lost page is no navigation of the page's.
@@ -450,7 +444,8 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
       const guint status = webkit_uri_response_get_status_code(response);
       if (events && status == 404 && webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
         notFound.emplace(URLFromUtf8(webkit_uri_response_get_uri(response)), status);
-      } else if (events && IsHttpFailure(status) && webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
+      } else if (events && IsHttpFailure(status) &&
+                 webkit_response_policy_decision_is_main_frame_main_resource(answer)) {
         // A frame inside the page that fails is the frame's matter: it shows
         // what its server sent, and the page goes on.
         const std::string url = URLFromUtf8(webkit_uri_response_get_uri(response));
@@ -468,13 +463,10 @@ gboolean WebKitEngine::Impl::DecidePolicy(WebKitPolicyDecision* decision, WebKit
         webkit_policy_decision_use(decision);
       else if (webkit_response_policy_decision_is_main_frame_main_resource(answer))
         webkit_policy_decision_download(decision);
-      else
-        webkit_policy_decision_ignore(decision);
+      else webkit_policy_decision_ignore(decision);
       return TRUE;
     }
-    default:
-      webkit_policy_decision_use(decision);
-      return TRUE;
+    default: webkit_policy_decision_use(decision); return TRUE;
   }
 }
 
@@ -537,8 +529,7 @@ void WebKitEngine::Impl::LoadChanged(WebKitLoadEvent event) {
       if (events) events->OnDocumentComplete(true);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -616,19 +607,20 @@ gboolean WebKitEngine::Impl::DecideDestination(WebKitDownload* download, const c
     webkit_download_cancel(download);
     return TRUE;
   }
-  events->OnDownload({uri ? uri : "", suggestedName ? suggestedName : "", gestures != gesturesAtCommit},
-                     [held, tracker = std::weak_ptr<DownloadTracker>(downloadTracker)](
-                         std::optional<DownloadTarget> target) {
-                       if (!target || !SaveByRename::Start(held.get(), std::move(*target), tracker.lock()))
-                         webkit_download_cancel(held.get());
-                     });
+  events->OnDownload(
+      {uri ? uri : "", suggestedName ? suggestedName : "", gestures != gesturesAtCommit},
+      [held, tracker = std::weak_ptr<DownloadTracker>(downloadTracker)](std::optional<DownloadTarget> target) {
+        if (!target || !SaveByRename::Start(held.get(), std::move(*target), tracker.lock()))
+          webkit_download_cancel(held.get());
+      });
   return TRUE;
 }
 
 void WebKitEngine::Impl::HistoryChanged() {
   // The document's own moves (history.pushState, an anchor) change its
   // address; a load still on its way does not, nor one that was stopped.
-  if (WebKitBackForwardListItem* item = webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view.get())))
+  if (WebKitBackForwardListItem* item =
+          webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view.get())))
     if (committed) committedURI = webkit_back_forward_list_item_get_uri(item);
   if (!events) return;
   events->OnCommandStateChange(BrowserCommand::Forward, webkit_web_view_can_go_forward(view.get()));
@@ -673,15 +665,11 @@ void WebKitEngine::GoHome() { Navigate(impl_->home); }
 void WebKitEngine::Reload() {
   impl_->signInPrompts.NewPage();
   // The notice's own reload would only show it again.
-  if (impl_->noticeShown && !impl_->noticeFor.empty())
-    Navigate(impl_->noticeFor);
-  else
-    webkit_web_view_reload(impl_->view.get());
+  if (impl_->noticeShown && !impl_->noticeFor.empty()) Navigate(impl_->noticeFor);
+  else webkit_web_view_reload(impl_->view.get());
 }
 
-bool WebKitEngine::HiddenBusy() const {
-  return impl_->hidden && webkit_web_view_is_loading(impl_->hidden.get());
-}
+bool WebKitEngine::HiddenBusy() const { return impl_->hidden && webkit_web_view_is_loading(impl_->hidden.get()); }
 
 void WebKitEngine::ReleaseHiddenBrowser() { impl_->ReleaseHidden(); }
 
@@ -699,9 +687,9 @@ void WebKitEngine::LoadBytes(std::string bytes) {
   // The page is handed over without a copy; GLib frees it with the bytes.
   auto owned = std::make_unique<std::string>(std::move(bytes));
   const std::string& text = *owned;
-  GBytes* page = g_bytes_new_with_free_func(text.data(), text.size(),
-                                            [](gpointer p) { std::unique_ptr<std::string>(static_cast<std::string*>(p)); },
-                                            owned.release());
+  GBytes* page = g_bytes_new_with_free_func(
+      text.data(), text.size(), [](gpointer p) { std::unique_ptr<std::string>(static_cast<std::string*>(p)); },
+      owned.release());
   webkit_web_view_load_bytes(impl_->view.get(), page, "text/html", "shift_jis", nullptr);
   g_bytes_unref(page);
 }

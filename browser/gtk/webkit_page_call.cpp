@@ -32,10 +32,8 @@ GVariant* ToArguments(const std::vector<PageArgument>& args) {
   g_variant_builder_init(&builder, G_VARIANT_TYPE_VARDICT);
   for (const PageArgument& a : args) {
     GVariant* value = nullptr;
-    if (const std::string* text = a.value.Text())
-      value = g_variant_new_string(Cp932ToUtf8(*text).c_str());
-    else if (const double* number = a.value.Number())
-      value = g_variant_new_double(*number);
+    if (const std::string* text = a.value.Text()) value = g_variant_new_string(Cp932ToUtf8(*text).c_str());
+    else if (const double* number = a.value.Number()) value = g_variant_new_double(*number);
     else if (const bool* flag = a.value.Boolean())
       value = g_variant_new_double(*flag ? 1 : 0);  // booleans are refused as arguments; truthy works
     if (value) g_variant_builder_add(&builder, "{sv}", a.name.c_str(), value);
@@ -102,17 +100,16 @@ class WebKitPageCall final : public PageCall {
 
 }  // namespace
 
-std::unique_ptr<PageCall> StartPageCall(WebKitWebView* view, PageScript script,
-                                        const std::vector<PageArgument>& args) {
+std::unique_ptr<PageCall> StartPageCall(WebKitWebView* view, PageScript script, const std::vector<PageArgument>& args) {
   const std::string_view body = ScriptBody(script);
   if (!view || body.empty()) return nullptr;
   auto state = std::make_shared<CallState>();
   state->utf8 = HandsUtf8(script);
   GObjectRef<GCancellable> cancellable(g_cancellable_new());
   auto share = std::make_unique<StateShare>(state);
-  webkit_web_view_call_async_javascript_function(view, body.data(), static_cast<gssize>(body.size()),
-                                                 ToArguments(args), kScriptWorld, nullptr, cancellable.get(),
-                                                 OnPageCallFinished, share.release());
+  webkit_web_view_call_async_javascript_function(view, body.data(), static_cast<gssize>(body.size()), ToArguments(args),
+                                                 kScriptWorld, nullptr, cancellable.get(), OnPageCallFinished,
+                                                 share.release());
   return std::make_unique<WebKitPageCall>(std::move(state), std::move(cancellable));
 }
 

@@ -10,7 +10,6 @@ typedef struct _WebKitWebView WebKitWebView;
 
 namespace morvane {
 
-std::unique_ptr<PageCall> StartPageCall(WebKitWebView* view, PageScript script,
-                                        const std::vector<PageArgument>& args);
+std::unique_ptr<PageCall> StartPageCall(WebKitWebView* view, PageScript script, const std::vector<PageArgument>& args);
 
 }  // namespace morvane

@@ -107,12 +107,9 @@ int main(int argc, char** argv) {
   const HealthReport& report = run.Report();
   if (!report.historyError.empty()) std::cerr << "morvane-health: " << report.historyError << '\n';
 
-  if (o.format == "csv")
-    std::cout << HealthReportCSV(report);
-  else if (o.format == "html")
-    std::cout << HealthReportHTML(report) << '\n';
-  else
-    std::cout << HealthReportTSV(report);
+  if (o.format == "csv") std::cout << HealthReportCSV(report);
+  else if (o.format == "html") std::cout << HealthReportHTML(report) << '\n';
+  else std::cout << HealthReportTSV(report);
   std::cout.flush();
   if (!std::cout) {
     std::cerr << "morvane-health: cannot write the output\n";

@@ -22,31 +22,15 @@ LinkStatus StatusOf(const URLStatusAnswer& answer) {
     return status;
   }
   switch (answer.error) {
-    case CURLE_OPERATION_TIMEDOUT:
-      status.text = "時間切れ";
-      break;
-    case CURLE_COULDNT_CONNECT:
-      status.text = "接続できません";
-      break;
+    case CURLE_OPERATION_TIMEDOUT: status.text = "時間切れ"; break;
+    case CURLE_COULDNT_CONNECT: status.text = "接続できません"; break;
     case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CERTPROBLEM:
-      status.text = "証明書エラー";
-      break;
-    case CURLE_SSL_CONNECT_ERROR:
-      status.text = "暗号化接続に失敗しました";
-      break;
-    case CURLE_COULDNT_RESOLVE_HOST:
-      status.text = "ホストが見つかりません";
-      break;
-    case CURLE_TOO_MANY_REDIRECTS:
-      status.text = "転送が多すぎます";
-      break;
-    case CURLE_URL_MALFORMAT:
-      status.text = "URLが正しくありません";
-      break;
-    default:
-      status.text = "応答なし";
-      break;
+    case CURLE_SSL_CERTPROBLEM: status.text = "証明書エラー"; break;
+    case CURLE_SSL_CONNECT_ERROR: status.text = "暗号化接続に失敗しました"; break;
+    case CURLE_COULDNT_RESOLVE_HOST: status.text = "ホストが見つかりません"; break;
+    case CURLE_TOO_MANY_REDIRECTS: status.text = "転送が多すぎます"; break;
+    case CURLE_URL_MALFORMAT: status.text = "URLが正しくありません"; break;
+    default: status.text = "応答なし"; break;
   }
   return status;
 }
@@ -84,10 +68,8 @@ void LinkChecker::Run() {
   CURLM* multi = pool_->Get();
   HostTurns waiting;
   for (std::size_t i = 0; i < urls_.size() && !cancelled_; ++i) {
-    if (!IsCheckableLink(urls_[i]) || !multi)
-      onResult_(i, LinkStatus{});
-    else
-      waiting.Add(HostKey(urls_[i]), i);
+    if (!IsCheckableLink(urls_[i]) || !multi) onResult_(i, LinkStatus{});
+    else waiting.Add(HostKey(urls_[i]), i);
   }
 
   std::unordered_map<CURL*, Running> running;
@@ -105,8 +87,7 @@ void LinkChecker::Run() {
     std::size_t& inRow = timeoutsInRow[r.host];
     inRow = answer.code == 0 && answer.error == CURLE_OPERATION_TIMEDOUT ? inRow + 1 : 0;
     if (inRow < limits_.timeoutsBeforeGivingUp) return;
-    for (std::size_t index : waiting.DropWaiting(r.host))
-      onResult_(index, LinkStatus{LinkHealth::Failing, "応答なし"});
+    for (std::size_t index : waiting.DropWaiting(r.host)) onResult_(index, LinkStatus{LinkHealth::Failing, "応答なし"});
   };
 
   while (multi && !cancelled_) {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <numeric>
 
-#include "web/html_routines.h"
-#include "web/scan_views.h"
-#include "web/url_routines.h"
 #include "util/cp932.h"
 #include "util/csv.h"
 #include "util/text_routines.h"
+#include "web/html_routines.h"
+#include "web/scan_views.h"
+#include "web/url_routines.h"
 
 namespace morvane {
 namespace {

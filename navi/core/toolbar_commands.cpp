@@ -4,9 +4,9 @@
 
 #include "navi/core/index_check.h"
 #include "navi/core/link_tag.h"
-#include "web/scan_views.h"
 #include "util/cp932.h"
 #include "util/text_routines.h"
+#include "web/scan_views.h"
 
 namespace morvane {
 
@@ -123,8 +123,7 @@ void ToolbarCommands::EditLinkTemplate() {
 
 std::string ToolbarCommands::KeywordFor(bool keyDown, std::string_view caption, std::string& remembered) {
   if (!keyDown) return {};
-  if (std::optional<std::string> entered =
-          view_.InputText(caption, "キーワードを入力してください", remembered))
+  if (std::optional<std::string> entered = view_.InputText(caption, "キーワードを入力してください", remembered))
     remembered = std::move(*entered);
   return remembered;
 }
@@ -144,10 +143,8 @@ void ToolbarCommands::CheckPageLinks() { view_.StartLinkCheck(BuildLinkList()); 
 
 void ToolbarCommands::MakePageLinkList(bool copy) {
   const std::string page = BuildLinkList().Page();
-  if (copy)
-    clipboard_->SetText(page);
-  else
-    frame().ShowHTML(Utf8HtmlToCp932(page));
+  if (copy) clipboard_->SetText(page);
+  else frame().ShowHTML(Utf8HtmlToCp932(page));
 }
 
 }  // namespace morvane

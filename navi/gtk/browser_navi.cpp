@@ -1,9 +1,9 @@
 #include "navi/gtk/browser_navi.h"
 
 #include <gdk/gdkkeysyms.h>
-#include <webkit2/webkit2.h>
 #include <gtkmm/radiomenuitem.h>
 #include <gtkmm/window.h>
+#include <webkit2/webkit2.h>
 
 #include <array>
 #include <exception>
@@ -227,8 +227,7 @@ bool TfrBrowserNavi::OnWindowKey(GdkEventKey* key) {
       if ((mods & ~GDK_SHIFT_MASK) != GDK_CONTROL_MASK) return false;
       Zoom(key->keyval);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -236,12 +235,9 @@ void TfrBrowserNavi::Zoom(unsigned keyval) {
   if (!view_) return;
   const std::string url = commands_.Frame()->GetLocationURL();
   double level = 1.0;
-  if (keyval == GDK_KEY_0 || keyval == GDK_KEY_KP_0)
-    level = zoom_.Reset(url);
-  else if (keyval == GDK_KEY_minus || keyval == GDK_KEY_KP_Subtract)
-    level = zoom_.ZoomOut(url);
-  else
-    level = zoom_.ZoomIn(url);
+  if (keyval == GDK_KEY_0 || keyval == GDK_KEY_KP_0) level = zoom_.Reset(url);
+  else if (keyval == GDK_KEY_minus || keyval == GDK_KEY_KP_Subtract) level = zoom_.ZoomOut(url);
+  else level = zoom_.ZoomIn(url);
   webkit_web_view_set_zoom_level(view_, level);
 }
 

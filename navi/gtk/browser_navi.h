@@ -102,7 +102,7 @@ class TfrBrowserNavi : public Gtk::Box, private ToolbarView {
   sigc::connection windowKeys_;
   PageZoom zoom_;
   WebKitEngine* engine_ = nullptr;  // the attached browser's, which outlives the toolbar
-  WebKitWebView* view_ = nullptr;  // the attached browser's; a weak pointer, null once it is gone
+  WebKitWebView* view_ = nullptr;   // the attached browser's; a weak pointer, null once it is gone
 };
 
 }  // namespace morvane

@@ -62,7 +62,9 @@ void DownloadBar::Show(const DownloadProgress& p) {
   }
   const bool running = p.state == DownloadProgress::State::Running;
   const bool done = p.state == DownloadProgress::State::Done;
-  row->progress.set_fraction(done ? 1.0 : p.total ? static_cast<double>(p.received) / static_cast<double>(p.total) : 0.0);
+  row->progress.set_fraction(done      ? 1.0
+                             : p.total ? static_cast<double>(p.received) / static_cast<double>(p.total)
+                                       : 0.0);
   row->progress.set_text(DownloadSizeText(p.received, p.total));
   row->state.set_text(DownloadStateText(p.state));
   row->state.set_visible(!running);

@@ -109,7 +109,8 @@ int RunLinkList(const std::vector<std::string_view>& args) {
     std::cerr << "morvane-links: cannot read " << o.page << ": " << *problem << '\n';
     return kFailed;
   }
-  const bool utf8Page = o.utf8Page.value_or(g_utf8_validate(source.data(), static_cast<gssize>(source.size()), nullptr));
+  const bool utf8Page =
+      o.utf8Page.value_or(g_utf8_validate(source.data(), static_cast<gssize>(source.size()), nullptr));
   // The list works in UTF-8, as the toolbar's does with the page it is given.
   source = utf8Page ? morvane::ValidUtf8(source) : morvane::Cp932ToUtf8(source);
 
@@ -124,7 +125,8 @@ int RunLinkList(const std::vector<std::string_view>& args) {
     for (const std::string& entry : list.entries) {
       const std::size_t tab = entry.find('\t');  // the URL never holds one
       const std::string_view url = std::string_view(entry).substr(0, tab);
-      const std::string_view text = tab == std::string::npos ? std::string_view() : std::string_view(entry).substr(tab + 1);
+      const std::string_view text =
+          tab == std::string::npos ? std::string_view() : std::string_view(entry).substr(tab + 1);
       std::cout << morvane::EscapeTsvField(url) << '\t' << morvane::EscapeTsvField(text) << '\n';
     }
   } else {

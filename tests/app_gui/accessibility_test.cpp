@@ -29,7 +29,8 @@ using Names = std::vector<std::string>;
 
 TEST_F(WindowTest, EveryBoxIsReadOutUnderItsCaption) {
   OpenForms();
-  EXPECT_EQ(NamesOfRole(SiteDialog(), ATK_ROLE_TEXT), (Names{"Vexa解析URL", "サイトURL", "サイト名", "ログインID", "登録日"}));
+  EXPECT_EQ(NamesOfRole(SiteDialog(), ATK_ROLE_TEXT),
+            (Names{"Vexa解析URL", "サイトURL", "サイト名", "ログインID", "登録日"}));
   EXPECT_EQ(NamesOfRole(SiteDialog(), ATK_ROLE_PASSWORD_TEXT), Names{"パスワード"});
   EXPECT_EQ(NamesOfRole(SiteDialog(), ATK_ROLE_COMBO_BOX), Names{"カテゴリ"});
   const Names buttons = NamesOfRole(SiteDialog(), ATK_ROLE_PUSH_BUTTON);

@@ -14,8 +14,8 @@ namespace {
 class BackupsWindowTest : public WindowTest {
  protected:
   static std::string Line(const std::string& name) {
-    return FormatSiteLine({name, "http://" + name + ".example/", "", "2026/12/09 15:30:00",
-                           "http://vexa.example/" + name, "id", "pw"});
+    return FormatSiteLine(
+        {name, "http://" + name + ".example/", "", "2026/12/09 15:30:00", "http://vexa.example/" + name, "id", "pw"});
   }
   // A catalogue of these sites (and categories) saved at path.
   void SaveCatalogue(const std::string& path, const std::vector<std::string>& sites,
@@ -42,7 +42,9 @@ class BackupsWindowTest : public WindowTest {
       if (name.ends_with(".daily.bak") == daily && name.ends_with(".bak")) found.push_back(folder / name);
     return found;
   }
-  void WaitForSaves() { ASSERT_TRUE(PumpUntil([this] { return W().Autosave().Settled(); }, 5000)); }
+  void WaitForSaves() {
+    ASSERT_TRUE(PumpUntil([this] { return W().Autosave().Settled(); }, 5000));
+  }
 };
 
 TEST_F(BackupsWindowTest, AnImportAsksWithBothCountsAndKeepsTheCatalogueFirst) {

@@ -227,7 +227,9 @@ TEST_F(WindowTest, DemoScreenshots) {
   navi.edURL.activate();
   ASSERT_TRUE(PumpUntil([&] { return !W().frBrowserBase1().BusyState(); }, 10000));
   navi.K1.activate();
-  const auto ended = [&] { return navi.linkCheckBar.pbLinkCheck.get_text().find("確認しました") != Glib::ustring::npos; };
+  const auto ended = [&] {
+    return navi.linkCheckBar.pbLinkCheck.get_text().find("確認しました") != Glib::ustring::npos;
+  };
   ASSERT_TRUE(PumpUntil(ended, 30000));
   ASSERT_TRUE(PumpUntil([&] { return W().frBrowserBase1().GetHTMLSource().find("[200]") != std::string::npos; }));
   shoot("link-check-window.png");

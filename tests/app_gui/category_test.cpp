@@ -2,8 +2,8 @@
 #include "window_test_support.h"
 
 // After the program's headers: X11 defines macros such as Button1.
-#include <gdk/gdkx.h>
 #include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
 
 namespace morvane::testing {
 namespace {
@@ -41,7 +41,7 @@ TEST_F(CategoryTest, AddingRefusesEmptyAndDuplicateNamesAndCancelAddsNothing) {
   AddCategory("すべてのサイト");
   AddCategory("News");
   AddCategory("News");
-  AddCategory("news");  // letter case makes another name
+  AddCategory("news");                    // letter case makes another name
   EXPECT_EQ(dialogs.prompts.size(), 7u);  // asked once per click, never again after a refusal
   EXPECT_EQ(dialogs.errors,
             (std::vector<std::string>{"カテゴリ名が入力されていません", "既に同じ名前のカテゴリが設定されています",

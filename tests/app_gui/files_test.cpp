@@ -45,7 +45,7 @@ TEST_F(FilesTest, MasterLoginTakesTheBoxesOnlyOnOk) {
 
   forms_.steps.push_back([this](Gtk::Dialog&) {
     EXPECT_EQ(SettingsDialog().edLoginID.get_text(), "id0");  // filled again from memory
-    SettingsDialog().edLoginID.set_text(" マス\tター ");  // a pasted tab would split the stored login
+    SettingsDialog().edLoginID.set_text(" マス\tター ");      // a pasted tab would split the stored login
     SettingsDialog().edLoginPW.set_text("秘\r\n密");
     SettingsDialog().Button1Click();
     SettingsDialog().BitBtn1.clicked();

@@ -1,8 +1,8 @@
 // The filter box and the sortable columns: the list shows fewer sites or
 // another order, and every action on the selected row still reaches the site
 // that row shows.
-#include "support/window_picture.h"
 #include <gdk/gdkkeysyms.h>
+#include "support/window_picture.h"
 
 #include <cstdlib>
 
@@ -139,7 +139,8 @@ TEST_F(FindTest, Screenshot) {
   if (!file) GTEST_SKIP() << "MORVANE_LIST_SCREENSHOT not set";
   AddCategory("旅行");
   for (const char* name : {"旅の記録 2024", "旅の記録 9", "旅の記録 10", "Travel notes", "旅館ガイド"})
-    AddSite(name, std::string("http://") + std::to_string(std::hash<std::string>()(name) % 1000) + ".example.jp/", "旅行");
+    AddSite(name, std::string("http://") + std::to_string(std::hash<std::string>()(name) % 1000) + ".example.jp/",
+            "旅行");
   SelectCategory("すべてのサイト");
   W().edFilter.set_text("旅");
   W().lvSiteList.ClickHeader(1);

@@ -13,7 +13,8 @@
 namespace morvane::testing {
 namespace {
 
-constexpr const char* kColumns = "No:40 サイト名:150 URL:150 カテゴリ:100 登録日付:120 解析URL:120 LoginID:80 LoginPass:80";
+constexpr const char* kColumns =
+    "No:40 サイト名:150 URL:150 カテゴリ:100 登録日付:120 解析URL:120 LoginID:80 LoginPass:80";
 
 // Saves a picture of the window into the folder MORVANE_SHOTS names, if any.
 void ShotFor(Gtk::Widget& window, const char* name) {

@@ -56,7 +56,8 @@ class HealthCheckTest : public WindowTest {
     const std::string source = Cp932ToUtf8(W().frBrowserBase1().GetHTMLSource());
     std::string text;
     for (std::size_t i = 0; i < source.size(); ++i) {
-      if (source.compare(i, 2, "&#") == 0 && i + 2 < source.size() && std::isdigit(static_cast<unsigned char>(source[i + 2]))) {
+      if (source.compare(i, 2, "&#") == 0 && i + 2 < source.size() &&
+          std::isdigit(static_cast<unsigned char>(source[i + 2]))) {
         const std::size_t end = source.find(';', i);
         char buffer[6];
         text.append(buffer, g_unichar_to_utf8(std::stoul(source.substr(i + 2, end - i - 2)), buffer));

@@ -5,10 +5,10 @@
 
 #include "browser/gtk/browser_frame_widget.h"
 #include "navi/gtk/browser_navi.h"
+#include "real_input.h"
 #include "service_window_test.h"
 #include "support/later.h"
 #include "support/web_process.h"
-#include "real_input.h"
 // X11 last: its macros clash with names in the headers above.
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
@@ -47,9 +47,7 @@ class LoginTest : public ServiceWindowTest {
     if (!posts.empty()) posts.pop_back();
     return posts.substr(posts.rfind('\n') + 1);
   }
-  void Logout() {
-    ASSERT_TRUE(W().frBrowserBase1().NavigateTo(service->URL("/logout"), true));
-  }
+  void Logout() { ASSERT_TRUE(W().frBrowserBase1().NavigateTo(service->URL("/logout"), true)); }
 
   // Presses the row twice with the real pointer. Presses that follow the last
   // pair too soon would read as a triple click, so they wait it out.
@@ -176,8 +174,7 @@ TEST_F(LoginTest, FailuresSayWhyAndFillNothingThatWasNotAskedFor) {
 }
 
 TEST_F(LoginTest, SkipOrStopDuringTheFirstLoadTypesNothingIntoThePageShownBefore) {
-  ShowSites({{"slow", "/site/slow?wait=3", "slow-1", "secret"},
-             {"held", "/site/held?img=4", "held-1", "secret"}});
+  ShowSites({{"slow", "/site/slow?wait=3", "slow-1", "secret"}, {"held", "/site/held?img=4", "held-1", "secret"}});
   // The page before is on another host (the same service under another
   // loopback name) and takes note of every value typed into it.
   const std::string trap = service->OtherHostURL("/trap");
@@ -235,7 +232,8 @@ TEST_F(LoginTest, TheMasterLoginGoesToAnotherHostOnlyWhenTheUserAgreesAskedOnce)
   W().Catalogue().SetMasterLogin(J("master-9"), J("secret"));
   ShowSites({{"here", "/site/here", "", ""}});
   int here = 0;
-  for (const std::string* line; (line = W().Catalogue().ShownList().Find(here)) && line->find("/site/here") == std::string::npos;)
+  for (const std::string* line;
+       (line = W().Catalogue().ShownList().Find(here)) && line->find("/site/here") == std::string::npos;)
     ++here;
   Logout();
   dialogs.yesNoAnswers.push_back(true);

@@ -1,8 +1,8 @@
 // The data file changed by someone else while the window runs (a sync tool,
 // another PC): the change is taken in and shown, never written over, and a
 // conflict copy left beside the data file is offered for taking in.
-#include "catalogue/conflict_copies.h"
 #include "catalogue/outside_change.h"
+#include "catalogue/conflict_copies.h"
 #include "catalogue/site_record.h"
 #include "util/text_file.h"
 #include "window_test_support.h"

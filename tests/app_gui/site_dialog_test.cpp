@@ -98,8 +98,8 @@ class ExtensionRowTest : public RunningSiteDialogTest {
   void SetUp() override {
     SiteCatalogue written(folder.Path());
     ASSERT_EQ(written.Tree().AddCategory(kCategory), AddCategoryResult::Added);
-    written.SiteList().Add(FormatSiteLine({kName, "http://taka.example/", kCategory, "2026/12/09 10:00:00",
-                                           "http://vexa.example/taka", "id", "pw"}));
+    written.SiteList().Add(FormatSiteLine(
+        {kName, "http://taka.example/", kCategory, "2026/12/09 10:00:00", "http://vexa.example/taka", "id", "pw"}));
     ASSERT_TRUE(written.SaveSiteData());
     RunningSiteDialogTest::SetUp();
     W().ftSiteCategory.Click(W().Catalogue().Tree().FindByName(kCategory));

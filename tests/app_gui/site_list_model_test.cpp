@@ -48,8 +48,11 @@ TEST(SiteListModel, RowsWalkAndStaleIteratorsAreRefusedAfterEveryKindOfRefresh) 
     int lines;
     bool detached;  // a large change: the view lets go of the model meanwhile
   };
-  const Step steps[] = {{"add", 5, false}, {"delete", 2, false}, {"category switch", 3000, true},
-                        {"small again", 1, true}, {"empty", 0, false}};
+  const Step steps[] = {{"add", 5, false},
+                        {"delete", 2, false},
+                        {"category switch", 3000, true},
+                        {"small again", 1, true},
+                        {"empty", 0, false}};
   LineList lines;
   ShownSites shown(lines);
   auto model = SiteListModel::create(&shown);
@@ -133,9 +136,14 @@ TEST(SiteListModel, TellsWhichRowsWentCameOrChangedAtTheirPlaces) {
       {"edit row 2", [&] { catalogue.StoreSite(renamed); }, {"~2"}},
       {"add at the end", [&] { catalogue.StoreSite(Site(5)); }, {"+4"}},
       {"shown again, nothing changed", [&] { catalogue.ShowSelectedEntry(); }, {}},
-      {"merge: the last updated, one added", [&] { merge({merged, Site(6)}); }, {"~4", "+5"}},
+      {"merge: the last updated, one added",
+       [&] {
+         merge({merged, Site(6)});
+       },
+       {"~4", "+5"}},
       // Sites anywhere may have lost their category.
-      {"category deleted", [&] { catalogue.DeleteCategory(catalogue.Tree().FindByName("c")); },
+      {"category deleted",
+       [&] { catalogue.DeleteCategory(catalogue.Tree().FindByName("c")); },
        {"~0", "~1", "~2", "~3", "~4", "~5"}},
       {"changed past the announcements",
        [&] {

@@ -59,8 +59,8 @@ TEST_F(SiteTest, OkChecksTheInputAndKeepsTheDialogOpenOnAMissingField) {
     SiteDialog().BitBtn1Click();
   });
   W().tbAddSiteClick();
-  EXPECT_EQ(dialogs.errors, (std::vector<std::string>{"アクセス解析URLが入力されていません",
-                                                      "アクセス解析URLが入力されていません"}));
+  EXPECT_EQ(dialogs.errors,
+            (std::vector<std::string>{"アクセス解析URLが入力されていません", "アクセス解析URLが入力されていません"}));
   ASSERT_EQ(W().Catalogue().SiteList().Count(), 1);
   EXPECT_EQ(Site(0).SiteName, J("名前"));
   EXPECT_EQ(Column(1), (std::vector<std::string>{"名前"}));

@@ -14,7 +14,9 @@ namespace {
 class UnstorableSiteTest : public WindowTest {
  protected:
   void SetUp() override { OpenForms(); }
-  void Settle() { EXPECT_TRUE(PumpUntil([this] { return W().Autosave().Settled(); }, 5000)); }
+  void Settle() {
+    EXPECT_TRUE(PumpUntil([this] { return W().Autosave().Settled(); }, 5000));
+  }
 };
 
 TEST_F(UnstorableSiteTest, TheSiteIsNamedOnceTheRestIsSavedAndTheCloseAsks) {

@@ -61,7 +61,9 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
 }
 
 // Lets the X server and the frame clock catch up.
-inline void PumpFor(int milliseconds) { PumpUntil([] { return false; }, milliseconds); }
+inline void PumpFor(int milliseconds) {
+  PumpUntil([] { return false; }, milliseconds);
+}
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -105,9 +107,7 @@ class WindowTest : public ::testing::Test {
   TForm3& SettingsDialog() { return forms->Form3; }
 
   // Tree entries in pre-order, as the tree control shows them (UTF-8).
-  std::vector<std::string> TreeNames() {
-    return W().ftSiteCategory.Names();
-  }
+  std::vector<std::string> TreeNames() { return W().ftSiteCategory.Names(); }
   void SelectCategory(std::string_view utf8Name) {
     TreeEntry* e = W().Catalogue().Tree().FindByName(J(utf8Name));
     ASSERT_NE(e, nullptr) << utf8Name;
@@ -121,7 +121,8 @@ class WindowTest : public ::testing::Test {
   // The list's cell texts (UTF-8) of one column, row by row.
   std::vector<std::string> Column(int column) {
     std::vector<std::string> cells;
-    for (int r = 0; r < W().lvSiteList.Model().RowCount(); ++r) cells.push_back(W().lvSiteList.Model().Cell(r, column).raw());
+    for (int r = 0; r < W().lvSiteList.Model().RowCount(); ++r)
+      cells.push_back(W().lvSiteList.Model().Cell(r, column).raw());
     return cells;
   }
   void AddCategory(std::string_view utf8Name) {

@@ -117,7 +117,10 @@ TEST_F(FrameTest, EveryWaitEndsAtOnceWhenTheApplicationEnds) {
       {"second navigation", [&] { frame.NavigateTo("http://host/second", false); }},
       {"document", [&] { EXPECT_FALSE(frame.WaitForDocument(60000)); }},
       {"completion", [&] { EXPECT_TRUE(frame.WaitForComplete(60000)); }},
-      {"new window", [&] { frame.OnNewWindow({"http://host/new", 1}); }},
+      {"new window",
+       [&] {
+         frame.OnNewWindow({"http://host/new", 1});
+       }},
       {"shown text", [&] { frame.ShowHTML("x"); }},
       {"page script", [&] { engine.hasDocument = true, frame.GetHTMLSource(); }},
       {"click on a busy page", [&] { engine.busy = true, frame.ClickElement("a", "go", false, true); }},

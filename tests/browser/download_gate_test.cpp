@@ -18,7 +18,7 @@ TEST(DownloadGateTest, OneOfferPerRecentInputInABrowserThatMayDownload) {
   gate.NoteInput(0);
   EXPECT_EQ(gate.Admit(10), Verdict::NotAllowed);
   gate.Allow(true);
-  EXPECT_EQ(gate.Admit(10), Verdict::Offer);   // the input was before it was allowed: still the user's
+  EXPECT_EQ(gate.Admit(10), Verdict::Offer);  // the input was before it was allowed: still the user's
   gate.Decided();
   EXPECT_EQ(gate.Admit(20), Verdict::NoInput);  // a second file on the same click
   gate.NoteInput(500);
@@ -89,7 +89,7 @@ TEST_F(FrameDownloadTest, AfterAnInputTheChooserIsAskedFromTheEventLoopOnce) {
   Allow();
   frame.OnUserInput();
   Download("../r.csv");
-  Download("second.csv");  // the same click
+  Download("second.csv");      // the same click
   EXPECT_TRUE(asked.empty());  // not inside the engine's event
   pump.ProcessMessages();
   EXPECT_EQ(asked, std::vector<std::string>{"r.csv"});
@@ -105,9 +105,8 @@ TEST_F(FrameDownloadTest, AfterAnInputTheChooserIsAskedFromTheEventLoopOnce) {
 
   // A page that came after the click (the click opened it) may not spend it.
   frame.OnUserInput();
-  frame.OnDownload({"http://other/f", "evil.desktop", false}, [this](std::optional<DownloadTarget> t) {
-    answers.push_back(t);
-  });
+  frame.OnDownload({"http://other/f", "evil.desktop", false},
+                   [this](std::optional<DownloadTarget> t) { answers.push_back(t); });
   pump.ProcessMessages();
   EXPECT_EQ(asked.size(), 2u);
   EXPECT_FALSE(answers.back());

@@ -144,7 +144,8 @@ struct FakePage {
 
 // The service's login page, and its page once logged in as id.
 inline FakePage LoginFormPage(std::string extra = {}) {
-  return {"<form>" + extra + "<input name=\"catname_d\"><input name=\"pw_d\"></form>", {"back", "catname_d", "pw_d"},
+  return {"<form>" + extra + "<input name=\"catname_d\"><input name=\"pw_d\"></form>",
+          {"back", "catname_d", "pw_d"},
           {SystemText("管理画面ログイン")}};
 }
 inline FakePage LoggedInPage(std::string id) { return {"<p>" + id + "</p>", {}, {}}; }

@@ -140,10 +140,10 @@ TEST_F(LoginCheckTest, NoSiteSeesTheLoginBeforeItAndEachGetsItsOwnRow) {
   // replaced, and the wrong password still fails after a good login.
   script.canStart = false;
   browsers = 0;
-  LoginCheck noID = Make({Site("good", "http://vexa.test/site/1", "taro", "secret"),
-                          Site("none", "http://vexa.test/site/4", "", ""),
-                          Site("wrong", "http://vexa.test/site/2", "jiro", "bad")},
-                         "", "");
+  LoginCheck noID =
+      Make({Site("good", "http://vexa.test/site/1", "taro", "secret"), Site("none", "http://vexa.test/site/4", "", ""),
+            Site("wrong", "http://vexa.test/site/2", "jiro", "bad")},
+           "", "");
   noID.Run(nullptr);
   ASSERT_EQ(noID.Rows().size(), 3u);
   EXPECT_EQ(noID.Rows()[1].result.failure, LoginFailure::NoLoginID);

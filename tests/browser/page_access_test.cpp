@@ -27,9 +27,7 @@ class PageTest : public ::testing::Test, protected testing::FakeFrame {
           set.push_back(*Arg(a, "name")->Text() + "=" + *Arg(a, "value")->Text() + " in " +
                         *Arg(a, "formName")->Text() + " after " + std::to_string(int(*Arg(a, "passOver")->Number())));
           return !refuseSet;
-        case PageScript::ClickElement:
-          clicked.push_back(static_cast<int>(*Arg(a, "index")->Number()));
-          return true;
+        case PageScript::ClickElement: clicked.push_back(static_cast<int>(*Arg(a, "index")->Number())); return true;
         case PageScript::Forms:
         case PageScript::FindElements: return shown.Read(s);
         default: return std::nullopt;  // its source and selection never come

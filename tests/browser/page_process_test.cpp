@@ -115,7 +115,8 @@ TEST(LoginCheckProcessTest, TheSiteWhosePageProcessEndedFailsAndTheCheckGoesOn) 
   std::vector<SiteRecord> records(2);
   records[0].AccessURL = "http://vexa.test/site/1";
   records[1].AccessURL = "http://vexa.test/site/2";
-  LoginCheck check(records, "id", "pw", "http://vexa.test", [&sites] { return std::make_unique<EndingBrowser>(sites); });
+  LoginCheck check(records, "id", "pw", "http://vexa.test",
+                   [&sites] { return std::make_unique<EndingBrowser>(sites); });
   check.Run({});
   ASSERT_EQ(check.Rows().size(), 2u);
   EXPECT_EQ(check.Rows()[0].result.failure, LoginFailure::PageProcessEnded);

@@ -30,7 +30,10 @@ TEST(SignInPrompts, OneBoxAtATimeAndNoneAgainAfterANoUntilAnotherPage) {
 }
 
 TEST(SignInPrompts, ARealmIsOnePlainShortLine) {
-  const std::string hostile = "Bank\r\n\x1b]0;title\x07 \xE2\x80\xAE" "evil\tlogin  " + std::string(500, 'x') + "\xFF";
+  const std::string hostile =
+      "Bank\r\n\x1b]0;title\x07 \xE2\x80\xAE"
+      "evil\tlogin  " +
+      std::string(500, 'x') + "\xFF";
   const SignInRequest shown = SignInPrompts::Shown("127.0.0.1:8080", hostile, false, false);
   EXPECT_EQ(shown.realm.substr(0, 24), "Bank ]0;title evil login");
   EXPECT_EQ(shown.realm.find_first_of("\r\n\t\x1b\x07"), std::string::npos);

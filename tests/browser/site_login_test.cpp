@@ -111,7 +111,8 @@ TEST(LoginRequestTest, IdAndPasswordFallBackOnTheMasterLoginEachByItself) {
   site.LoginID.clear();
   site.LoginPass = "ownpw";
   r = LoginRequestFor(site, "mid", "mpw", "s");
-  EXPECT_EQ(r.loginID + "/" + r.password + "/" + r.accessURL + "/" + r.serviceURL, "mid/ownpw/http://vexa.test/site/1/s");
+  EXPECT_EQ(r.loginID + "/" + r.password + "/" + r.accessURL + "/" + r.serviceURL,
+            "mid/ownpw/http://vexa.test/site/1/s");
 }
 
 TEST(LoginRequestTest, OriginsCompareSchemeHostAndPortOnly) {
@@ -147,7 +148,8 @@ TEST(LoginRequestTest, ServiceAddressComesFromTheRunThenTheSettingsThenTheProgra
 }
 
 TEST(LoginRequestTest, StatusTextsAreExactAndFailuresSayWhy) {
-  EXPECT_EQ(LoginStatusText({LoginOutcome::Succeeded, LoginFailure::None, {}}), SystemText("管理画面ログイン完了しました"));
+  EXPECT_EQ(LoginStatusText({LoginOutcome::Succeeded, LoginFailure::None, {}}),
+            SystemText("管理画面ログイン完了しました"));
   const std::string failed = SystemText("管理画面ログイン失敗しました");
   EXPECT_EQ(LoginStatusText({LoginOutcome::Failed, LoginFailure::PageNotReached, "503"}),
             failed + SystemText(" [ページを開けません: 503]"));
@@ -155,8 +157,9 @@ TEST(LoginRequestTest, StatusTextsAreExactAndFailuresSayWhy) {
             failed + SystemText(" [ページを開けません: 接続できません]"));
   EXPECT_EQ(LoginStatusText({LoginOutcome::Failed, LoginFailure::Refused, {}}),
             failed + SystemText(" [ログインが拒否されました]"));
-  EXPECT_EQ(LoginStatusText({LoginOutcome::Failed, LoginFailure::PageNotReached, std::to_string(kRestrictedPortFailure)}),
-            failed + SystemText(" [ページを開けません: 使用できないポートです]"));
+  EXPECT_EQ(
+      LoginStatusText({LoginOutcome::Failed, LoginFailure::PageNotReached, std::to_string(kRestrictedPortFailure)}),
+      failed + SystemText(" [ページを開けません: 使用できないポートです]"));
   EXPECT_EQ(LoginStatusText({LoginOutcome::Superseded, LoginFailure::None, {}}), "");
 }
 
@@ -217,7 +220,8 @@ TEST_F(LoginTest, ADeclinedMasterLoginOpensThePageAndFillsNothing) {
   SiteLoginRequest r{kSite, "master", "mpw", "http://service.test"};
   r.usesMasterLogin = r.masterLoginDeclined = true;
   const LoginResult result = login.Run(r);
-  EXPECT_EQ(LoginStatusText(result), SystemText("管理画面ログイン失敗しました [マスターIDとパスワードを vexa.test には送信しません]"));
+  EXPECT_EQ(LoginStatusText(result),
+            SystemText("管理画面ログイン失敗しました [マスターIDとパスワードを vexa.test には送信しません]"));
   EXPECT_EQ(engine.navigated, std::vector<std::string>{kSite});
   EXPECT_TRUE(filled.empty());
 }
@@ -230,7 +234,7 @@ TEST_F(LoginTest, FillsAndSubmitsTheFormThenOpensTheSitePageAgainWithoutWaiting)
   EXPECT_EQ(filled, (std::vector<std::pair<std::string, std::string>>{{"catname_d", "taro"}, {"pw_d", "pw"}}));
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(engine.navigated, (std::vector<std::string>{kSite, kSite}));  // opened, and again after the login
-  EXPECT_TRUE(frame.BusyState());  // the last one is not waited for
+  EXPECT_TRUE(frame.BusyState());                                         // the last one is not waited for
 }
 
 TEST_F(LoginTest, AlreadyLoggedInTouchesNothingButAnIdOnTheLoginPageDoesNotCount) {

@@ -45,7 +45,8 @@ inline constexpr gint64 kHostilePassMs = 500;
 
 // Runs the event loop pass by pass until done() holds or timeoutMs has
 // passed; returns the longest single pass in milliseconds.
-inline gint64 LongestPassMs(int timeoutMs, const std::function<bool()>& done = [] { return false; }) {
+inline gint64 LongestPassMs(
+    int timeoutMs, const std::function<bool()>& done = [] { return false; }) {
   gint64 longest = 0;
   const gint64 end = g_get_monotonic_time() + gint64{timeoutMs} * 1000;
   while (!done() && g_get_monotonic_time() < end) {

@@ -61,14 +61,15 @@ TEST_F(DownloadTest, APageSavesNothingByItselfAndTheStatusLineSaysSo) {
       if (line.rfind(dropped, 0) == 0) names.insert(line.substr(dropped.size()));
     return names.size() >= 2;
   };
-  PumpUntil(droppedNames, 10000);  // its timers have run, however busy the machine
+  PumpUntil(droppedNames, 10000);        // its timers have run, however busy the machine
   PumpUntil([] { return false; }, 500);  // and nothing more comes
   droppedNames();
   EXPECT_TRUE(dialogs.downloadBoxes.empty());
   // The engine names a page saved by its link "bash_login.html"; what a frame
   // inside the page asks for is not even looked at.
   EXPECT_EQ(names, (std::set<std::string>{"bash_login.html", "top.bin"}));
-  for (const char* name : {"bash_login", "bash_login.html", "evil.desktop", "top.bin"}) EXPECT_FALSE(AnywhereUnasked(name)) << name;
+  for (const char* name : {"bash_login", "bash_login.html", "evil.desktop", "top.bin"})
+    EXPECT_FALSE(AnywhereUnasked(name)) << name;
   EXPECT_EQ(frame().GetLocationURL(), service->URL("/pages/download_timer.html"));
 }
 

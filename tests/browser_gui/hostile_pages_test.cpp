@@ -14,8 +14,9 @@ class HostilePageTest : public BrowserTest {
   }
   // Every input's name and value in a document of the page, "name=value&...".
   std::string Fields(const char* document) {
-    const std::string script = std::string("Array.from((") + document +
-                               ").querySelectorAll('input:not([type=submit])')).map(i => i.name + '=' + i.value).join('&')";
+    const std::string script =
+        std::string("Array.from((") + document +
+        ").querySelectorAll('input:not([type=submit])')).map(i => i.name + '=' + i.value).join('&')";
     return PageValueOf(script.c_str());
   }
   RecordingDesktop desktop;

@@ -1,14 +1,14 @@
 // The link check strip over a real browser: results come back through the
 // main loop into the shown page, stop ends the check, and the CSV button
 // writes what the page shows.
-#include "support/window_picture.h"
 #include <fstream>
 #include <sstream>
+#include "support/window_picture.h"
 
 #include "browser_gui_support.h"
 #include "navi/gtk/link_check_bar.h"
-#include "util/cp932.h"
 #include "support/fake_dialogs.h"
+#include "util/cp932.h"
 
 namespace morvane::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Not a check: with MORVANE_SCREENSHOT=<file.png> set, leaves a picture of
 // the frame showing a Japanese page, for the README and for eyes.
-#include "support/window_picture.h"
 #include "browser_gui_support.h"
+#include "support/window_picture.h"
 
 namespace morvane::testing {
 namespace {

@@ -87,7 +87,9 @@ class ToolbarTest : public BrowserTest {
     BrowserTest::TearDown();
   }
 
-  void Settle(int ms = 100) { PumpUntil([] { return false; }, ms); }
+  void Settle(int ms = 100) {
+    PumpUntil([] { return false; }, ms);
+  }
   // Types into the URL box and presses Enter there.
   void Enter(const std::string& url) {
     navi.edURL.set_text(url);
@@ -98,8 +100,9 @@ class ToolbarTest : public BrowserTest {
     event->key.keyval = GDK_KEY_Return;
     GdkKeymapKey* keys = nullptr;
     gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), GDK_KEY_Return,
-                                          &keys, &count) && count > 0)
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), GDK_KEY_Return, &keys,
+                                          &count) &&
+        count > 0)
       event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     g_free(keys);
     gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
@@ -120,8 +123,9 @@ class ToolbarTest : public BrowserTest {
   // Notes each address the view is asked to load, until the handler is disconnected.
   gulong NoteRequests(std::vector<std::string>& requested) {
     return g_signal_connect(view(), "notify::uri", G_CALLBACK(+[](WebKitWebView* v, GParamSpec*, gpointer to) {
-      static_cast<std::vector<std::string>*>(to)->emplace_back(webkit_web_view_get_uri(v));
-    }), &requested);
+                              static_cast<std::vector<std::string>*>(to)->emplace_back(webkit_web_view_get_uri(v));
+                            }),
+                            &requested);
   }
   bool Shows(const std::string& url) { return WaitForURL(J(url)) && navi.edURL.get_text() == url; }
   std::string ClipboardText() { return Gtk::Clipboard::get()->wait_for_text(); }
@@ -141,20 +145,20 @@ class ToolbarTest : public BrowserTest {
 TEST_F(ToolbarTest, SitsAboveTheBrowserAndOnlyTheURLBoxGrows) {
   EXPECT_EQ(tab.get_children().front(), &navi);
   const std::vector<std::string> expected = {"戻る [go-previous-symbolic]",
-                                              "進む [go-next-symbolic]",
-                                              "更新 [view-refresh-symbolic]",
-                                              "中止 [process-stop-symbolic]",
-                                              "HOME [go-home-symbolic]",
-                                              "URL ()",
-                                              "URLに飛ぶ [go-jump-symbolic]",
-                                              "URLに飛ぶ（その他の移動とチェック）",
-                                              "HTMLソースの取得 [morvane-html-source-symbolic]",
-                                              "選択部分をクリップボードにコピー [morvane-copy-selection-symbolic]",
-                                              "URLの取得 [morvane-copy-url-symbolic]",
-                                              "URLよりリンクタグを作成する [morvane-link-tag-symbolic]",
-                                              "リンクタグとリンク集",
-                                              "読み込み待ちをスキップ [media-skip-forward-symbolic]",
-                                              "ブラウズモード (新しいウィンドウを開くリンクの扱い)"};
+                                             "進む [go-next-symbolic]",
+                                             "更新 [view-refresh-symbolic]",
+                                             "中止 [process-stop-symbolic]",
+                                             "HOME [go-home-symbolic]",
+                                             "URL ()",
+                                             "URLに飛ぶ [go-jump-symbolic]",
+                                             "URLに飛ぶ（その他の移動とチェック）",
+                                             "HTMLソースの取得 [morvane-html-source-symbolic]",
+                                             "選択部分をクリップボードにコピー [morvane-copy-selection-symbolic]",
+                                             "URLの取得 [morvane-copy-url-symbolic]",
+                                             "URLよりリンクタグを作成する [morvane-link-tag-symbolic]",
+                                             "リンクタグとリンク集",
+                                             "読み込み待ちをスキップ [media-skip-forward-symbolic]",
+                                             "ブラウズモード (新しいウィンドウを開くリンクの扱い)"};
   EXPECT_EQ(ReadOutControls(navi.tbToolBar), expected);
   EXPECT_FALSE(navi.tbGoBack.get_sensitive() || navi.tbGoForward.get_sensitive());
   EXPECT_EQ(navi.cbBrowserTarget.get_active_text(), "通常のブラウザ");
@@ -215,7 +219,8 @@ TEST_F(ToolbarTest, DownloadsShowInTheStripUnderTheToolbar) {
 
   ClickPageAt(40, 40);  // a 4 MB file that comes slowly
   DownloadBar::Row* slow = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (slow = navi.downloadBar.RowOf(1)) && slow->progress.get_fraction() > 0; }, 10000));
+  ASSERT_TRUE(
+      PumpUntil([&] { return (slow = navi.downloadBar.RowOf(1)) && slow->progress.get_fraction() > 0; }, 10000));
   EXPECT_TRUE(navi.downloadBar.get_visible());
   EXPECT_EQ(slow->name.get_text(), "slow.bin");
   EXPECT_NE(slow->progress.get_text().raw().find(" / 4.0 MB"), std::string::npos);
@@ -339,8 +344,7 @@ TEST_F(ToolbarTest, LinkTagAndPageLinkListShownAndCopied) {
   keys.shift = keys.ctrl = true;
   dialogs.inputAnswers = {"Target", "127.0.0.1:"};
   navi.C1.activate();
-  EXPECT_THAT(dialogs.inputCaptions,
-              ElementsAre("検索抽出語を設定(アンカーテキスト)", "検索抽出語を設定(URL)"));
+  EXPECT_THAT(dialogs.inputCaptions, ElementsAre("検索抽出語を設定(アンカーテキスト)", "検索抽出語を設定(URL)"));
   const std::string copied = ClipboardText();
   EXPECT_THAT(copied, HasSubstr(target + "\tTarget"));
   EXPECT_THAT(copied, Not(HasSubstr("Other")));
@@ -380,8 +384,8 @@ TEST_F(ToolbarTest, AnAddressOutsideCp932StaysWholeInTheBoxTheLinkListAndTheChec
   EXPECT_TRUE(PumpUntil([&] { return ::testing::Matches(searched)(requested); }));
   Click(navi.tbStop);
   g_signal_handler_disconnect(view(), started);
-  EXPECT_THAT(requested, ::testing::Contains(HasSubstr(
-                             "link%3A" + service->URL("/folder/%C3%BC%E2%82%AC%F0%9F%99%82/"))));
+  EXPECT_THAT(requested,
+              ::testing::Contains(HasSubstr("link%3A" + service->URL("/folder/%C3%BC%E2%82%AC%F0%9F%99%82/"))));
 }
 
 TEST_F(ToolbarTest, APageTextOutsideCp932StaysWholeInTheLinkToolsAndCopies) {

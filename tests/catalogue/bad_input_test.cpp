@@ -8,9 +8,9 @@
 #include <random>
 
 #include "catalogue/category_tree.h"
-#include "util/line_list.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
+#include "util/line_list.h"
 #include "util/text_routines.h"
 
 namespace morvane {

@@ -69,8 +69,10 @@ TEST(BookmarkFile, HostileTitlesAndNestingAreTamed) {
 // What a site line cannot hold is dropped and counted; addresses keep
 // characters outside CP932 as escapes; a title is cut at a character.
 TEST(BookmarkFile, TitlesAndAddressesAreMadeFitForASiteLine) {
-  const std::string page = "<DL><DT><A HREF=\"http://ko.example/한국/\">n\0ul</A>"
-                           "<DT><A HREF=\"http://x/\">"s + std::string(kBookmarkTitleBytes - 1, 'a') + "日本</A>";
+  const std::string page =
+      "<DL><DT><A HREF=\"http://ko.example/한국/\">n\0ul</A>"
+      "<DT><A HREF=\"http://x/\">"s +
+      std::string(kBookmarkTitleBytes - 1, 'a') + "日本</A>";
   const BookmarkFile file = ParseBookmarkFile(page);
   ASSERT_EQ(file.bookmarks.size(), 2u);
   EXPECT_EQ(file.bookmarks[0].url, "http://ko.example/%ED%95%9C%EA%B5%AD/");

@@ -62,9 +62,8 @@ struct SiteCase {
 };
 
 TEST(CatalogueMergeTest, SitesFollowTheRules) {
-  const std::string conflictA3 =
-      FormatSiteLine({"a3" + ConflictMark(), "http://a.example/" + J("#競合"), "", "2026/12/08 04:37:29",
-                      "http://vexa.example/a3", "id", "pw"});
+  const std::string conflictA3 = FormatSiteLine({"a3" + ConflictMark(), "http://a.example/" + J("#競合"), "",
+                                                 "2026/12/08 04:37:29", "http://vexa.example/a3", "id", "pw"});
   const std::vector<SiteCase> cases = {
       {"nothing changed", {A, B}, {A, B}, {A, B}, {A, B}, {}},
       {"added on each side", {A}, {A, B}, {A, C}, {A, B, C}, {1, 0, 0, 0}},
@@ -149,8 +148,8 @@ TEST(CatalogueMergeTest, TwoSidesThatMergeEachOthersFilesSettle) {
   EXPECT_FALSE(first.sameAsTheirs);
   const MergeBase twoKnown(Tree(two.categories), two.sites, "");
   const std::string twoTree = Tree(two.categories);
-  const MergedCatalogue second = MergeCatalogues(twoKnown, {twoTree, two.sites, ""},
-                                                 {first.treeText, first.siteLines, first.masterBlock});
+  const MergedCatalogue second =
+      MergeCatalogues(twoKnown, {twoTree, two.sites, ""}, {first.treeText, first.siteLines, first.masterBlock});
   EXPECT_TRUE(second.sameAsTheirs);
   EXPECT_EQ(second.siteLines, first.siteLines);
   EXPECT_EQ(second.treeText, first.treeText);

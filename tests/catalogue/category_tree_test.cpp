@@ -114,8 +114,7 @@ TEST_F(CategoryTreeTest, DeleteOutcomesAndSites) {
 class MoveTest : public CategoryTreeTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tree.FromText("\r\n" + all + "\r\n\t" + uncategorised +
-                                           "\r\n\tA\r\n\t\tA1\r\n\tB\r\n\tC\r\n"));
+    ASSERT_TRUE(tree.FromText("\r\n" + all + "\r\n\t" + uncategorised + "\r\n\tA\r\n\t\tA1\r\n\tB\r\n\tC\r\n"));
   }
   bool Move(std::string_view dragged, std::string_view target) {
     return tree.MoveCategory(tree.FindByName(dragged), tree.FindByName(target));
@@ -165,7 +164,8 @@ TEST_F(MoveTest, DropOntoItselfOrBelowOrASystemEntryIsNoMove) {
   EXPECT_TRUE(CategoryDropAccepted(deep, DragSource::CategoryTree, deep.FindByName("A1"), a));  // beside its parent
   for (const std::string& system : {all, uncategorised})
     for (const std::string& target : {all, uncategorised, std::string("A")})
-      EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::CategoryTree, tree.FindByName(system), tree.FindByName(target)));
+      EXPECT_FALSE(
+          CategoryDropAccepted(tree, DragSource::CategoryTree, tree.FindByName(system), tree.FindByName(target)));
   // A site goes anywhere but onto all sites; nothing else is taken.
   const TreeEntry* c = tree.FindByName("C");
   EXPECT_FALSE(CategoryDropAccepted(tree, DragSource::SiteList, c, tree.FindByName(all)));
@@ -184,8 +184,7 @@ TEST_F(MoveTest, DropOntoItselfOrBelowOrASystemEntryIsNoMove) {
 }
 
 TEST(TreeText, SaveAndLoadReproduceNamesStructureAndImages) {
-  const std::string text =
-      "6 7 -1 5 0 -1 1 2 3 4 5 -1 0 0 12 \r\n\x82\xA0\r\n\tb\r\n\t\tc\r\n\td\r\ne\r\n";
+  const std::string text = "6 7 -1 5 0 -1 1 2 3 4 5 -1 0 0 12 \r\n\x82\xA0\r\n\tb\r\n\t\tc\r\n\td\r\ne\r\n";
   CategoryTree tree;
   ASSERT_TRUE(tree.FromText(text));
   EXPECT_EQ(Shape(tree.Roots()), "\x82\xA0(b(c),d),e");
@@ -257,7 +256,8 @@ TEST(CategoryTreeIndex, FindsTheFirstEntryOfANameAsAWalkWould) {
     return nullptr;
   };
   const auto agree = [&](const CategoryTree& t, const char* when) {
-    for (const char* name : {"a", "b", "c", "d", "x", "y", ""}) EXPECT_EQ(t.FindByName(name), walk(t, name)) << when << name;
+    for (const char* name : {"a", "b", "c", "d", "x", "y", ""})
+      EXPECT_EQ(t.FindByName(name), walk(t, name)) << when << name;
   };
   CategoryTree tree = Loaded("a\r\n\tb\r\n\tc\r\nb\r\nd\r\n\tb\r\n");
   agree(tree, "loaded ");

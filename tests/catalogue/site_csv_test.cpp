@@ -21,7 +21,8 @@ TEST(SiteCsv, WritesMarkHeaderAndQuotesOnlyWhereNeeded) {
   LineList sites;
   sites.Add(FormatSiteLine(Site("旅, \"夏\"", "http://a/", "旅行")));
   EXPECT_EQ(SitesToCsv(sites, false),
-            "\xEF\xBB\xBF" "サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n"
+            "\xEF\xBB\xBF"
+            "サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n"
             "\"旅, \"\"夏\"\"\",http://a/,旅行,2026/12/08 04:37:29,http://vexa/1,id\r\n");
   EXPECT_NE(SitesToCsv(sites, true).find(",id,pw\r\n"), std::string::npos);
   EXPECT_EQ(SitesToCsv(sites, false).find("pw"), std::string::npos);
@@ -46,7 +47,8 @@ TEST(SiteCsv, ReadsWhatOtherToolsWrite) {
   EXPECT_EQ(SiteFromLine(lf.sites[1]).LoginID, "f");
   EXPECT_TRUE(lf.problems.empty());
   // A spreadsheet on a Japanese system saves CP932 without a mark.
-  const CsvSites cp932 = ParseSitesCsv(J("サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n表\t示,http://x/,,,,\r\n"));
+  const CsvSites cp932 =
+      ParseSitesCsv(J("サイト名,サイトURL,カテゴリ,登録日,Vexa解析URL,ログインID\r\n表\t示,http://x/,,,,\r\n"));
   ASSERT_EQ(cp932.sites.size(), 1u);
   EXPECT_EQ(SiteFromLine(cp932.sites[0]).SiteName, J("表 示"));
   // A field ending in half a double-byte character loses that half: stored,
@@ -59,14 +61,14 @@ TEST(SiteCsv, ReadsWhatOtherToolsWrite) {
 
 TEST(SiteCsv, BadRowsAreReportedByLineAndTheRestIsRead) {
   const std::string text =
-      "a,http://a/,,,,\r\n"            // 1 good
-      "b,http://b/\r\n"                // 2 too few columns
-      "\"c\"x,http://c/,,,,\r\n"       // 3 text after a closing quote
-      "\"d\nd\",http://d/,,,,\r\n"     // 4-5 good, over two lines
-      ",http://e/,,,,\r\n"             // 6 no name
-      "f,http://f/,,,,,,\r\n"          // 7 too many columns
-      "\"g,http://g/,,,,\r\n"          // 8 a quote never closed
-      "h,http://h/,,,,";               // 9 good, no final break
+      "a,http://a/,,,,\r\n"         // 1 good
+      "b,http://b/\r\n"             // 2 too few columns
+      "\"c\"x,http://c/,,,,\r\n"    // 3 text after a closing quote
+      "\"d\nd\",http://d/,,,,\r\n"  // 4-5 good, over two lines
+      ",http://e/,,,,\r\n"          // 6 no name
+      "f,http://f/,,,,,,\r\n"       // 7 too many columns
+      "\"g,http://g/,,,,\r\n"       // 8 a quote never closed
+      "h,http://h/,,,,";            // 9 good, no final break
   const CsvSites read = ParseSitesCsv(text);
   ASSERT_EQ(read.sites.size(), 3u);
   EXPECT_EQ(SiteFromLine(read.sites[0]).SiteName, "a");
@@ -131,22 +133,24 @@ TEST(SiteCsv, ImportIntoACatalogueThatHoldsTheSitesChangesNothing) {
 
   // Columns in another order, some left out: only those named change; a
   // new site has the rest empty.
-  CsvSites some = ParseSitesCsv("ログインID,サイトURL,メモ,サイト名\r\nnewid,http://travel/,x,改名\r\nid9,http://new/,y,新\r\n");
+  CsvSites some =
+      ParseSitesCsv("ログインID,サイトURL,メモ,サイト名\r\nnewid,http://travel/,x,改名\r\nid9,http://new/,y,新\r\n");
   EXPECT_EQ(some.problemCount, 0);
   MergeSites(sites, tree, std::move(some.sites), true, std::move(some.given));
   const SiteRecord travel = SiteFromLine(sites.Get(0));
-  EXPECT_EQ(travel, (SiteRecord{J("改名"), "http://travel/", J("旅行"), "2026/12/08 04:37:29", "http://vexa/1", "newid", "pw"}));
+  EXPECT_EQ(travel, (SiteRecord{J("改名"), "http://travel/", J("旅行"), "2026/12/08 04:37:29", "http://vexa/1", "newid",
+                                "pw"}));
   EXPECT_EQ(SiteFromLine(sites.Get(3)), (SiteRecord{J("新"), "http://new/", "", "", "", "id9", ""}));
 }
 
 TEST(SiteCsv, AStrayQuoteTakesOnlyItsOwnLine) {
   const std::string text =
-      "\"g,http://g/,,,,\r\n"          // 1 a quote never closed, a quote later in the file
-      "h,http://h/,,,,\r\n"             // 2 good
-      "\"i\",http://i/,,,,\r\n"         // 3 good
-      "a,\"x\r\n"                       // 4 runs on, closes on 6 into a row of three columns
-      "b,http://b/,,,,\r\n"             // 5 good
-      "c\",http://c/\r\n"               // 6 too few columns
+      "\"g,http://g/,,,,\r\n"                  // 1 a quote never closed, a quote later in the file
+      "h,http://h/,,,,\r\n"                    // 2 good
+      "\"i\",http://i/,,,,\r\n"                // 3 good
+      "a,\"x\r\n"                              // 4 runs on, closes on 6 into a row of three columns
+      "b,http://b/,,,,\r\n"                    // 5 good
+      "c\",http://c/\r\n"                      // 6 too few columns
       "\"d \"\"q\"\"\nd\",http://d/,,,,\r\n";  // 7-8 good: really continued
   const CsvSites read = ParseSitesCsv(text);
   std::vector<std::string> names;

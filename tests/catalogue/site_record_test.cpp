@@ -12,8 +12,8 @@ using Lines = std::vector<std::string>;
 using Cells = std::array<std::string, 8>;
 
 SiteRecord Site(std::string name, std::string url, std::string category = "", std::string pass = "") {
-  return {std::move(name), std::move(url), std::move(category), "2024/01/02 03:04:05",
-          "http://vexa.example/a", "id", std::move(pass)};
+  return {std::move(name),         std::move(url), std::move(category), "2024/01/02 03:04:05",
+          "http://vexa.example/a", "id",           std::move(pass)};
 }
 
 TEST(SiteLine, ShortAndLongLines) {

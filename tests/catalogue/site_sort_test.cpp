@@ -26,8 +26,10 @@ TEST(NaturalCompare, NumbersByValueLettersByFoldedForm) {
 class SortSiteLinesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (auto [name, date] : {std::pair{"site10", "2026/12/08 04:37:29"}, {"Site9", "2026/02/01 00:00:00"},
-                              {"site9", "2025/12/31 23:59:59"}, {"あいう", "2026/12/08 04:37:30"}})
+    for (auto [name, date] : {std::pair{"site10", "2026/12/08 04:37:29"},
+                              {"Site9", "2026/02/01 00:00:00"},
+                              {"site9", "2025/12/31 23:59:59"},
+                              {"あいう", "2026/12/08 04:37:30"}})
       lines.Add(FormatSiteLine({J(name), std::string("http://") + name + "/", "", date, "", "", ""}));
   }
   std::vector<std::string> Column(int column) {

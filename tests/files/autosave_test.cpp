@@ -25,8 +25,8 @@ class AutosaveTest : public ::testing::Test {
   }
 
   void AddSite(int i) {
-    catalogue.SiteList().Add(FormatSiteLine({"site" + std::to_string(i), "http://s/" + std::to_string(i), "",
-                                             "2026/12/08 04:37:29", "", "id", "pw"}));
+    catalogue.SiteList().Add(FormatSiteLine(
+        {"site" + std::to_string(i), "http://s/" + std::to_string(i), "", "2026/12/08 04:37:29", "", "id", "pw"}));
   }
 
   // Slices until the copy is handed over, then waits for the write.

@@ -68,9 +68,14 @@ TEST_F(CatalogueFile, SavedFileIsByteExact) {
 // the autosave joins them first. Both must give the same bytes and leave out
 // the same sites, also for lines that cannot be stored.
 TEST_F(CatalogueFile, SaveAndStepwiseSaveWriteTheSameBytes) {
-  const std::vector<std::string> oddLines = {"", "lone\rCR", "lone\nLF", std::string("nul\0byte", 8),
-                                             "a<!--/\t_SITELIST_\t-->b", "<!--/\t\t@__QZ_CONTENTS_BLOCK_TAG__@\t\t-->",
-                                             J("表") + "<!--/\t_SITELIST_\t-->", "\x81"};
+  const std::vector<std::string> oddLines = {"",
+                                             "lone\rCR",
+                                             "lone\nLF",
+                                             std::string("nul\0byte", 8),
+                                             "a<!--/\t_SITELIST_\t-->b",
+                                             "<!--/\t\t@__QZ_CONTENTS_BLOCK_TAG__@\t\t-->",
+                                             J("表") + "<!--/\t_SITELIST_\t-->",
+                                             "\x81"};
   for (const std::string& odd : oddLines) {
     SCOPED_TRACE(::testing::PrintToString(odd));
     SiteCatalogue c(dir.Path());
@@ -206,11 +211,12 @@ TEST_F(CatalogueFile, ImportAndExportFiles) {
 }
 
 TEST_F(CatalogueFile, BlocksInAnyOrderOrMissingStillLoad) {
-  const std::string tree = "6 7 -1 5 0 -1 5 0 -1 \r\n" + J("すべてのサイト") + "\r\n\t" + J("未分類") + "\r\n\t" + J("趣味") + "\r\n";
+  const std::string tree =
+      "6 7 -1 5 0 -1 5 0 -1 \r\n" + J("すべてのサイト") + "\r\n\t" + J("未分類") + "\r\n\t" + J("趣味") + "\r\n";
   const std::string site = "n\thttp://n/\t" + J("趣味") + "\t\t\t\t";
-  WriteBytes(DataPath(), Container(Identity("VexaSiteData.dat"), Block("\t_SERIALNUMBER_\t", MasterLoginBlock("m", "p")) +
-                                                                     Block("\t_SITELIST_\t", site + "\r\n") +
-                                                                     Block("\t_CATEGORYTREE_\t", tree)));
+  WriteBytes(DataPath(), Container(Identity("VexaSiteData.dat"),
+                                   Block("\t_SERIALNUMBER_\t", MasterLoginBlock("m", "p")) +
+                                       Block("\t_SITELIST_\t", site + "\r\n") + Block("\t_CATEGORYTREE_\t", tree)));
   SiteCatalogue c(dir.Path());
   ASSERT_TRUE(c.LoadSiteData().Loaded());
   EXPECT_EQ(c.Tree().ToText(), tree);
@@ -259,7 +265,8 @@ TEST_F(CatalogueFile, FailedSaveLeavesThePreviousFile) {
   StoreSite(c.SiteList(), Site("s", "http://s/", "", "", ""));
   ASSERT_TRUE(c.SaveSiteData());
   const std::string before = ReadBytes(DataPath());
-  for (int i = 0; i < 2000; ++i) c.SiteList().Add(FormatSiteLine(Site("n", "http://n/" + std::to_string(i), "", "", "")));
+  for (int i = 0; i < 2000; ++i)
+    c.SiteList().Add(FormatSiteLine(Site("n", "http://n/" + std::to_string(i), "", "", "")));
 
   for (auto step : {FaultyFileOps::kOpen, FaultyFileOps::kWrite, FaultyFileOps::kFsync, FaultyFileOps::kRename}) {
     FaultyFileOps ops(step, ENOSPC, step == FaultyFileOps::kWrite ? 2 : 1);

@@ -90,7 +90,8 @@ TEST_F(DataFileBackupsTest, ADamagedTreeIsKeptAsLoadedBeforeTheFirstWriteOfAnyKi
   }
   // Each round kept the original once; none was deleted by the daily rotation.
   std::size_t originals = 0;
-  for (const std::string& name : NamesEndingIn(dir, "_VexaSiteData.bak")) originals += ReadBytes(dir / name) == original;
+  for (const std::string& name : NamesEndingIn(dir, "_VexaSiteData.bak"))
+    originals += ReadBytes(dir / name) == original;
   EXPECT_EQ(originals, 3u);
 }
 
@@ -169,10 +170,10 @@ TEST_F(DataFileBackupsTest, BackupsAreListedNewestFirstWithWhatTheyHold) {
   const std::vector<BackupFile> list = ListBackups(DataPath());
   std::vector<std::string> names;
   for (const BackupFile& b : list) names.push_back(NamePart(b.path));
-  EXPECT_EQ(names, (std::vector<std::string>{"20261204100000_000_VexaSiteData.sync-conflict-20261204-ABC.bak",
-                                             "20261203100000_000_VexaSiteData.bak",
-                                             "20261202100000_000_VexaSiteData.dat",
-                                             "20261201100000_000_VexaSiteData.daily.bak"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"20261204100000_000_VexaSiteData.sync-conflict-20261204-ABC.bak",
+                                      "20261203100000_000_VexaSiteData.bak", "20261202100000_000_VexaSiteData.dat",
+                                      "20261201100000_000_VexaSiteData.daily.bak"}));
   ASSERT_EQ(list.size(), 4u);
   EXPECT_EQ(list[2].kind, BackupKind::Rescue);
   EXPECT_EQ(list[3].kind, BackupKind::Daily);

@@ -113,9 +113,9 @@ TEST_F(OutsideChangeTest, AFileThatIsNoCatalogueIsKeptAndNeverWrittenOver) {
   deep.Tree().FromText(tree);
   const std::string deepFile = dir / "deep.dat";
   ASSERT_TRUE(deep.SaveSiteData(deepFile));
-  for (const std::string& damaged : {whole.substr(0, whole.size() / 2),
-                                     std::string("PK\x03\x04 not a catalogue\0\x01", 22), std::string(),
-                                     ReadBytes(deepFile)}) {
+  for (const std::string& damaged :
+       {whole.substr(0, whole.size() / 2), std::string("PK\x03\x04 not a catalogue\0\x01", 22), std::string(),
+        ReadBytes(deepFile)}) {
     SCOPED_TRACE(damaged.size());
     WriteBytes(path, damaged);
     const OutsideChangeReport r = TakeIn();
@@ -176,9 +176,9 @@ TEST_F(OutsideChangeTest, AnOutsideFileThatHoldsAllOfOursIsTakenAsItStands) {
 
 TEST(ConflictCopyNameTest, KnowsTheSyncToolsNames) {
   const std::string data = "VexaSiteData.dat";
-  for (const char* name : {"VexaSiteData.sync-conflict-20261209-153000-ABC1234.dat",
-                           "VexaSiteData (conflicted copy 2026-12-09 153000).dat",
-                           "VexaSiteData (Taro's conflicted copy 2026-12-09).dat"})
+  for (const char* name :
+       {"VexaSiteData.sync-conflict-20261209-153000-ABC1234.dat",
+        "VexaSiteData (conflicted copy 2026-12-09 153000).dat", "VexaSiteData (Taro's conflicted copy 2026-12-09).dat"})
     EXPECT_TRUE(IsConflictCopyName(data, name)) << name;
   for (const char* name : {"VexaSiteData.dat", "VexaSiteData.dat.tmp", "20261209153000_123_VexaSiteData.bak",
                            "VexaSiteData (copy).dat", "VexaSiteData.sync-conflict-.dat", "Other.sync-conflict-1.dat",

@@ -2,16 +2,16 @@
 // reports a failed step as false and keeps the previous file byte for byte.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <filesystem>
+#include <functional>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/site_record.h"
 #include "file_test_support.h"
-#include "util/settings_file.h"
 #include "util/safe_file_writer.h"
+#include "util/settings_file.h"
 
 namespace morvane {
 namespace {

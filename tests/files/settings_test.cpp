@@ -28,8 +28,10 @@ struct Panes {
   int treeWidth = 161;
   int listHeight = 150;
   void Define(ComponentStocker& s) {
-    s.DefineIntProperty("ftSiteCategory", "Width", [this] { return treeWidth; }, [this](int v) { treeWidth = v; });
-    s.DefineIntProperty("lvSiteList", "Height", [this] { return listHeight; }, [this](int v) { listHeight = v; });
+    s.DefineIntProperty(
+        "ftSiteCategory", "Width", [this] { return treeWidth; }, [this](int v) { treeWidth = v; });
+    s.DefineIntProperty(
+        "lvSiteList", "Height", [this] { return listHeight; }, [this](int v) { listHeight = v; });
   }
 };
 
@@ -148,11 +150,11 @@ TEST(FormPosition, ARestoredOrStoredWindowStaysInAWorkArea) {
   // A 1400 x 1000 screen with a panel on top, a second monitor to its right.
   const std::vector<FormBounds> screens = {{0, 30, 1400, 970}, {1400, 0, 1280, 1024}};
   const std::pair<FormBounds, FormBounds> cases[] = {
-      {{100, 100, 700, 500}, {100, 100, 700, 500}},       // fits: unchanged
-      {{-3000, -3000, 700, 500}, {0, 30, 700, 500}},      // far off: moved in, size kept
-      {{0, 0, 5000, 4000}, {0, 30, 1400, 970}},           // too large: shrunk to the area
-      {{1300, 500, 600, 400}, {1400, 500, 600, 400}},     // mostly on the second monitor
-      {{2600, 900, 300, 300}, {2380, 724, 300, 300}},     // hanging off its far corner
+      {{100, 100, 700, 500}, {100, 100, 700, 500}},                 // fits: unchanged
+      {{-3000, -3000, 700, 500}, {0, 30, 700, 500}},                // far off: moved in, size kept
+      {{0, 0, 5000, 4000}, {0, 30, 1400, 970}},                     // too large: shrunk to the area
+      {{1300, 500, 600, 400}, {1400, 500, 600, 400}},               // mostly on the second monitor
+      {{2600, 900, 300, 300}, {2380, 724, 300, 300}},               // hanging off its far corner
       {{2147483000, 2147483000, 300, 300}, {1100, 700, 300, 300}},  // no overflow at the int's end
   };
   SettingsFile ini("/nonexistent/x.ini");
@@ -168,9 +170,8 @@ TEST(FormPosition, ARestoredOrStoredWindowStaysInAWorkArea) {
 
     form.normal = stored;  // never stored where it would not fit either
     ini.SaveFormPos(form);
-    EXPECT_EQ(ini.ReadString("Form2.Pos"), std::to_string(expected.left) + "\t" + std::to_string(expected.top) +
-                                               "\t" + std::to_string(expected.width) + "\t" +
-                                               std::to_string(expected.height));
+    EXPECT_EQ(ini.ReadString("Form2.Pos"), std::to_string(expected.left) + "\t" + std::to_string(expected.top) + "\t" +
+                                               std::to_string(expected.width) + "\t" + std::to_string(expected.height));
   }
   EXPECT_EQ(FitIntoWorkAreas({-3000, 5, 10, 10}, {}), (FormBounds{-3000, 5, 10, 10}));  // nothing known
 }

@@ -50,7 +50,7 @@ TEST_F(HealthHistoryTest, IsAPrivateVersionedWalDatabaseWithItsIndex) {
     HealthHistory history(path_);
     ASSERT_TRUE(history.Ok()) << history.Error();
   }
-  struct stat info{};
+  struct stat info {};
   ASSERT_EQ(stat(path_.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   SqliteDatabase db(path_);
@@ -58,8 +58,7 @@ TEST_F(HealthHistoryTest, IsAPrivateVersionedWalDatabaseWithItsIndex) {
   SqliteStatement mode(db.Handle(), "PRAGMA journal_mode");
   ASSERT_TRUE(mode.Step());
   EXPECT_EQ(mode.Text(0), "wal");
-  EXPECT_EQ(db.IntegerOf("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = 'checks_by_url_time'"),
-            1);
+  EXPECT_EQ(db.IntegerOf("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = 'checks_by_url_time'"), 1);
 }
 
 TEST_F(HealthHistoryTest, KeepsEachSiteHistoryAcrossRunsAndANewOneForARenamedSite) {

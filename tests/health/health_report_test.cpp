@@ -76,7 +76,9 @@ TEST(HealthReport, EscapesEveryTextOfAPageAndOfTheCatalogue) {
   const std::string ascii = AsciiOnlyHTML(html);
   EXPECT_TRUE(std::all_of(ascii.begin(), ascii.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
   EXPECT_NE(ascii.find("&#12469;&#12452;&#12488;"), std::string::npos);  // サイト
-  EXPECT_EQ(AsciiOnlyHTML("a\xff" "b"), "a&#xFFFD;b");
+  EXPECT_EQ(AsciiOnlyHTML("a\xff"
+                          "b"),
+            "a&#xFFFD;b");
 }
 
 TEST(HealthReport, TheStripShowsTheLastThirtyChecks) {

@@ -91,7 +91,7 @@ TEST_F(HealthToolTest, ChecksRecordsAndTellsByItsExitCode) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.out.starts_with("\xEF\xBB\xBF"));
 
-  struct stat info{};
+  struct stat info {};
   ASSERT_EQ(stat((folder_ + "/site-health.sqlite").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   // Read only: the data file as it was, and nothing moved aside or added.

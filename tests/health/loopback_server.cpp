@@ -66,8 +66,8 @@ TestCertificates::TestCertificates(const std::string& caFile) {
 void* TestCertificates::ServerContext(long validFromDays, long validToDays) {
   auto* ca = static_cast<X509*>(ca_);
   EVP_PKEY* serverKey = EVP_EC_gen("P-256");
-  X509* server = NewCertificate(serverKey, "127.0.0.1", validFromDays, validToDays,
-                                static_cast<long>(contexts_.size()) + 2);
+  X509* server =
+      NewCertificate(serverKey, "127.0.0.1", validFromDays, validToDays, static_cast<long>(contexts_.size()) + 2);
   X509_set_issuer_name(server, X509_get_subject_name(ca));
   AddExtension(server, ca, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
   X509_sign(server, static_cast<EVP_PKEY*>(caKey_), EVP_sha256());

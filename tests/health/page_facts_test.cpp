@@ -30,10 +30,8 @@ TEST(PageFacts, TheTagIsAScriptImageOrLinkToATagHost) {
   const std::vector<std::string> hosts = TagHosts({"http://Stats.Vexa.test/site?id=1", "", "vexa.test"});
   ASSERT_EQ(hosts, (std::vector<std::string>{"stats.vexa.test", "vexa.test"}));
   const std::string page = "http://www.example.test/dir/";
-  EXPECT_EQ(FindAnalysisTag("<script src='https://stats.vexa.test/t.js'>", page, hosts, false),
-            AnalysisTag::Present);
-  EXPECT_EQ(FindAnalysisTag("<IMG alt=\"a > b\" SRC=//cdn.vexa.test/p.gif>", page, hosts, false),
-            AnalysisTag::Present);
+  EXPECT_EQ(FindAnalysisTag("<script src='https://stats.vexa.test/t.js'>", page, hosts, false), AnalysisTag::Present);
+  EXPECT_EQ(FindAnalysisTag("<IMG alt=\"a > b\" SRC=//cdn.vexa.test/p.gif>", page, hosts, false), AnalysisTag::Present);
   EXPECT_EQ(FindAnalysisTag("<link rel=preconnect href=\"http://vexa.test\">", page, hosts, false),
             AnalysisTag::Present);
   // Only those three, only their address attribute, and no look-alikes.

@@ -59,7 +59,9 @@ class SiteHealthCheckerTest : public ::testing::Test {
     otherCA_ = folder_ + "/other-ca.pem";
     other_ = std::make_unique<TestCertificates>(otherCA_);
     https_ = std::make_unique<LoopbackServer>(
-        [](const std::string&) { return Answer(200, "<title>secure</title><img src=\"http://stats.vexa.test/p.gif\">"); },
+        [](const std::string&) {
+          return Answer(200, "<title>secure</title><img src=\"http://stats.vexa.test/p.gif\">");
+        },
         certificates_->ServerContext(-1, 40));
     expiredServer_ = std::make_unique<LoopbackServer>([](const std::string&) { return Answer(200, "late"); },
                                                       certificates_->ServerContext(-30, -2));
@@ -77,8 +79,9 @@ class SiteHealthCheckerTest : public ::testing::Test {
   TestAnswer Serve(const std::string& path) {
     if (path == "/tagged") return Answer(200, kTaggedPage);
     if (path == "/untagged")
-      return Answer(200, "<title>plain</title><a href=\"http://stats.vexa.test/\">stats</a>"
-                         "<img src=\"/stats.vexa.test/x.gif\">");
+      return Answer(200,
+                    "<title>plain</title><a href=\"http://stats.vexa.test/\">stats</a>"
+                    "<img src=\"/stats.vexa.test/x.gif\">");
     if (path == "/sjis")
       // 日本語のタイトル in Shift_JIS, the charset said only by the page.
       return Answer(200,
@@ -91,10 +94,14 @@ class SiteHealthCheckerTest : public ::testing::Test {
     if (path == "/hang") return {TestAnswer::Kind::Never, {}};
     if (path == "/loop") return Answer(302, "", "Location: /loop\r\n");
     if (path == "/endless")
-      return {TestAnswer::Kind::Endless, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n"
-                                         "<title>" + std::string(100000, 'T') + "</title>"};
+      return {TestAnswer::Kind::Endless,
+              "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n"
+              "<title>" +
+                  std::string(100000, 'T') + "</title>"};
     if (path == "/hostile")
-      return Answer(200, "<title>\x1b]0;owned\x07<script>alert(1)</script>\xe2\x80\xae" "evil</title>");
+      return Answer(200,
+                    "<title>\x1b]0;owned\x07<script>alert(1)</script>\xe2\x80\xae"
+                    "evil</title>");
     return Answer(404, "");
   }
 
@@ -195,8 +202,7 @@ TEST_F(SiteHealthCheckerTest, TheBudgetEndsTheWholeCheckAndLeavesTheRestNotCheck
   HealthCheckLimits limits = Limits();
   limits.atOnce = 1;
   limits.budget = std::chrono::milliseconds(600);
-  const auto results =
-      CheckAll({{"hang", http_->URL("/hang"), ""}, {"later", http_->URL("/tagged"), ""}}, limits);
+  const auto results = CheckAll({{"hang", http_->URL("/hang"), ""}, {"later", http_->URL("/tagged"), ""}}, limits);
   ASSERT_EQ(results.size(), 2u);
   EXPECT_NE(results.at("hang").failure, HealthFailure::None);
   EXPECT_EQ(results.at("later").failure, HealthFailure::NotChecked);

@@ -57,15 +57,17 @@ TEST(PageLinkList, PageHasThreeBlocksAndEmptyBoxesWithoutLinks) {
             "<br><br>" + box + "</Textarea><br><br>" + box + "</Textarea>");
 
   const PageLinkList list = BuildPageLinkList("<a href=a.html>A</a><a href=b.html>B</a>", kBase, {}, {});
-  EXPECT_EQ(list.LinkLines(), "<a href=\"http://host/dir/a.html\">A</a>\r\n<a href=\"http://host/dir/b.html\">B</a>\r\n");
+  EXPECT_EQ(list.LinkLines(),
+            "<a href=\"http://host/dir/a.html\">A</a>\r\n<a href=\"http://host/dir/b.html\">B</a>\r\n");
   EXPECT_EQ(list.ListText(), "http://host/dir/a.html\tA\r\nhttp://host/dir/b.html\tB\r\n");
   EXPECT_EQ(list.Page(),
             "<a href=\"http://host/dir/a.html\">A</a><br><a href=\"http://host/dir/b.html\">B</a><br>"
-            "<br><br>" + box +
+            "<br><br>" +
+                box +
                 "&lt;a href=\"http://host/dir/a.html\"&gt;A&lt;/a&gt;\r\n"
                 "&lt;a href=\"http://host/dir/b.html\"&gt;B&lt;/a&gt;\r\n"
-                "</Textarea><br><br>" + box +
-                "http://host/dir/a.html\tA\r\nhttp://host/dir/b.html\tB\r\n</Textarea>");
+                "</Textarea><br><br>" +
+                box + "http://host/dir/a.html\tA\r\nhttp://host/dir/b.html\tB\r\n</Textarea>");
 }
 
 TEST(PageLinkList, HostilePageCannotAddMarkupOrScript) {

@@ -42,8 +42,7 @@ TEST(CheckedLinkList, FailingLinksComeFirstWithTheirStatusInEveryBlock) {
 
 TEST(CheckedLinkList, CsvIsUtf8WithByteOrderMarkAndQuotedFields) {
   PageLinkList list;
-  list.entries = {"http://h/a?x=1,2\t日本 \"quoted\"", "http://h/b\t=HYPERLINK(\"http://evil\")",
-                  "http://h/c\tline"};
+  list.entries = {"http://h/a?x=1,2\t日本 \"quoted\"", "http://h/b\t=HYPERLINK(\"http://evil\")", "http://h/c\tline"};
   list.statuses = {Status(LinkHealth::Ok, "200"), Status(LinkHealth::Failing, "500"), Status(LinkHealth::Ok, "301")};
   EXPECT_EQ(list.Csv(),
             "\xEF\xBB\xBFURL,リンクテキスト,状態\r\n"

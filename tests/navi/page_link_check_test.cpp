@@ -105,11 +105,10 @@ TEST(PageLinkCheck, AListWhosePageWasLeftIsKeptUntilAskedFor) {
   std::vector<std::string> shown;
   BrowserFrame::ShownPage current{3, "http://host/a"};
   PageLinkCheck check(
-      view, [&](std::string_view page) { shown.emplace_back(page); },
-      [&] { return std::optional(current); });
+      view, [&](std::string_view page) { shown.emplace_back(page); }, [&] { return std::optional(current); });
   const PageLinkList list = BuildPageLinkList("<a href=/modified>ok</a>", service.URL("/"), {}, {});
-  for (const BrowserFrame::ShownPage& later : {BrowserFrame::ShownPage{4, "http://host/a"},
-                                                BrowserFrame::ShownPage{3, "http://host/b"}}) {
+  for (const BrowserFrame::ShownPage& later :
+       {BrowserFrame::ShownPage{4, "http://host/a"}, BrowserFrame::ShownPage{3, "http://host/b"}}) {
     current = {3, "http://host/a"};
     check.Start(list);
     current = later;

@@ -15,9 +15,9 @@ namespace morvane {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::FakeEngine;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using testing::FakeEngine;
 
 // The toolbar's widgets, boxes, clipboard and keys: what was shown is
 // recorded, inputs are answered from a queue (cancelled when it is empty).
@@ -226,9 +226,8 @@ TEST_F(ToolbarTest, PageLinkListAsksForKeywordsOnlyWithShiftOrCtrl) {
   view.inputAnswers = {std::nullopt, std::string("other")};
   commands.MakePageLinkList(false);
   EXPECT_THAT(view.inputInitials, ElementsAre("", "News", ""));
-  EXPECT_THAT(view.inputCaptions,
-              ElementsAre("検索抽出語を設定(アンカーテキスト)", "検索抽出語を設定(アンカーテキスト)",
-                          "検索抽出語を設定(URL)"));
+  EXPECT_THAT(view.inputCaptions, ElementsAre("検索抽出語を設定(アンカーテキスト)",
+                                              "検索抽出語を設定(アンカーテキスト)", "検索抽出語を設定(URL)"));
   ASSERT_EQ(engine.loaded.size(), 1u);
   EXPECT_THAT(engine.loaded[0], HasSubstr("http://other/n\tNews two"));
   EXPECT_THAT(engine.loaded[0], Not(HasSubstr("x.html")));
@@ -256,13 +255,14 @@ TEST_F(ToolbarTest, IndexChecksOpenTheSearchForTheShownPage) {
     ShowPage("http://host/", "");
     commands.OpenIndexCheck(tag);
   }
-  EXPECT_THAT(engine.navigated,
-              ElementsAre(HasSubstr("yahoo.co.jp/search?search.x=1&fr=top_ga1_sa&tid=top_ga1_sa&ei=UTF-8&aq=&oq=&p=site%3Ahost/"),
-                          "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=site%3Ahost/",
-                          "http://www.bing.com/search?filt=all&q=site%3Ahost/",
-                          HasSubstr("&p=link%3Ahttp://host/"),
-                          "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=link%3Ahttp://host/",
-                          "http://www.bing.com/search?filt=all&q=link%3Ahttp://host/"));
+  EXPECT_THAT(
+      engine.navigated,
+      ElementsAre(
+          HasSubstr("yahoo.co.jp/search?search.x=1&fr=top_ga1_sa&tid=top_ga1_sa&ei=UTF-8&aq=&oq=&p=site%3Ahost/"),
+          "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=site%3Ahost/",
+          "http://www.bing.com/search?filt=all&q=site%3Ahost/", HasSubstr("&p=link%3Ahttp://host/"),
+          "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=link%3Ahttp://host/",
+          "http://www.bing.com/search?filt=all&q=link%3Ahttp://host/"));
 }
 
 // Texts CP932 lacks, each as an address keeps it (the escapes of its UTF-8
@@ -271,12 +271,9 @@ struct OutsideCp932 {
   const char *text, *escaped, *referenced;
 };
 constexpr OutsideCp932 kOutsideCp932[] = {
-    {"Crème", "Cr%C3%A8me", "Cr&#xE8;me"},
-    {"€5", "%E2%82%AC5", "&#x20AC;5"},
-    {"🙂", "%F0%9F%99%82", "&#x1F642;"},
-    {"한국어", "%ED%95%9C%EA%B5%AD%EC%96%B4", "&#xD55C;&#xAD6D;&#xC5B4;"},
-    {"e\u0301", "e%CC%81", "e&#x301;"},
-    {"日本🙂", "日本%F0%9F%99%82", "日本&#x1F642;"},
+    {"Crème", "Cr%C3%A8me", "Cr&#xE8;me"}, {"€5", "%E2%82%AC5", "&#x20AC;5"},
+    {"🙂", "%F0%9F%99%82", "&#x1F642;"}, {"한국어", "%ED%95%9C%EA%B5%AD%EC%96%B4", "&#xD55C;&#xAD6D;&#xC5B4;"},
+    {"e\u0301", "e%CC%81", "e&#x301;"},    {"日本🙂", "日本%F0%9F%99%82", "日本&#x1F642;"},
 };
 
 TEST_F(ToolbarTest, TextsOutsideCp932StayWholeInEveryCommand) {
@@ -311,9 +308,9 @@ TEST_F(ToolbarTest, TextsOutsideCp932StayWholeInEveryCommand) {
 
     // The search gets the address's escapes once, not "%25..." for them.
     commands.OpenIndexCheck(1);
-    EXPECT_EQ(engine.navigated.back(), "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=site%3Ahost/" +
-                                           (escaped.starts_with("日") ? "%E6%97%A5%E6%9C%AC" + escaped.substr(6)
-                                                                      : escaped) + "/");
+    EXPECT_EQ(engine.navigated.back(),
+              "http://www.google.co.jp/search?hl=ja&ie=UTF-8&q=site%3Ahost/" +
+                  (escaped.starts_with("日") ? "%E6%97%A5%E6%9C%AC" + escaped.substr(6) : escaped) + "/");
 
     // A selected address goes as the engine would write it; the clipboard
     // shown as a page shows the characters.

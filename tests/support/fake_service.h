@@ -53,7 +53,8 @@ class FakeService {
     const std::string cert = dir + "/untrusted-cert.pem";
     const std::string key = dir + "/untrusted-key.pem";
     const std::string hosts = std::to_string(extraHosts);
-    const char* argv[] = {"python3", script.c_str(), "--tls", cert.c_str(), key.c_str(), "--hosts", hosts.c_str(), nullptr};
+    const char* argv[] = {"python3",   script.c_str(), "--tls",       cert.c_str(),
+                          key.c_str(), "--hosts",      hosts.c_str(), nullptr};
     GError* error = nullptr;
     if (!g_spawn_async_with_pipes(nullptr, const_cast<char**>(argv), nullptr,
                                   static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
@@ -84,7 +85,9 @@ class FakeService {
   FakeService(const FakeService&) = delete;
   FakeService& operator=(const FakeService&) = delete;
 
-  std::string URL(std::string_view path) const { return "http://127.0.0.1:" + std::to_string(port_) + std::string(path); }
+  std::string URL(std::string_view path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+  }
   // The same service under another loopback name: another host to a browser.
   std::string OtherHostURL(std::string_view path) const {
     return "http://localhost:" + std::to_string(port_) + std::string(path);
@@ -103,10 +106,11 @@ class FakeService {
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t size, size_t count, void* out) {
-      static_cast<std::string*>(out)->append(data, size * count);
-      return size * count;
-    });
+    curl_easy_setopt(
+        curl, CURLOPT_WRITEFUNCTION, +[](char* data, size_t size, size_t count, void* out) {
+          static_cast<std::string*>(out)->append(data, size * count);
+          return size * count;
+        });
     curl_easy_perform(curl);
     curl_easy_cleanup(curl);
     return body;

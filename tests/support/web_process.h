@@ -39,8 +39,8 @@ inline std::map<pid_t, long long> WebProcessTimes() {
 // page keeps its processor busy. pumpFor(ms) runs the event loop that long.
 inline pid_t PageProcessOf(WebKitWebView* view, const std::function<void(int)>& pumpFor) {
   const std::map<pid_t, long long> before = WebProcessTimes();
-  webkit_web_view_evaluate_javascript(view, "{ const end = Date.now() + 600; while (Date.now() < end); }", -1,
-                                      nullptr, nullptr, nullptr, nullptr, nullptr);
+  webkit_web_view_evaluate_javascript(view, "{ const end = Date.now() + 600; while (Date.now() < end); }", -1, nullptr,
+                                      nullptr, nullptr, nullptr, nullptr);
   pumpFor(800);
   pid_t busiest = 0;
   long long most = -1;

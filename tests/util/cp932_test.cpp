@@ -21,8 +21,12 @@ TEST(Cp932, CharactersWithoutACp932FormBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp932("a😀b"), "a?b");
   EXPECT_EQ(Utf8ToCp932("ü€"), "??");
   // Broken UTF-8: a stray continuation byte, an overlong form, a cut-off end.
-  EXPECT_EQ(Utf8ToCp932("a\x80" "b"), "a?b");
-  EXPECT_EQ(Utf8ToCp932("a\xC0\x80" "b"), "a??b");
+  EXPECT_EQ(Utf8ToCp932("a\x80"
+                        "b"),
+            "a?b");
+  EXPECT_EQ(Utf8ToCp932("a\xC0\x80"
+                        "b"),
+            "a??b");
   const std::string cut = Utf8ToCp932("a\xE3\x81");
   EXPECT_EQ(cut.substr(0, 2), "a?");
   EXPECT_EQ(cut.find_first_not_of('?', 1), std::string::npos);
@@ -33,14 +37,20 @@ TEST(Cp932, AddressesKeepCharactersWithoutACp932FormAsEscapes) {
   EXPECT_EQ(Utf8URLToCp932("https://example.test/ü€🙂/한/日本?q=a b#x"),
             "https://example.test/%C3%BC%E2%82%AC%F0%9F%99%82/%ED%95%9C/" + Utf8ToCp932("日本") + "?q=a b#x");
   EXPECT_EQ(Cp932ToUtf8(Utf8URLToCp932("http://h/日本")), "http://h/日本");
-  EXPECT_EQ(Utf8URLToCp932("a\x80" "b\xE3\x81"), "a%80b%E3%81");  // broken bytes too
+  EXPECT_EQ(Utf8URLToCp932("a\x80"
+                           "b\xE3\x81"),
+            "a%80b%E3%81");  // broken bytes too
   EXPECT_EQ(Utf8URLToCp932(""), "");
 }
 
 TEST(Cp932, InvalidCp932BecomesQuestionMarksAndKeepsWhatFollows) {
-  EXPECT_EQ(Cp932ToUtf8("\x85\x40" "a"), "?a");  // unassigned pair: one mark
-  EXPECT_EQ(Cp932ToUtf8("a\xA0" "b\xFD"), "a?b?");
-  EXPECT_EQ(Cp932ToUtf8("ab\x82"), "ab?");      // lone lead byte at the end
+  EXPECT_EQ(Cp932ToUtf8("\x85\x40"
+                        "a"),
+            "?a");  // unassigned pair: one mark
+  EXPECT_EQ(Cp932ToUtf8("a\xA0"
+                        "b\xFD"),
+            "a?b?");
+  EXPECT_EQ(Cp932ToUtf8("ab\x82"), "ab?");  // lone lead byte at the end
   // A lead byte before a byte that cannot follow it: the line break survives.
   EXPECT_EQ(Cp932ToUtf8("x\x82\r\ny"), "x?\r\ny");
 }

@@ -136,8 +136,12 @@ TEST(LineList, NameCaseFoldingLeavesDoubleByteCharactersAlone) {
   EXPECT_EQ(list.IndexOfName("\x83\x61"), -1);
   EXPECT_EQ(list.Values("\x83\x41"), "first");
   // Full-width Latin letters fold like the half-width ones: "Ａ" and "ａ".
-  list.Add("\x82\x60" "b=second");
-  EXPECT_EQ(list.Values("\x82\x81" "B"), "second");
+  list.Add(
+      "\x82\x60"
+      "b=second");
+  EXPECT_EQ(list.Values("\x82\x81"
+                        "B"),
+            "second");
 }
 
 bool SortedByBytes(const LineList& list) {

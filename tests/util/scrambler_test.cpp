@@ -4,7 +4,6 @@
 
 #include <random>
 
-
 namespace morvane {
 namespace {
 
@@ -64,7 +63,8 @@ TEST(ScrambleText, RoundTripOverRandomBytesUsesOnlyKeyCharacters) {
 }
 
 TEST(ScrambleText, DamagedScrambledTextGivesAResultWithoutError) {
-  for (const std::string& damaged : std::vector<std::string>{"_", "_zzz", "_#", std::string("_\0\xFF\x81", 4), "_" + kKey + "x"}) {
+  for (const std::string& damaged :
+       std::vector<std::string>{"_", "_zzz", "_#", std::string("_\0\xFF\x81", 4), "_" + kKey + "x"}) {
     const std::string once = ScrambleText(damaged, kKey);
     EXPECT_EQ(ScrambleText(damaged, kKey), once);
   }
@@ -79,8 +79,12 @@ TEST(UnhexPairs, PairsThatAreNotHexGiveTheirFirstCharacter) {
   EXPECT_EQ(UnhexPairs("?"), "?");
   EXPECT_EQ(UnhexPairs(""), "");
   // A double-byte character is one character of a pair.
-  EXPECT_EQ(UnhexPairs("\x82\xA0" "41"), "\x82\xA0\x01");
-  EXPECT_EQ(UnhexPairs("4\x82\xA0" "41"), "4A");
+  EXPECT_EQ(UnhexPairs("\x82\xA0"
+                       "41"),
+            "\x82\xA0\x01");
+  EXPECT_EQ(UnhexPairs("4\x82\xA0"
+                       "41"),
+            "4A");
 }
 
 TEST(ScrambleField, APasswordBeginningWithUnderscoreSurvives) {
@@ -119,7 +123,7 @@ TEST(IsScrambledForm, TrueExactlyWhenAFieldComesBackUnchanged) {
     std::string stored = ScrambleField(plain, kKey);
     ASSERT_EQ(UnscrambleField(stored, kKey), plain);
     ASSERT_TRUE(IsScrambledForm(stored, kKey));
-    if (rng() % 2) stored[1 + rng() % (stored.size() - 1)] = kKey[rng() % 16];  // damage one digit
+    if (rng() % 2) stored[1 + rng() % (stored.size() - 1)] = kKey[rng() % 16];           // damage one digit
     if (rng() % 4 == 0) stored[rng() % stored.size()] = static_cast<char>(rng() % 256);  // any byte
     if (rng() % 8 == 0) stored.pop_back();
     ASSERT_EQ(IsScrambledForm(stored, kKey), ScrambleField(UnscrambleField(stored, kKey), kKey) == stored)

@@ -7,11 +7,15 @@ namespace {
 
 TEST(EscapeTsvField, ControlsAndSeparatorsBecomeVisible) {
   // Title change, clipboard write, column and line splitters, DEL.
-  EXPECT_EQ(EscapeTsvField("a\x1b]0;t\x07" "b\tc\r\nd\x0b\x0c\x1c\x7f"), "a\\x1B]0;t\\x07b\\tc\\r\\nd\\x0B\\x0C\\x1C\\x7F");
+  EXPECT_EQ(EscapeTsvField("a\x1b]0;t\x07"
+                           "b\tc\r\nd\x0b\x0c\x1c\x7f"),
+            "a\\x1B]0;t\\x07b\\tc\\r\\nd\\x0B\\x0C\\x1C\\x7F");
   // Backslashes are doubled, so an escape and a page's own text stay apart.
   EXPECT_EQ(EscapeTsvField("C:\\x1B"), "C:\\\\x1B");
   // The 8-bit CSI and the rest of C1 reach a terminal as UTF-8 too.
-  EXPECT_EQ(EscapeTsvField("\xc2\x9b" "31m\xc2\x85"), "\\u009B31m\\u0085");
+  EXPECT_EQ(EscapeTsvField("\xc2\x9b"
+                           "31m\xc2\x85"),
+            "\\u009B31m\\u0085");
 }
 
 TEST(EscapeTsvField, TextIsKeptAndBrokenBytesAreShown) {
@@ -25,7 +29,8 @@ TEST(EscapeTsvField, TextIsKeptAndBrokenBytesAreShown) {
 }
 
 TEST(ControlsAsCharacterReferences, OnlyControlsChange) {
-  EXPECT_EQ(ControlsAsCharacterReferences("<a>t\x1B]0;x\x07\x7F\xC2\x9B" "1m</a>\r\n\t会社 \xC2\xA0"),
+  EXPECT_EQ(ControlsAsCharacterReferences("<a>t\x1B]0;x\x07\x7F\xC2\x9B"
+                                          "1m</a>\r\n\t会社 \xC2\xA0"),
             "<a>t&#x1B;]0;x&#x07;&#x7F;&#x9B;1m</a>\r\n\t会社 \xC2\xA0");
   EXPECT_EQ(ControlsAsCharacterReferences(std::string("\0\xE3\x81", 3)), "&#x00;&#xFFFD;&#xFFFD;");
 }

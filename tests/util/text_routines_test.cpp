@@ -116,7 +116,11 @@ TEST(CharRoutines, CountInCharactersNotBytes) {
 }
 
 TEST(CharRoutines, CharDeleteShortensInPlace) {
-  struct Case { std::string s; long long index, count; std::string expected; };
+  struct Case {
+    std::string s;
+    long long index, count;
+    std::string expected;
+  };
   for (const Case& c : std::vector<Case>{{kA + "bc", 1, 1, "bc"},
                                          {kA + "bc" + kA, 2, 2, kA + kA},
                                          {kA + "bc", 2, 10, kA},
@@ -137,9 +141,9 @@ TEST(TrimSpaces, HalfAndFullWidthSpacesAtBothEnds) {
       {"\ta\t", "\ta\t"},
       {"a" + full + "b", "a" + full + "b"},
       // A trailing 0x40 is only a space when it closes the full-width space:
-      {"a\x83\x40", "a\x83\x40"},              // "ァ" is 83 40
-      {"x\x81\x81\x40", "x\x81\x81\x40"},      // 81 81 | 40: the 0x40 stands alone
-      {"\x81\x81\x81\x40", "\x81\x81"},        // 81 81 | 81 40: a real one
+      {"a\x83\x40", "a\x83\x40"},          // "ァ" is 83 40
+      {"x\x81\x81\x40", "x\x81\x81\x40"},  // 81 81 | 40: the 0x40 stands alone
+      {"\x81\x81\x81\x40", "\x81\x81"},    // 81 81 | 81 40: a real one
       {" a\x81", "a\x81"},
       {" \x81", "\x81"},
   };

@@ -58,7 +58,8 @@ TEST(ResolveLinkURL, KeepsBytesAsWritten) {
   // Japanese file names, spaces, "%" escapes and characters GLib would
   // rewrite come out exactly as the page wrote them.
   EXPECT_EQ(ResolveLinkURL("http://host/\x93\xFA/p.html", "\x95\x5C.html"), "http://host/\x93\xFA/\x95\x5C.html");
-  EXPECT_EQ(ResolveLinkURL("http://host/a%20b/p", "c d%2Fe.html?q=%41|{x}"), "http://host/a%20b/c d%2Fe.html?q=%41|{x}");
+  EXPECT_EQ(ResolveLinkURL("http://host/a%20b/p", "c d%2Fe.html?q=%41|{x}"),
+            "http://host/a%20b/c d%2Fe.html?q=%41|{x}");
   EXPECT_EQ(ResolveLinkURL("http://host/dir/", "a\tb\r\nc.html"), "http://host/dir/abc.html");
 }
 
@@ -80,13 +81,20 @@ TEST(LinkResolver, ServesManyReferencesFromOneBase) {
 }
 
 TEST(LinkResolver, QuickPathsAgreeWithGLib) {
-  const char* const bases[] = {"http://host/dir/page.html", "http://host",  "http://host/a/b/?q=1#f",
-                               "https://Host:8080/a/../b/c", "http://host/%7Euser/", "about:blank",
-                               "", "file:///tmp/x.html", "http://[::1]/x/y", "http://u@host/p"};
-  const char* const heads[] = {"",        "/",       "//",      "?",  "#",  "./", "../",
+  const char* const bases[] = {"http://host/dir/page.html",
+                               "http://host",
+                               "http://host/a/b/?q=1#f",
+                               "https://Host:8080/a/../b/c",
+                               "http://host/%7Euser/",
+                               "about:blank",
+                               "",
+                               "file:///tmp/x.html",
+                               "http://[::1]/x/y",
+                               "http://u@host/p"};
+  const char* const heads[] = {"",        "/",        "//",      "?",  "#",  "./",  "../",
                                "http://", "HTTPS://", "mailto:", "a:", "x/", "\r\n"};
-  const char* const tails[] = {"x",  "a/b",    "a/./b", "a/../b", ".",    "..", "x?q=1#f", "Host:80/p",  "h:/p",
-                               "x y", "\x93\xFA", "%41",   "?",      "#",    "",   "a//b",    "Host:/p", "..a/b."};
+  const char* const tails[] = {"x",   "a/b",      "a/./b", "a/../b", ".", "..", "x?q=1#f", "Host:80/p", "h:/p",
+                               "x y", "\x93\xFA", "%41",   "?",      "#", "",   "a//b",    "Host:/p",   "..a/b."};
   for (const char* base : bases) {
     const LinkResolver quick(base), slow(base, LinkResolver::Shortcuts::kOff);
     for (const char* head : heads) {
