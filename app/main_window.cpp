@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include <glibmm/main.h>
-#include <gtkmm/label.h>
 
 #include <algorithm>
 
@@ -52,7 +51,7 @@ std::string LeftOutSitesText(const std::vector<std::string>& names) {
 
 TForm1::TForm1(MainWindowOptions options)
     : options_(std::move(options)),
-      IniFile_(std::make_unique<SettingsFile>(options_.paths.settingsFile)),
+      settings_(options_.paths.settingsFile, options_.paths.readOnly, *this),
       catalogue_(options_.paths.folder),
       Layout(Gtk::ORIENTATION_VERTICAL),
       Splitter2(Gtk::ORIENTATION_HORIZONTAL),
@@ -60,14 +59,13 @@ TForm1::TForm1(MainWindowOptions options)
       Panel1(Gtk::ORIENTATION_VERTICAL),
       ListPane(Gtk::ORIENTATION_VERTICAL),
       lvSiteList(&catalogue_.ShownList(), &catalogue_.Events()),
-      tsBrowser(Gtk::ORIENTATION_VERTICAL),
-      placement_(*this, "Form1") {
+      tsBrowser(Gtk::ORIENTATION_VERTICAL) {
   autosave_ =
       std::make_unique<AutosaveRunner>(catalogue_, [] { Dialogs().ShowError("サイトデータ保存に失敗しました"); });
   autosave_->SetOnLeftOut([](const std::vector<std::string>& names) { Dialogs().ShowError(LeftOutSitesText(names)); });
   // After the list's own refresh: the count is of the rows now shown.
   shownChanged_ = catalogue_.Events().shownChanged.Subscribe([this] {
-    if (shownCountInView_) ShowShownCount();
+    if (status_ && status_->CountInView()) ShowShownCount();
   });
   set_title(Cp932ToUtf8(ProgramTitle()) + (ReadOnly() ? "（読み取り専用）" : ""));
   // The designed size is the least; a first start gets room for the list
@@ -86,7 +84,8 @@ TForm1::TForm1(MainWindowOptions options)
   healthArrived_.connect(sigc::mem_fun(*this, &TForm1::HealthArrived));
   frBrowserBase1Widget->show();
   frBrowserBase1().InitBrowser();
-  frBrowserBase1().SetStatusBar(this);
+  status_ = std::make_unique<StatusLine>(StatusBar1, frBrowserBase1());
+  frBrowserBase1().SetStatusBar(status_.get());
   frBrowserBase1().SetDownloadChooser(ChooseDownloadTarget);
   frBrowserBase1Widget->Engine().SetSignInAsker([](const SignInRequest& request) -> std::optional<SignInAnswer> {
     const std::optional<UserDialogs::SignIn> given = Dialogs().AskSignIn(request.server, request.realm, request.retry);
@@ -96,12 +95,12 @@ TForm1::TForm1(MainWindowOptions options)
   frBrowserNavi1 = std::make_unique<TfrBrowserNavi>();
   frBrowserNavi1->AttachBrowser(*frBrowserBase1Widget);
   siteLogin_ = std::make_unique<SiteLogin>(frBrowserBase1());
-  masterLoginHosts_ = std::make_unique<MasterLoginHosts>(*IniFile_);
+  masterLoginHosts_ = std::make_unique<MasterLoginHosts>(settings_.File());
+  loginCheck_ = std::make_unique<LoginCheckRunner>(*this, frBrowserBase1Widget->Pump(), *masterLoginHosts_);
 }
 
 TForm1::~TForm1() {
-  warmExpiry_.disconnect();
-  warmBrowser_.reset();
+  loginCheck_.reset();
   frBrowserBase1().SetStatusBar(nullptr);
   frBrowserBase1().CloseBrowser();
 }
@@ -128,8 +127,6 @@ void TForm1::BuildLayout() {
   Splitter2.pack1(ftSiteCategory, /*resize=*/false, /*shrink=*/false);
   Splitter2.pack2(Panel1, /*resize=*/true, /*shrink=*/false);
   Splitter2.set_position(kDesignedTreeWidth);
-  statusContext_ = StatusBar1.get_context_id("status");
-  windowStatusContext_ = StatusBar1.get_context_id("window");
   StatusBar1.set_margin_top(0);
   StatusBar1.set_margin_bottom(0);
 
@@ -198,8 +195,9 @@ void TForm1::ConnectViews() {
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckHealthClick)); });
   ftSiteCategory.miCheckCategoryHealth.signal_activate().connect(
       [this] { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &TForm1::miCheckCategoryHealthClick)); });
-  lvSiteList.PopupMenu1.signal_map().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
-  ftSiteCategory.PopupMenu2.signal_map().connect(sigc::mem_fun(*this, &TForm1::WarmLoginCheck));
+  // A context menu that offers the login check starts a private browser as it opens.
+  lvSiteList.PopupMenu1.signal_map().connect([this] { loginCheck_->Warm(); });
+  ftSiteCategory.PopupMenu2.signal_map().connect([this] { loginCheck_->Warm(); });
 }
 
 void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
@@ -209,23 +207,10 @@ void TForm1::SetupMainWindow(TForm2& siteDialog, TForm3& settingsDialog) {
   Form2_->SetBrowser(
       {[this] { return frBrowserBase1().GetLocationURL(); }, [this] { return frBrowserBase1().GetHTMLSource(); }});
   Form3_->set_transient_for(*this);
-  siteDialogPlacement_ = std::make_unique<WindowPlacement>(siteDialog, "Form2");
-
-  ComponentStocker& stocker = IniFile_->Stocker();
-  stocker.DefineIntProperty(
-      "ftSiteCategory", "width", [this] { return Splitter2.get_position(); },
-      [this](int v) { Splitter2.set_position(std::max(v, kSmallestPane)); });
-  stocker.DefineIntProperty(
-      "lvSiteList", "height", [this] { return Panel1.get_position(); },
-      [this](int v) { Panel1.set_position(std::max(v, kSmallestPane)); });
-  IniFile_->StockComponent("ftSiteCategory", "width");
-  IniFile_->StockComponent("lvSiteList", "height");
-  IniFile_->LoadSettings();
-  IniFile_->LoadFormPos(placement_, false);
-  IniFile_->LoadFormPos(*siteDialogPlacement_, true);
+  settings_.Load(Splitter2, Panel1, kSmallestPane, siteDialog);
 
   lvSiteList.SetupColumns(kSiteListColumns);
-  catalogue_.ChooseDataFileName(IniFile_->ReadString("SiteDataFileName"));
+  catalogue_.ChooseDataFileName(settings_.DataFileName());
   // Read-only, the data file is read as an import file is: a foreign one
   // stays where it is.
   const SiteDataLoadResult loaded =
@@ -254,58 +239,13 @@ void TForm1::CatalogueChanged() {
   if (!ReadOnly()) autosave_->Changed();
 }
 
-void TForm1::SetStatusText(std::string_view cp932) {
-  StatusBar1.remove_all_messages(statusContext_);
-  if (!cp932.empty()) StatusBar1.push(Cp932ToUtf8(cp932), statusContext_);
-}
-
-void TForm1::ShowWindowStatus(std::string_view cp932) {
-  // Over whatever the frame shows now: the newest message is the one in view,
-  // and a login's outcome does not come back after it.
-  if (frBrowserBase1Widget) frBrowserBase1().DropOutcome();
-  StatusBar1.remove_all_messages(statusContext_);
-  StatusBar1.remove_all_messages(windowStatusContext_);
-  StatusBar1.push(Cp932ToUtf8(cp932), windowStatusContext_);
-  shownCountInView_ = false;
-}
-
-void TForm1::ShowLoginOutcome(std::string_view cp932) {
-  // The frame keeps it in view through the page the login opens once more,
-  // and lets it go once a later page completes.
-  StatusBar1.remove_all_messages(windowStatusContext_);
-  shownCountInView_ = false;
-  frBrowserBase1().ShowOutcome(std::string(cp932));
-}
-
 void TForm1::ShowShownCount() {
-  ShowWindowStatus(std::to_string(catalogue_.ShownList().Count()) + " / " +
-                   std::to_string(catalogue_.ShownEntryTotal()));
-  shownCountInView_ = true;
-}
-
-std::string TForm1::StatusText() const {
-  auto* area = dynamic_cast<Gtk::Container*>(const_cast<Gtk::Statusbar&>(StatusBar1).get_message_area());
-  if (!area) return {};
-  for (Gtk::Widget* child : area->get_children())
-    if (auto* label = dynamic_cast<Gtk::Label*>(child)) return Utf8ToCp932(label->get_text().raw());
-  return {};
+  status_->ShowCount(std::to_string(catalogue_.ShownList().Count()) + " / " +
+                     std::to_string(catalogue_.ShownEntryTotal()));
 }
 
 void TForm1::ShowMasterLogin() {
-  if (!Form3_) return;
-  Form3_->edLoginID.set_text(Cp932ToUtf8(catalogue_.MasterID()));
-  Form3_->edLoginPW.set_text(Cp932ToUtf8(catalogue_.MasterPass()));
-}
-
-void TForm1::SaveSettingsForClose() {
-  IniFile_->SaveFormPos(placement_);
-  if (siteDialogPlacement_) IniFile_->SaveFormPos(*siteDialogPlacement_);
-  IniFile_->WriteString("SiteDataFileName", catalogue_.DataFileName());
-  SaveSettingsFile();
-}
-
-void TForm1::SaveSettingsFile() {
-  if (!ReadOnly()) IniFile_->SaveSettings();
+  if (Form3_) Form3_->ShowMasterLogin(catalogue_.MasterID(), catalogue_.MasterPass());
 }
 
 bool TForm1::FormCloseQuery() {
@@ -313,7 +253,7 @@ bool TForm1::FormCloseQuery() {
     frBrowserBase1Widget->Pump().SetTerminating(true);
     return true;
   }
-  SaveSettingsForClose();
+  settings_.SaveForClose(catalogue_.DataFileName());
   autosave_->StopWriting();
   const bool saved = SaveForClose(true);
   autosave_->AfterOwnSave(saved);

@@ -20,16 +20,16 @@
 #include "app/autosave_runner.h"
 #include "app/category_tree_view.h"
 #include "app/health_report_bar.h"
+#include "app/login_check_runner.h"
 #include "app/site_list_view.h"
-#include "app/window_placement.h"
-#include "browser/core/status_bar.h"
+#include "app/status_line.h"
+#include "app/window_settings.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/data_file_writes.h"
 #include "catalogue/drop_rules.h"
 #include "catalogue/site_record.h"
 #include "health/health_check_run.h"
 #include "util/data_paths.h"
-#include "util/settings_file.h"
 
 namespace morvane {
 
@@ -54,10 +54,10 @@ struct MainWindowOptions {
   std::string serviceUrl;  // --service-url: the analysis service's address for this run
 };
 
-class TForm1 : public Gtk::Window, public StatusBar {
+class TForm1 : public Gtk::Window {
   // First, so that the views below never outlive what they show.
   MainWindowOptions options_;
-  std::unique_ptr<SettingsFile> IniFile_;
+  WindowSettings settings_;
   SiteCatalogue catalogue_;
 
  public:
@@ -86,7 +86,7 @@ class TForm1 : public Gtk::Window, public StatusBar {
   void miCheckCategoryLoginClick();
   void miCheckLoginClick();
   // The progress window of a login check under way; null without one.
-  LoginCheckProgress* LoginCheckShown() const { return loginCheckProgress_.get(); }
+  LoginCheckProgress* LoginCheckShown() const { return loginCheck_ ? loginCheck_->Progress() : nullptr; }
   // The site health check of the same sites; its report too goes to the
   // browser tab, with the strip that saves it over the browser.
   void miCheckCategoryHealthClick();
@@ -127,22 +127,17 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // once this is called, before the main loop runs again.
   void CatalogueChanged();
   const AutosaveRunner& Autosave() const { return *autosave_; }
-  // The status line. The browser frame's texts come and go; an empty one
-  // uncovers the window's own last message (the filter's count), which stays
-  // until the window has another. A login's outcome is the frame's to keep
-  // (BrowserFrame::ShowOutcome).
-  void SetStatusText(std::string_view cp932) override;
-  void ShowWindowStatus(std::string_view cp932);
-  void ShowLoginOutcome(std::string_view cp932);
+  // The status line: the browser frame's texts and the window's own.
+  StatusLine& WindowStatus() { return *status_; }
   // "shown / total" of the list; once shown, kept true as the list changes.
   void ShowShownCount();
 
   // No lock on the data folder: nothing is written there this run.
   bool ReadOnly() const { return options_.paths.readOnly; }
   SiteCatalogue& Catalogue() { return catalogue_; }
-  SettingsFile& IniFile() { return *IniFile_; }
+  SettingsFile& IniFile() { return settings_.File(); }
   const std::string& ProposedExportName() const { return SaveDialog1FileName_; }
-  std::string StatusText() const;
+  std::string StatusText() const { return status_->Text(); }
 
   Gtk::Box Layout;
   Gtk::Toolbar ToolBar1;
@@ -202,24 +197,15 @@ class TForm1 : public Gtk::Window, public StatusBar {
   // user the first time a host other than the service's would get it.
   void DecideMasterLogin(SiteLoginRequest& request);
   void CheckLogins(std::vector<SiteRecord> sites);
-  std::unique_ptr<LoginCheckProgress> loginCheckProgress_;
+  std::unique_ptr<LoginCheckRunner> loginCheck_;
   void CheckHealth(std::vector<HealthSite> sites);
   // On the main loop whenever the health check's thread has news.
   void HealthArrived();
   Glib::Dispatcher healthArrived_;
   std::unique_ptr<LoginCheckProgress> healthProgress_;
   std::unique_ptr<HealthCheckRun> healthRun_;  // after the dispatcher: its thread is gone first
-  // A context menu that offers the login check starts a private browser as
-  // it opens, so the check finds its engine running; unused, it goes after a
-  // while.
-  void WarmLoginCheck();
-  std::unique_ptr<PrivateBrowser> warmBrowser_;
-  sigc::connection warmExpiry_;
   // Shows the site dialog; on OK stores its site and shows the list again.
   void StoreFromSiteDialog();
-  void SaveSettingsForClose();
-  // Writes the settings file, unless the run is read-only.
-  void SaveSettingsFile();
 
   // Before the autosave: its writing thread tells the watch of each write,
   // and is joined when the autosave goes.
@@ -227,12 +213,8 @@ class TForm1 : public Gtk::Window, public StatusBar {
   std::unique_ptr<AutosaveRunner> autosave_;
   // The site selected before a look that may merge, selected again after.
   std::string selectedBeforeLook_;
-  guint statusContext_ = 0;
-  guint windowStatusContext_ = 0;
-  bool shownCountInView_ = false;
+  std::unique_ptr<StatusLine> status_;
   AnnouncementConnection shownChanged_;
-  WindowPlacement placement_;
-  std::unique_ptr<WindowPlacement> siteDialogPlacement_;
   TForm2* Form2_ = nullptr;
   TForm3* Form3_ = nullptr;
   std::string SaveDialog1FileName_;

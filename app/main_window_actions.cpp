@@ -122,18 +122,16 @@ void TForm1::lvSiteListDblClick() {
   DecideMasterLogin(request);
   const LoginResult result = siteLogin_->Run(request);
   const std::string text = LoginStatusText(result);
-  if (!text.empty()) ShowLoginOutcome(text);
+  if (!text.empty()) status_->ShowLoginOutcome(text);
 }
 
 void TForm1::DecideMasterLogin(SiteLoginRequest& request) {
   const bool answered = masterLoginHosts_->Decide(
       request, [](std::string_view host) { return Dialogs().AskYesNo(MasterLoginHosts::Question(host)); });
-  if (answered) SaveSettingsFile();
+  if (answered) settings_.Save();
 }
 
-std::string TForm1::ServiceURL() const {
-  return ServiceURLInForce(options_.serviceUrl, IniFile_->ReadString(kServiceURLKey));
-}
+std::string TForm1::ServiceURL() const { return ServiceURLInForce(options_.serviceUrl, settings_.ServiceURL()); }
 
 void TForm1::tbGoToVexaAccessClick() {
   frBrowserBase1().NavigateTo(ManagementPageURL(ServiceURL()), true);
@@ -144,11 +142,11 @@ void TForm1::tbGoToVexaAccessClick() {
 
 void TForm1::tbSetIDPWClick() {
   ShowMasterLogin();
-  Form3_->edServiceURL.set_text(Cp932ToUtf8(IniFile_->ReadString(kServiceURLKey)));
+  Form3_->ShowServiceURL(settings_.ServiceURL());
   if (!Form3_->ShowModal()) return;
   catalogue_.SetMasterLogin(Form3_->TypedLoginID(), Form3_->TypedLoginPW());
-  IniFile_->WriteString(kServiceURLKey, TrimSpaces(Utf8URLToCp932(Form3_->edServiceURL.get_text().raw())));
-  SaveSettingsFile();
+  settings_.SetServiceURL(Form3_->TypedServiceURL());
+  settings_.Save();
 }
 
 void TForm1::tbImportClick() {
@@ -185,7 +183,7 @@ void TForm1::tbAboutClick() {
 std::string TForm1::CloseUnattended() {
   frBrowserBase1Widget->Pump().SetTerminating(true);
   if (ReadOnly()) return {};
-  SaveSettingsForClose();
+  settings_.SaveForClose(catalogue_.DataFileName());
   autosave_->StopWriting();
   if (SaveForClose(false)) return catalogue_.DataFilePath();
   if (outsideWatch_) outsideWatch_->BeforeWrite(DataFileWrite::Rescue, false);

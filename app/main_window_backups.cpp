@@ -115,7 +115,7 @@ void TForm1::tbRestoreBackupClick() {
                   ReplacementCounts(read)))
     return;
   if (ReplaceCatalogue(DataFileWrite::Restore, std::move(read)))
-    ShowWindowStatus(Utf8ToCp932(when + " のバックアップに戻しました"));
+    status_->ShowWindowText(Utf8ToCp932(when + " のバックアップに戻しました"));
 }
 
 }  // namespace morvane

@@ -31,7 +31,7 @@ void TForm1::CheckHealth(std::vector<HealthSite> sites) {
     return;
   }
   // One check at a time; the progress window takes the input meanwhile.
-  if (healthRun_ || loginCheckProgress_) return;
+  if (healthRun_ || LoginCheckShown()) return;
   HealthCheckSetup setup;
   setup.sites = std::move(sites);
   setup.catalogue = CatalogueSiteKeys(catalogue_.SiteList());

@@ -54,7 +54,7 @@ void TForm1::AfterOutsideChange(const OutsideChangeReport& report) {
     ShowMasterLogin();
   }
   if (report.saved) autosave_->MarkSaved();
-  if (report.kind == OutsideChangeKind::Merged) ShowWindowStatus(MergeStatusText(report.counts));
+  if (report.kind == OutsideChangeKind::Merged) status_->ShowWindowText(MergeStatusText(report.counts));
 }
 
 }  // namespace morvane

@@ -5,6 +5,7 @@
 #include "browser/core/service_address.h"
 #include "catalogue/site_record.h"
 #include "util/cp932.h"
+#include "util/text_routines.h"
 #include "util/user_dialogs.h"
 
 namespace morvane {
@@ -72,6 +73,15 @@ TForm3::TForm3()
 }
 
 bool TForm3::ShowModal() { return RunModal(*this) == Gtk::RESPONSE_OK; }
+
+void TForm3::ShowMasterLogin(std::string_view id, std::string_view pass) {
+  edLoginID.set_text(Cp932ToUtf8(id));
+  edLoginPW.set_text(Cp932ToUtf8(pass));
+}
+
+void TForm3::ShowServiceURL(std::string_view address) { edServiceURL.set_text(Cp932ToUtf8(address)); }
+
+std::string TForm3::TypedServiceURL() const { return TrimSpaces(Utf8URLToCp932(edServiceURL.get_text().raw())); }
 
 std::string TForm3::TypedLoginID() const { return FlattenField(Utf8ToCp932(edLoginID.get_text().raw())); }
 

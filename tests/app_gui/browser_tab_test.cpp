@@ -30,7 +30,7 @@ TEST_F(WindowTest, NavigationToolbarSitsAboveTheBrowserAndDrivesIt) {
   EXPECT_EQ(navi.cbBrowserTarget.get_active_text(), "通常のブラウザ");
 
   // Stop clears the window's status line.
-  W().SetStatusText(J("読み込み中"));
+  W().WindowStatus().SetStatusText(J("読み込み中"));
   gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(navi.tbStop.gobj()))));
   EXPECT_EQ(W().StatusText(), "");
 }
